@@ -1,0 +1,45 @@
+// The desktop services that firing a reminder uses: note windows, sound, the
+// shell and the power-action countdown. The program implements them with
+// Win32; tests replace them with fakes that record the calls.
+#pragma once
+
+#include <string>
+
+// Which 32 x 32 image list a note's icon comes from.
+enum class NoteIconList { Events, Birthdays };
+
+// How a note offers "Remind later".
+enum class RemindLaterState { Shown, Disabled, Hidden };
+
+// Everything a note window needs from its creator.
+struct NoteRequest {
+    std::string Caption;
+    std::string Text;       // lines separated by CR LF
+    std::string EventName;  // empty for birthdays and previews
+    NoteIconList IconList = NoteIconList::Events;
+    int IconIndex = 0;
+    std::string Status;      // "Snoozing...", "Missing..." or empty
+    bool StatusVisible = false;
+    RemindLaterState RemindLater = RemindLaterState::Shown;
+    bool StopMusicVisible = true;
+};
+
+class IDesktop {
+public:
+    virtual ~IDesktop() = default;
+    // Opens a modeless note window and flashes it once. May throw; the caller
+    // logs the failure and goes on.
+    virtual void ShowNote(const NoteRequest& note) = 0;
+    // Plays a wave file once in the background when the file exists.
+    virtual void PlaySoundFile(const std::string& path) = 0;
+    // Stops whatever sound the program plays.
+    virtual void StopSound() = 0;
+    // Opens a program or document through the shell with the verb "open";
+    // failures are not reported.
+    virtual void ShellOpen(const std::string& file, const std::string& params, int showCommand) = 0;
+    // Whether a power-action countdown window is open.
+    virtual bool CountdownOpen() const = 0;
+    // Shows the countdown window modally and returns when it has closed (after
+    // acting or being cancelled).
+    virtual void RunCountdown(const std::string& actionName, unsigned exitFlags, int seconds) = 0;
+};

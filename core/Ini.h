@@ -1,0 +1,98 @@
+// Our own INI engine, interchangeable with the Windows profile functions for
+// the files this program keeps. IniText works on bytes in memory; IniFile
+// wraps it around a file on disk, reading afresh for every call and writing
+// every change at once through a temporary file and a replacing rename.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A write that did not reach the disk. The message is "Unable to write to "
+// followed by the file's full name; the file on disk is unchanged.
+class IniWriteError : public std::runtime_error {
+public:
+    explicit IniWriteError(const std::string& path);
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// One INI document in memory, kept as its original lines so that whatever the
+// program does not touch is written back byte for byte.
+class IniText {
+public:
+    IniText();
+    ~IniText();
+    IniText(IniText&&) noexcept;
+    IniText& operator=(IniText&&) noexcept;
+    IniText(const IniText&);
+    IniText& operator=(const IniText&);
+
+    // Parses file bytes: CR LF, LF or CR line ends; a UTF-8 byte-order mark is
+    // skipped; a UTF-16 file (by its byte-order mark) is converted for
+    // reading and marked so that Serialize refuses it (IsUtf16()).
+    static IniText Parse(std::string_view bytes);
+    // The whole document with CR LF line ends.
+    std::string Serialize() const;
+    bool IsUtf16() const;
+
+    // Every section header in file order, repeats included.
+    std::vector<std::string> SectionNames() const;
+    bool HasSection(std::string_view section) const;
+    // The value of the first matching key in the first matching section, with
+    // blanks and one pair of outer quotes removed; nullopt when the section or
+    // the key is missing or the key line holds no "=".
+    std::optional<std::string> Read(std::string_view section, std::string_view key) const;
+    // As Read, with the caller's default (its trailing blanks dropped) for a
+    // missing value.
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view def) const;
+
+    // Replaces the value in place, or adds the key after the last key line of
+    // its section, or adds the section at the end. A value that would not read
+    // back unchanged is written in double quotes. Line breaks in the value are
+    // the caller's error and are replaced by blanks.
+    void Write(std::string_view section, std::string_view key, std::string_view value);
+    // Removes the first matching section's header and key lines (comments stay).
+    void EraseSection(std::string_view section);
+    // Removes the first matching key line of the first matching section.
+    void EraseKey(std::string_view section, std::string_view key);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+// An INI file on disk.
+class IniFile {
+public:
+    explicit IniFile(std::string path);
+    const std::string& Path() const { return path_; }
+
+    // The whole file as it is on disk now; a missing or unreadable file is empty.
+    IniText Load() const;
+    std::vector<std::string> ReadSections() const;
+    std::string ReadString(std::string_view section, std::string_view key,
+                           std::string_view def) const;
+
+    // One read, the change, one atomic write. Throws IniWriteError when the
+    // file cannot be written (it is then unchanged).
+    void Edit(const std::function<void(IniText&)>& change);
+    void WriteString(std::string_view section, std::string_view key, std::string_view value);
+    void EraseSection(std::string_view section);
+
+private:
+    std::string path_;
+};
+
+// Replaces the file at path with contents: a temporary file in the same
+// folder, flushed, then renamed over the old one. Throws IniWriteError.
+void WriteFileAtomically(const std::string& path, std::string_view contents);
+// Reads a whole file; false when it does not exist or cannot be read.
+bool ReadWholeFile(const std::string& path, std::string& contents);

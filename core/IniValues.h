@@ -1,0 +1,31 @@
+// The text forms that events.ini, birthdays.ini and config.cfg share.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/DateTime.h"
+
+// Flag: "1" or "0". Read as an integer, any non-zero value is true; text that
+// is not an integer gives the default.
+std::string FormatFlag(bool value);
+bool ParseFlag(std::string_view text, bool def);
+
+// Integer: decimal with a leading "-" when negative. Read as decimal, or
+// hexadecimal after "$" or "0x"/"0X" (longer than the prefix); anything else,
+// or a value outside 32 bits, gives the default.
+std::string FormatInt(std::int64_t value);
+std::int32_t ParseInt(std::string_view text, std::int32_t def);
+
+// Number: general format, at most 15 significant digits, no trailing zeros,
+// exponent form below 0.0001 ("1E-5"), with the given decimal separator.
+std::string FormatNumber(double value, char decimalSeparator);
+// Reads a number written with "." or "," as the decimal separator (either is
+// accepted whatever the regional settings); unreadable text gives the default.
+double ParseNumber(std::string_view text, double def);
+
+// Notes: every CR LF, and every lone CR or LF, is stored as "<br>"; on reading
+// every "<br>" (lower case, exactly) becomes CR LF.
+std::string EncodeNotes(std::string_view notes);
+std::string DecodeNotes(std::string_view stored);
