@@ -1,0 +1,178 @@
+#include "birthdays/Birthday.h"
+
+#include <stdexcept>
+
+#include "core/DateFormat.h"
+#include "core/Ini.h"
+#include "core/IniValues.h"
+#include "shell/Log.h"
+
+namespace {
+
+// Names compare as the profile functions compare section names: letter case
+// of the ASCII letters does not count.
+bool SameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+std::string Number(double value) { return FormatNumber(value, CurrentFormatSettings().DecimalSeparator); }
+
+}  // namespace
+
+const std::vector<std::string_view>& BirthdayKeys() {
+    static const std::vector<std::string_view> keys = {
+        "Enabled",   "EnabledSound", "EnabledNote", "SoundFile",    "Notes",    "Address",
+        "Phone",     "E-mail",       "BirthDate",   "Remind1Week",  "Remind2Weeks",
+        "Remind1Day", "isDeleted",   "IconIndex",   "LastStart",    "ShowInTTDaysBefore"};
+    return keys;
+}
+
+std::string TBirthday::KeyText(std::string_view key) const {
+    // Exact spellings: these are the program's own key names, not user input.
+    if (key == "Enabled") return FormatFlag(Enabled);
+    if (key == "EnabledSound") return FormatFlag(EnabledSound);
+    if (key == "EnabledNote") return FormatFlag(EnabledNote);
+    if (key == "SoundFile") return SoundFile;
+    if (key == "Notes") return EncodeNotes(Notes);
+    if (key == "Address") return Address;
+    if (key == "Phone") return Phone;
+    if (key == "E-mail") return EMail;
+    if (key == "BirthDate") return Number(BirthDate);
+    if (key == "Remind1Week") return FormatFlag(Remind1Week);
+    if (key == "Remind2Weeks") return FormatFlag(Remind2Weeks);
+    if (key == "Remind1Day") return FormatFlag(Remind1Day);
+    if (key == "isDeleted") return FormatFlag(isDeleted);
+    if (key == "IconIndex") return FormatInt(IconIndex);
+    if (key == "LastStart") return Number(LastStart);
+    if (key == "ShowInTTDaysBefore") return FormatInt(ShowInTTDaysBefore);
+    throw std::invalid_argument("TBirthday has no key " + std::string(key));
+}
+
+void TBirthday::ReadFrom(const IniText& file) {
+    auto value = [&](std::string_view key) { return file.Read(Name, key); };
+    auto flag = [&](std::string_view key, bool def) {
+        const auto text = value(key);
+        return text ? ParseFlag(*text, def) : def;
+    };
+    auto integer = [&](std::string_view key, int def) {
+        const auto text = value(key);
+        return text ? ParseInt(*text, def) : def;
+    };
+    auto number = [&](std::string_view key, double def) {
+        const auto text = value(key);
+        return text ? ParseNumber(*text, def) : def;
+    };
+    auto string = [&](std::string_view key) { return value(key).value_or(std::string()); };
+
+    Enabled = flag("Enabled", true);
+    BirthDate = number("BirthDate", NeverTime);
+    LastStart = number("LastStart", 0);
+    Remind1Week = flag("Remind1Week", false);
+    Remind2Weeks = flag("Remind2Weeks", false);
+    Remind1Day = flag("Remind1Day", false);
+    EnabledNote = flag("EnabledNote", false);
+    EnabledSound = flag("EnabledSound", false);
+    SoundFile = string("SoundFile");
+    EMail = string("E-mail");
+    Address = string("Address");
+    Phone = string("Phone");
+    Notes = DecodeNotes(string("Notes"));
+    isDeleted = flag("isDeleted", false);
+    IconIndex = integer("IconIndex", 0);
+    ShowInTTDaysBefore = integer("ShowInTTDaysBefore", 0);
+}
+
+void TBirthday::SaveToFile(IniFile& file) const {
+    // Format every value before touching the file so that the edit itself
+    // cannot fail half-way.
+    std::vector<std::string> values;
+    values.reserve(BirthdayKeys().size());
+    for (std::string_view key : BirthdayKeys()) values.push_back(KeyText(key));
+    file.Edit([&](IniText& text) {
+        for (size_t i = 0; i < values.size(); ++i) text.Write(Name, BirthdayKeys()[i], values[i]);
+    });
+}
+
+void TBirthday::EraseFromFile(IniFile& file) const { file.EraseSection(Name); }
+
+void TBirthday::WriteKey(IniFile& file, std::string_view key) const {
+    file.WriteString(Name, key, KeyText(key));
+}
+
+void BirthdayList::Rename(int index, std::string name) {
+    Entry& entry = items_.at(static_cast<size_t>(index));
+    entry.Record->Name = name;
+    entry.Name = std::move(name);
+}
+
+int BirthdayList::IndexOf(std::string_view name) const {
+    for (size_t i = 0; i < items_.size(); ++i)
+        if (SameName(items_[i].Name, name)) return static_cast<int>(i);
+    return -1;
+}
+
+TBirthday* BirthdayList::Find(std::string_view name) {
+    const int index = IndexOf(name);
+    return index < 0 ? nullptr : items_[static_cast<size_t>(index)].Record.get();
+}
+
+bool BirthdayList::ContainsExactly(std::string_view name) const {
+    for (const Entry& entry : items_)
+        if (entry.Name == name) return true;
+    return false;
+}
+
+int BirthdayList::Add(std::unique_ptr<TBirthday> record) {
+    if (!record) throw std::invalid_argument("BirthdayList::Add without a record");
+    std::string name = record->Name;
+    items_.push_back(Entry{std::move(name), std::move(record)});
+    return Count() - 1;
+}
+
+void BirthdayList::Delete(int index) {
+    if (index < 0 || index >= Count()) return;
+    items_.erase(items_.begin() + index);
+}
+
+bool BirthdayList::BirthdayDueOn(int index, TDateTime today) const {
+    if (index < 0 || index >= Count()) return false;
+    const TBirthday& record = (*this)[index];
+    return record.Enabled && IsDueOn(record, today);
+}
+
+void LoadBirthdays(const IniFile& file, BirthdayList& list) { LoadBirthdays(file.Load(), list); }
+
+void LoadBirthdays(const IniText& text, BirthdayList& list) {
+    list.Clear();
+    for (const std::string& name : text.SectionNames()) {
+        if (list.IndexOf(name) >= 0) {
+            // The profile functions would only ever see the first of the two
+            // sections, so the second cannot be edited or kept apart; showing
+            // it would be a record whose changes land in another one's keys.
+            WriteLog("Duplicate birthday section skipped: " + name);
+            continue;
+        }
+        auto record = std::make_unique<TBirthday>();
+        record->Name = name;
+        record->ReadFrom(text);
+        list.Add(std::move(record));
+    }
+}
+
+BirthdayRow BirthdayRowOf(const TBirthday& record, TDateTime today, std::string_view dateFormat) {
+    BirthdayRow row;
+    row.Caption = record.Name;
+    row.ImageIndex = record.IconIndex;
+    row.Checked = record.Enabled;
+    row.DateText = FormatDateTime(dateFormat, BirthDayOf(record.BirthDate));
+    row.AgeText = std::to_string(YearsSince(record.BirthDate, today));
+    return row;
+}

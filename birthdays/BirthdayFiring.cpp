@@ -1,0 +1,80 @@
+// Firing a birthday reminder and the report of birthdays missed while the
+// program was not running.
+#include <exception>
+#include <optional>
+
+#include "birthdays/Birthday.h"
+#include "core/Clock.h"
+#include "core/Desktop.h"
+#include "core/Ini.h"
+#include "shell/Log.h"
+
+namespace {
+
+NoteRequest BirthdayNote(const TBirthday& record, TDateTime today, const std::string& dateFormat) {
+    NoteRequest note;
+    note.Caption = "Birthday!";
+    const int daysLeft = DaysLeft(record, today);
+    if (daysLeft > 0) note.Caption += " (Days Left: " + std::to_string(daysLeft) + ")";
+    note.Text = ExpandMacros(record.Notes, record, today, dateFormat);
+    note.RemindLater = RemindLaterState::Hidden;
+    note.IconList = NoteIconList::Birthdays;
+    note.IconIndex = record.IconIndex;
+    return note;
+}
+
+}  // namespace
+
+void ExecuteBirthday(TBirthday& record, bool test, BirthdayFiringContext& ctx) {
+    const TDateTime today = ctx.Clock.Today();
+    if (record.EnabledNote) {
+        // A note that cannot be built must not cost the person the sound or
+        // the record of the day.
+        try {
+            ctx.Desktop.ShowNote(BirthdayNote(record, today, ctx.DateFormat));
+        } catch (...) {
+            WriteLog("Error in TBirthday");
+        }
+    }
+    if (record.EnabledSound) ctx.Desktop.PlaySoundFile(record.SoundFile);
+    if (!test) {
+        record.LastStart = today;
+        record.WriteKey(ctx.File, "LastStart");
+    }
+}
+
+std::string MissedBirthdaysCaption(std::string_view appTitle) {
+    return std::string(appTitle) + ". Attention!";
+}
+
+std::string MissedBirthdaysText(const std::vector<std::string>& names) {
+    std::string text = "Some birthdays of following persons were missed: \r\n";
+    for (const std::string& name : names) text += name + "\r\n";
+    return text;
+}
+
+std::vector<std::string> ReportMissedBirthdays(BirthdayList& list, IniFile& file, TDateTime today,
+                                               bool showBox,
+                                               const std::function<void(const std::string& text)>& showMessage) {
+    const TDateTime day = BirthDayOf(today);
+    const int year = DecodeDate(day).year;
+    std::vector<std::string> names;
+    std::optional<IniWriteError> firstFailure;
+    for (int i = 0; i < list.Count(); ++i) {
+        TBirthday& record = list[i];
+        if (!(day > ThisYearsAnniversary(record, day))) continue;
+        if (!(DecodeDate(BirthDayOf(record.LastStart)).year < year)) continue;
+        names.push_back(list.NameAt(i));
+        record.LastStart = day;
+        try {
+            record.WriteKey(file, "LastStart");
+        } catch (const IniWriteError& error) {
+            // Keep going: the other records can still be recorded, and the
+            // user should see the names even when the file is read-only.
+            if (!firstFailure) firstFailure = error;
+        }
+    }
+    if (!names.empty() && showBox && showMessage) showMessage(MissedBirthdaysText(names));
+    if (firstFailure) throw *firstFailure;
+    return names;
+}

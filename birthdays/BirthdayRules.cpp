@@ -1,0 +1,94 @@
+#include "birthdays/BirthdayRules.h"
+
+#include <cmath>
+
+#include "birthdays/Birthday.h"
+#include "core/DateFormat.h"
+
+namespace {
+
+// Day numbers of 1 January 0001 and 31 December 9999: the days a stored
+// value can name. Anything else comes from a damaged or hand-edited file.
+constexpr double FirstDay = -693593.0;
+constexpr double LastDay = 2958465.0;
+
+DateParts DayParts(TDateTime value) { return DecodeDate(BirthDayOf(value)); }
+
+int YearOf(TDateTime day) { return DayParts(day).year; }
+
+}  // namespace
+
+TDateTime BirthDayOf(TDateTime birthDate) {
+    // Written so that NaN fails the test as well.
+    if (!(birthDate > FirstDay - 1.0 && birthDate < LastDay + 1.0)) return NeverTime;
+    return std::trunc(birthDate);
+}
+
+TDateTime AnniversaryInYear(TDateTime birthDate, int year) {
+    const DateParts born = DayParts(birthDate);
+    int day = born.day;
+    if (born.month == 2 && day == 29 && !IsLeapYear(year)) day = 28;
+    return EncodeDate(year, born.month, day);
+}
+
+TDateTime ThisYearsAnniversary(TDateTime birthDate, TDateTime today) {
+    return AnniversaryInYear(birthDate, YearOf(today));
+}
+
+TDateTime ThisYearsAnniversary(const TBirthday& record, TDateTime today) {
+    return ThisYearsAnniversary(record.BirthDate, today);
+}
+
+int DaysLeft(TDateTime birthDate, TDateTime today) {
+    const TDateTime day = BirthDayOf(today);
+    TDateTime next = ThisYearsAnniversary(birthDate, day);
+    if (day > next) next = AnniversaryInYear(birthDate, YearOf(day) + 1);
+    return static_cast<int>(next - day);
+}
+
+int DaysLeft(const TBirthday& record, TDateTime today) { return DaysLeft(record.BirthDate, today); }
+
+int YearsSince(TDateTime date, TDateTime today) {
+    const TDateTime day = BirthDayOf(today);
+    int years = YearOf(day) - DayParts(date).year;
+    if (day < ThisYearsAnniversary(date, day)) --years;
+    return years;
+}
+
+bool IsDueOn(const TBirthday& record, TDateTime today) {
+    const TDateTime day = BirthDayOf(today);
+    const TDateTime a = ThisYearsAnniversary(record, day);
+    return (record.Remind2Weeks && a - 14 == day) || (record.Remind1Week && a - 7 == day) ||
+           (record.Remind1Day && a - 1 == day) || a == day;
+}
+
+namespace {
+
+std::string ReplaceAll(std::string_view text, std::string_view macro, std::string_view value) {
+    std::string result;
+    result.reserve(text.size());
+    size_t from = 0;
+    for (size_t at = text.find(macro); at != std::string_view::npos; at = text.find(macro, from)) {
+        result.append(text.substr(from, at - from));
+        result.append(value);
+        from = at + macro.size();
+    }
+    result.append(text.substr(from));
+    return result;
+}
+
+}  // namespace
+
+std::string ReplaceBirthdayMacros(std::string_view notes, std::string_view name,
+                                  std::string_view dateText, std::string_view countDays) {
+    std::string text = ReplaceAll(notes, "%PersonName", name);
+    text = ReplaceAll(text, "%BirthDate", dateText);
+    return ReplaceAll(text, "%CountDays", countDays);
+}
+
+std::string ExpandMacros(std::string_view notes, const TBirthday& record, TDateTime today,
+                         std::string_view dateFormat) {
+    const std::string dateText = FormatDateTime(dateFormat, BirthDayOf(record.BirthDate));
+    return ReplaceBirthdayMacros(notes, record.Name, dateText,
+                                 std::to_string(DaysLeft(record, today)));
+}
