@@ -45,21 +45,33 @@ public:
     bool ShtCloseByForce = false;
     int ShowInTTDaysBefore = 0;
 
-    // Reads the record's keys from its section (Name) of a loaded file, with
-    // the defaults for missing or unreadable values.
+    // Reads the record's 24 keys from its section (Name) of a loaded file;
+    // a missing or unreadable value gets the field's default (the initial
+    // value above), never the value the field held before. SnoozeRun and
+    // MissedRun become false. Never throws on bad file content.
     void ReadFrom(const IniText& file);
-    // Writes all 24 keys, in their order, into section Name as one atomic
-    // write. Throws IniWriteError.
+    // Writes all 24 keys, in their order, into section Name as one read and
+    // one atomic write; numbers use the current decimal separator, Notes is
+    // stored with "<br>" for its line breaks. Throws IniWriteError (the file
+    // is then unchanged).
     void SaveToFile(IniFile& file) const;
     // Erases section Name. Throws IniWriteError.
     void EraseFromFile(IniFile& file) const;
-    // Writes one key of section Name: "StartDateTime", "LastDateTime",
-    // "SnoozeDateTime" or "Enabled" with the field's current value.
+    // Writes one key of section Name with the field's current value, in the
+    // same text form SaveToFile uses. The callers use "StartDateTime",
+    // "LastDateTime", "SnoozeDateTime" and "Enabled"; any of the 24 keys works.
+    // Throws std::invalid_argument for a key that is not one of them, and
+    // IniWriteError when the file cannot be written.
     void WriteKey(IniFile& file, std::string_view key) const;
 };
 
-// The show command handed to the shell for RunAppCmdInd.
+// The show command handed to the shell for RunAppCmdInd: 0 -> SW_SHOWNORMAL (1),
+// 1 -> SW_SHOWMAXIMIZED (3), 2 -> SW_SHOWMINIMIZED (2), anything else SW_HIDE (0).
 int ShowCommandOf(int runAppCmdInd);
+
+// The 24 keys of an event's section, in the order SaveToFile writes them.
+inline constexpr int EventKeyCount = 24;
+extern const char* const EventKeys[EventKeyCount];
 
 // The events in file order. Names are unique without regard to letter case.
 class EventList {
@@ -70,9 +82,13 @@ public:
     const TEvent& operator[](int index) const { return *items_[static_cast<size_t>(index)]; }
     // Position of the event with this name (letter case ignored), or -1.
     int IndexOf(std::string_view name) const;
+    // The event with this name (letter case ignored), or null.
     TEvent* Find(std::string_view name);
-    // Appends; returns the new event's index.
+    const TEvent* Find(std::string_view name) const;
+    // Appends; returns the new event's index (-1 for a null event). Does not
+    // check the name: callers refuse duplicates with IndexOf first.
     int Add(std::unique_ptr<TEvent> event);
+    // Removes and frees the event at index; an index out of range is ignored.
     void Delete(int index);
     void Clear() { items_.clear(); }
 
@@ -80,7 +96,13 @@ private:
     std::vector<std::unique_ptr<TEvent>> items_;
 };
 
-// Loads events.ini into list (which is cleared first). A section whose name
-// repeats an earlier one (in any letter case) is skipped and logged.
+// Compares two names the way section names and event names compare: ASCII
+// letters without regard to case, every other byte as it is.
+bool SameName(std::string_view a, std::string_view b);
+
+// Loads events.ini into list (which is cleared first): one event per section,
+// in file order. A section whose name repeats an earlier one (in any letter
+// case) is skipped and logged ("Duplicate event section skipped: <name>");
+// nothing is written. A missing file gives an empty list.
 void LoadEvents(const IniFile& file, EventList& list);
 void LoadEvents(const IniText& text, EventList& list);

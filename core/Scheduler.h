@@ -27,10 +27,14 @@ class IBirthdayScan {
 public:
     virtual ~IBirthdayScan() = default;
     virtual int BirthdayCount() const = 0;
-    // Whether the birthday at this position is enabled and due on today.
+    // Whether the birthday at this position is enabled and due on today (the
+    // day itself or one of its chosen early reminders).
     virtual bool BirthdayDueOn(int index, TDateTime today) const = 0;
 };
 
+// The scheduler state and its tick. Not thread-safe by itself: whoever drives
+// Tick from a timer thread must keep the event list from changing under it
+// (or run the tick on the thread that owns the list).
 class Scheduler {
 public:
     Scheduler(const IClock& clock, EventList& events, ISchedulerHost& host,
@@ -46,8 +50,9 @@ public:
     void Start();
     // NextDueTime := ComputeNextDue at the clock's now.
     void RecomputeNextDue();
-    // One tick: the event scan when NextDueTime is reached, then the birthday
-    // scan once per calendar day. Allocates nothing when nothing is due.
+    // One tick: the event scan when NextDueTime is reached (or less than
+    // Epsilon away), then the birthday scan once per calendar day, which ends
+    // with host.RefreshTooltip(). Allocates nothing when nothing is due.
     void Tick();
 
 private:
