@@ -1,0 +1,208 @@
+#include "core/Firing.h"
+
+#include <exception>
+
+#include "core/Clock.h"
+#include "core/DateFormat.h"
+#include "core/Desktop.h"
+#include "core/Event.h"
+#include "core/Ini.h"
+#include "core/Occurrence.h"
+#include "shell/Log.h"
+
+namespace {
+
+constexpr unsigned kExitForce = 4;  // EWX_FORCE
+
+NoteRequest BuildEventNote(const TEvent& e, bool test, const FiringContext& ctx)
+{
+    NoteRequest note;
+    note.EventName = e.Name;
+    // A snooze run shows when it actually happens; the start may be long past.
+    const TDateTime when = e.SnoozeRun ? ctx.Clock.Now() : e.StartDateTime;
+    note.Caption = e.Name + " (" + FormatDateTime(ctx.DateFormat + " " + ctx.TimeFormat, when) + ")";
+    note.Text = e.Notes;
+    note.IconList = NoteIconList::Events;
+    note.IconIndex = e.IconIndex;
+    // The first case that applies wins.
+    if (e.MissedRun)
+        note.Status = "Missing...";
+    else if (e.SnoozeRun)
+        note.Status = "Snoozing...";
+    else if (test)
+        note.RemindLater = RemindLaterState::Hidden;
+    else if (e.DeleteAfterRun)
+        note.RemindLater = RemindLaterState::Disabled;
+    // A missed event's re-run always comes as a snooze run, so "Missing..."
+    // shows then; a test run never shows a status line.
+    note.StatusVisible = e.SnoozeRun && !test;
+    return note;
+}
+
+void ShowEventNote(const TEvent& e, bool test, const FiringContext& ctx)
+{
+    try {
+        ctx.Desktop.ShowNote(BuildEventNote(e, test, ctx));
+    } catch (...) {
+        // A note that cannot be shown must not cost the user the sound, the
+        // record of the run or the action.
+        WriteLog("Error in TEvent.Execute");
+    }
+}
+
+// What the action needs, copied out of the event before the action starts.
+struct PendingAction {
+    bool enabled = false;
+    int index = akRunApplication;
+    std::string appName;
+    std::string appParams;
+    int showCommand = 0;
+    int seconds = 0;
+    bool force = false;
+};
+
+PendingAction ActionOf(const TEvent& e)
+{
+    PendingAction a;
+    a.enabled = e.EnabledAction;
+    a.index = e.ActionIndex;
+    a.appName = e.RunAppName;
+    a.appParams = e.RunAppParams;
+    a.showCommand = ShowCommandOf(e.RunAppCmdInd);
+    a.seconds = e.ShtShowingSec;
+    a.force = e.ShtCloseByForce;
+    return a;
+}
+
+void RunAction(const PendingAction& a, const FiringContext& ctx)
+{
+    if (!a.enabled)
+        return;
+    switch (a.index) {
+    case akRunApplication:
+        if (!a.appName.empty())
+            ctx.Desktop.ShellOpen(a.appName, a.appParams, a.showCommand);
+        break;
+    case akTurnOff:
+    case akRestart:
+    case akLogOff:
+        // One countdown at a time; a second power action is dropped, not queued.
+        if (!ctx.Desktop.CountdownOpen())
+            ctx.Desktop.RunCountdown(PowerActionName(a.index), PowerActionFlags(a.index, a.force),
+                                     a.seconds);
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace
+
+const char* PowerActionName(int actionIndex)
+{
+    switch (actionIndex) {
+    case akTurnOff:
+        return "Turn Off";
+    case akRestart:
+        return "Restart";
+    case akLogOff:
+        return "Log Off";
+    default:
+        return "";
+    }
+}
+
+unsigned PowerActionFlags(int actionIndex, bool force)
+{
+    unsigned flags = 0;
+    switch (actionIndex) {
+    case akTurnOff:
+        flags = 1;  // EWX_SHUTDOWN
+        break;
+    case akRestart:
+        flags = 2;  // EWX_REBOOT
+        break;
+    default:
+        flags = 0;  // EWX_LOGOFF
+        break;
+    }
+    return force ? flags | kExitForce : flags;
+}
+
+void ExecuteEvent(TEvent& e, bool test, const FiringContext& ctx)
+{
+    if (e.EnabledNote)
+        ShowEventNote(e, test, ctx);
+
+    const PendingAction action = ActionOf(e);
+    std::exception_ptr writeFailure;
+    {
+        // The run-time flags describe this run only. They are cleared before
+        // the action, because a modal countdown lets the user delete the
+        // event, after which it must not be touched.
+        struct ClearRunFlags {
+            TEvent& e;
+            ~ClearRunFlags()
+            {
+                e.MissedRun = false;
+                e.SnoozeRun = false;
+            }
+        } clearFlags{e};
+
+        if (e.EnabledSound)
+            ctx.Desktop.PlaySoundFile(e.SoundFile);
+        if (!test) {
+            e.LastDateTime = ctx.Clock.Now();
+            try {
+                e.WriteKey(ctx.EventsFile, "LastDateTime");
+            } catch (const IniWriteError&) {
+                // The user still gets the action they asked for; the failure
+                // is reported once the firing is over.
+                writeFailure = std::current_exception();
+            }
+        }
+    }
+    RunAction(action, ctx);
+    if (writeFailure)
+        std::rethrow_exception(writeFailure);
+}
+
+void FireEvent(EventList& list, int index, bool snooze, const FiringContext& ctx, IEventRows* rows)
+{
+    if (index < 0 || index >= list.Count())
+        return;
+    const std::string name = list[index].Name;
+    list[index].SnoozeRun = snooze;
+
+    std::exception_ptr failure;
+    try {
+        ExecuteEvent(list[index], false, ctx);
+    } catch (const IniWriteError&) {
+        failure = std::current_exception();
+    }
+
+    const int at = list.IndexOf(name);
+    if (at >= 0) {
+        TEvent& e = list[at];
+        try {
+            if (e.PeriodInd == pkOnce && e.DeleteAfterRun) {
+                // Erase the file's section first: when that fails, the event
+                // stays in memory as it stays on disk.
+                e.EraseFromFile(ctx.EventsFile);
+                if (rows)
+                    rows->Removing(at, e);
+                list.Delete(at);
+            } else if (!snooze) {
+                AdvanceStart(e, ctx.EventsFile, rows);
+            }
+        } catch (const IniWriteError&) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+
+    if (ctx.RefreshTooltip)
+        ctx.RefreshTooltip();
+    if (failure)
+        std::rethrow_exception(failure);
+}
