@@ -1,0 +1,140 @@
+#include "shell/Log.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "core/Clock.h"
+#include "core/DateFormat.h"
+#include "core/DateTime.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class LogTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static std::atomic<int> counter{0};
+        dir_ = fs::temp_directory_path() / ("vellomir-log-" + std::to_string(std::random_device{}()) + "-" +
+                                                 std::to_string(++counter));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        path_ = (dir_ / "log.txt").string();
+        locale_.ShortDateFormat = "yyyy-mm-dd";
+        locale_.LongTimeFormat = "hh:nn:ss";
+        clock_.Set(At(2024, 3, 15, 8, 30, 5));
+    }
+    void TearDown() override
+    {
+        // Other tests must not write into a folder that is about to go.
+        ConfigureLog("", nullptr);
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    static TDateTime At(int y, int mo, int d, int h, int mi, int s, int ms = 0)
+    {
+        return EncodeDateTime(DateParts{y, mo, d}, TimeParts{h, mi, s, ms});
+    }
+    std::string Contents() const
+    {
+        std::ifstream in(path_, std::ios::binary);
+        std::ostringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+
+    fs::path dir_;
+    std::string path_;
+    FormatSettings locale_;
+    ManualClock clock_;
+};
+
+TEST_F(LogTest, LineIsDateTimeBlankMessageCrLf)
+{
+    EXPECT_EQ(FormatLogLine("PBT_APMRESUMESUSPEND", At(2024, 3, 15, 8, 30, 5), locale_),
+              "2024-03-15 08:30:05 PBT_APMRESUMESUSPEND\r\n");
+}
+
+TEST_F(LogTest, TimeIsLeftOutAtExactlyMidnight)
+{
+    struct Case {
+        TDateTime when;
+        const char* line;
+    };
+    const Case cases[] = {
+        {At(2024, 3, 15, 0, 0, 0, 0), "2024-03-15 m\r\n"},
+        {At(2024, 3, 15, 0, 0, 1), "2024-03-15 00:00:01 m\r\n"},
+        {At(2024, 3, 15, 23, 59, 59), "2024-03-15 23:59:59 m\r\n"},
+        {At(1899, 12, 30, 0, 0, 0), "1899-12-30 m\r\n"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(FormatLogLine("m", c.when, locale_), c.line);
+}
+
+TEST_F(LogTest, LineBreaksInAMessageDoNotSplitTheEntry)
+{
+    EXPECT_EQ(FormatLogLine("a\r\nb\nc\rd", At(2024, 3, 15, 0, 0, 0), locale_),
+              "2024-03-15 a  b c d\r\n");
+}
+
+TEST_F(LogTest, TwoEntriesAreAppendedInOrder)
+{
+    ConfigureLog(path_, &clock_, &locale_);
+    EXPECT_EQ(LogPath(), path_);
+    WriteLog("TrayIcon dont founding in C:\\Vellomir");
+    EXPECT_TRUE(fs::exists(path_));
+    clock_.Set(At(2024, 3, 16, 0, 0, 0));
+    WriteLog("Error. Cant load tray icon!");
+    EXPECT_EQ(Contents(),
+              "2024-03-15 08:30:05 TrayIcon dont founding in C:\\Vellomir\r\n"
+              "2024-03-16 Error. Cant load tray icon!\r\n");
+}
+
+TEST_F(LogTest, ExistingLogIsNeverTruncated)
+{
+    {
+        std::ofstream out(path_, std::ios::binary);
+        out << "older line\r\n";
+    }
+    ConfigureLog(path_, &clock_, &locale_);
+    WriteLog("Error in lvEventsColumnClick");
+    EXPECT_EQ(Contents(), "older line\r\n2024-03-15 08:30:05 Error in lvEventsColumnClick\r\n");
+}
+
+TEST_F(LogTest, UnwritableLogIsSkippedWithoutThrowing)
+{
+    const std::string inMissingFolder = (dir_ / "gone" / "log.txt").string();
+    ConfigureLog(inMissingFolder, &clock_, &locale_);
+    EXPECT_NO_THROW(WriteLog("lost"));
+    EXPECT_FALSE(fs::exists(inMissingFolder));
+
+    // A folder where the file should be.
+    fs::create_directories(path_);
+    ConfigureLog(path_, &clock_, &locale_);
+    EXPECT_NO_THROW(WriteLog("lost too"));
+    EXPECT_TRUE(fs::is_directory(path_));
+}
+
+TEST_F(LogTest, NothingIsWrittenUntilConfigured)
+{
+    ConfigureLog("", &clock_, &locale_);
+    WriteLog("nowhere");
+    EXPECT_TRUE(fs::is_empty(dir_));
+}
+
+TEST_F(LogTest, WithoutALocaleTheCurrentRegionalSettingsAreUsed)
+{
+    ConfigureLog(path_, &clock_);
+    WriteLog("x");
+    EXPECT_EQ(Contents(), FormatLogLine("x", clock_.Now(), CurrentFormatSettings()));
+}
+
+}  // namespace

@@ -1,0 +1,615 @@
+#include "shell/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "core/DateFormat.h"
+#include "core/Ini.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A folder of its own for each test, removed afterwards.
+class SettingsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        static std::atomic<int> counter{0};
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir_ = fs::temp_directory_path() /
+               ("vellomir-settings-" + std::string(info->name()) + "-" +
+                std::to_string(std::random_device{}()) + "-" + std::to_string(++counter));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        path_ = (dir_ / "config.cfg").string();
+
+        locale_.ShortDateFormat = "dd.mm.yyyy";
+        locale_.LongTimeFormat = "hh:nn:ss";
+        locale_.LongDateFormat = "d mmmm yyyy";
+    }
+    void TearDown() override
+    {
+        std::error_code ec;
+        fs::remove_all(dir_, ec);
+    }
+
+    void WriteRaw(const std::string& bytes)
+    {
+        std::ofstream out(path_, std::ios::binary);
+        out << bytes;
+    }
+    std::string ReadRaw() const
+    {
+        std::ifstream in(path_, std::ios::binary);
+        std::ostringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
+    }
+
+    // Loads the file as it is now into settings_ through layout_.
+    void Load()
+    {
+        IniFile file(path_);
+        LoadSettings(file, settings_, layout_, locale_);
+    }
+    void Save()
+    {
+        IniFile file(path_);
+        SaveSettings(file, settings_, layout_);
+    }
+    std::string SavedValue(const std::string& key) const
+    {
+        IniFile file(path_);
+        return file.ReadString("Options", key, "<missing>");
+    }
+
+    struct FakeLayout : ISettingsLayout {
+        int screenWidth = 1024;
+        int screenHeight = 768;
+        std::array<int, 5> columns{-1, -1, -1, -1, -1};
+        int menuSize = -1;
+        std::vector<std::string> calls;
+
+        int ScreenWidth() const override { return screenWidth; }
+        int ScreenHeight() const override { return screenHeight; }
+        void SetColumnWidth(SettingsColumn c, int width) override
+        {
+            columns[static_cast<size_t>(c)] = width;
+            calls.push_back("column" + std::to_string(static_cast<int>(c)) + "=" + std::to_string(width));
+        }
+        int ColumnWidth(SettingsColumn c) const override { return columns[static_cast<size_t>(c)]; }
+        void SetMenuSize(int width) override
+        {
+            menuSize = width;
+            calls.push_back("menu=" + std::to_string(width));
+        }
+        int MenuSize() const override { return menuSize; }
+    };
+
+    fs::path dir_;
+    std::string path_;
+    FormatSettings locale_;
+    AppSettings settings_;
+    FakeLayout layout_;
+};
+
+const char kFreshFile[] =
+    "[Options]\r\n"
+    "ShowGridLines=1\r\n"
+    "ShowStatusBar=1\r\n"
+    "ShowTrayIcon=1\r\n"
+    "RunAtStartUp=1\r\n"
+    "ShowMisBirthWindow=1\r\n"
+    "EnableTooltip=1\r\n"
+    "CurPageIndex=0\r\n"
+    "ShowZodiacSigns=1\r\n"
+    "TTAlwaysOnTop=1\r\n"
+    "TTShowFixed=0\r\n"
+    "MainFormHeight=280\r\n"
+    "MainFormWeight=520\r\n"
+    "MainFormState=0\r\n"
+    "MainFormX=252\r\n"
+    "MainFormY=244\r\n"
+    "TTWindowX=694\r\n"
+    "TTWindowY=50\r\n"
+    "EventsColumn1Size=160\r\n"
+    "EventsColumn2Size=170\r\n"
+    "EventsColumn3Size=90\r\n"
+    "BirthsColumn1Size=230\r\n"
+    "BirthsColumn2Size=120\r\n"
+    "MenuSize=80\r\n"
+    "MainWindowHotKey=24653\r\n"
+    "MainWindowModifiers=6\r\n"
+    "NewEventHotKey=49221\r\n"
+    "NewEventModifiers=3\r\n"
+    "NewBirthHotKey=49218\r\n"
+    "NewBirthModifiers=3\r\n"
+    "DateFormat=dd.mm.yyyy\r\n"
+    "TimeFormat=hh:nn:ss\r\n"
+    "TTDateFormat=d mmmm yyyy\r\n"
+    "lvEventsSortIndex=0\r\n"
+    "lvBirthSortIndex=0\r\n";
+
+TEST_F(SettingsFileTest, NoFileGivesDefaultsAndCreatesNothing)
+{
+    // Start from values that differ from every default.
+    settings_.ShowGridLines = false;
+    settings_.TTShowFixed = true;
+    settings_.CurPageIndex = 7;
+    settings_.MainWindow = {1, 2, 0};
+    Load();
+
+    EXPECT_FALSE(fs::exists(path_));
+    const AppSettings& s = settings_;
+    EXPECT_TRUE(s.ShowGridLines);
+    EXPECT_TRUE(s.ShowStatusBar);
+    EXPECT_TRUE(s.ShowTrayIcon);
+    EXPECT_TRUE(s.RunAtStartUp);
+    EXPECT_TRUE(s.ShowMisBirthWindow);
+    EXPECT_TRUE(s.EnableTooltip);
+    EXPECT_EQ(s.CurPageIndex, 0);
+    EXPECT_TRUE(s.ShowZodiacSigns);
+    EXPECT_TRUE(s.TTAlwaysOnTop);
+    EXPECT_FALSE(s.TTShowFixed);
+    EXPECT_EQ(s.MainFormHeight, 280);
+    EXPECT_EQ(s.MainFormWeight, 520);
+    EXPECT_EQ(s.MainFormState, 0);
+    EXPECT_EQ(s.MainFormX, 252);
+    EXPECT_EQ(s.MainFormY, 244);
+    EXPECT_EQ(s.TTWindowX, 694);
+    EXPECT_EQ(s.TTWindowY, 50);
+    EXPECT_EQ(s.MainWindow.HotKey, 24653);
+    EXPECT_EQ(s.MainWindow.Modifiers, 6);
+    EXPECT_EQ(s.NewEvent.HotKey, 49221);
+    EXPECT_EQ(s.NewEvent.Modifiers, 3);
+    EXPECT_EQ(s.NewBirth.HotKey, 49218);
+    EXPECT_EQ(s.NewBirth.Modifiers, 3);
+    EXPECT_EQ(s.DateFormat, "dd.mm.yyyy");
+    EXPECT_EQ(s.TimeFormat, "hh:nn:ss");
+    EXPECT_EQ(s.TTDateFormat, "d mmmm yyyy");
+    EXPECT_EQ(s.lvEventsSortIndex, 0);
+    EXPECT_EQ(s.lvBirthSortIndex, 0);
+
+    EXPECT_EQ(layout_.columns, (std::array<int, 5>{160, 170, 90, 230, 120}));
+    EXPECT_EQ(layout_.menuSize, 80);
+}
+
+TEST_F(SettingsFileTest, FreshFileIsWrittenByteForByte)
+{
+    Load();
+    Save();
+    EXPECT_EQ(ReadRaw(), kFreshFile);
+}
+
+TEST_F(SettingsFileTest, FreshFileReadsBackToTheSameFile)
+{
+    Load();
+    Save();
+    AppSettings first = settings_;
+    settings_ = AppSettings{};
+    layout_ = FakeLayout{};
+    layout_.screenWidth = 1;  // the stored position wins over the screen now
+    Load();
+    EXPECT_EQ(settings_.MainFormX, first.MainFormX);
+    Save();
+    EXPECT_EQ(ReadRaw(), kFreshFile);
+}
+
+TEST_F(SettingsFileTest, LayoutIsAppliedColumnsFirstThenTheSidebar)
+{
+    WriteRaw("[Options]\r\nMenuSize=99\r\nBirthsColumn2Size=1\r\nEventsColumn1Size=5\r\n");
+    Load();
+    EXPECT_EQ(layout_.calls, (std::vector<std::string>{"column0=5", "column1=170", "column2=90",
+                                                       "column3=230", "column4=1", "menu=99"}));
+}
+
+struct KeyCase {
+    const char* line;  // what the file holds
+    std::function<bool(const AppSettings&, const ISettingsLayout&)> check;
+};
+
+TEST_F(SettingsFileTest, EachKeyIsReadIntoItsOwnField)
+{
+    using L = const ISettingsLayout&;
+    using S = const AppSettings&;
+    const std::vector<KeyCase> cases = {
+        {"ShowGridLines=0", [](S s, L) { return !s.ShowGridLines; }},
+        {"ShowStatusBar=0", [](S s, L) { return !s.ShowStatusBar; }},
+        {"ShowTrayIcon=0", [](S s, L) { return !s.ShowTrayIcon; }},
+        {"RunAtStartUp=0", [](S s, L) { return !s.RunAtStartUp && s.ShowMisBirthWindow; }},
+        {"ShowMisBirthWindow=0", [](S s, L) { return !s.ShowMisBirthWindow && s.RunAtStartUp; }},
+        {"EnableTooltip=0", [](S s, L) { return !s.EnableTooltip; }},
+        {"CurPageIndex=1", [](S s, L) { return s.CurPageIndex == 1; }},
+        {"CurPageIndex=-3", [](S s, L) { return s.CurPageIndex == -3; }},
+        {"ShowZodiacSigns=0", [](S s, L) { return !s.ShowZodiacSigns; }},
+        {"TTAlwaysOnTop=0", [](S s, L) { return !s.TTAlwaysOnTop; }},
+        {"TTShowFixed=1", [](S s, L) { return s.TTShowFixed; }},
+        {"MainFormHeight=300", [](S s, L) { return s.MainFormHeight == 300 && s.MainFormY == 234; }},
+        {"MainFormWeight=700", [](S s, L) { return s.MainFormWeight == 700 && s.MainFormX == 512 - 350; }},
+        {"MainFormState=1", [](S s, L) { return s.MainFormState == 1; }},
+        {"MainFormX=-20", [](S s, L) { return s.MainFormX == -20 && s.MainFormY == 244; }},
+        {"MainFormY=5000", [](S s, L) { return s.MainFormY == 5000 && s.MainFormX == 252; }},
+        {"TTWindowX=12", [](S s, L) { return s.TTWindowX == 12; }},
+        {"TTWindowy=75", [](S s, L) { return s.TTWindowY == 75; }},
+        {"TTWindowY=76", [](S s, L) { return s.TTWindowY == 76; }},
+        {"EventsColumn1Size=11", [](S, L l) { return l.ColumnWidth(SettingsColumn::Events1) == 11; }},
+        {"EventsColumn2Size=12", [](S, L l) { return l.ColumnWidth(SettingsColumn::Events2) == 12; }},
+        {"EventsColumn3Size=13", [](S, L l) { return l.ColumnWidth(SettingsColumn::Events3) == 13; }},
+        {"BirthsColumn1Size=14", [](S, L l) { return l.ColumnWidth(SettingsColumn::Births1) == 14; }},
+        {"BirthsColumn2Size=-15", [](S, L l) { return l.ColumnWidth(SettingsColumn::Births2) == -15; }},
+        {"MenuSize=0x78", [](S, L l) { return l.MenuSize() == 120; }},
+        {"MenuSize=$78", [](S, L l) { return l.MenuSize() == 120; }},
+        {"MainWindowHotKey=16450", [](S s, L) { return s.MainWindow.HotKey == 16450; }},
+        {"MainWindowModifiers=2", [](S s, L) { return s.MainWindow.Modifiers == 2; }},
+        {"NewEventHotKey=65", [](S s, L) { return s.NewEvent.HotKey == 65 && s.NewEvent.Modifiers == 3; }},
+        {"NewEventModifiers=4", [](S s, L) { return s.NewEvent.Modifiers == 4; }},
+        {"NewBirthHotKey=66", [](S s, L) { return s.NewBirth.HotKey == 66; }},
+        {"NewBirthModifiers=1", [](S s, L) { return s.NewBirth.Modifiers == 1; }},
+        {"DateFormat=yyyy/mm/dd", [](S s, L) { return s.DateFormat == "yyyy/mm/dd"; }},
+        {"TimeFormat=h:nn", [](S s, L) { return s.TimeFormat == "h:nn" && s.TTDateFormat == "d mmmm yyyy"; }},
+        {"TTDateFormat=dddd", [](S s, L) { return s.TTDateFormat == "dddd" && s.DateFormat == "dd.mm.yyyy"; }},
+        {"lvEventsSortIndex=2", [](S s, L) { return s.lvEventsSortIndex == 2 && s.lvBirthSortIndex == 0; }},
+        {"lvBirthSortIndex=1", [](S s, L) { return s.lvBirthSortIndex == 1 && s.lvEventsSortIndex == 0; }},
+    };
+    for (const KeyCase& c : cases) {
+        SCOPED_TRACE(c.line);
+        settings_ = AppSettings{};
+        layout_ = FakeLayout{};
+        WriteRaw(std::string("[Options]\r\n") + c.line + "\r\n");
+        Load();
+        EXPECT_TRUE(c.check(settings_, layout_));
+    }
+}
+
+TEST_F(SettingsFileTest, UnusableNumbersGiveTheDefault)
+{
+    // Each numeric key with text that is not a number reads as its default,
+    // exactly as if the key were missing.
+    const char* keys[] = {"ShowGridLines",      "ShowStatusBar",     "ShowTrayIcon",
+                          "RunAtStartUp",       "ShowMisBirthWindow", "EnableTooltip",
+                          "CurPageIndex",       "ShowZodiacSigns",   "TTAlwaysOnTop",
+                          "TTShowFixed",        "MainFormHeight",    "MainFormWeight",
+                          "MainFormState",      "MainFormX",         "MainFormY",
+                          "TTWindowX",          "TTWindowY",         "EventsColumn1Size",
+                          "EventsColumn2Size",  "EventsColumn3Size", "BirthsColumn1Size",
+                          "BirthsColumn2Size",  "MenuSize",          "MainWindowHotKey",
+                          "MainWindowModifiers", "NewEventHotKey",   "NewEventModifiers",
+                          "NewBirthHotKey",     "NewBirthModifiers", "lvEventsSortIndex",
+                          "lvBirthSortIndex"};
+    for (const char* bad : {"yes", "", "12abc", "0x", "1.5"}) {
+        for (const char* key : keys) {
+            SCOPED_TRACE(std::string(key) + "=" + bad);
+            settings_ = AppSettings{};
+            layout_ = FakeLayout{};
+            WriteRaw(std::string("[Options]\r\n") + key + "=" + bad + "\r\n");
+            Load();
+            // Saved into an empty file, the settings give the fresh file.
+            const std::string other = (dir_ / "other.cfg").string();
+            fs::remove(other);
+            IniFile file(other);
+            SaveSettings(file, settings_, layout_);
+            std::ifstream in(other, std::ios::binary);
+            std::ostringstream saved;
+            saved << in.rdbuf();
+            EXPECT_EQ(saved.str(), kFreshFile);
+        }
+    }
+}
+
+TEST_F(SettingsFileTest, FlagsReadAnyNonZeroIntegerAsTrueAndWriteOne)
+{
+    struct Case {
+        const char* value;
+        bool expected;
+    };
+    const Case cases[] = {{"5", true}, {"-1", true}, {"0x10", true}, {"$0", false},
+                          {"0", false}, {"yes", true}, {"true", true}, {"  7  ", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        settings_ = AppSettings{};
+        WriteRaw(std::string("[Options]\r\nShowGridLines=") + c.value + "\r\n");
+        Load();
+        EXPECT_EQ(settings_.ShowGridLines, c.expected);
+        Save();
+        EXPECT_EQ(SavedValue("ShowGridLines"), c.expected ? "1" : "0");
+    }
+}
+
+TEST_F(SettingsFileTest, FlagWithUnusableTextKeepsAFalseDefault)
+{
+    WriteRaw("[Options]\r\nTTShowFixed=yes\r\n");
+    Load();
+    EXPECT_FALSE(settings_.TTShowFixed);
+}
+
+TEST_F(SettingsFileTest, TooltipTopIsWrittenWithCapitalY)
+{
+    WriteRaw("[Options]\r\nTTWindowy=75\r\n");
+    Load();
+    EXPECT_EQ(settings_.TTWindowY, 75);
+    settings_.TTWindowY = 80;
+    Save();
+    // The existing line keeps its spelling; a fresh file gets the capital Y.
+    EXPECT_NE(ReadRaw().find("\r\nTTWindowy=80\r\n"), std::string::npos);
+
+    fs::remove(path_);
+    Save();
+    const std::string fresh = ReadRaw();
+    EXPECT_NE(fresh.find("\r\nTTWindowY=80\r\n"), std::string::npos);
+    EXPECT_EQ(fresh.find("TTWindowy"), std::string::npos);
+}
+
+TEST_F(SettingsFileTest, WindowCentreTruncatesEachHalfTowardZero)
+{
+    struct Case {
+        int screenW, screenH, width, height, x, y;
+    };
+    const Case cases[] = {
+        {1024, 768, 520, 280, 252, 244},
+        {1024, 768, 700, 280, 162, 244},
+        {1023, 767, 521, 281, 511 - 260, 383 - 140},
+        {1024, 768, -7, -9, 512 + 3, 384 + 4},  // -3.5 becomes -3, not -4
+        {800, 600, 2000, 1000, 400 - 1000, 300 - 500},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
+        layout_.screenWidth = c.screenW;
+        layout_.screenHeight = c.screenH;
+        WriteRaw("[Options]\r\nMainFormWeight=" + std::to_string(c.width) +
+                 "\r\nMainFormHeight=" + std::to_string(c.height) + "\r\n");
+        Load();
+        EXPECT_EQ(settings_.MainFormX, c.x);
+        EXPECT_EQ(settings_.MainFormY, c.y);
+        EXPECT_EQ(settings_.TTWindowX, c.screenW - 330);
+    }
+}
+
+TEST_F(SettingsFileTest, HotKeysKeepTheirLowSixteenBits)
+{
+    WriteRaw(
+        "[Options]\r\n"
+        "MainWindowHotKey=90189\r\n"   // 0x1604D
+        "MainWindowModifiers=-1\r\n"   // 0xFFFFFFFF
+        "NewEventHotKey=$FFFF\r\n"
+        "NewEventModifiers=65540\r\n"  // 0x10004
+        "NewBirthHotKey=99999999999\r\n");  // beyond 32 bits: unusable
+    Load();
+    EXPECT_EQ(settings_.MainWindow.HotKey, 24653);
+    EXPECT_EQ(settings_.MainWindow.Modifiers, 65535);
+    EXPECT_EQ(settings_.NewEvent.HotKey, 65535);
+    EXPECT_EQ(settings_.NewEvent.Modifiers, 4);
+    EXPECT_EQ(settings_.NewBirth.HotKey, 49218);
+    Save();
+    EXPECT_EQ(SavedValue("MainWindowHotKey"), "24653");
+    EXPECT_EQ(SavedValue("MainWindowModifiers"), "65535");
+    EXPECT_EQ(SavedValue("NewEventHotKey"), "65535");
+}
+
+TEST_F(SettingsFileTest, LoadingLeavesTheRegisteredAtomsAlone)
+{
+    settings_.MainWindow.AtomId = 0xC001;
+    settings_.NewBirth.AtomId = 0xC003;
+    Load();
+    EXPECT_EQ(settings_.MainWindow.AtomId, 0xC001);
+    EXPECT_EQ(settings_.NewBirth.AtomId, 0xC003);
+}
+
+TEST_F(SettingsFileTest, KeysAndSectionIgnoreLetterCase)
+{
+    WriteRaw("[OPTIONS]\r\nshowgridlines=0\r\nMAINFORMWEIGHT=600\r\ndateformat=x\r\n");
+    Load();
+    EXPECT_FALSE(settings_.ShowGridLines);
+    EXPECT_EQ(settings_.MainFormWeight, 600);
+    EXPECT_EQ(settings_.DateFormat, "x");
+}
+
+TEST_F(SettingsFileTest, PresentButEmptyPatternStaysEmpty)
+{
+    WriteRaw("[Options]\r\nDateFormat=\r\n");
+    Load();
+    EXPECT_EQ(settings_.DateFormat, "");
+    EXPECT_EQ(settings_.TimeFormat, "hh:nn:ss");
+}
+
+TEST_F(SettingsFileTest, ColumnWidthsAndSidebarAreSavedFromTheLiveLayout)
+{
+    WriteRaw("[Options]\r\nBirthsColumn2Size=120\r\nMenuSize=80\r\n");
+    Load();
+    layout_.columns[static_cast<size_t>(SettingsColumn::Births2)] = 155;
+    layout_.menuSize = 101;
+    Save();
+    EXPECT_EQ(SavedValue("BirthsColumn2Size"), "155");
+    EXPECT_EQ(SavedValue("MenuSize"), "101");
+}
+
+TEST_F(SettingsFileTest, SaveKeepsForeignLinesAndRewritesEveryKey)
+{
+    WriteRaw("; mine\r\n[Other]\r\nk=v\r\n[Options]\r\nUnknown=1\r\nShowStatusBar=0\r\n");
+    Load();
+    Save();
+    const std::string saved = ReadRaw();
+    EXPECT_EQ(saved.rfind("; mine\r\n[Other]\r\nk=v\r\n[Options]\r\nUnknown=1\r\nShowStatusBar=0\r\n"
+                          "ShowGridLines=1\r\nShowTrayIcon=1\r\n",
+                          0),
+              0u);
+    // Every key of the fresh file is present.
+    std::istringstream lines(kFreshFile);
+    std::string line;
+    std::getline(lines, line);  // the header
+    while (std::getline(lines, line)) {
+        const std::string key = line.substr(0, line.find('='));
+        EXPECT_NE(SavedValue(key), "<missing>") << key;
+    }
+}
+
+TEST_F(SettingsFileTest, EverySettingSurvivesASaveAndALoad)
+{
+    // A property over many different settings: what is saved is what loads.
+    for (int seed = 1; seed <= 25; ++seed) {
+        SCOPED_TRACE(seed);
+        unsigned x = static_cast<unsigned>(seed) * 2654435761u;
+        auto next = [&x] {
+            x ^= x << 13;
+            x ^= x >> 17;
+            x ^= x << 5;
+            return x;
+        };
+        auto flag = [&] { return (next() & 1) != 0; };
+        auto number = [&] { return static_cast<int>(next()); };
+        auto word = [&] { return static_cast<std::uint16_t>(next()); };
+        const char* patterns[] = {"dd/mm/yyyy", " leading", "trailing ", "\"quoted\"", "'a'", "", "a=b;c"};
+        auto pattern = [&] { return std::string(patterns[next() % 7]); };
+
+        AppSettings out;
+        out.ShowGridLines = flag();
+        out.ShowStatusBar = flag();
+        out.ShowTrayIcon = flag();
+        out.RunAtStartUp = flag();
+        out.ShowMisBirthWindow = flag();
+        out.EnableTooltip = flag();
+        out.CurPageIndex = number();
+        out.ShowZodiacSigns = flag();
+        out.TTAlwaysOnTop = flag();
+        out.TTShowFixed = flag();
+        out.MainFormHeight = number();
+        out.MainFormWeight = number();
+        out.MainFormState = number();
+        out.MainFormX = number();
+        out.MainFormY = number();
+        out.TTWindowX = number();
+        out.TTWindowY = number();
+        out.MainWindow = {word(), word(), 0};
+        out.NewEvent = {word(), word(), 0};
+        out.NewBirth = {word(), word(), 0};
+        out.DateFormat = pattern();
+        out.TimeFormat = pattern();
+        out.TTDateFormat = pattern();
+        out.lvEventsSortIndex = number();
+        out.lvBirthSortIndex = number();
+        FakeLayout outLayout;
+        for (int& w : outLayout.columns)
+            w = number();
+        outLayout.menuSize = number();
+
+        fs::remove(path_);
+        {
+            IniFile file(path_);
+            SaveSettings(file, out, outLayout);
+        }
+        settings_ = AppSettings{};
+        layout_ = FakeLayout{};
+        Load();
+        const AppSettings& in = settings_;
+        EXPECT_EQ(in.ShowGridLines, out.ShowGridLines);
+        EXPECT_EQ(in.ShowStatusBar, out.ShowStatusBar);
+        EXPECT_EQ(in.ShowTrayIcon, out.ShowTrayIcon);
+        EXPECT_EQ(in.RunAtStartUp, out.RunAtStartUp);
+        EXPECT_EQ(in.ShowMisBirthWindow, out.ShowMisBirthWindow);
+        EXPECT_EQ(in.EnableTooltip, out.EnableTooltip);
+        EXPECT_EQ(in.CurPageIndex, out.CurPageIndex);
+        EXPECT_EQ(in.ShowZodiacSigns, out.ShowZodiacSigns);
+        EXPECT_EQ(in.TTAlwaysOnTop, out.TTAlwaysOnTop);
+        EXPECT_EQ(in.TTShowFixed, out.TTShowFixed);
+        EXPECT_EQ(in.MainFormHeight, out.MainFormHeight);
+        EXPECT_EQ(in.MainFormWeight, out.MainFormWeight);
+        EXPECT_EQ(in.MainFormState, out.MainFormState);
+        EXPECT_EQ(in.MainFormX, out.MainFormX);
+        EXPECT_EQ(in.MainFormY, out.MainFormY);
+        EXPECT_EQ(in.TTWindowX, out.TTWindowX);
+        EXPECT_EQ(in.TTWindowY, out.TTWindowY);
+        EXPECT_EQ(in.MainWindow.HotKey, out.MainWindow.HotKey);
+        EXPECT_EQ(in.MainWindow.Modifiers, out.MainWindow.Modifiers);
+        EXPECT_EQ(in.NewEvent.HotKey, out.NewEvent.HotKey);
+        EXPECT_EQ(in.NewEvent.Modifiers, out.NewEvent.Modifiers);
+        EXPECT_EQ(in.NewBirth.HotKey, out.NewBirth.HotKey);
+        EXPECT_EQ(in.NewBirth.Modifiers, out.NewBirth.Modifiers);
+        EXPECT_EQ(in.DateFormat, out.DateFormat);
+        EXPECT_EQ(in.TimeFormat, out.TimeFormat);
+        EXPECT_EQ(in.TTDateFormat, out.TTDateFormat);
+        EXPECT_EQ(in.lvEventsSortIndex, out.lvEventsSortIndex);
+        EXPECT_EQ(in.lvBirthSortIndex, out.lvBirthSortIndex);
+        EXPECT_EQ(layout_.columns, outLayout.columns);
+        EXPECT_EQ(layout_.menuSize, outLayout.menuSize);
+    }
+}
+
+TEST_F(SettingsFileTest, FailedSaveThrowsTheWriteErrorAndLeavesNoFile)
+{
+    const std::string missingFolder = (dir_ / "no-such-folder" / "config.cfg").string();
+    IniFile file(missingFolder);
+    try {
+        SaveSettings(file, settings_, layout_);
+        FAIL() << "expected IniWriteError";
+    } catch (const IniWriteError& e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to write to " + missingFolder);
+    }
+    EXPECT_FALSE(fs::exists(missingFolder));
+}
+
+TEST(SettingsStore, IsOneProcessWideInstance)
+{
+    EXPECT_EQ(&Settings(), &Settings());
+}
+
+TEST(HotKeyText, BuildsModifiersInFixedOrderThenTheKey)
+{
+    struct Case {
+        std::uint16_t hotKey;
+        const char* text;
+    };
+    const Case cases[] = {
+        {24653, "Shift+Ctrl+M"},
+        {49221, "Ctrl+Alt+E"},
+        {49218, "Ctrl+Alt+B"},
+        {0x2000 | 0x70, "Shift+F1"},
+        {0x8000 | 0x87, "Alt+F24"},
+        {0xE000 | 'A', "Shift+Ctrl+Alt+A"},
+        {0x4000 | '7', "Ctrl+7"},
+        {'Z', "Z"},
+        {0x4000 | 0x20, "Ctrl+Space"},
+        {0x4000 | 0x2E, "Ctrl+Del"},
+        {0x8000 | 0x0D, "Alt+Enter"},
+        {0x4000 | 0x63, "Ctrl+Num 3"},
+        {0x4000 | 0x21, "Ctrl+PgUp"},
+        {0x1000 | 'Q', "Q"},  // bits other than the three modifiers are ignored
+        {0, ""},
+        {0x6000, ""},  // modifiers without a key
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.hotKey);
+        EXPECT_EQ(HotKeyText(c.hotKey), c.text);
+    }
+}
+
+TEST(HotKeyText, TakesTheKeyNameFromTheCaller)
+{
+    auto name = [](unsigned vk) { return "<" + std::to_string(vk) + ">"; };
+    EXPECT_EQ(HotKeyText(0x6000 | 0x4D, +name), "Shift+Ctrl+<77>");
+    EXPECT_EQ(HotKeyText(0, +name), "<0>");
+    EXPECT_EQ(HotKeyText(24653, nullptr), "Shift+Ctrl+M");
+}
+
+TEST(DefaultKeyName, KnowsLettersDigitsAndFunctionKeys)
+{
+    for (unsigned vk = 'A'; vk <= 'Z'; ++vk)
+        EXPECT_EQ(DefaultKeyName(vk), std::string(1, static_cast<char>(vk)));
+    for (unsigned vk = '0'; vk <= '9'; ++vk)
+        EXPECT_EQ(DefaultKeyName(vk), std::string(1, static_cast<char>(vk)));
+    for (unsigned n = 1; n <= 24; ++n)
+        EXPECT_EQ(DefaultKeyName(0x6F + n), "F" + std::to_string(n));
+    // Lower-case letters are not virtual keys (0x61 is the pad's 1).
+    EXPECT_EQ(DefaultKeyName('a'), "Num 1");
+    EXPECT_EQ(DefaultKeyName(0xFF), "");
+}
+
+}  // namespace
