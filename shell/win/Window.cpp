@@ -1,0 +1,229 @@
+#include "shell/win/Window.h"
+
+#include <exception>
+#include <set>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+void ShowErrorBox(const char* message)
+{
+    ::MessageBoxA(nullptr, message, "Vellomir", MB_OK | MB_ICONERROR);
+}
+
+WindowErrorHandler g_errorHandler = &ShowErrorBox;
+
+// Class names registered by this module. Only the GUI thread creates windows.
+std::set<std::string>& RegisteredClasses()
+{
+    static std::set<std::string> names;
+    return names;
+}
+
+}  // namespace
+
+void SetWindowErrorHandler(WindowErrorHandler handler)
+{
+    g_errorHandler = handler ? handler : &ShowErrorBox;
+}
+
+TWindow::TWindow(WindowLifetime lifetime) noexcept : lifetime_(lifetime) {}
+
+TWindow::~TWindow()
+{
+    if (hwnd_) {
+        // The derived part is already gone: no more virtual calls for this
+        // window, just take it down.
+        HWND hwnd = hwnd_;
+        Detach();
+        if (modalOwner_) {
+            ::EnableWindow(modalOwner_, TRUE);
+            modalOwner_ = nullptr;
+        }
+        ::DestroyWindow(hwnd);
+    }
+}
+
+HINSTANCE TWindow::Instance() noexcept
+{
+    return ::GetModuleHandleA(nullptr);
+}
+
+TWindow* TWindow::FromHandle(HWND hwnd) noexcept
+{
+    if (!hwnd) return nullptr;
+    return reinterpret_cast<TWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+}
+
+void TWindow::RegisterOnce(const WindowClassSpec& cls)
+{
+    if (!cls.Name || !*cls.Name) throw std::runtime_error("window class without a name");
+    auto& names = RegisteredClasses();
+    if (names.count(cls.Name)) return;
+
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    if (::GetClassInfoExA(Instance(), cls.Name, &wc)) {
+        // Registered by an earlier module instance with our procedure: fine.
+        names.insert(cls.Name);
+        return;
+    }
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof wc;
+    wc.style = cls.Style;
+    wc.lpfnWndProc = &TWindow::StaticProc;
+    wc.hInstance = Instance();
+    wc.hIcon = cls.Icon;
+    wc.hIconSm = cls.SmallIcon;
+    wc.hCursor = cls.Cursor ? cls.Cursor : ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = cls.Background;
+    wc.lpszClassName = cls.Name;
+    if (!::RegisterClassExA(&wc)) {
+        throw std::runtime_error(std::string("RegisterClassEx failed for ") + cls.Name + ", error " +
+                                 std::to_string(::GetLastError()));
+    }
+    names.insert(cls.Name);
+}
+
+void TWindow::CreateHandle(const WindowClassSpec& cls, DWORD exStyle, const std::string& caption,
+                           DWORD style, int x, int y, int width, int height, HWND parent,
+                           HMENU menuOrId)
+{
+    if (hwnd_) throw std::logic_error("window created twice");
+    RegisterOnce(cls);
+    creating_ = true;
+    HWND hwnd = ::CreateWindowExA(exStyle, cls.Name, caption.c_str(), style, x, y, width, height,
+                                  parent, menuOrId, Instance(), this);
+    creating_ = false;
+    if (!hwnd) {
+        DWORD error = ::GetLastError();
+        deletePending_ = false;
+        hwnd_ = nullptr;
+        throw std::runtime_error(std::string("CreateWindowEx failed for ") + cls.Name + ", error " +
+                                 std::to_string(error));
+    }
+}
+
+LRESULT TWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefaultProc(msg, wParam, lParam);
+}
+
+void TWindow::Detach() noexcept
+{
+    if (hwnd_ && FromHandle(hwnd_) == this) ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    hwnd_ = nullptr;
+}
+
+void TWindow::Close()
+{
+    if (!hwnd_) return;
+    if (modalOwner_) {
+        // Before the window disappears, or Windows activates some other
+        // program's window instead of the owner.
+        ::EnableWindow(modalOwner_, TRUE);
+        modalOwner_ = nullptr;
+    }
+    ::DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK TWindow::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    TWindow* self = nullptr;
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        self = static_cast<TWindow*>(cs->lpCreateParams);
+        if (self) {
+            self->hwnd_ = hwnd;
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        }
+    } else {
+        self = FromHandle(hwnd);
+    }
+    if (!self) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+
+    if (msg == WM_DESTROY && self->modalOwner_) {
+        // Destroyed without Close (DestroyWindow from outside): the owner
+        // must not stay disabled.
+        ::EnableWindow(self->modalOwner_, TRUE);
+        self->modalOwner_ = nullptr;
+    }
+
+    ++self->dispatchDepth_;
+    LRESULT result = 0;
+    try {
+        result = self->HandleMessage(msg, wParam, lParam);
+    } catch (const std::exception& e) {
+        g_errorHandler(e.what());
+        result = ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    } catch (...) {
+        g_errorHandler("Unknown error");
+        result = ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+
+    if (msg == WM_NCDESTROY) {
+        self->Detach();
+        try {
+            self->Destroyed();
+        } catch (const std::exception& e) {
+            g_errorHandler(e.what());
+        } catch (...) {
+            g_errorHandler("Unknown error");
+        }
+        if (self->lifetime_ == WindowLifetime::SelfDeleting && !self->creating_)
+            self->deletePending_ = true;
+    }
+    if (--self->dispatchDepth_ == 0 && self->deletePending_) delete self;
+    return result;
+}
+
+bool TWindow::RunModal(HWND owner, int showCommand)
+{
+    if (!hwnd_) return true;
+    HWND self = hwnd_;
+    if (owner && owner != self && ::IsWindowEnabled(owner)) {
+        ::EnableWindow(owner, FALSE);
+        modalOwner_ = owner;
+    }
+    ::ShowWindow(self, showCommand);
+    ::UpdateWindow(self);
+
+    // The object may be self-deleting, so the loop watches the handle only.
+    MSG msg;
+    while (::IsWindow(self)) {
+        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            // Somebody asked the program to end: leave the modal window and
+            // let the outer loop see the quit as well.
+            int code = static_cast<int>(msg.wParam);
+            if (::IsWindow(self)) ::DestroyWindow(self);
+            ::PostQuitMessage(code);
+            return false;
+        }
+        if (got == -1) break;
+        if (::IsWindow(self) && ::IsDialogMessageA(self, &msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    return true;
+}
+
+POINT CenteredOnScreen(int width, int height) noexcept
+{
+    int sw = ::GetSystemMetrics(SM_CXSCREEN);
+    int sh = ::GetSystemMetrics(SM_CYSCREEN);
+    return POINT{(sw - width) / 2, (sh - height) / 2};
+}
+
+SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD exStyle) noexcept
+{
+    RECT r{0, 0, clientWidth, clientHeight};
+    ::AdjustWindowRectEx(&r, style, FALSE, exStyle);
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+void TrimWorkingSet() noexcept
+{
+    ::SetProcessWorkingSetSize(::GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+}
