@@ -1,0 +1,670 @@
+// When birthdays are due, ages and days left, the note macros, the firing of
+// a birthday, the missed-birthdays report and the daily scan of the tick.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <vector>
+
+#include "birthdays/Birthday.h"
+#include "core/Clock.h"
+#include "core/Desktop.h"
+#include "core/Event.h"
+#include "core/Ini.h"
+#include "core/Scheduler.h"
+#include "shell/Log.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TDateTime Day(int y, int m, int d) { return EncodeDate(y, m, d); }
+
+class RulesTempDir {
+public:
+    RulesTempDir() {
+        std::random_device rd;
+        path_ = fs::temp_directory_path() / ("vellomir-birthrules-" + std::to_string(rd()) + std::to_string(rd()));
+        fs::create_directories(path_);
+    }
+    ~RulesTempDir() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+TBirthday Person(const std::string& name, TDateTime born, bool remind2Weeks = false, bool remind1Week = false,
+                 bool remind1Day = false) {
+    TBirthday b;
+    b.Name = name;
+    b.BirthDate = born;
+    b.Remind2Weeks = remind2Weeks;
+    b.Remind1Week = remind1Week;
+    b.Remind1Day = remind1Day;
+    return b;
+}
+
+// Every day of the given years on which the record is due.
+std::vector<TDateTime> DueDays(const TBirthday& b, int firstYear, int lastYear) {
+    std::vector<TDateTime> days;
+    for (TDateTime d = Day(firstYear, 1, 1); d <= Day(lastYear, 12, 31); d += 1)
+        if (IsDueOn(b, d)) days.push_back(d);
+    return days;
+}
+
+class RecordingDesktop : public IDesktop {
+public:
+    std::vector<NoteRequest> notes;
+    std::vector<std::string> sounds;
+    bool failNotes = false;
+
+    void ShowNote(const NoteRequest& note) override {
+        if (failNotes) throw std::runtime_error("no window");
+        notes.push_back(note);
+    }
+    void PlaySoundFile(const std::string& path) override { sounds.push_back(path); }
+    void StopSound() override {}
+    void ShellOpen(const std::string&, const std::string&, int) override {}
+    bool CountdownOpen() const override { return false; }
+    void RunCountdown(const std::string&, unsigned, int) override {}
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- dates
+
+struct AnniversaryCase {
+    TDateTime born;
+    TDateTime today;
+    TDateTime anniversary;
+    int daysLeft;
+    int age;
+};
+
+class BirthdayRulesDates : public ::testing::TestWithParam<AnniversaryCase> {};
+
+TEST_P(BirthdayRulesDates, AnniversaryDaysLeftAndAge) {
+    const AnniversaryCase& c = GetParam();
+    EXPECT_EQ(ThisYearsAnniversary(c.born, c.today), c.anniversary);
+    EXPECT_EQ(DaysLeft(c.born, c.today), c.daysLeft);
+    EXPECT_EQ(YearsSince(c.born, c.today), c.age);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BirthdayRulesDates,
+    ::testing::Values(
+        AnniversaryCase{Day(1980, 5, 10), Day(2026, 5, 9), Day(2026, 5, 10), 1, 45},
+        AnniversaryCase{Day(1980, 5, 10), Day(2026, 5, 10), Day(2026, 5, 10), 0, 46},
+        AnniversaryCase{Day(1980, 5, 10), Day(2026, 5, 11), Day(2026, 5, 10), 364, 46},
+        AnniversaryCase{Day(1980, 5, 10), Day(2027, 5, 11), Day(2027, 5, 10), 365, 47},  // 2028 is a leap year
+        AnniversaryCase{Day(1980, 5, 10), Day(2026, 4, 26), Day(2026, 5, 10), 14, 45},
+        AnniversaryCase{Day(1990, 1, 3), Day(2025, 12, 27), Day(2025, 1, 3), 7, 35},
+        AnniversaryCase{Day(1990, 12, 31), Day(2026, 1, 1), Day(2026, 12, 31), 364, 35},
+        AnniversaryCase{NeverTime, Day(2026, 3, 15), Day(2026, 3, 16), 1, 399},
+        AnniversaryCase{NeverTime, Day(2026, 3, 16), Day(2026, 3, 16), 0, 400},
+        // 29 February: 28 February in the years without that day.
+        AnniversaryCase{Day(2000, 2, 29), Day(2001, 2, 27), Day(2001, 2, 28), 1, 0},
+        AnniversaryCase{Day(2000, 2, 29), Day(2001, 2, 28), Day(2001, 2, 28), 0, 1},
+        AnniversaryCase{Day(2000, 2, 29), Day(2001, 3, 1), Day(2001, 2, 28), 364, 1},
+        AnniversaryCase{Day(2000, 2, 29), Day(2003, 3, 1), Day(2003, 2, 28), 365, 3},
+        AnniversaryCase{Day(2000, 2, 29), Day(2004, 2, 28), Day(2004, 2, 29), 1, 3},
+        AnniversaryCase{Day(2000, 2, 29), Day(2004, 2, 29), Day(2004, 2, 29), 0, 4},
+        AnniversaryCase{Day(2000, 2, 29), Day(2100, 2, 28), Day(2100, 2, 28), 0, 100},
+        AnniversaryCase{Day(1999, 3, 1), Day(2024, 2, 29), Day(2024, 3, 1), 1, 24}));
+
+TEST(BirthdayRules, OnlyTheCalendarDayOfAStoredValueCounts) {
+    const TDateTime born = Day(2000, 1, 1) + 0.3993981481;
+    EXPECT_EQ(BirthDayOf(born), Day(2000, 1, 1));
+    EXPECT_EQ(ThisYearsAnniversary(born, Day(2026, 6, 1) + 0.75), Day(2026, 1, 1));
+    EXPECT_EQ(DaysLeft(born, Day(2026, 12, 31) + 0.99), 1);
+    EXPECT_EQ(YearsSince(born, Day(2026, 1, 1) + 0.1), 26);
+    // Before 30 December 1899 the day is the whole part toward zero, with the
+    // fraction as the time of day.
+    EXPECT_EQ(BirthDayOf(NeverTime - 0.5), NeverTime);
+    EXPECT_EQ(YearsSince(NeverTime - 0.5, Day(2026, 3, 16)), 400);
+}
+
+TEST(BirthdayRules, ValuesThatNameNoDayCountAsSixteenthOfMarch1626) {
+    for (double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
+                       -std::numeric_limits<double>::infinity(), 1e300, -1e300, 2958466.0, -693594.0}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(BirthDayOf(bad), NeverTime);
+        EXPECT_EQ(ThisYearsAnniversary(bad, Day(2026, 7, 1)), Day(2026, 3, 16));
+        EXPECT_EQ(YearsSince(bad, Day(2026, 7, 1)), 400);
+        EXPECT_EQ(DaysLeft(bad, Day(2026, 3, 16)), 0);
+    }
+    EXPECT_EQ(BirthDayOf(2958465.5), 2958465.0);  // 31 December 9999
+    EXPECT_EQ(BirthDayOf(-693593.5), -693593.0);  // 1 January 0001
+}
+
+TEST(BirthdayRules, DaysLeftLeadsToTheNearestAnniversary) {
+    // Over five years (one leap year in them) and birth days around the
+    // month ends: today + DaysLeft is an anniversary, no earlier day from
+    // today on is one, and the age grows by one exactly on it.
+    const std::vector<TDateTime> births = {Day(1970, 1, 1),  Day(1980, 2, 28), Day(1984, 2, 29),
+                                           Day(1991, 3, 1),  Day(1975, 12, 31), Day(2001, 6, 30),
+                                           Day(1960, 10, 31), NeverTime};
+    for (TDateTime born : births) {
+        SCOPED_TRACE(born);
+        for (TDateTime today = Day(2023, 1, 1); today <= Day(2027, 12, 31); today += 1) {
+            const int left = DaysLeft(born, today);
+            ASSERT_GE(left, 0);
+            ASSERT_LE(left, 365);
+            const TDateTime next = today + left;
+            const int year = DecodeDate(next).year;
+            ASSERT_EQ(AnniversaryInYear(born, year), next) << today;
+            ASSERT_TRUE(next == ThisYearsAnniversary(born, today) ||
+                        next == AnniversaryInYear(born, DecodeDate(today).year + 1));
+            if (left > 0) {
+                ASSERT_EQ(DaysLeft(born, today + 1), left - 1) << today;
+            }
+            const int grows = YearsSince(born, today) - YearsSince(born, today - 1);
+            ASSERT_EQ(grows, left == 0 ? 1 : 0) << today;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- due rule
+
+TEST(BirthdayRules, AllThreeEarlyRemindersAndTheDay) {
+    const TBirthday b = Person("N", Day(1980, 5, 10), true, true, true);
+    const std::vector<TDateTime> expected = {Day(2026, 4, 26), Day(2026, 5, 3), Day(2026, 5, 9), Day(2026, 5, 10)};
+    EXPECT_EQ(DueDays(b, 2026, 2026), expected);
+}
+
+struct DueCase {
+    bool remind2Weeks, remind1Week, remind1Day;
+    std::vector<int> daysBefore;  // of 10 May 2026
+};
+
+class BirthdayRulesDue : public ::testing::TestWithParam<DueCase> {};
+
+TEST_P(BirthdayRulesDue, OnlyTheChosenDays) {
+    const DueCase& c = GetParam();
+    const TBirthday b = Person("N", Day(1980, 5, 10), c.remind2Weeks, c.remind1Week, c.remind1Day);
+    std::vector<TDateTime> expected;
+    for (int before : c.daysBefore) expected.push_back(Day(2026, 5, 10) - before);
+    EXPECT_EQ(DueDays(b, 2026, 2026), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, BirthdayRulesDue,
+                         ::testing::Values(DueCase{false, false, false, {0}}, DueCase{true, false, false, {14, 0}},
+                                           DueCase{false, true, false, {7, 0}},
+                                           DueCase{false, false, true, {1, 0}},
+                                           DueCase{true, false, true, {14, 1, 0}}));
+
+TEST(BirthdayRules, EarlyReminderInTheOldYearDoesNotComeInDecember) {
+    const TBirthday third = Person("N", Day(1990, 1, 3), false, true, false);
+    EXPECT_FALSE(IsDueOn(third, Day(2025, 12, 27)));
+    EXPECT_EQ(DueDays(third, 2025, 2026), (std::vector<TDateTime>{Day(2025, 1, 3), Day(2026, 1, 3)}));
+
+    const TBirthday fifth = Person("N", Day(1990, 1, 5), true, false, false);
+    EXPECT_FALSE(IsDueOn(fifth, Day(2025, 12, 22)));
+    EXPECT_EQ(DueDays(fifth, 2026, 2026), (std::vector<TDateTime>{Day(2026, 1, 5)}));
+
+    // The early reminders of a birthday on 1 January would all fall in the
+    // old year: only the day itself comes.
+    const TBirthday first = Person("N", Day(1990, 1, 1), true, true, true);
+    EXPECT_EQ(DueDays(first, 2025, 2026), (std::vector<TDateTime>{Day(2025, 1, 1), Day(2026, 1, 1)}));
+}
+
+TEST(BirthdayRules, TwentyNinthOfFebruaryIsRemindedEveryYear) {
+    const TBirthday b = Person("Leap", Day(2000, 2, 29), false, true, true);
+    EXPECT_EQ(DueDays(b, 2023, 2023), (std::vector<TDateTime>{Day(2023, 2, 21), Day(2023, 2, 27), Day(2023, 2, 28)}));
+    EXPECT_EQ(DueDays(b, 2024, 2024), (std::vector<TDateTime>{Day(2024, 2, 22), Day(2024, 2, 28), Day(2024, 2, 29)}));
+    // Exactly one reminder on the day, whichever the year.
+    for (int year = 2001; year <= 2030; ++year)
+        EXPECT_EQ(DueDays(Person("Leap", Day(2000, 2, 29)), year, year).size(), 1u) << year;
+}
+
+TEST(BirthdayRules, DueRuleIgnoresEnabled) {
+    TBirthday b = Person("N", Day(1980, 5, 10));
+    b.Enabled = false;
+    EXPECT_TRUE(IsDueOn(b, Day(2026, 5, 10)));
+}
+
+// ---------------------------------------------------------------- macros
+
+TEST(BirthdayRules, MacrosWithDayMonthYearFormat) {
+    const TBirthday b = Person("N", Day(1980, 5, 10), true);
+    EXPECT_EQ(ExpandMacros("%PersonName on %BirthDate, in %CountDays days", b, Day(2026, 4, 26), "dd.mm.yyyy"),
+              "N on 10.05.1980, in 14 days");
+}
+
+struct MacroCase {
+    const char* name;
+    const char* notes;
+    const char* expected;
+};
+
+class BirthdayRulesMacros : public ::testing::TestWithParam<MacroCase> {};
+
+TEST_P(BirthdayRulesMacros, ReplacedInOrder) {
+    const MacroCase& c = GetParam();
+    const TBirthday b = Person(c.name, Day(1980, 5, 10) + 0.4);
+    EXPECT_EQ(ExpandMacros(c.notes, b, Day(2026, 5, 3), "dd.mm.yyyy"), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BirthdayRulesMacros,
+    ::testing::Values(
+        MacroCase{"Ann", "", ""}, MacroCase{"Ann", "no macros", "no macros"},
+        MacroCase{"Ann", "%PersonName%PersonName %CountDays/%CountDays", "AnnAnn 7/7"},
+        MacroCase{"Ann", "%personname %BIRTHDATE %countdays", "%personname %BIRTHDATE %countdays"},
+        MacroCase{"Ann", "line 1\r\n%BirthDate\r\n", "line 1\r\n10.05.1980\r\n"},
+        // A name is expanded further by the later macros, but not by itself.
+        MacroCase{"Ann %BirthDate (%CountDays)", "Hi %PersonName", "Hi Ann 10.05.1980 (7)"},
+        MacroCase{"%PersonName", "%PersonName", "%PersonName"},
+        // Replacements do not run into each other.
+        MacroCase{"%Count", "%PersonNameDays", "%CountDays"},
+        MacroCase{"Ann", "%%CountDaysCountDays", "%7CountDays"}));
+
+TEST(BirthdayRules, CountDaysIsZeroOnTheDayAndDateIgnoresTimeOfDay) {
+    const TBirthday b = Person("Ann", Day(2000, 1, 1) + 0.3993981481);
+    EXPECT_EQ(ExpandMacros("%CountDays|%BirthDate", b, Day(2026, 1, 1), "dd.mm.yyyy hh:nn"), "0|01.01.2000 00:00");
+    EXPECT_EQ(ReplaceBirthdayMacros("%PersonName, %BirthDate, %CountDays", "P", "D", "0"), "P, D, 0");
+}
+
+// ---------------------------------------------------------------- firing
+
+namespace {
+
+struct FiringFixture {
+    RulesTempDir dir;
+    IniFile file{dir.File("birthdays.ini")};
+    RecordingDesktop desktop;
+    ManualClock clock;
+    std::string dateFormat = "dd.mm.yyyy";
+    BirthdayFiringContext ctx{desktop, clock, file, dateFormat};
+};
+
+}  // namespace
+
+struct CaptionCase {
+    TDateTime now;
+    const char* caption;
+};
+
+class BirthdayFiringCaption : public ::testing::TestWithParam<CaptionCase> {};
+
+TEST_P(BirthdayFiringCaption, ShowsDaysLeft) {
+    FiringFixture f;
+    f.clock.Set(GetParam().now);
+    TBirthday b = Person("N", Day(1980, 5, 10), true, true, true);
+    b.EnabledNote = true;
+    b.IconIndex = 4;
+    b.Notes = "%PersonName: %CountDays";
+    ExecuteBirthday(b, false, f.ctx);
+    ASSERT_EQ(f.desktop.notes.size(), 1u);
+    const NoteRequest& note = f.desktop.notes[0];
+    EXPECT_EQ(note.Caption, GetParam().caption);
+    EXPECT_EQ(note.Text, "N: " + std::to_string(DaysLeft(b, DateOf(GetParam().now))));
+    EXPECT_EQ(note.RemindLater, RemindLaterState::Hidden);
+    EXPECT_EQ(note.IconList, NoteIconList::Birthdays);
+    EXPECT_EQ(note.IconIndex, 4);
+    EXPECT_TRUE(note.EventName.empty());
+    EXPECT_TRUE(f.desktop.sounds.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, BirthdayFiringCaption,
+                         ::testing::Values(CaptionCase{Day(2026, 4, 26) + 0.00002, "Birthday! (Days Left: 14)"},
+                                           CaptionCase{Day(2026, 5, 3) + 0.5, "Birthday! (Days Left: 7)"},
+                                           CaptionCase{Day(2026, 5, 9) + 0.99, "Birthday! (Days Left: 1)"},
+                                           CaptionCase{Day(2026, 5, 10), "Birthday!"}));
+
+TEST(BirthdayFiring, RealRunRecordsTheDay) {
+    FiringFixture f;
+    f.clock.Set(Day(2026, 5, 10) + 0.25);
+    TBirthday b = Person("N", Day(1980, 5, 10));
+    b.SaveToFile(f.file);
+    ExecuteBirthday(b, false, f.ctx);
+    EXPECT_EQ(b.LastStart, Day(2026, 5, 10));
+    EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46152");
+    // Nothing else of the section changed.
+    EXPECT_EQ(f.file.ReadString("N", "BirthDate", ""), "29351");
+}
+
+TEST(BirthdayFiring, TestRunAfterTheBirthdayShowsDaysToNextYearAndRecordsNothing) {
+    FiringFixture f;
+    f.clock.Set(Day(2026, 5, 17) + 0.6);
+    TBirthday b = Person("N", Day(1980, 5, 10));
+    b.EnabledNote = true;
+    b.EnabledSound = true;
+    b.SoundFile = "C:\\tada.wav";
+    b.LastStart = Day(2026, 5, 10);
+    ExecuteBirthday(b, true, f.ctx);
+    ASSERT_EQ(f.desktop.notes.size(), 1u);
+    EXPECT_EQ(f.desktop.notes[0].Caption, "Birthday! (Days Left: 358)");
+    EXPECT_EQ(f.desktop.sounds, std::vector<std::string>{"C:\\tada.wav"});
+    EXPECT_EQ(b.LastStart, Day(2026, 5, 10));
+    EXPECT_FALSE(fs::exists(f.file.Path()));
+}
+
+TEST(BirthdayFiring, NothingShownButTheDayIsStillRecorded) {
+    FiringFixture f;
+    f.clock.Set(Day(2026, 5, 10));
+    TBirthday b = Person("N", Day(1980, 5, 10));
+    b.SoundFile = "C:\\tada.wav";
+    ExecuteBirthday(b, false, f.ctx);
+    EXPECT_TRUE(f.desktop.notes.empty());
+    EXPECT_TRUE(f.desktop.sounds.empty());
+    EXPECT_EQ(b.LastStart, Day(2026, 5, 10));
+    EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46152");
+}
+
+TEST(BirthdayFiring, SoundPlaysWithoutANote) {
+    FiringFixture f;
+    f.clock.Set(Day(2026, 5, 10));
+    TBirthday b = Person("N", Day(1980, 5, 10));
+    b.EnabledSound = true;
+    b.SoundFile = "C:\\sounds\\bell.wav";
+    ExecuteBirthday(b, false, f.ctx);
+    EXPECT_TRUE(f.desktop.notes.empty());
+    EXPECT_EQ(f.desktop.sounds, std::vector<std::string>{"C:\\sounds\\bell.wav"});
+}
+
+TEST(BirthdayFiring, FailingNoteIsLoggedAndTheRestFollows) {
+    FiringFixture f;
+    const std::string logPath = f.dir.File("log.txt");
+    ConfigureLog(logPath, &f.clock);
+    f.clock.Set(Day(2026, 5, 10) + 0.5);
+    f.desktop.failNotes = true;
+    TBirthday b = Person("N", Day(1980, 5, 10));
+    b.EnabledNote = true;
+    b.EnabledSound = true;
+    b.SoundFile = "s.wav";
+    EXPECT_NO_THROW(ExecuteBirthday(b, false, f.ctx));
+    ConfigureLog("", nullptr);
+    EXPECT_EQ(f.desktop.sounds.size(), 1u);
+    EXPECT_EQ(b.LastStart, Day(2026, 5, 10));
+    const std::string log = ReadAll(logPath);
+    EXPECT_NE(log.find(" Error in TBirthday\r\n"), std::string::npos) << log;
+}
+
+TEST(BirthdayFiring, UnwritableFileIsReported) {
+    FiringFixture f;
+    IniFile nowhere(f.dir.File("missing-folder/birthdays.ini"));
+    BirthdayFiringContext ctx{f.desktop, f.clock, nowhere, f.dateFormat};
+    f.clock.Set(Day(2026, 5, 10));
+    TBirthday b = Person("N", Day(1980, 5, 10));
+    b.EnabledNote = true;
+    EXPECT_THROW(ExecuteBirthday(b, false, ctx), IniWriteError);
+    EXPECT_EQ(f.desktop.notes.size(), 1u);
+    EXPECT_NO_THROW(ExecuteBirthday(b, true, ctx));
+}
+
+TEST(BirthdayFiring, DateFormatIsReadAtEachFiring) {
+    FiringFixture f;
+    f.clock.Set(Day(2026, 5, 10));
+    TBirthday b = Person("N", Day(1980, 5, 10));
+    b.EnabledNote = true;
+    b.Notes = "%BirthDate";
+    ExecuteBirthday(b, true, f.ctx);
+    f.dateFormat = "yyyy-mm-dd";
+    ExecuteBirthday(b, true, f.ctx);
+    ASSERT_EQ(f.desktop.notes.size(), 2u);
+    EXPECT_EQ(f.desktop.notes[0].Text, "10.05.1980");
+    EXPECT_EQ(f.desktop.notes[1].Text, "1980-05-10");
+}
+
+// ---------------------------------------------------------------- report
+
+namespace {
+
+struct ReportFixture {
+    RulesTempDir dir;
+    IniFile file{dir.File("birthdays.ini")};
+    BirthdayList list;
+    std::vector<std::string> boxes;
+
+    void Add(TBirthday b) {
+        b.SaveToFile(file);
+        list.Add(std::make_unique<TBirthday>(std::move(b)));
+    }
+    std::vector<std::string> Report(TDateTime today, bool showBox = true) {
+        return ReportMissedBirthdays(list, file, today, showBox,
+                                     [this](const std::string& text) { boxes.push_back(text); });
+    }
+};
+
+}  // namespace
+
+TEST(BirthdayReport, MissedBirthdayIsReportedOncePerYear) {
+    ReportFixture f;
+    TBirthday n = Person("N", Day(1980, 5, 10));
+    n.LastStart = Day(2025, 5, 10);
+    f.Add(n);
+
+    EXPECT_EQ(f.Report(Day(2026, 5, 12)), std::vector<std::string>{"N"});
+    ASSERT_EQ(f.boxes.size(), 1u);
+    EXPECT_EQ(f.boxes[0], "Some birthdays of following persons were missed: \r\nN\r\n");
+    EXPECT_EQ(f.list[0].LastStart, Day(2026, 5, 12));
+    EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46154");
+
+    // The second start of the year lists nothing, also after a reload.
+    BirthdayList reloaded;
+    LoadBirthdays(f.file, reloaded);
+    EXPECT_TRUE(ReportMissedBirthdays(reloaded, f.file, Day(2026, 5, 13), true, [&](const std::string& text) {
+                    f.boxes.push_back(text);
+                }).empty());
+    EXPECT_TRUE(f.Report(Day(2026, 12, 31)).empty());
+    EXPECT_EQ(f.boxes.size(), 1u);
+
+    // Next year it is reported again.
+    EXPECT_EQ(f.Report(Day(2027, 5, 11)), std::vector<std::string>{"N"});
+}
+
+TEST(BirthdayReport, WhichBirthdaysCount) {
+    ReportFixture f;
+    const TDateTime today = Day(2026, 5, 12);
+    TBirthday disabled = Person("Disabled", Day(1980, 5, 1));
+    disabled.Enabled = false;
+    f.Add(disabled);
+    f.Add(Person("Today", Day(1980, 5, 12)));
+    f.Add(Person("Tomorrow", Day(1980, 5, 13)));
+    TBirthday reminded = Person("Reminded", Day(1980, 5, 11));
+    reminded.LastStart = Day(2026, 5, 11);
+    f.Add(reminded);
+    TBirthday created = Person("Created after", Day(1980, 3, 1));
+    created.LastStart = Day(2026, 3, 1);  // as the editor sets it
+    f.Add(created);
+    f.Add(Person("Never", Day(1980, 1, 1)));  // LastStart 0
+    f.Add(Person("No date", NeverTime));
+    TBirthday future = Person("Late record", Day(1980, 1, 2));
+    future.LastStart = Day(2030, 1, 1);
+    f.Add(future);
+
+    const std::vector<std::string> expected = {"Disabled", "Never", "No date"};
+    EXPECT_EQ(f.Report(today), expected);
+    ASSERT_EQ(f.boxes.size(), 1u);
+    EXPECT_EQ(f.boxes[0], "Some birthdays of following persons were missed: \r\nDisabled\r\nNever\r\nNo date\r\n");
+    EXPECT_EQ(f.list[1].LastStart, 0);
+    EXPECT_EQ(f.list[3].LastStart, Day(2026, 5, 11));
+    EXPECT_EQ(f.file.ReadString("Today", "LastStart", ""), "0");
+    EXPECT_EQ(f.file.ReadString("Disabled", "LastStart", ""), "46154");
+}
+
+TEST(BirthdayReport, TwentyNinthOfFebruaryIsMissedOnTheFirstOfMarch) {
+    ReportFixture f;
+    f.Add(Person("Leap", Day(2000, 2, 29)));
+    EXPECT_TRUE(f.Report(Day(2023, 2, 28)).empty());
+    EXPECT_EQ(f.Report(Day(2023, 3, 1)), std::vector<std::string>{"Leap"});
+    EXPECT_TRUE(f.Report(Day(2024, 2, 29)).empty());
+    EXPECT_EQ(f.Report(Day(2024, 3, 1)), std::vector<std::string>{"Leap"});
+}
+
+TEST(BirthdayReport, WithoutTheBoxTheDayIsStillRecorded) {
+    ReportFixture f;
+    f.Add(Person("N", Day(1980, 5, 10)));
+    EXPECT_EQ(f.Report(Day(2026, 5, 12), false), std::vector<std::string>{"N"});
+    EXPECT_TRUE(f.boxes.empty());
+    EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46154");
+    EXPECT_TRUE(f.Report(Day(2026, 6, 1), true).empty());
+    EXPECT_TRUE(f.boxes.empty());
+}
+
+TEST(BirthdayReport, NothingMissedShowsNothingAndWritesNothing) {
+    ReportFixture f;
+    f.Add(Person("N", Day(1980, 5, 10)));
+    const std::string before = ReadAll(f.file.Path());
+    EXPECT_TRUE(f.Report(Day(2026, 5, 1)).empty());
+    EXPECT_TRUE(f.boxes.empty());
+    EXPECT_EQ(ReadAll(f.file.Path()), before);
+    BirthdayList empty;
+    EXPECT_TRUE(ReportMissedBirthdays(empty, f.file, Day(2026, 5, 1), true, nullptr).empty());
+}
+
+TEST(BirthdayReport, UnwritableFileStillShowsTheNamesThenReportsTheError) {
+    RulesTempDir dir;
+    IniFile nowhere(dir.File("missing-folder/birthdays.ini"));
+    BirthdayList list;
+    list.Add(std::make_unique<TBirthday>(Person("A", Day(1980, 1, 1))));
+    list.Add(std::make_unique<TBirthday>(Person("B", Day(1980, 2, 1))));
+    std::vector<std::string> boxes;
+    EXPECT_THROW(ReportMissedBirthdays(list, nowhere, Day(2026, 5, 1), true,
+                                       [&](const std::string& text) { boxes.push_back(text); }),
+                 IniWriteError);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0], "Some birthdays of following persons were missed: \r\nA\r\nB\r\n");
+    EXPECT_EQ(list[1].LastStart, Day(2026, 5, 1));
+}
+
+TEST(BirthdayReport, CaptionFollowsTheApplicationTitle) {
+    EXPECT_EQ(MissedBirthdaysCaption("Vellomir"), "Vellomir. Attention!");
+    EXPECT_EQ(MissedBirthdaysText({}), "Some birthdays of following persons were missed: \r\n");
+}
+
+// ---------------------------------------------------------------- the tick
+
+namespace {
+
+// The main window as the tick sees it: fires birthdays for real into a
+// recording desktop and remembers the order.
+class BirthdayHost : public ISchedulerHost {
+public:
+    BirthdayHost(BirthdayList& list, BirthdayFiringContext& ctx) : list_(list), ctx_(ctx) {}
+    std::vector<std::string> fired;
+    int refreshes = 0;
+
+    void FireEvent(int, bool) override { ADD_FAILURE() << "no events in these tests"; }
+    void FireBirthday(int index) override {
+        fired.push_back(list_.NameAt(index));
+        ExecuteBirthday(list_[index], false, ctx_);
+    }
+    void RefreshTooltip() override { ++refreshes; }
+
+private:
+    BirthdayList& list_;
+    BirthdayFiringContext& ctx_;
+};
+
+struct ScanFixture {
+    FiringFixture firing;
+    BirthdayList list;
+    EventList events;
+    BirthdayHost host{list, firing.ctx};
+    Scheduler scheduler{firing.clock, events, host, &list};
+
+    void Add(TBirthday b) {
+        b.EnabledNote = true;
+        b.SaveToFile(firing.file);
+        list.Add(std::make_unique<TBirthday>(std::move(b)));
+    }
+    // Ticks once a second for the given number of seconds.
+    void Run(int seconds) {
+        for (int i = 0; i < seconds; ++i) {
+            firing.clock.Advance(1.0 / 86400);
+            scheduler.Tick();
+        }
+    }
+};
+
+}  // namespace
+
+TEST(BirthdayScan, AcrossMidnightFiresOnceInListOrder) {
+    ScanFixture s;
+    s.Add(Person("Ann", Day(1980, 5, 10), true));
+    TBirthday off = Person("Off", Day(1970, 4, 26));
+    off.Enabled = false;
+    s.Add(off);
+    s.Add(Person("Bob", Day(1990, 4, 26)));
+    s.Add(Person("Cid", Day(1991, 4, 27)));
+
+    s.firing.clock.Set(Day(2026, 4, 25) + 86390.0 / 86400);  // 23:59:50
+    s.scheduler.Start();
+    s.Run(5);  // the first tick after start scans 25 April: nothing due
+    EXPECT_TRUE(s.host.fired.empty());
+    EXPECT_EQ(s.host.refreshes, 1);
+
+    s.Run(20);  // across midnight into 26 April
+    EXPECT_EQ(s.host.fired, (std::vector<std::string>{"Ann", "Bob"}));
+    EXPECT_EQ(s.host.refreshes, 2);
+    ASSERT_EQ(s.firing.desktop.notes.size(), 2u);
+    EXPECT_EQ(s.firing.desktop.notes[0].Caption, "Birthday! (Days Left: 14)");
+    EXPECT_EQ(s.firing.desktop.notes[1].Caption, "Birthday!");
+    EXPECT_EQ(s.list[0].LastStart, Day(2026, 4, 26));
+    EXPECT_EQ(s.list[1].LastStart, 0);
+    EXPECT_EQ(s.firing.file.ReadString("Bob", "LastStart", ""), "46138");
+
+    s.Run(60);  // the rest of the day brings nothing more
+    EXPECT_EQ(s.host.fired.size(), 2u);
+}
+
+TEST(BirthdayScan, AcrossTheYearEndTheAnniversaryIsNotRolledOver) {
+    ScanFixture s;
+    s.Add(Person("January third", Day(1990, 1, 3), false, true, false));
+    s.Add(Person("New year", Day(1990, 1, 1), false, false, true));
+    s.firing.clock.Set(Day(2025, 12, 26) + 0.5);
+    s.scheduler.Start();
+    std::vector<std::pair<TDateTime, std::string>> fired;
+    for (int day = 0; day < 10; ++day) {
+        s.host.fired.clear();
+        s.Run(1);
+        for (const auto& name : s.host.fired) fired.emplace_back(DateOf(s.firing.clock.Now()), name);
+        s.firing.clock.Advance(1);
+    }
+    const std::vector<std::pair<TDateTime, std::string>> expected = {
+        {Day(2026, 1, 1), "New year"}, {Day(2026, 1, 3), "January third"}};
+    EXPECT_EQ(fired, expected);
+}
+
+TEST(BirthdayScan, DueTodayFiresAtTheFirstTickAfterTheReport) {
+    ScanFixture s;
+    TBirthday b = Person("N", Day(1980, 5, 12));
+    b.LastStart = Day(2025, 5, 12);
+    s.Add(b);
+    TBirthday missed = Person("M", Day(1980, 5, 10));
+    missed.LastStart = Day(2025, 5, 10);
+    s.Add(missed);
+
+    s.firing.clock.Set(Day(2026, 5, 12) + 0.4);
+    std::vector<std::string> boxes;
+    EXPECT_EQ(ReportMissedBirthdays(s.list, s.firing.file, s.firing.clock.Today(), true,
+                                    [&](const std::string& t) { boxes.push_back(t); }),
+              std::vector<std::string>{"M"});
+    s.scheduler.Start();
+    s.Run(1);
+    EXPECT_EQ(s.host.fired, std::vector<std::string>{"N"});
+    EXPECT_EQ(s.list[0].LastStart, Day(2026, 5, 12));
+    // After the reminder of the day, a resume on the same day reports nothing.
+    EXPECT_TRUE(ReportMissedBirthdays(s.list, s.firing.file, s.firing.clock.Today(), true,
+                                      [&](const std::string& t) { boxes.push_back(t); })
+                    .empty());
+    EXPECT_EQ(boxes.size(), 1u);
+}

@@ -1,0 +1,486 @@
+// The birthday record, its section of birthdays.ini, the list and the load.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+#include "birthdays/Birthday.h"
+#include "core/Clock.h"
+#include "core/Ini.h"
+#include "shell/Log.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A folder of its own under the system's temp folder, removed afterwards.
+class BirthdayTempDir {
+public:
+    BirthdayTempDir() {
+        std::random_device rd;
+        path_ = fs::temp_directory_path() / ("vellomir-birthday-" + std::to_string(rd()) + std::to_string(rd()));
+        fs::create_directories(path_);
+    }
+    ~BirthdayTempDir() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteAll(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out << bytes;
+}
+
+TBirthday SampleBirthday() {
+    TBirthday b;
+    b.Name = "Ann Smith";
+    b.BirthDate = EncodeDate(1980, 5, 10);
+    b.LastStart = EncodeDate(2025, 5, 10);
+    b.Enabled = true;
+    b.EnabledSound = true;
+    b.EnabledNote = true;
+    b.Notes = "Call %PersonName\r\nShe is born on %BirthDate";
+    b.SoundFile = "C:\\Vellomir\\sounds\\tada.wav";
+    b.IconIndex = 3;
+    b.Remind1Day = true;
+    b.Remind1Week = false;
+    b.Remind2Weeks = true;
+    b.EMail = "ann@example.org";
+    b.Address = "12 High Street";
+    b.Phone = "+44 20 7946 0000";
+    b.ShowInTTDaysBefore = 7;
+    return b;
+}
+
+const char* const SampleSection =
+    "[Ann Smith]\r\n"
+    "Enabled=1\r\n"
+    "EnabledSound=1\r\n"
+    "EnabledNote=1\r\n"
+    "SoundFile=C:\\Vellomir\\sounds\\tada.wav\r\n"
+    "Notes=Call %PersonName<br>She is born on %BirthDate\r\n"
+    "Address=12 High Street\r\n"
+    "Phone=+44 20 7946 0000\r\n"
+    "E-mail=ann@example.org\r\n"
+    "BirthDate=29351\r\n"
+    "Remind1Week=0\r\n"
+    "Remind2Weeks=1\r\n"
+    "Remind1Day=1\r\n"
+    "isDeleted=0\r\n"
+    "IconIndex=3\r\n"
+    "LastStart=45787\r\n"
+    "ShowInTTDaysBefore=7\r\n";
+
+void ExpectSameRecord(const TBirthday& a, const TBirthday& b) {
+    EXPECT_EQ(a.Name, b.Name);
+    EXPECT_EQ(a.BirthDate, b.BirthDate);
+    EXPECT_EQ(a.LastStart, b.LastStart);
+    EXPECT_EQ(a.Enabled, b.Enabled);
+    EXPECT_EQ(a.EnabledSound, b.EnabledSound);
+    EXPECT_EQ(a.EnabledNote, b.EnabledNote);
+    EXPECT_EQ(a.isDeleted, b.isDeleted);
+    EXPECT_EQ(a.Notes, b.Notes);
+    EXPECT_EQ(a.SoundFile, b.SoundFile);
+    EXPECT_EQ(a.IconIndex, b.IconIndex);
+    EXPECT_EQ(a.Remind1Day, b.Remind1Day);
+    EXPECT_EQ(a.Remind1Week, b.Remind1Week);
+    EXPECT_EQ(a.Remind2Weeks, b.Remind2Weeks);
+    EXPECT_EQ(a.EMail, b.EMail);
+    EXPECT_EQ(a.Address, b.Address);
+    EXPECT_EQ(a.Phone, b.Phone);
+    EXPECT_EQ(a.ShowInTTDaysBefore, b.ShowInTTDaysBefore);
+}
+
+BirthdayList LoadText(const std::string& bytes) {
+    BirthdayList list;
+    LoadBirthdays(IniText::Parse(bytes), list);
+    return list;
+}
+
+}  // namespace
+
+TEST(BirthdayRecord, NewRecordHasTheDefaults) {
+    const TBirthday b;
+    EXPECT_EQ(b.BirthDate, NeverTime);
+    EXPECT_EQ(b.LastStart, 0);
+    EXPECT_TRUE(b.Enabled);
+    EXPECT_FALSE(b.EnabledSound);
+    EXPECT_FALSE(b.EnabledNote);
+    EXPECT_FALSE(b.isDeleted);
+    EXPECT_FALSE(b.Remind1Day);
+    EXPECT_FALSE(b.Remind1Week);
+    EXPECT_FALSE(b.Remind2Weeks);
+    EXPECT_EQ(b.IconIndex, 0);
+    EXPECT_EQ(b.ShowInTTDaysBefore, 0);
+    EXPECT_TRUE(b.Notes.empty() && b.SoundFile.empty() && b.EMail.empty() && b.Address.empty() &&
+                b.Phone.empty());
+}
+
+TEST(BirthdayFile, SectionWithOnlyBirthDateLoadsWithDefaults) {
+    const BirthdayList list = LoadText("[Bob]\r\nBirthDate=29351\r\n");
+    ASSERT_EQ(list.Count(), 1);
+    TBirthday expected;
+    expected.Name = "Bob";
+    expected.BirthDate = 29351;
+    ExpectSameRecord(list[0], expected);
+}
+
+TEST(BirthdayFile, MissingBirthDateGivesSixteenthOfMarch1626) {
+    const BirthdayList list = LoadText("[Nobody]\r\nEnabled=1\r\n");
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list[0].BirthDate, NeverTime);
+    const DateParts d = DecodeDate(list[0].BirthDate);
+    EXPECT_EQ(d.year, 1626);
+    EXPECT_EQ(d.month, 3);
+    EXPECT_EQ(d.day, 16);
+    EXPECT_EQ(YearsSince(list[0].BirthDate, EncodeDate(2026, 3, 15)), 399);
+    EXPECT_EQ(YearsSince(list[0].BirthDate, EncodeDate(2026, 3, 16)), 400);
+}
+
+TEST(BirthdayFile, BirthDateWithTheEditorsTimeOfDayIsFirstOfJanuary2000) {
+    const BirthdayList list = LoadText("[Ann]\r\nBirthDate=36526.3993981481\r\n");
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_NEAR(list[0].BirthDate, 36526.3993981481, 1e-9);
+    EXPECT_EQ(BirthDayOf(list[0].BirthDate), EncodeDate(2000, 1, 1));
+}
+
+struct FlagCase {
+    const char* key;
+    const char* text;
+    bool expected;
+};
+
+class BirthdayFlagText : public ::testing::TestWithParam<FlagCase> {};
+
+TEST_P(BirthdayFlagText, ReadsAsInteger) {
+    const FlagCase& c = GetParam();
+    const BirthdayList list = LoadText(std::string("[P]\r\n") + c.key + "=" + c.text + "\r\n");
+    ASSERT_EQ(list.Count(), 1);
+    const TBirthday& b = list[0];
+    const bool actual = std::string(c.key) == "Enabled" ? b.Enabled : b.Remind1Day;
+    EXPECT_EQ(actual, c.expected) << c.key << "=" << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, BirthdayFlagText,
+                         ::testing::Values(FlagCase{"Enabled", "0x1", true}, FlagCase{"Enabled", "yes", true},
+                                           FlagCase{"Enabled", "0", false}, FlagCase{"Enabled", "", true},
+                                           FlagCase{"Enabled", "7", true}, FlagCase{"Remind1Day", "yes", false},
+                                           FlagCase{"Remind1Day", "0x1", true},
+                                           FlagCase{"Remind1Day", "1", true},
+                                           FlagCase{"Remind1Day", "0x", false}));
+
+TEST(BirthdayFile, UnreadableNumbersTakeTheirDefaults) {
+    const BirthdayList list =
+        LoadText("[P]\r\nBirthDate=soon\r\nLastStart=yesterday\r\nIconIndex=x\r\nShowInTTDaysBefore=\r\n");
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list[0].BirthDate, NeverTime);
+    EXPECT_EQ(list[0].LastStart, 0);
+    EXPECT_EQ(list[0].IconIndex, 0);
+    EXPECT_EQ(list[0].ShowInTTDaysBefore, 0);
+}
+
+TEST(BirthdayFile, NotesOfTwoLinesAreStoredWithBr) {
+    BirthdayTempDir dir;
+    IniFile file(dir.File("birthdays.ini"));
+    TBirthday b;
+    b.Name = "P";
+    b.Notes = "first line\r\nsecond line";
+    b.SaveToFile(file);
+    EXPECT_NE(ReadAll(file.Path()).find("\r\nNotes=first line<br>second line\r\n"), std::string::npos);
+
+    BirthdayList list;
+    LoadBirthdays(file, list);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list[0].Notes, "first line\r\nsecond line");
+}
+
+TEST(BirthdayFile, SaveToFileWritesTheSixteenKeysInOrder) {
+    BirthdayTempDir dir;
+    IniFile file(dir.File("birthdays.ini"));
+    SampleBirthday().SaveToFile(file);
+    EXPECT_EQ(ReadAll(file.Path()), SampleSection);
+}
+
+TEST(BirthdayFile, EditorDateIsWrittenWithItsFraction) {
+    BirthdayTempDir dir;
+    IniFile file(dir.File("birthdays.ini"));
+    TBirthday b;
+    b.Name = "P";
+    b.BirthDate = 36526.3993981481;
+    b.SaveToFile(file);
+    EXPECT_NE(ReadAll(file.Path()).find("\r\nBirthDate=36526.3993981481\r\n"), std::string::npos);
+}
+
+TEST(BirthdayFile, SaveToFileKeepsOtherSectionsAndReplacesValuesInPlace) {
+    BirthdayTempDir dir;
+    IniFile file(dir.File("birthdays.ini"));
+    WriteAll(file.Path(), "; my people\r\n[Zed]\r\nBirthDate=100\r\n[Ann Smith]\r\nPhone=old\r\nHobby=chess\r\n");
+    SampleBirthday().SaveToFile(file);
+    const std::string text = ReadAll(file.Path());
+    EXPECT_EQ(text.rfind("; my people\r\n[Zed]\r\nBirthDate=100\r\n[Ann Smith]\r\nPhone=+44 20 7946 0000\r\nHobby=chess\r\n", 0),
+              0u)
+        << text;
+    BirthdayList list;
+    LoadBirthdays(file, list);
+    ASSERT_EQ(list.Count(), 2);
+    ExpectSameRecord(list[1], SampleBirthday());
+}
+
+TEST(BirthdayFile, ChangedRecordMovesToTheEndButKeepsItsListPosition) {
+    BirthdayTempDir dir;
+    IniFile file(dir.File("birthdays.ini"));
+    BirthdayList list;
+    for (const char* name : {"Ann Smith", "Bob", "Cid"}) {
+        auto b = std::make_unique<TBirthday>(SampleBirthday());
+        b->Name = name;
+        b->SaveToFile(file);
+        list.Add(std::move(b));
+    }
+    // The change as the edit command makes it: erase under the old name,
+    // rename, save under the new name.
+    list[0].EraseFromFile(file);
+    list.Rename(0, "Ann Jones");
+    list[0].SaveToFile(file);
+
+    EXPECT_EQ(list.NameAt(0), "Ann Jones");
+    EXPECT_EQ(list[0].Name, "Ann Jones");
+    const std::vector<std::string> expected = {"Bob", "Cid", "Ann Jones"};
+    EXPECT_EQ(file.ReadSections(), expected);
+    std::string section = SampleSection;
+    section.replace(1, 9, "Ann Jones");
+    const std::string text = ReadAll(file.Path());
+    EXPECT_EQ(text.substr(text.size() - section.size()), section);
+}
+
+TEST(BirthdayFile, WriteKeyChangesThatKeyAlone) {
+    BirthdayTempDir dir;
+    IniFile file(dir.File("birthdays.ini"));
+    TBirthday b = SampleBirthday();
+    b.SaveToFile(file);
+    b.LastStart = EncodeDate(2026, 5, 10);
+    b.Enabled = false;
+    b.Phone = "not written";
+    b.WriteKey(file, "LastStart");
+    b.WriteKey(file, "Enabled");
+    std::string expected = SampleSection;
+    expected.replace(expected.find("LastStart=45787"), 15, "LastStart=46152");
+    expected.replace(expected.find("Enabled=1"), 9, "Enabled=0");
+    EXPECT_EQ(ReadAll(file.Path()), expected);
+}
+
+TEST(BirthdayFile, WriteKeyRefusesAKeyTheRecordDoesNotHave) {
+    BirthdayTempDir dir;
+    IniFile file(dir.File("birthdays.ini"));
+    EXPECT_THROW(SampleBirthday().WriteKey(file, "Hobby"), std::invalid_argument);
+    EXPECT_FALSE(fs::exists(file.Path()));
+}
+
+TEST(BirthdayFile, EraseFromFileRemovesTheWholeSection) {
+    BirthdayTempDir dir;
+    IniFile file(dir.File("birthdays.ini"));
+    TBirthday a = SampleBirthday();
+    TBirthday b = SampleBirthday();
+    b.Name = "Bob";
+    a.SaveToFile(file);
+    b.SaveToFile(file);
+    a.EraseFromFile(file);
+    std::string expected = SampleSection;
+    expected.replace(1, 9, "Bob");
+    EXPECT_EQ(ReadAll(file.Path()), expected);
+}
+
+TEST(BirthdayFile, SaveThenLoadGivesTheRecordBack) {
+    TBirthday tricky = SampleBirthday();
+    tricky.Name = "Ma\xEF" "a O'Neil";
+    tricky.Notes = "  indented\r\n\r\n\"quoted\"; a=b %CountDays ";
+    tricky.SoundFile = " C:\\a b\\c.wav ";
+    tricky.Address = "'single'";
+    tricky.Phone = "=";
+    tricky.EMail = "";
+    tricky.IconIndex = -1;
+    tricky.ShowInTTDaysBefore = 99;
+    tricky.BirthDate = 36526.3993981481;
+    tricky.LastStart = 0;
+    tricky.Enabled = false;
+    tricky.isDeleted = true;
+
+    TBirthday plain;
+    plain.Name = "Plain";
+
+    std::mt19937 rng(1234);
+    std::vector<TBirthday> records = {SampleBirthday(), tricky, plain};
+    for (int i = 0; i < 20; ++i) {
+        TBirthday r;
+        r.Name = "Random " + std::to_string(i);
+        r.BirthDate = EncodeDate(1900 + static_cast<int>(rng() % 120), 1 + static_cast<int>(rng() % 12),
+                                 1 + static_cast<int>(rng() % 28));
+        r.LastStart = static_cast<int>(rng() % 50000);
+        r.Enabled = rng() % 2;
+        r.EnabledSound = rng() % 2;
+        r.EnabledNote = rng() % 2;
+        r.isDeleted = rng() % 2;
+        r.Remind1Day = rng() % 2;
+        r.Remind1Week = rng() % 2;
+        r.Remind2Weeks = rng() % 2;
+        r.IconIndex = static_cast<int>(rng() % 20);
+        r.ShowInTTDaysBefore = static_cast<int>(rng() % 100);
+        r.Notes = "line " + std::to_string(rng()) + "\r\nline two";
+        records.push_back(r);
+    }
+
+    BirthdayTempDir dir;
+    IniFile file(dir.File("birthdays.ini"));
+    for (const TBirthday& r : records) r.SaveToFile(file);
+    BirthdayList list;
+    LoadBirthdays(file, list);
+    ASSERT_EQ(list.Count(), static_cast<int>(records.size()));
+    for (int i = 0; i < list.Count(); ++i) {
+        SCOPED_TRACE(records[static_cast<size_t>(i)].Name);
+        EXPECT_EQ(list.NameAt(i), records[static_cast<size_t>(i)].Name);
+        ExpectSameRecord(list[i], records[static_cast<size_t>(i)]);
+    }
+}
+
+TEST(BirthdayLoad, SectionsInFileOrder) {
+    const BirthdayList list = LoadText("[Cid]\r\nBirthDate=1\r\n[Ann]\r\n[Bob]\r\nEnabled=0\r\n");
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.NameAt(0), "Cid");
+    EXPECT_EQ(list.NameAt(1), "Ann");
+    EXPECT_EQ(list.NameAt(2), "Bob");
+    EXPECT_EQ(list[0].BirthDate, 1);
+    EXPECT_FALSE(list[2].Enabled);
+}
+
+TEST(BirthdayLoad, MissingFileGivesAnEmptyListAndCreatesNothing) {
+    BirthdayTempDir dir;
+    IniFile file(dir.File("birthdays.ini"));
+    BirthdayList list;
+    auto b = std::make_unique<TBirthday>();
+    b->Name = "left over";
+    list.Add(std::move(b));
+    LoadBirthdays(file, list);
+    EXPECT_TRUE(list.Empty());
+    EXPECT_FALSE(fs::exists(file.Path()));
+}
+
+TEST(BirthdayLoad, RepeatedSectionIsSkippedAndLogged) {
+    BirthdayTempDir dir;
+    const std::string logPath = dir.File("log.txt");
+    ManualClock clock(EncodeDate(2026, 5, 1) + 0.5);
+    ConfigureLog(logPath, &clock);
+    const BirthdayList list =
+        LoadText("[Ann]\r\nBirthDate=100\r\nPhone=first\r\n[Bob]\r\n[ANN]\r\nBirthDate=200\r\nE-mail=x\r\n[ann]\r\n");
+    ConfigureLog("", nullptr);
+
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.NameAt(0), "Ann");
+    EXPECT_EQ(list.NameAt(1), "Bob");
+    EXPECT_EQ(list[0].BirthDate, 100);
+    EXPECT_EQ(list[0].Phone, "first");
+    EXPECT_EQ(list[0].EMail, "");
+    const std::string log = ReadAll(logPath);
+    EXPECT_NE(log.find("ANN"), std::string::npos) << log;
+    EXPECT_NE(log.find("ann"), std::string::npos) << log;
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
+}
+
+TEST(BirthdayLoad, LoadingNeverChangesTheFile) {
+    BirthdayTempDir dir;
+    IniFile file(dir.File("birthdays.ini"));
+    const std::string bytes =
+        "\xEF\xBB\xBF; comment\n[Ann]\nBirthDate=garbage\n  junk line  \n[Ann]\n[Bob]\r\nIconIndex=99999999999\r\n";
+    WriteAll(file.Path(), bytes);
+    const auto before = fs::last_write_time(file.Path());
+    BirthdayList list;
+    LoadBirthdays(file, list);
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(list[1].IconIndex, 0);
+    EXPECT_EQ(ReadAll(file.Path()), bytes);
+    EXPECT_EQ(fs::last_write_time(file.Path()), before);
+}
+
+TEST(BirthdayList, LookupIgnoresCaseAndTakesTheFirstMatch) {
+    BirthdayList list;
+    for (const char* name : {"Ann", "Bob", "bob"}) {
+        auto b = std::make_unique<TBirthday>();
+        b->Name = name;
+        list.Add(std::move(b));
+    }
+    EXPECT_EQ(list.IndexOf("ANN"), 0);
+    EXPECT_EQ(list.IndexOf("bob"), 1);
+    EXPECT_EQ(list.IndexOf("Bo"), -1);
+    EXPECT_EQ(list.IndexOf(""), -1);
+    EXPECT_EQ(list.Find("BOB"), &list[1]);
+    EXPECT_EQ(list.Find("Cid"), nullptr);
+    EXPECT_TRUE(list.ContainsExactly("bob"));
+    EXPECT_FALSE(list.ContainsExactly("BOB"));
+}
+
+TEST(BirthdayList, AddRenameDeleteKeepTheOrder) {
+    BirthdayList list;
+    for (const char* name : {"A", "B", "C"}) {
+        auto b = std::make_unique<TBirthday>();
+        b->Name = name;
+        EXPECT_EQ(list.Add(std::move(b)), list.Count() - 1);
+    }
+    TBirthday* c = &list[2];
+    list.Rename(1, "Bee");
+    EXPECT_EQ(list.NameAt(1), "Bee");
+    EXPECT_EQ(list[1].Name, "Bee");
+    list.Delete(0);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.NameAt(0), "Bee");
+    EXPECT_EQ(&list[1], c);  // records keep their address while the list changes
+    list.Delete(5);
+    list.Delete(-1);
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_THROW(list.Add(nullptr), std::invalid_argument);
+}
+
+TEST(BirthdayList, ScanSeesOnlyEnabledDueBirthdays) {
+    BirthdayList list;
+    const TDateTime today = EncodeDate(2026, 5, 10);
+    for (bool enabled : {true, false}) {
+        auto b = std::make_unique<TBirthday>();
+        b->Name = enabled ? "on" : "off";
+        b->BirthDate = EncodeDate(1980, 5, 10);
+        b->Enabled = enabled;
+        list.Add(std::move(b));
+    }
+    const IBirthdayScan& scan = list;
+    EXPECT_EQ(scan.BirthdayCount(), 2);
+    EXPECT_TRUE(scan.BirthdayDueOn(0, today));
+    EXPECT_FALSE(scan.BirthdayDueOn(1, today));
+    EXPECT_FALSE(scan.BirthdayDueOn(0, today + 1));
+    EXPECT_FALSE(scan.BirthdayDueOn(2, today));
+    EXPECT_FALSE(scan.BirthdayDueOn(-1, today));
+}
+
+TEST(BirthdayRow, ShowsNameIconCheckDateAndAge) {
+    TBirthday b = SampleBirthday();
+    b.BirthDate = EncodeDate(1980, 5, 10) + 0.3993981481;
+    b.Enabled = false;
+    const BirthdayRow before = BirthdayRowOf(b, EncodeDate(2026, 5, 9), "dd.mm.yyyy");
+    EXPECT_EQ(before.Caption, "Ann Smith");
+    EXPECT_EQ(before.ImageIndex, 3);
+    EXPECT_FALSE(before.Checked);
+    EXPECT_EQ(before.DateText, "10.05.1980");
+    EXPECT_EQ(before.AgeText, "45");
+    EXPECT_EQ(BirthdayRowOf(b, EncodeDate(2026, 5, 10), "dd.mm.yyyy").AgeText, "46");
+}
