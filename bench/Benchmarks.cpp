@@ -1,0 +1,137 @@
+// Google Benchmark programs for the costs that matter to a resident program:
+// loading events.ini at start-up, saving one event into a big file, and the
+// once-a-second scheduler tick that nearly always finds nothing to do.
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
+#include "BenchData.h"
+#include "core/Clock.h"
+#include "core/Event.h"
+#include "core/Ini.h"
+#include "core/Scheduler.h"
+
+// Every allocation of the process passes through these, so a benchmark can
+// tell whether the code it measures allocates.
+namespace {
+std::atomic<long long> g_allocations{0};
+
+void* CountedAlloc(std::size_t size)
+{
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size))
+        return p;
+    throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return CountedAlloc(size); }
+void* operator new[](std::size_t size) { return CountedAlloc(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(size == 0 ? 1 : size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept
+{
+    g_allocations.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(size == 0 ? 1 : size);
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+// Loads the whole file as the start-up does: read, parse, one record per section.
+void BM_LoadEvents(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    BenchFolder folder;
+    const IniFile file(folder.Write("events.ini", MakeEventsFile(n)));
+    EventList list;
+    for (auto _ : state) {
+        LoadEvents(file, list);
+        benchmark::DoNotOptimize(list.Count());
+    }
+    if (list.Count() != n)
+        state.SkipWithError("the generated file did not load completely");
+    state.counters["events"] = n;
+}
+BENCHMARK(BM_LoadEvents)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// One edited event written back into a file that holds n events.
+void BM_SaveEvent(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    BenchFolder folder;
+    IniFile file(folder.Write("events.ini", MakeEventsFile(n)));
+    EventList list;
+    LoadEvents(file, list);
+    if (list.Count() != n) {
+        state.SkipWithError("the generated file did not load completely");
+        return;
+    }
+    TEvent& e = list[n / 2];
+    for (auto _ : state) {
+        e.LastDateTime += 1.0 / 1440;  // a change, so every save differs
+        e.SaveToFile(file);
+    }
+    state.counters["events"] = n;
+}
+BENCHMARK(BM_SaveEvent)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+class IdleHost final : public ISchedulerHost {
+public:
+    void FireEvent(int, bool) override { ++fired; }
+    void FireBirthday(int) override { ++fired; }
+    void RefreshTooltip() override {}
+    int fired = 0;
+};
+
+class SomeBirthdays final : public IBirthdayScan {
+public:
+    int BirthdayCount() const override { return 200; }
+    bool BirthdayDueOn(int, TDateTime) const override { return false; }
+};
+
+// The tick of an ordinary second: nothing due, today's birthdays done.
+void BM_IdleTick(benchmark::State& state)
+{
+    BenchFolder folder;
+    const IniFile file(folder.Write("events.ini", MakeEventsFile(1000)));
+    EventList list;
+    LoadEvents(file, list);
+
+    ManualClock clock(kBenchEpoch - 0.5);
+    IdleHost host;
+    SomeBirthdays birthdays;
+    Scheduler scheduler(clock, list, host, &birthdays);
+    scheduler.Start();
+    scheduler.Tick();  // the day's birthday scan
+    if (host.fired != 0 || !(scheduler.NextDueTime > clock.Now())) {
+        state.SkipWithError("the set-up left something due");
+        return;
+    }
+
+    const long long before = g_allocations.load(std::memory_order_relaxed);
+    for (auto _ : state) {
+        scheduler.Tick();
+        benchmark::ClobberMemory();
+    }
+    const long long allocations = g_allocations.load(std::memory_order_relaxed) - before;
+
+    state.counters["allocs"] = static_cast<double>(allocations);
+    if (host.fired != 0)
+        state.SkipWithError("an idle tick fired something");
+    else if (allocations != 0)
+        state.SkipWithError("an idle tick allocated memory");
+}
+BENCHMARK(BM_IdleTick)->Unit(benchmark::kNanosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();
