@@ -38,9 +38,13 @@ public:
     // skipped; a UTF-16 file (by its byte-order mark) is converted for
     // reading and marked so that Serialize refuses it (IsUtf16()).
     static IniText Parse(std::string_view bytes);
-    // The whole document with CR LF line ends.
+    // The whole document with CR LF line ends. Throws IniWriteError (with no
+    // file name) for a document read from UTF-16, which must not be written
+    // back as ANSI text.
     std::string Serialize() const;
     bool IsUtf16() const;
+    // True once a Write or Erase has changed the text.
+    bool IsModified() const;
 
     // Every section header in file order, repeats included.
     std::vector<std::string> SectionNames() const;
@@ -56,8 +60,10 @@ public:
 
     // Replaces the value in place, or adds the key after the last key line of
     // its section, or adds the section at the end. A value that would not read
-    // back unchanged is written in double quotes. Line breaks in the value are
-    // the caller's error and are replaced by blanks.
+    // back unchanged is written in double quotes. Line breaks in names and
+    // values are the caller's error and are replaced by blanks. A key that
+    // cannot be stored as one (holding "=", or starting with "[" or ";")
+    // throws std::invalid_argument and changes nothing.
     void Write(std::string_view section, std::string_view key, std::string_view value);
     // Removes the first matching section's header and key lines (comments stay).
     void EraseSection(std::string_view section);
@@ -91,8 +97,21 @@ private:
     std::string path_;
 };
 
+// The platform part (core/posix, core/win).
+
 // Replaces the file at path with contents: a temporary file in the same
-// folder, flushed, then renamed over the old one. Throws IniWriteError.
+// folder, flushed, then renamed over the old one. A read-only file counts as
+// unwritable. Throws IniWriteError (the old file unchanged, no temporary file
+// left behind).
 void WriteFileAtomically(const std::string& path, std::string_view contents);
 // Reads a whole file; false when it does not exist or cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& contents);
+
+enum class FileReadStatus { Ok, Missing, Failed };
+// As ReadWholeFile, telling a missing file (nothing to lose) from one that
+// exists but cannot be read (which a write must not replace).
+FileReadStatus ReadFileStatus(const std::string& path, std::string& contents);
+// The absolute form of path, for messages.
+std::string FullPathName(const std::string& path);
+// UTF-16 text in the ANSI code page; characters it cannot hold become '?'.
+std::string Utf16ToAnsi(std::u16string_view text);

@@ -13,16 +13,22 @@ std::string FormatFlag(bool value);
 bool ParseFlag(std::string_view text, bool def);
 
 // Integer: decimal with a leading "-" when negative. Read as decimal, or
-// hexadecimal after "$" or "0x"/"0X" (longer than the prefix); anything else,
-// or a value outside 32 bits, gives the default.
+// hexadecimal after "$" or "0x"/"0X" (longer than the prefix), with an
+// optional sign in front; hexadecimal gives the 32-bit pattern ("$FFFFFFFF"
+// is -1). Anything else (blanks included), or a value outside 32 bits, gives
+// the default.
 std::string FormatInt(std::int64_t value);
 std::int32_t ParseInt(std::string_view text, std::int32_t def);
 
 // Number: general format, at most 15 significant digits, no trailing zeros,
-// exponent form below 0.0001 ("1E-5"), with the given decimal separator.
+// exponent form below 0.0001 ("1E-5") and from 1E15 up ("1E15"), with the
+// given decimal separator. NaN and infinities give "NAN", "INF", "-INF",
+// which ParseNumber refuses.
 std::string FormatNumber(double value, char decimalSeparator);
 // Reads a number written with "." or "," as the decimal separator (either is
-// accepted whatever the regional settings); unreadable text gives the default.
+// accepted whatever the regional settings), with an optional sign and
+// exponent; empty or unreadable text, blanks, thousands separators, or a
+// value out of the double range give the default.
 double ParseNumber(std::string_view text, double def);
 
 // Notes: every CR LF, and every lone CR or LF, is stored as "<br>"; on reading

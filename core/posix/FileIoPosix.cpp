@@ -1,0 +1,161 @@
+// File access for the INI engine on POSIX systems (the unit tests and the
+// fuzzers run here).
+#include "core/Ini.h"
+
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    // Closes now, reporting whether the close succeeded (it can report a
+    // failed write-back).
+    bool Close()
+    {
+        int fd = fd_;
+        fd_ = -1;
+        return ::close(fd) == 0;
+    }
+
+private:
+    int fd_;
+};
+
+bool WriteAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+std::atomic<unsigned> tempCounter{0};
+
+}  // namespace
+
+std::string FullPathName(const std::string& path)
+{
+    std::error_code ec;
+    std::filesystem::path full = std::filesystem::absolute(path, ec);
+    return ec ? path : full.string();
+}
+
+FileReadStatus ReadFileStatus(const std::string& path, std::string& contents)
+{
+    contents.clear();
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0)
+        return errno == ENOENT ? FileReadStatus::Missing : FileReadStatus::Failed;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode))
+        return FileReadStatus::Failed;
+    contents.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t got = 0;
+    for (;;) {
+        if (got == contents.size())
+            contents.resize(got + 4096);  // the file grew since fstat
+        ssize_t n = ::read(fd.get(), contents.data() + got, contents.size() - got);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            contents.clear();
+            return FileReadStatus::Failed;
+        }
+        if (n == 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    contents.resize(got);
+    return FileReadStatus::Ok;
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view contents)
+{
+    struct stat old {};
+    bool exists = ::stat(path.c_str(), &old) == 0;
+    // A file without write permission stays as it is, as on Windows, even for
+    // a user whose rights would let the rename replace it.
+    if (exists && S_ISREG(old.st_mode) && (old.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        throw IniWriteError(FullPathName(path));
+    // A new file gets the usual permissions (umask applied); a replaced one
+    // keeps its own.
+    mode_t createMode = exists ? 0600 : 0666;
+
+    std::string temp;
+    int raw = -1;
+    for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
+        temp = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(tempCounter++) + ".tmp";
+        raw = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
+        if (raw < 0 && errno != EEXIST)
+            break;
+    }
+    if (raw < 0)
+        throw IniWriteError(FullPathName(path));
+
+    Fd fd(raw);
+    bool ok = WriteAll(fd.get(), contents) &&
+              (!exists || ::fchmod(fd.get(), old.st_mode & 07777) == 0) && ::fsync(fd.get()) == 0;
+    ok = fd.Close() && ok;
+    if (!ok || ::rename(temp.c_str(), path.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        throw IniWriteError(FullPathName(path));
+    }
+
+    // Make the rename itself durable; the new contents are already in place,
+    // so a failure here is not a failed write.
+    Fd dir(::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() >= 0)
+        ::fsync(dir.get());
+}
+
+std::string Utf16ToAnsi(std::u16string_view text)
+{
+    // Without a code page table, Latin-1 stands in for the ANSI code page:
+    // code points below 256 are their own byte, anything else (a surrogate
+    // pair counting as one character) becomes '?'.
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c < 0x100) {
+            out.push_back(static_cast<char>(c));
+        } else {
+            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                text[i + 1] <= 0xDFFF)
+                ++i;
+            out.push_back('?');
+        }
+    }
+    return out;
+}

@@ -1,0 +1,147 @@
+// File access for the INI engine on Windows: ANSI paths, as the program has
+// always used them.
+#include "core/Ini.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <string>
+
+namespace {
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE h) : h_(h) {}
+    ~FileHandle()
+    {
+        if (valid())
+            ::CloseHandle(h_);
+    }
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    bool valid() const { return h_ != INVALID_HANDLE_VALUE; }
+    HANDLE get() const { return h_; }
+    bool Close()
+    {
+        HANDLE h = h_;
+        h_ = INVALID_HANDLE_VALUE;
+        return ::CloseHandle(h) != 0;
+    }
+
+private:
+    HANDLE h_;
+};
+
+bool WriteAll(HANDLE h, std::string_view data)
+{
+    while (!data.empty()) {
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size(), 1u << 30));
+        DWORD written = 0;
+        if (!::WriteFile(h, data.data(), chunk, &written, nullptr) || written == 0)
+            return false;
+        data.remove_prefix(written);
+    }
+    return true;
+}
+
+std::atomic<unsigned> tempCounter{0};
+
+}  // namespace
+
+std::string FullPathName(const std::string& path)
+{
+    DWORD size = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return path;
+    std::string full(size, '\0');
+    DWORD len = ::GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+    if (len == 0 || len >= size)
+        return path;
+    full.resize(len);
+    return full;
+}
+
+FileReadStatus ReadFileStatus(const std::string& path, std::string& contents)
+{
+    contents.clear();
+    FileHandle h(::CreateFileA(path.c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.valid()) {
+        DWORD err = ::GetLastError();
+        return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? FileReadStatus::Missing
+                                                                          : FileReadStatus::Failed;
+    }
+    LARGE_INTEGER size{};
+    if (!::GetFileSizeEx(h.get(), &size) || size.QuadPart < 0)
+        return FileReadStatus::Failed;
+    contents.resize(static_cast<std::size_t>(size.QuadPart));
+    std::size_t got = 0;
+    for (;;) {
+        if (got == contents.size())
+            contents.resize(got + 4096);  // the file grew since we asked its size
+        DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(contents.size() - got, 1u << 30));
+        DWORD read = 0;
+        if (!::ReadFile(h.get(), contents.data() + got, chunk, &read, nullptr)) {
+            contents.clear();
+            return FileReadStatus::Failed;
+        }
+        if (read == 0)
+            break;
+        got += read;
+    }
+    contents.resize(got);
+    return FileReadStatus::Ok;
+}
+
+void WriteFileAtomically(const std::string& path, std::string_view contents)
+{
+    std::string temp;
+    HANDLE raw = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < 100 && raw == INVALID_HANDLE_VALUE; ++attempt) {
+        temp = path + ".~" + std::to_string(::GetCurrentProcessId()) + "-" +
+               std::to_string(tempCounter++) + ".tmp";
+        raw = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (raw == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
+            break;
+    }
+    if (raw == INVALID_HANDLE_VALUE)
+        throw IniWriteError(FullPathName(path));
+
+    FileHandle h(raw);
+    bool ok = WriteAll(h.get(), contents) && ::FlushFileBuffers(h.get());
+    ok = h.Close() && ok;
+    // The replacing rename fails for a read-only target, which is what keeps
+    // such a file as it is.
+    if (!ok || !::MoveFileExA(temp.c_str(), path.c_str(),
+                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::DeleteFileA(temp.c_str());
+        throw IniWriteError(FullPathName(path));
+    }
+}
+
+std::string Utf16ToAnsi(std::u16string_view text)
+{
+    if (text.empty())
+        return std::string();
+    // Converted in pieces so that no length overflows an int.
+    std::string out;
+    const std::size_t piece = 1u << 24;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t n = std::min(piece, text.size() - at);
+        // Never split a surrogate pair between two pieces.
+        if (at + n < text.size() && text[at + n - 1] >= 0xD800 && text[at + n - 1] <= 0xDBFF)
+            --n;
+        auto wide = reinterpret_cast<const wchar_t*>(text.data() + at);
+        int len = ::WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(n), nullptr, 0, nullptr,
+                                        nullptr);
+        std::size_t old = out.size();
+        out.resize(old + static_cast<std::size_t>(len));
+        ::WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(n), out.data() + old, len,
+                              nullptr, nullptr);
+        at += n;
+    }
+    return out;
+}
