@@ -36,7 +36,7 @@
 /* "Remind later" > "In": IDM_NOTE_IN_FIRST + row (0 .. 11) */
 #define IDM_NOTE_IN_FIRST        3010
 #define IDM_NOTE_IN_LAST         3029
-/* "Remind later" > "On": IDM_NOTE_ON_FIRST + row (0 .. 10) */
+/* "Remind later" > "On": IDM_NOTE_ON_FIRST + row (0 .. 9) */
 #define IDM_NOTE_ON_FIRST        3030
 #define IDM_NOTE_ON_LAST         3049
 
