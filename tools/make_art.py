@@ -300,8 +300,9 @@ def toolbar_icon(emoji, name):
     size = 24
     if name == "new":
         page = fit(emoji.glyph("\U0001F4C4"), size, 20)
-        out = Image.new("RGBA", (size, size), (0, 0, 0, 0))
-        out.alpha_composite(page, (-2, -1))
+        # Shift the page up and left (cropping past the edge pads with
+        # transparency) to leave the lower right corner to the badge.
+        out = page.crop((2, 1, size + 2, size + 1))
         out.alpha_composite(plus_badge(11), (size - 12, size - 12))
         return crisp(out)
     glyphs = {
@@ -625,7 +626,7 @@ def read_bmp(data):
 def build():
     emoji = Emoji()
     files = {}
-    icons = []      # (resource id, macro-free comment, relative path)
+    icons = []      # (resource id, path relative to res/, what it shows)
     bitmaps = []
 
     def add_icon(rid, rel, images, what):
