@@ -1,0 +1,410 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <limits>
+
+#include "core/Clock.h"
+#include "core/DateTime.h"
+
+namespace {
+
+namespace chr = std::chrono;
+
+constexpr chr::sys_days kDayZero = chr::sys_days{chr::year{1899} / 12 / 30};
+
+std::int64_t DayNumberOf(chr::sys_days d)
+{
+    return (d - kDayZero).count();
+}
+
+TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0)
+{
+    return EncodeDateTime({y, mo, d}, {h, mi, s, ms});
+}
+
+void ExpectDate(TDateTime value, int y, int mo, int d)
+{
+    const DateParts p = DecodeDate(value);
+    EXPECT_EQ(p.year, y) << "value " << value;
+    EXPECT_EQ(p.month, mo) << "value " << value;
+    EXPECT_EQ(p.day, d) << "value " << value;
+}
+
+void ExpectTime(TDateTime value, int h, int mi, int s, int ms)
+{
+    const TimeParts p = DecodeTime(value);
+    EXPECT_EQ(p.hour, h) << "value " << value;
+    EXPECT_EQ(p.minute, mi) << "value " << value;
+    EXPECT_EQ(p.second, s) << "value " << value;
+    EXPECT_EQ(p.millisecond, ms) << "value " << value;
+}
+
+TEST(DateTimeCalendar, LeapYears)
+{
+    struct Row {
+        int year;
+        bool leap;
+    };
+    const Row rows[] = {{1, false},    {4, true},     {100, false},  {400, true},   {1600, true},
+                        {1899, false}, {1900, false}, {2000, true},  {2023, false}, {2024, true},
+                        {2100, false}, {9996, true},  {9999, false}, {0, true},     {-4, true}};
+    for (const Row& r : rows)
+        EXPECT_EQ(IsLeapYear(r.year), r.leap) << r.year;
+    // Beyond chrono's year range the rule still holds.
+    EXPECT_TRUE(IsLeapYear(40000));
+    EXPECT_FALSE(IsLeapYear(40100));
+    EXPECT_FALSE(IsLeapYear(INT_MAX));
+    EXPECT_TRUE(IsLeapYear(INT_MIN));  // divisible by 400
+}
+
+TEST(DateTimeCalendar, DaysInMonth)
+{
+    const int common[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    for (int m = 1; m <= 12; ++m) {
+        EXPECT_EQ(DaysInMonth(2023, m), common[m - 1]) << m;
+        EXPECT_EQ(DaysInMonth(2024, m), m == 2 ? 29 : common[m - 1]) << m;
+    }
+    EXPECT_EQ(DaysInMonth(1900, 2), 28);
+    EXPECT_EQ(DaysInMonth(2000, 2), 29);
+    EXPECT_EQ(DaysInMonth(2024, 0), 0);
+    EXPECT_EQ(DaysInMonth(2024, 13), 0);
+    EXPECT_EQ(DaysInMonth(2024, -1), 0);
+    EXPECT_EQ(DaysInMonth(INT_MAX, 2), 28);
+}
+
+TEST(DateTimeCalendar, ValidDates)
+{
+    EXPECT_TRUE(IsValidDate(1, 1, 1));
+    EXPECT_TRUE(IsValidDate(9999, 12, 31));
+    EXPECT_TRUE(IsValidDate(2024, 2, 29));
+    EXPECT_FALSE(IsValidDate(2023, 2, 29));
+    EXPECT_FALSE(IsValidDate(0, 1, 1));
+    EXPECT_FALSE(IsValidDate(10000, 1, 1));
+    EXPECT_FALSE(IsValidDate(2024, 0, 1));
+    EXPECT_FALSE(IsValidDate(2024, 13, 1));
+    EXPECT_FALSE(IsValidDate(2024, 4, 31));
+    EXPECT_FALSE(IsValidDate(2024, 1, 0));
+    EXPECT_FALSE(IsValidDate(2024, 1, 32));
+    EXPECT_FALSE(IsValidDate(INT_MIN, INT_MIN, INT_MIN));
+    EXPECT_FALSE(IsValidDate(2024, 1, INT_MAX));
+}
+
+TEST(DateTimeEncode, KnownDays)
+{
+    EXPECT_EQ(EncodeDate(1899, 12, 30), 0.0);
+    EXPECT_EQ(EncodeDate(1899, 12, 31), 1.0);
+    EXPECT_EQ(EncodeDate(1900, 1, 1), 2.0);
+    EXPECT_EQ(EncodeDate(1899, 12, 29), -1.0);
+    EXPECT_EQ(EncodeDate(2024, 3, 15), 45366.0);
+    EXPECT_EQ(EncodeDate(1626, 3, 16), NeverTime);
+    EXPECT_EQ(EncodeDate(2173, 10, 14), NoDueTime);
+    EXPECT_EQ(EncodeDate(1, 1, 1), MinDayNumber);
+    EXPECT_EQ(EncodeDate(9999, 12, 31), MaxDayNumber);
+}
+
+TEST(DateTimeEncode, InvalidDateLeavesResultOrGivesZero)
+{
+    TDateTime result = 123.5;
+    EXPECT_FALSE(TryEncodeDate(2023, 2, 29, result));
+    EXPECT_EQ(result, 123.5);
+    EXPECT_TRUE(TryEncodeDate(2023, 2, 28, result));
+    EXPECT_EQ(result, 44985.0);
+    EXPECT_EQ(EncodeDate(2023, 2, 29), 0.0);
+    EXPECT_EQ(EncodeDate(0, 0, 0), 0.0);
+}
+
+TEST(DateTimeEncode, TimeOfDay)
+{
+    EXPECT_EQ(EncodeTime(0, 0, 0, 0), 0.0);
+    EXPECT_EQ(EncodeTime(6, 0, 0), 0.25);
+    EXPECT_EQ(EncodeTime(12, 0, 0), 0.5);
+    EXPECT_DOUBLE_EQ(EncodeTime(23, 59, 59, 999), 86399999.0 / 86400000.0);
+    // Out-of-range parts give 0.
+    EXPECT_EQ(EncodeTime(24, 0, 0), 0.0);
+    EXPECT_EQ(EncodeTime(-1, 0, 0), 0.0);
+    EXPECT_EQ(EncodeTime(0, 60, 0), 0.0);
+    EXPECT_EQ(EncodeTime(0, 0, 60), 0.0);
+    EXPECT_EQ(EncodeTime(0, 0, 0, 1000), 0.0);
+    EXPECT_EQ(EncodeTime(0, 0, 0, -1), 0.0);
+}
+
+TEST(DateTimeEncode, NegativeDaysSubtractTheTime)
+{
+    EXPECT_EQ(At(1899, 12, 29, 6), -1.25);
+    EXPECT_EQ(At(1899, 12, 28, 18), -2.75);
+    EXPECT_EQ(At(1899, 12, 30, 6), 0.25);  // day 0 counts as positive
+    EXPECT_EQ(At(1626, 3, 16), NeverTime);
+}
+
+TEST(DateTimeDecode, NegativeValuesFollowThePlatform)
+{
+    ExpectDate(-1.25, 1899, 12, 29);
+    ExpectTime(-1.25, 6, 0, 0, 0);
+    ExpectDate(-0.5, 1899, 12, 30);  // truncated toward zero: day 0
+    ExpectTime(-0.5, 12, 0, 0, 0);
+    ExpectDate(NeverTime, 1626, 3, 16);
+    ExpectTime(NeverTime, 0, 0, 0, 0);
+    ExpectDate(NoDueTime, 2173, 10, 14);
+    EXPECT_EQ(DateOf(-1.25), -1.0);
+    EXPECT_EQ(TimeOf(-1.25), 0.25);
+    EXPECT_EQ(DayOfWeek(-1.25), 6);  // Friday
+}
+
+TEST(DateTimeDecode, RoundsToTheNearestMillisecond)
+{
+    ExpectDate(45366.3541666667, 2024, 3, 15);
+    ExpectTime(45366.3541666667, 8, 30, 0, 0);
+    ExpectTime(45366.3541666666, 8, 30, 0, 0);
+    // 0.4 ms rounds down, 0.6 ms up.
+    ExpectTime(45366.0 + 0.4 / 86400000.0, 0, 0, 0, 0);
+    ExpectTime(45366.0 + 0.6 / 86400000.0, 0, 0, 0, 1);
+}
+
+TEST(DateTimeDecode, RoundingUpToMidnightCarriesIntoTheNextDay)
+{
+    const TDateTime almost = 45366.0 + 86399999.7 / 86400000.0;
+    ExpectDate(almost, 2024, 3, 16);
+    ExpectTime(almost, 0, 0, 0, 0);
+    EXPECT_EQ(DateOf(almost), 45367.0);
+    EXPECT_EQ(TimeOf(almost), 0.0);
+    EXPECT_EQ(DayOfWeek(almost), DayOfWeek(45367.0));
+
+    ExpectDate(0.99999999999, 1899, 12, 31);
+    ExpectTime(0.99999999999, 0, 0, 0, 0);
+    // On the negative side the carry goes away from zero as well.
+    ExpectDate(-1.99999999999, 1899, 12, 28);
+    ExpectTime(-1.99999999999, 0, 0, 0, 0);
+    // The last millisecond that does not round up stays on its day.
+    const TDateTime last = 45366.0 + 86399999.0 / 86400000.0;
+    ExpectDate(last, 2024, 3, 15);
+    ExpectTime(last, 23, 59, 59, 999);
+}
+
+TEST(DateTimeDecode, EveryDayOfA400YearCycleRoundTrips)
+{
+    // 400 Gregorian years repeat the calendar exactly, weekdays included.
+    const chr::sys_days first{chr::year{2000} / 1 / 1};
+    const chr::sys_days end{chr::year{2400} / 1 / 1};
+    std::int64_t checked = 0;
+    for (chr::sys_days d = first; d < end; d += chr::days{1}) {
+        const chr::year_month_day ymd{d};
+        const int y = static_cast<int>(ymd.year());
+        const int m = static_cast<int>(static_cast<unsigned>(ymd.month()));
+        const int day = static_cast<int>(static_cast<unsigned>(ymd.day()));
+        const TDateTime encoded = EncodeDate(y, m, day);
+        ASSERT_EQ(encoded, static_cast<double>(DayNumberOf(d))) << y << "-" << m << "-" << day;
+        const DateParts back = DecodeDate(encoded + 0.75);
+        ASSERT_EQ(back.year, y);
+        ASSERT_EQ(back.month, m);
+        ASSERT_EQ(back.day, day);
+        ASSERT_EQ(DayOfWeek(encoded + 0.75), static_cast<int>(chr::weekday{d}.c_encoding()) + 1);
+        ++checked;
+    }
+    EXPECT_EQ(checked, 146097);
+}
+
+TEST(DateTimeDecode, WholeRangeRoundTripsIncludingNegativeDays)
+{
+    // Every 13th day from 1 January 0001 to 31 December 9999, with a time of
+    // day, so both signs and every month and weekday are crossed many times.
+    for (std::int64_t n = MinDayNumber; n <= MaxDayNumber; n += 13) {
+        const chr::sys_days d = kDayZero + chr::days{n};
+        const chr::year_month_day ymd{d};
+        const int y = static_cast<int>(ymd.year());
+        const int m = static_cast<int>(static_cast<unsigned>(ymd.month()));
+        const int day = static_cast<int>(static_cast<unsigned>(ymd.day()));
+        const int ms = static_cast<int>((n * 7919) % MillisecondsPerDay + MillisecondsPerDay) % 86400000;
+        const TimeParts t{ms / 3600000, ms / 60000 % 60, ms / 1000 % 60, ms % 1000};
+        const TDateTime v = EncodeDateTime({y, m, day}, t);
+        const DateParts dp = DecodeDate(v);
+        const TimeParts tp = DecodeTime(v);
+        ASSERT_EQ(dp.year, y) << n;
+        ASSERT_EQ(dp.month, m) << n;
+        ASSERT_EQ(dp.day, day) << n;
+        ASSERT_EQ(tp.hour, t.hour) << n;
+        ASSERT_EQ(tp.minute, t.minute) << n;
+        ASSERT_EQ(tp.second, t.second) << n;
+        ASSERT_EQ(tp.millisecond, t.millisecond) << n;
+        ASSERT_EQ(DateOf(v), static_cast<double>(n));
+        ASSERT_EQ(DayOfWeek(v), static_cast<int>(chr::weekday{d}.c_encoding()) + 1);
+    }
+}
+
+TEST(DateTimeDecode, EveryMillisecondStepOfADayRoundTrips)
+{
+    // Every second of a day, each with a different millisecond, on both sides
+    // of day 0.
+    for (int sec = 0; sec < 86400; ++sec) {
+        const int ms = (sec * 7) % 1000;
+        const TimeParts t{sec / 3600, sec / 60 % 60, sec % 60, ms};
+        for (const DateParts& d : {DateParts{2024, 3, 15}, DateParts{1800, 1, 1}}) {
+            const TimeParts back = DecodeTime(EncodeDateTime(d, t));
+            ASSERT_EQ(back.hour, t.hour);
+            ASSERT_EQ(back.minute, t.minute);
+            ASSERT_EQ(back.second, t.second);
+            ASSERT_EQ(back.millisecond, t.millisecond);
+        }
+    }
+}
+
+TEST(DateTimeDecode, WeekdaysOfKnownDays)
+{
+    EXPECT_EQ(DayOfWeek(0), 7);                          // Saturday 30 Dec 1899
+    EXPECT_EQ(DayOfWeek(1), 1);                          // Sunday
+    EXPECT_EQ(DayOfWeek(EncodeDate(2024, 3, 15)), 6);    // Friday
+    EXPECT_EQ(DayOfWeek(EncodeDate(2000, 1, 1)), 7);     // Saturday
+    EXPECT_EQ(DayOfWeek(EncodeDate(1, 1, 1)), 2);        // Monday (proleptic Gregorian)
+    EXPECT_EQ(DayOfWeek(EncodeDate(9999, 12, 31)), 6);   // Friday
+}
+
+TEST(DateTimeDecode, GarbageDecodesAsDayZero)
+{
+    const double garbage[] = {std::numeric_limits<double>::quiet_NaN(),
+                              std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(),
+                              1e300,
+                              -1e300,
+                              std::numeric_limits<double>::max(),
+                              std::numeric_limits<double>::lowest(),
+                              MaxDayNumber + 1.0,
+                              MinDayNumber - 1.0,
+                              3e6};
+    for (const double g : garbage) {
+        ExpectDate(g, 1899, 12, 30);
+        ExpectTime(g, 0, 0, 0, 0);
+        EXPECT_EQ(DayOfWeek(g), 7) << g;
+        EXPECT_EQ(DateOf(g), 0.0) << g;
+        EXPECT_EQ(TimeOf(g), 0.0) << g;
+        const TDateTime moved = IncMonth(g, 1);
+        EXPECT_TRUE(std::isfinite(moved)) << g;
+        ExpectDate(moved, 1900, 1, 30);
+    }
+    // The ends of the range still decode.
+    ExpectDate(MaxDayNumber + 0.5, 9999, 12, 31);
+    ExpectTime(MaxDayNumber + 0.5, 12, 0, 0, 0);
+    ExpectDate(MinDayNumber - 0.5, 1, 1, 1);
+    ExpectTime(MinDayNumber - 0.5, 12, 0, 0, 0);
+    // Tiny values are plain midnight of day 0.
+    ExpectDate(std::numeric_limits<double>::denorm_min(), 1899, 12, 30);
+    ExpectDate(-std::numeric_limits<double>::denorm_min(), 1899, 12, 30);
+}
+
+TEST(DateTimeIncMonth, StatedExamples)
+{
+    struct Row {
+        DateParts from;
+        int months;
+        DateParts to;
+    };
+    const Row rows[] = {
+        {{2023, 1, 31}, 1, {2023, 2, 28}},  {{2024, 1, 31}, 1, {2024, 2, 29}},
+        {{2024, 2, 29}, 12, {2025, 2, 28}}, {{2024, 2, 29}, 48, {2028, 2, 29}},
+        {{2024, 1, 31}, 2, {2024, 3, 31}},  {{2024, 3, 31}, 10, {2025, 1, 31}},
+        {{2024, 2, 15}, 1, {2024, 3, 15}},  {{2023, 3, 1}, 12, {2024, 3, 1}},
+        {{2024, 3, 31}, -1, {2024, 2, 29}}, {{2024, 1, 15}, -1, {2023, 12, 15}},
+        {{2024, 12, 31}, 1, {2025, 1, 31}}, {{2024, 5, 31}, 0, {2024, 5, 31}},
+        {{2000, 1, 31}, -12 * 100 + 1, {1900, 2, 28}},
+    };
+    for (const Row& r : rows) {
+        const TDateTime from = EncodeDateTime(r.from, {10, 15, 30, 250});
+        const TDateTime to = IncMonth(from, r.months);
+        ExpectDate(to, r.to.year, r.to.month, r.to.day);
+        ExpectTime(to, 10, 15, 30, 250);
+    }
+}
+
+TEST(DateTimeIncMonth, NegativeValuesAndCrossingDayZero)
+{
+    // 29 Dec 1899 06:00 plus a month is 29 Jan 1900 06:00.
+    EXPECT_DOUBLE_EQ(IncMonth(-1.25, 1), 30.25);
+    // 30 Dec 1899 06:00 minus a month is 30 Nov 1899 06:00.
+    EXPECT_DOUBLE_EQ(IncMonth(0.25, -1), -30.25);
+    // Staying on the negative side keeps the sign convention.
+    ExpectDate(IncMonth(NeverTime, 1), 1626, 4, 16);
+    EXPECT_EQ(IncMonth(NeverTime, 0), NeverTime);
+    EXPECT_EQ(IncMonth(-0.25, 0), -0.25);
+    ExpectTime(IncMonth(-0.25, 1), 6, 0, 0, 0);
+    ExpectDate(IncMonth(-0.25, 1), 1900, 1, 30);
+}
+
+TEST(DateTimeIncMonth, EveryMonthEndOfA400YearCycle)
+{
+    const int steps[] = {1, -1, 2, 11, 12, 13, -12, -13, 25, 120};
+    for (int y = 2000; y < 2400; ++y) {
+        for (int m = 1; m <= 12; ++m) {
+            const int last = DaysInMonth(y, m);
+            const TDateTime from = At(y, m, last, 7, 45, 0, 500);
+            for (const int k : steps) {
+                const TDateTime to = IncMonth(from, k);
+                const int index = y * 12 + (m - 1) + k;
+                const int ty = index / 12;
+                const int tm = index % 12 + 1;
+                const int expectedDay = std::min(last, DaysInMonth(ty, tm));
+                const DateParts got = DecodeDate(to);
+                ASSERT_EQ(got.year, ty) << y << "-" << m << " + " << k;
+                ASSERT_EQ(got.month, tm) << y << "-" << m << " + " << k;
+                ASSERT_EQ(got.day, expectedDay) << y << "-" << m << " + " << k;
+                // Whole days apart, the time of day untouched.
+                const double diff = to - from;
+                ASSERT_NEAR(diff, std::round(diff), 1e-9);
+                ASSERT_EQ(TimeOf(to), TimeOf(from));
+            }
+        }
+    }
+}
+
+TEST(DateTimeIncMonth, ThereAndBackForDaysEveryMonthHas)
+{
+    // A day every month holds comes back unchanged: the rule is symmetric there.
+    for (int y = 1890; y < 1910; ++y) {
+        for (int m = 1; m <= 12; ++m) {
+            for (int d = 1; d <= 28; d += 9) {
+                const TDateTime from = At(y, m, d, 18, 0, 0, 0);
+                for (int k = -30; k <= 30; k += 7)
+                    ASSERT_DOUBLE_EQ(IncMonth(IncMonth(from, k), -k), from) << y << "-" << m << "-" << d << " " << k;
+            }
+        }
+    }
+}
+
+TEST(DateTimeIncMonth, HeldWithinTheYears1To9999)
+{
+    ExpectDate(IncMonth(EncodeDate(9999, 12, 15), 1), 9999, 12, 15);
+    ExpectDate(IncMonth(EncodeDate(9999, 11, 30), 5), 9999, 12, 30);
+    ExpectDate(IncMonth(EncodeDate(1, 1, 15), -1), 1, 1, 15);
+    ExpectDate(IncMonth(EncodeDate(2024, 5, 31), INT_MAX), 9999, 12, 31);
+    ExpectDate(IncMonth(EncodeDate(2024, 5, 31), INT_MIN), 1, 1, 31);
+    ExpectTime(IncMonth(At(2024, 5, 31, 13), INT_MIN), 13, 0, 0, 0);
+}
+
+TEST(DateTimeClock, ManualClockStandsStillUntilTold)
+{
+    ManualClock clock(At(2024, 3, 15, 8, 30));
+    EXPECT_EQ(clock.Now(), At(2024, 3, 15, 8, 30));
+    EXPECT_EQ(clock.Today(), EncodeDate(2024, 3, 15));
+    clock.Advance(EncodeTime(16, 0, 0));
+    EXPECT_EQ(clock.Today(), EncodeDate(2024, 3, 16));
+    ExpectTime(clock.Now(), 0, 30, 0, 0);
+    clock.Set(NeverTime);
+    EXPECT_EQ(clock.Now(), NeverTime);
+    EXPECT_EQ(clock.Today(), NeverTime);
+}
+
+TEST(DateTimeClock, SystemClockIsNearTheSystemTime)
+{
+    // Local time is within a day of UTC whatever the time zone.
+    const auto utcDays = chr::duration<double, chr::days::period>(chr::system_clock::now() - kDayZero).count();
+    const TDateTime now = SystemClock().Now();
+    EXPECT_LT(std::fabs(now - utcDays), 1.0);
+    const TDateTime today = SystemClock().Today();
+    EXPECT_EQ(today, std::floor(today));
+    EXPECT_LE(today - DateOf(now), 1.0);
+    const TimeParts t = DecodeTime(now);
+    EXPECT_GE(t.millisecond, 0);
+    EXPECT_LT(t.hour, 24);
+}
+
+}  // namespace
