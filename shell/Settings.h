@@ -14,6 +14,7 @@ struct FormatSettings;
 // identifier it is registered under; never stored in the file.
 struct HotKeyBinding {
     std::uint16_t HotKey = 0, Modifiers = 0, AtomId = 0;
+    bool operator==(const HotKeyBinding&) const = default;
 };
 
 // Every value of config.cfg that lives in memory, with the defaults that a
@@ -45,6 +46,8 @@ struct AppSettings {
     std::string TTDateFormat;  // default: the locale's long date pattern
     int lvEventsSortIndex = 0;
     int lvBirthSortIndex = 0;
+
+    bool operator==(const AppSettings&) const = default;
 };
 
 enum class SettingsColumn { Events1, Events2, Events3, Births1, Births2 };
