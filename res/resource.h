@@ -28,6 +28,18 @@
    event editor 2500 .. 2699, birthday editor 2700 .. 2799, icons picker
    2800 .. 2849, tooltip 2850 .. 2899. */
 
+/* Main window */
+#define IDC_MAIN_TOOLBAR         2100
+#define IDC_MAIN_STATUSBAR       2101
+#define IDC_MAIN_SIDEBAR         2102
+#define IDC_MAIN_SPLITTER        2103
+#define IDC_MAIN_EVENTS          2104
+#define IDC_MAIN_BIRTHDAYS       2105
+#define IDC_SIDEBAR_EVENTS_IMAGE 2110
+#define IDC_SIDEBAR_EVENTS_LABEL 2111
+#define IDC_SIDEBAR_BIRTHS_IMAGE 2112
+#define IDC_SIDEBAR_BIRTHS_LABEL 2113
+
 /* ---- Menu commands (IDM_) ---------------------------------------------- */
 
 /* Note action menu: 3000 .. 3099 */
@@ -41,6 +53,36 @@
 #define IDM_NOTE_ON_LAST         3049
 
 /* Main window and tray 3100 .. 3499, editors 3500 .. 3699. */
+
+/* Main window commands: the tool bar, the main menu and the lists' context
+   menu share them. */
+#define IDM_MAIN_NEW             3100
+#define IDM_MAIN_EDIT            3101
+#define IDM_MAIN_DELETE          3102
+#define IDM_MAIN_TEST            3103
+#define IDM_MAIN_OPTIONS         3104
+#define IDM_MAIN_HIDE            3105
+#define IDM_MAIN_EVENTS_PAGE     3106
+#define IDM_MAIN_BIRTHS_PAGE     3107
+#define IDM_MAIN_GRIDLINES       3108
+#define IDM_MAIN_STATUSBAR       3109
+#define IDM_MAIN_ABOUT           3110
+/* Tray menu */
+#define IDM_TRAY_MAIN            3120
+#define IDM_TRAY_OPTIONS         3121
+#define IDM_TRAY_NEW_EVENT       3122
+#define IDM_TRAY_NEW_BIRTHDAY    3123
+#define IDM_TRAY_ABOUT           3124
+#define IDM_TRAY_EXIT            3125
+/* Quick events: FIRST + the item's position in its submenu ("At": the hour) */
+#define IDM_QUICK_IN_FIRST       3130
+#define IDM_QUICK_IN_LAST        3149
+#define IDM_QUICK_ON_FIRST       3150
+#define IDM_QUICK_ON_LAST        3159
+#define IDM_QUICK_AT_FIRST       3160
+#define IDM_QUICK_AT_LAST        3183
+#define IDM_QUICK_NEAR_FIRST     3190
+#define IDM_QUICK_NEAR_LAST      3196
 
 /* ---- Dialog templates (IDD_) ------------------------------------------- */
 
