@@ -107,6 +107,10 @@ void TWindow::CreateHandle(const WindowClassSpec& cls, DWORD exStyle, const std:
 
 LRESULT TWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_CLOSE) {
+        Close();
+        return 0;
+    }
     return DefaultProc(msg, wParam, lParam);
 }
 

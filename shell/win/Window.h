@@ -49,8 +49,10 @@ public:
 
     // Closes the window: re-enables a modal owner first (so that activation
     // goes back to it), then DestroyWindow. A self-deleting object may be
-    // gone when this returns from outside its own handlers.
-    void Close();
+    // gone when this returns from outside its own handlers. WM_CLOSE (the
+    // title-bar close box, Alt+F4) comes here too; forms override it for
+    // what they do on closing and then call the base.
+    virtual void Close();
 
     // The object bound to a window handle made by TWindow, or null.
     static TWindow* FromHandle(HWND hwnd) noexcept;
@@ -74,7 +76,8 @@ protected:
                       DWORD style, int x, int y, int width, int height, HWND parent,
                       HMENU menuOrId = nullptr);
 
-    // Every message after WM_NCCREATE; the default is DefWindowProcA.
+    // Every message after WM_NCCREATE; the default sends WM_CLOSE to Close()
+    // and everything else to DefWindowProcA.
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     // After WM_NCDESTROY, when Hwnd() is already null. For a self-deleting
     // window this is the last call before the object is deleted.

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <string>
 
 namespace wintest {
@@ -87,5 +88,79 @@ inline MENUITEMINFOA MenuItemInfo(HMENU menu, UINT position)
     ::GetMenuItemInfoA(menu, position, TRUE, &mii);
     return mii;
 }
+
+}  // namespace wintest
+
+namespace wintest {
+
+// A plain top-level window to stand in for the main window: counts the
+// paints it gets and reports whether it is enabled when asked.
+class OwnerWindow {
+public:
+    OwnerWindow()
+    {
+        WNDCLASSA wc{};
+        wc.lpfnWndProc = &OwnerWindow::Proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = "VellomirTestOwner";
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+        ::RegisterClassA(&wc);  // fails harmlessly when already registered
+        hwnd_ = ::CreateWindowExA(0, "VellomirTestOwner", "Main Window", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200,
+                                  nullptr, nullptr, wc.hInstance, this);
+    }
+    ~OwnerWindow()
+    {
+        if (::IsWindow(hwnd_)) ::DestroyWindow(hwnd_);
+    }
+    OwnerWindow(const OwnerWindow&) = delete;
+    OwnerWindow& operator=(const OwnerWindow&) = delete;
+
+    HWND Hwnd() const { return hwnd_; }
+    int Paints() const { return paints_; }
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+    {
+        if (msg == WM_NCCREATE) {
+            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<OwnerWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (msg == WM_PAINT && self) {
+            ++self->paints_;
+            PAINTSTRUCT ps;
+            ::BeginPaint(hwnd, &ps);
+            ::EndPaint(hwnd, &ps);
+            return 0;
+        }
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+
+    HWND hwnd_ = nullptr;
+    int paints_ = 0;
+};
+
+// Sets or clears modifier keys in this thread's keyboard state, which is
+// what GetKeyState reads while a key message is handled; restores on exit.
+class HeldKeys {
+public:
+    HeldKeys(bool ctrl, bool shift)
+    {
+        ::GetKeyboardState(saved_);
+        BYTE state[256];
+        ::memcpy(state, saved_, sizeof state);
+        state[VK_CONTROL] = ctrl ? 0x80 : 0;
+        state[VK_LCONTROL] = ctrl ? 0x80 : 0;
+        state[VK_SHIFT] = shift ? 0x80 : 0;
+        state[VK_LSHIFT] = shift ? 0x80 : 0;
+        ::SetKeyboardState(state);
+    }
+    ~HeldKeys() { ::SetKeyboardState(saved_); }
+    HeldKeys(const HeldKeys&) = delete;
+    HeldKeys& operator=(const HeldKeys&) = delete;
+
+private:
+    BYTE saved_[256] = {};
+};
 
 }  // namespace wintest

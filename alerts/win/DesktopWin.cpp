@@ -1,0 +1,69 @@
+#include "alerts/win/DesktopWin.h"
+
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include "alerts/win/ShutDown.h"
+
+DesktopWin::DesktopWin(HWND owner, HIMAGELIST events32, HIMAGELIST birthdays32, INoteHost* host,
+                       IPowerApi& power, const IClock* clock)
+    : owner_(owner), events32_(events32), birthdays32_(birthdays32), host_(host), power_(power), clock_(clock)
+{
+}
+
+void DesktopWin::ShowNote(const NoteRequest& request)
+{
+    NoteServices services;
+    services.Host = host_;
+    services.Clock = clock_;
+    TfrmNote* note = TfrmNote::Create(services);
+    HWND hwnd = note->Hwnd();
+    try {
+        note->Apply(request);
+        note->SetIconFromList(request.IconList == NoteIconList::Birthdays ? birthdays32_ : events32_,
+                              request.IconIndex);
+    } catch (...) {
+        // A note that could not be prepared is not left lying around hidden.
+        ::DestroyWindow(hwnd);
+        throw;
+    }
+    note->Show();
+    // The note may already be gone if something closed it while showing.
+    if (::IsWindow(hwnd)) ::FlashWindow(hwnd, TRUE);
+    lastNote_ = hwnd;
+}
+
+void DesktopWin::PlaySoundFile(const std::string& path)
+{
+    if (path.empty()) return;
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    ::sndPlaySoundA(path.c_str(), SND_ASYNC);
+}
+
+void DesktopWin::StopSound()
+{
+    ::sndPlaySoundA(nullptr, SND_ASYNC);
+}
+
+void DesktopWin::ShellOpen(const std::string& file, const std::string& params, int showCommand)
+{
+    ::ShellExecuteA(owner_, "open", file.c_str(), params.empty() ? nullptr : params.c_str(), nullptr,
+                    showCommand);
+}
+
+bool DesktopWin::CountdownOpen() const
+{
+    return frmShutDown != nullptr;
+}
+
+void DesktopWin::RunCountdown(const std::string& actionName, unsigned exitFlags, int seconds)
+{
+    // A power action falling due while a countdown shows is dropped.
+    if (frmShutDown) return;
+    TfrmShutDown form(power_);
+    form.ActionName = actionName;
+    form.ExitFlags = exitFlags;
+    form.SetSeconds(seconds);
+    form.ShowModal(owner_);
+}

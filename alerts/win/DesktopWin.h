@@ -1,0 +1,43 @@
+// The program's desktop services on Windows: note windows, sound, the shell
+// and the power-action countdown, as the firing of a reminder asks for them.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+
+#include "alerts/win/Note.h"
+#include "core/Desktop.h"
+
+class IClock;
+class IPowerApi;
+
+class DesktopWin final : public IDesktop {
+public:
+    // owner: the main window (the shell's parent window and the window the
+    // countdown disables while it runs). The image lists are the main window's
+    // 32 x 32 event and birthday icons and may be null; host receives the
+    // notes' snoozes and may be null. Everything must outlive this object.
+    DesktopWin(HWND owner, HIMAGELIST events32, HIMAGELIST birthdays32, INoteHost* host, IPowerApi& power,
+               const IClock* clock = nullptr);
+
+    void ShowNote(const NoteRequest& note) override;
+    void PlaySoundFile(const std::string& path) override;
+    void StopSound() override;
+    void ShellOpen(const std::string& file, const std::string& params, int showCommand) override;
+    bool CountdownOpen() const override;
+    void RunCountdown(const std::string& actionName, unsigned exitFlags, int seconds) override;
+
+    // The note ShowNote made last (until it closes); for tests.
+    HWND LastNote() const noexcept { return lastNote_; }
+
+private:
+    HWND owner_;
+    HIMAGELIST events32_;
+    HIMAGELIST birthdays32_;
+    INoteHost* host_;
+    IPowerApi& power_;
+    const IClock* clock_;
+    HWND lastNote_ = nullptr;
+};
