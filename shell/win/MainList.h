@@ -1,0 +1,179 @@
+// The main window: it owns the event and birthday lists for the whole run,
+// runs the start-up, hosts the scheduler (whose due events and birthdays it
+// fires on its own thread) and hides to the notification area and back.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "birthdays/Birthday.h"
+#include "core/Event.h"
+#include "core/Ini.h"
+#include "core/Occurrence.h"
+#include "core/Scheduler.h"
+#include "shell/Settings.h"
+#include "shell/win/Handles.h"
+#include "shell/win/Window.h"
+
+class IClock;
+class IDesktop;
+class TApplicationWindow;
+class TfrmMainList;
+struct FiringContext;
+
+// The program's own window messages. The numbers are fixed: a second instance
+// posts WM_SHOWMAINFORM to the running one.
+inline constexpr UINT WM_SHOWMAINFORM = WM_USER + 13;     // 1037
+inline constexpr UINT WM_EVENTFIRE = WM_USER + 100;       // 1124: wParam 1 = snooze run, lParam index
+inline constexpr UINT WM_BIRTHDAYFIRE = WM_USER + 200;    // 1224: lParam index
+inline constexpr UINT WM_TRAYICON = WM_USER + 123;        // 1147
+inline constexpr UINT WM_REFRESHTOOLTIP = WM_USER + 333;  // 1357, to the tooltip window
+// Posted by the multimedia timer's thread; the tick itself runs on this
+// window's thread (see MainListScheduler.cpp).
+inline constexpr UINT WM_SCHEDULERTICK = WM_APP + 100;
+
+inline constexpr const char* kMainWindowClass = "TfrmMainList";
+inline constexpr const char* kMainWindowCaption = "Main Window";
+
+// Message boxes of the main window go through this, so that tests can answer
+// them; the default is MessageBoxA.
+using MessageBoxFn = std::function<int(HWND owner, const std::string& text,
+                                       const std::string& caption, UINT style)>;
+
+struct MainListOptions {
+    // Where events.ini, birthdays.ini and config.cfg live.
+    std::string ProgramDir;
+    // The source of now for start-up, the scheduler and firing; null: the
+    // system clock. Must outlive the window.
+    const IClock* Clock = nullptr;
+    // The hidden owner that carries the task-bar button; may be null.
+    TApplicationWindow* App = nullptr;
+    // Makes the desktop services (notes, sound, shell, countdown) once the
+    // window exists; empty: the real ones.
+    std::function<std::unique_ptr<IDesktop>(TfrmMainList&)> MakeDesktop;
+    MessageBoxFn MessageBox;
+    // Start the multimedia timer at start-up; tests drive ticks by hand.
+    bool StartTimer = true;
+    // The program ends when the window is destroyed.
+    bool QuitOnDestroy = true;
+};
+
+// The desktop services of the running program (note windows, sound, the
+// shell, the power-action countdown), owned by the main window.
+std::unique_ptr<IDesktop> MakeProgramDesktop(TfrmMainList& mainWindow);
+
+class TfrmMainList final : public TWindow,
+                           private ISchedulerHost,
+                           private IEventRows,
+                           private ISettingsLayout {
+public:
+    // Creates the window (hidden) and runs the start-up: settings, events,
+    // birthdays, the missed-birthdays report, the missed-events pass, the
+    // scheduler, the window placement and the initial visibility.
+    explicit TfrmMainList(MainListOptions options);
+    ~TfrmMainList() override;
+
+    EventList& Events() noexcept { return events_; }
+    BirthdayList& Birthdays() noexcept { return birthdays_; }
+    Scheduler& GetScheduler() noexcept { return *scheduler_; }
+    IniFile& EventsFile() noexcept { return eventsFile_; }
+    IniFile& BirthdaysFile() noexcept { return birthdaysFile_; }
+    IDesktop& Desktop() noexcept { return *desktop_; }
+    const IClock& Clock() const noexcept { return *clock_; }
+    HIMAGELIST EventImages32() const noexcept { return imglEvents32_.Get(); }
+    HIMAGELIST BirthImages32() const noexcept { return imglBirth32_.Get(); }
+
+    // Shows the main window (and the task-bar button) / hides it to the
+    // notification area, or ends the program when nothing would stay.
+    void actShowMainForm();
+    void actHideMainForm();
+    bool Showing() const noexcept;
+
+    // The upcoming-reminders window, when one exists; it is told to rebuild
+    // after every firing and once a day.
+    void SetTooltipWindow(HWND hwnd) noexcept { tooltip_ = hwnd; }
+    void RefreshTooltip() override;
+
+    // Runs one scheduler tick now, on this thread (what the timer's message
+    // does). Does nothing while a firing is still running.
+    void SchedulerTickNow();
+    bool TimerRunning() const noexcept { return timerId_ != 0; }
+
+    // A note's snooze: the event named eventName (letter case ignored) gets
+    // SnoozeDateTime := when, written to events.ini, and the next due moment
+    // is recomputed. Unknown names (birthday notes, previews) change nothing.
+    void SnoozeEvent(const std::string& eventName, TDateTime when);
+
+    // The settings layout until the lists exist: column and sidebar widths.
+    int ColumnWidth(SettingsColumn c) const override;
+    int MenuSize() const override { return menuSize_; }
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    // Start-up and shutdown (MainList.cpp).
+    void FormCreate();
+    void FormClose();
+    void FormDestroy();
+    void LoadAll();
+    void ApplyPlacement();
+    void ApplyInitialVisibility();
+    void StoreGeometry();
+    void BuildImageLists();
+
+    // Scheduler and firing (MainListScheduler.cpp).
+    void StartSchedulerTimer();
+    void StopSchedulerTimer() noexcept;
+    void OnEventFire(WPARAM wParam, LPARAM lParam);
+    void OnBirthdayFire(LPARAM lParam);
+    LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
+    void RunMissedBirthdaysReport();
+    void RunMissedEventsPass();
+    FiringContext MakeFiringContext();
+    // Runs work, reporting a file write failure in a message box; the
+    // program goes on.
+    void ReportWriteErrors(const std::function<void()>& work);
+
+    // ISchedulerHost: hands each due event or birthday to this window's own
+    // message handlers, synchronously.
+    void FireEvent(int index, bool snooze) override;
+    void FireBirthday(int index) override;
+
+    // IEventRows: the events list view follows the records.
+    void StartChanged(const TEvent& event) override;
+    void Removing(int index, const TEvent& event) override;
+
+    // ISettingsLayout.
+    int ScreenWidth() const override;
+    int ScreenHeight() const override;
+    void SetColumnWidth(SettingsColumn c, int width) override;
+    void SetMenuSize(int width) override { menuSize_ = width; }
+
+    int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT style);
+
+    MainListOptions options_;
+    const IClock* clock_;
+    IniFile configFile_;
+    IniFile eventsFile_;
+    IniFile birthdaysFile_;
+    EventList events_;
+    BirthdayList birthdays_;
+    std::unique_ptr<Scheduler> scheduler_;
+    std::unique_ptr<IDesktop> desktop_;
+    UniqueImageList imglEvents32_;
+    UniqueImageList imglBirth32_;
+    HWND tooltip_ = nullptr;
+
+    UINT timerId_ = 0;
+    bool inTick_ = false;           // a tick (and the firings it sends) is running
+    bool maximizeOnShow_ = false;   // "MainFormState" 1 while started hidden
+    bool created_ = false;          // FormCreate has finished
+
+    std::array<int, 5> columnWidths_{160, 170, 90, 230, 120};
+    int menuSize_ = 80;
+};
