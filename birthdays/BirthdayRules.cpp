@@ -19,9 +19,13 @@ int YearOf(TDateTime day) { return DayParts(day).year; }
 }  // namespace
 
 TDateTime BirthDayOf(TDateTime birthDate) {
-    // Written so that NaN fails the test as well.
-    if (!(birthDate > FirstDay - 1.0 && birthDate < LastDay + 1.0)) return NeverTime;
-    return std::trunc(birthDate);
+    // Written so that NaN fails the tests as well.
+    if (!(birthDate > FirstDay - 2.0 && birthDate < LastDay + 2.0)) return NeverTime;
+    // Rounded to the millisecond first, as every date decoding in the program
+    // does, so that the day named here is the day a formatted date shows.
+    const double day = std::trunc(std::round(birthDate * 86400000.0) / 86400000.0);
+    if (!(day >= FirstDay && day <= LastDay)) return NeverTime;
+    return day;
 }
 
 TDateTime AnniversaryInYear(TDateTime birthDate, int year) {

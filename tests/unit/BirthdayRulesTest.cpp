@@ -13,6 +13,7 @@
 
 #include "birthdays/Birthday.h"
 #include "core/Clock.h"
+#include "core/DateFormat.h"
 #include "core/Desktop.h"
 #include "core/Event.h"
 #include "core/Ini.h"
@@ -131,6 +132,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(BirthdayRules, OnlyTheCalendarDayOfAStoredValueCounts) {
     const TDateTime born = Day(2000, 1, 1) + 0.3993981481;
     EXPECT_EQ(BirthDayOf(born), Day(2000, 1, 1));
+    // A value a few microseconds before midnight is the next day, as a
+    // formatted date shows it.
+    EXPECT_EQ(BirthDayOf(Day(2000, 1, 1) - 1e-10), Day(2000, 1, 1));
+    EXPECT_EQ(FormatDateTime("dd.mm.yyyy", Day(2000, 1, 1) - 1e-10), "01.01.2000");
     EXPECT_EQ(ThisYearsAnniversary(born, Day(2026, 6, 1) + 0.75), Day(2026, 1, 1));
     EXPECT_EQ(DaysLeft(born, Day(2026, 12, 31) + 0.99), 1);
     EXPECT_EQ(YearsSince(born, Day(2026, 1, 1) + 0.1), 26);
@@ -151,6 +156,7 @@ TEST(BirthdayRules, ValuesThatNameNoDayCountAsSixteenthOfMarch1626) {
     }
     EXPECT_EQ(BirthDayOf(2958465.5), 2958465.0);  // 31 December 9999
     EXPECT_EQ(BirthDayOf(-693593.5), -693593.0);  // 1 January 0001
+    EXPECT_EQ(BirthDayOf(2958465.9999999999), NeverTime);
 }
 
 TEST(BirthdayRules, DaysLeftLeadsToTheNearestAnniversary) {

@@ -437,7 +437,8 @@ TEST(BirthdayList, AddRenameDeleteKeepTheOrder) {
     for (const char* name : {"A", "B", "C"}) {
         auto b = std::make_unique<TBirthday>();
         b->Name = name;
-        EXPECT_EQ(list.Add(std::move(b)), list.Count() - 1);
+        const int at = list.Add(std::move(b));
+        EXPECT_EQ(at, list.Count() - 1);
     }
     TBirthday* c = &list[2];
     list.Rename(1, "Bee");
