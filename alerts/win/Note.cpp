@@ -212,6 +212,8 @@ void TfrmNote::CreateControls()
                                  nullptr);
     if (mmoNote_) {
         ::SendMessageA(mmoNote_, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.Get()), FALSE);
+        // A little air between the card's margin line and the writing.
+        ::SendMessageA(mmoNote_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(4, 2));
         ::ShowScrollBar(mmoNote_, SB_VERT, FALSE);
         // Keys pressed while the text has the focus are the note's keys too.
         ::SetWindowSubclass(mmoNote_, &TfrmNote::TextProc, kTextSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -450,6 +452,19 @@ void TfrmNote::FormKeyDown(int virtualKey, bool ctrl, bool shift)
     }
 }
 
+void TfrmNote::DropPendingChars()
+{
+    // The message loop has already translated the key into a character
+    // (Space, Esc, "!" for Shift+1...); the command replaces it, so the text
+    // control must not see it (a read-only edit would beep).
+    MSG msg;
+    for (HWND target : {Hwnd(), mmoNote_}) {
+        if (!target) continue;
+        while (::PeekMessageA(&msg, target, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD)) {
+        }
+    }
+}
+
 void TfrmNote::imgArrowClick()
 {
     HWND self = Hwnd();
@@ -596,18 +611,12 @@ LRESULT TfrmNote::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
         const bool shift = ::GetKeyState(VK_SHIFT) < 0;
         if (NoteKeyAction(vk, ctrl, shift) != NoteKeyCommand::None) {
-            suppressChar_ = true;
+            DropPendingChars();
             FormKeyDown(vk, ctrl, shift);
             return 0;
         }
         break;
     }
-    case WM_CHAR:
-        if (suppressChar_) {
-            suppressChar_ = false;
-            return 0;
-        }
-        break;
     case WM_COMMAND:
         if (lParam == 0) {
             OnCommand(LOWORD(wParam));
@@ -653,14 +662,7 @@ LRESULT CALLBACK TfrmNote::TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
                           ::GetKeyState(VK_SHIFT) < 0) != NoteKeyCommand::None) {
             // Through the note's own procedure, which keeps the note alive
             // until the command has run even when it closes the note.
-            note->suppressChar_ = true;
-            ::SendMessageA(::GetParent(hwnd), WM_KEYDOWN, wParam, lParam);
-            return 0;
-        }
-        break;
-    case WM_CHAR:
-        if (note->suppressChar_) {
-            note->suppressChar_ = false;
+            ::SendMessageA(note->Hwnd(), WM_KEYDOWN, wParam, lParam);
             return 0;
         }
         break;

@@ -112,6 +112,7 @@ private:
     void OnMouseUp(POINT pt);
     void RestoreTopmost();
     void UpdateTextScrollBar();
+    void DropPendingChars();
 
     static LRESULT CALLBACK TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR data);
@@ -144,5 +145,4 @@ private:
     Pressed pressed_ = Pressed::None;  // button held down with the mouse
     bool pressedShown_ = false;        // the pointer is still over it
     bool closing_ = false;
-    bool suppressChar_ = false;        // the key was a command: eat its WM_CHAR
 };

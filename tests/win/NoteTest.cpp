@@ -393,6 +393,23 @@ TEST_F(NoteTest, KeysReachTheNoteThroughItsTextControl)
     EXPECT_FALSE(::IsWindow(hwnd2));
 }
 
+TEST_F(NoteTest, CommandKeysSwallowTheirCharacter)
+{
+    TfrmNote* note = MakeNote();
+    HWND edit = note->TextControl();
+    wintest::HeldKeys keys(false, false);
+    MSG msg;
+    ::PostMessageA(edit, WM_CHAR, ' ', 0);
+    ::SendMessageA(edit, WM_KEYDOWN, VK_END, 0);
+    EXPECT_FALSE(::PeekMessageA(&msg, edit, WM_CHAR, WM_CHAR, PM_REMOVE));
+    EXPECT_EQ(soundStops, 1);
+
+    // An ordinary key leaves its character alone.
+    ::PostMessageA(edit, WM_CHAR, 'a', 0);
+    ::SendMessageA(edit, WM_KEYDOWN, 'A', 0);
+    EXPECT_TRUE(::PeekMessageA(&msg, edit, WM_CHAR, WM_CHAR, PM_REMOVE));
+}
+
 TEST_F(NoteTest, EscapeFromTheKeyboardClosesAShownNote)
 {
     TfrmNote* note = MakeNote();
