@@ -77,14 +77,38 @@ const TEvent& Defaults()
     return defaults;
 }
 
+// Names compare the way the INI engine compares section names, so that two
+// events the list tells apart never share one section: ASCII letters without
+// regard to case, blanks and line breaks around the name ignored, a line break
+// inside it the same as a blank (it is stored as one).
+bool IsNameSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\v' || c == '\r' || c == '\n';
+}
+
+std::string_view TrimName(std::string_view name)
+{
+    size_t b = 0;
+    size_t e = name.size();
+    while (b < e && IsNameSpace(name[b]))
+        ++b;
+    while (e > b && IsNameSpace(name[e - 1]))
+        --e;
+    return name.substr(b, e - b);
+}
+
 char FoldCase(char c)
 {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    if (c >= 'a' && c <= 'z')
+        return static_cast<char>(c - 'a' + 'A');
+    if (c == '\r' || c == '\n')
+        return ' ';
+    return c;
 }
 
 std::string Folded(std::string_view name)
 {
-    std::string result(name);
+    std::string result(TrimName(name));
     for (char& c : result)
         c = FoldCase(c);
     return result;
@@ -149,6 +173,8 @@ const char* const EventKeys[EventKeyCount] = {
 
 bool SameName(std::string_view a, std::string_view b)
 {
+    a = TrimName(a);
+    b = TrimName(b);
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)

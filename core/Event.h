@@ -96,8 +96,9 @@ private:
     std::vector<std::unique_ptr<TEvent>> items_;
 };
 
-// Compares two names the way section names and event names compare: ASCII
-// letters without regard to case, every other byte as it is.
+// Compares two names the way events.ini compares section names: ASCII letters
+// without regard to case, blanks and line breaks around the names ignored, a
+// line break inside counting as a blank; every other byte as it is.
 bool SameName(std::string_view a, std::string_view b);
 
 // Loads events.ini into list (which is cleared first): one event per section,

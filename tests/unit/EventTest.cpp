@@ -1,0 +1,743 @@
+#include "core/Event.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/Clock.h"
+#include "core/DateFormat.h"
+#include "core/Ini.h"
+#include "shell/Log.h"
+#include "tests/unit/TestFiles.h"
+
+namespace {
+
+using testfiles::ReadBytes;
+using testfiles::TempDir;
+using testfiles::WriteBytes;
+
+constexpr double kMillisecond = 1.0 / 86400000.0;
+
+TEvent ReadEvent(std::string_view fileText, const std::string& name)
+{
+    TEvent e;
+    e.Name = name;
+    e.ReadFrom(IniText::Parse(fileText));
+    return e;
+}
+
+// Sets a decimal separator for the length of one test and restores the
+// settings that were there before.
+class DecimalSeparatorScope {
+public:
+    explicit DecimalSeparatorScope(char separator) : saved_(CurrentFormatSettings())
+    {
+        FormatSettings fs = saved_;
+        fs.DecimalSeparator = separator;
+        SetCurrentFormatSettings(fs);
+    }
+    ~DecimalSeparatorScope() { SetCurrentFormatSettings(saved_); }
+
+private:
+    FormatSettings saved_;
+};
+
+// Sends the log to a file in a temp folder for one test.
+class LogScope {
+public:
+    explicit LogScope(const TempDir& dir) : path_(dir.File("log.txt"))
+    {
+        ConfigureLog(path_, &clock_);
+    }
+    ~LogScope() { ConfigureLog("", nullptr); }
+    std::string Text() const { return ReadBytes(path_); }
+
+private:
+    ManualClock clock_{45366.5};
+    std::string path_;
+};
+
+TEvent SampleEvent()
+{
+    TEvent e;
+    e.Name = "Morning walk";
+    e.Enabled = true;
+    e.EnabledSound = true;
+    e.EnabledNote = true;
+    e.EnabledAction = false;
+    e.SoundFile = "C:\\Sounds\\chime.wav";
+    e.Notes = "Shoes\r\nWater";
+    e.StartDateTime = EncodeDateTime({2024, 3, 15}, {8, 30});
+    e.LastDateTime = NeverTime;
+    e.DifDateTime = 1.0 / 24 + 15.0 / 1440;
+    e.SnoozeDateTime = 0;
+    e.Dif2DateTime = 5.0 / 1440;
+    e.PeriodInd = pkHourly;
+    e.ExpiredInd = ekRunAgain;
+    e.DeleteAfterRun = false;
+    e.IconIndex = 3;
+    e.DaysBin = "0100010";
+    e.MonthsBin = "101000000000";
+    e.ActionIndex = akRunApplication;
+    e.RunAppName = "notepad.exe";
+    e.RunAppParams = "C:\\notes.txt";
+    e.RunAppCmdInd = 2;
+    e.ShtShowingSec = 10;
+    e.ShtCloseByForce = false;
+    e.ShowInTTDaysBefore = 2;
+    return e;
+}
+
+const char kSampleSection[] =
+    "[Morning walk]\r\n"
+    "Enabled=1\r\n"
+    "EnabledSound=1\r\n"
+    "EnabledNote=1\r\n"
+    "EnabledAction=0\r\n"
+    "SoundFile=C:\\Sounds\\chime.wav\r\n"
+    "Notes=Shoes<br>Water\r\n"
+    "StartDateTime=45366.3541666667\r\n"
+    "LastDateTime=-100000\r\n"
+    "DifDateTime=0.0520833333333333\r\n"
+    "SnoozeDateTime=0\r\n"
+    "Dif2DateTime=0.00347222222222222\r\n"
+    "PeriodInd=1\r\n"
+    "ExpiredInd=1\r\n"
+    "DeleteAfterRun=0\r\n"
+    "IconIndex=3\r\n"
+    "DaysBin=0100010\r\n"
+    "MonthsBin=101000000000\r\n"
+    "ActionIndex=0\r\n"
+    "RunAppName=notepad.exe\r\n"
+    "RunAppParams=C:\\notes.txt\r\n"
+    "RunAppCmdInd=2\r\n"
+    "ShtShowingSec=10\r\n"
+    "ShtCloseByForce=0\r\n"
+    "ShowInTTDaysBefore=2\r\n";
+
+void ExpectSameEvent(const TEvent& a, const TEvent& b)
+{
+    EXPECT_EQ(a.Name, b.Name);
+    EXPECT_NEAR(a.StartDateTime, b.StartDateTime, kMillisecond);
+    EXPECT_NEAR(a.LastDateTime, b.LastDateTime, kMillisecond);
+    EXPECT_NEAR(a.SnoozeDateTime, b.SnoozeDateTime, kMillisecond);
+    EXPECT_NEAR(a.DifDateTime, b.DifDateTime, std::fabs(b.DifDateTime) * 1e-14);
+    EXPECT_NEAR(a.Dif2DateTime, b.Dif2DateTime, std::fabs(b.Dif2DateTime) * 1e-14);
+    EXPECT_EQ(a.Enabled, b.Enabled);
+    EXPECT_EQ(a.EnabledSound, b.EnabledSound);
+    EXPECT_EQ(a.EnabledNote, b.EnabledNote);
+    EXPECT_EQ(a.EnabledAction, b.EnabledAction);
+    EXPECT_EQ(a.PeriodInd, b.PeriodInd);
+    EXPECT_EQ(a.ExpiredInd, b.ExpiredInd);
+    EXPECT_EQ(a.DeleteAfterRun, b.DeleteAfterRun);
+    EXPECT_EQ(a.Notes, b.Notes);
+    EXPECT_EQ(a.SoundFile, b.SoundFile);
+    EXPECT_EQ(a.IconIndex, b.IconIndex);
+    EXPECT_EQ(a.DaysBin, b.DaysBin);
+    EXPECT_EQ(a.MonthsBin, b.MonthsBin);
+    EXPECT_EQ(a.ActionIndex, b.ActionIndex);
+    EXPECT_EQ(a.RunAppName, b.RunAppName);
+    EXPECT_EQ(a.RunAppParams, b.RunAppParams);
+    EXPECT_EQ(a.RunAppCmdInd, b.RunAppCmdInd);
+    EXPECT_EQ(a.ShtShowingSec, b.ShtShowingSec);
+    EXPECT_EQ(a.ShtCloseByForce, b.ShtCloseByForce);
+    EXPECT_EQ(a.ShowInTTDaysBefore, b.ShowInTTDaysBefore);
+}
+
+std::vector<std::string> Names(const EventList& list)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < list.Count(); ++i)
+        names.push_back(list[i].Name);
+    return names;
+}
+
+}  // namespace
+
+// ---- the record and its keys ------------------------------------------------
+
+TEST(EventRecord, FreshRecordHasTheDefaultsOfAMissingSection)
+{
+    const TEvent e = ReadEvent("", "Nothing");
+    const TEvent fresh;
+    EXPECT_EQ(e.StartDateTime, NeverTime);
+    EXPECT_EQ(e.LastDateTime, NeverTime);
+    EXPECT_TRUE(e.Enabled);
+    EXPECT_EQ(e.ShtShowingSec, 10);
+    EXPECT_EQ(e.DaysBin, "0000000");
+    EXPECT_EQ(e.MonthsBin, "000000000000");
+    TEvent named = fresh;
+    named.Name = "Nothing";
+    ExpectSameEvent(e, named);
+}
+
+TEST(EventRecord, SectionWithOnlyEnabledZeroIsADisabledOnceEventThatNeverComes)
+{
+    const TEvent e = ReadEvent("[Lonely]\r\nEnabled=0\r\n", "Lonely");
+    EXPECT_FALSE(e.Enabled);
+    EXPECT_EQ(e.PeriodInd, pkOnce);
+    EXPECT_EQ(e.StartDateTime, NeverTime);
+    EXPECT_EQ(e.LastDateTime, NeverTime);
+    EXPECT_EQ(e.ShtShowingSec, 10);
+    EXPECT_EQ(e.DaysBin, "0000000");
+    EXPECT_EQ(e.MonthsBin, "000000000000");
+    EXPECT_EQ(e.SnoozeDateTime, 0);
+}
+
+TEST(EventRecord, TextFormsOfFlagsAndIntegers)
+{
+    struct Case {
+        const char* enabled;
+        bool expectEnabled;
+        const char* period;
+        int expectPeriod;
+    };
+    const Case cases[] = {
+        {"1", true, "0", pkOnce},
+        {"0", false, "2", pkDaily},
+        {"yes", true, "$4", pkMonthly},      // not an integer: the default
+        {"0x1", true, "0x5", pkAnnually},    // hexadecimal
+        {"0X0", false, "3", pkWeekly},
+        {"2", true, "-1", -1},               // any non-zero value is true
+        {"", true, "", pkOnce},              // empty: the defaults
+        {"  0  ", false, " 1 ", pkHourly},   // blanks around values are dropped
+        {"\"0\"", false, "'2'", pkDaily},    // one pair of outer quotes too
+        {"0x", true, "$", pkOnce},           // a bare prefix is no number
+        {"99999999999", true, "99999999999", pkOnce},  // beyond 32 bits
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string("Enabled=") + c.enabled + " PeriodInd=" + c.period);
+        const std::string file = std::string("[E]\r\nEnabled=") + c.enabled +
+                                 "\r\nPeriodInd=" + c.period + "\r\n";
+        const TEvent e = ReadEvent(file, "E");
+        EXPECT_EQ(e.Enabled, c.expectEnabled);
+        EXPECT_EQ(e.PeriodInd, c.expectPeriod);
+    }
+}
+
+TEST(EventRecord, NumbersReadWithEitherSeparatorAndUnreadableOnesTakeTheirDefaults)
+{
+    const TEvent e = ReadEvent(
+        "[E]\r\nStartDateTime=45366,3541666667\r\nLastDateTime=yesterday\r\n"
+        "DifDateTime=7\r\nSnoozeDateTime=soon\r\nDif2DateTime=1E-5\r\nShtShowingSec=ten\r\n",
+        "E");
+    EXPECT_NEAR(e.StartDateTime, EncodeDateTime({2024, 3, 15}, {8, 30}), kMillisecond);
+    EXPECT_EQ(e.LastDateTime, NeverTime);
+    EXPECT_EQ(e.DifDateTime, 7);
+    EXPECT_EQ(e.SnoozeDateTime, 0);
+    EXPECT_NEAR(e.Dif2DateTime, 1e-5, 1e-20);
+    EXPECT_EQ(e.ShtShowingSec, 10);
+}
+
+TEST(EventRecord, NotesTurnBrIntoLineBreaksWhenRead)
+{
+    EXPECT_EQ(ReadEvent("[E]\r\nNotes=a<br>b\r\n", "E").Notes, "a\r\nb");
+    EXPECT_EQ(ReadEvent("[E]\r\nNotes=<br><br>x<BR>\r\n", "E").Notes, "\r\n\r\nx<BR>");
+    // Other text keys keep "<br>" as it is.
+    EXPECT_EQ(ReadEvent("[E]\r\nSoundFile=a<br>b\r\n", "E").SoundFile, "a<br>b");
+}
+
+TEST(EventRecord, KeysAndSectionNamesIgnoreLetterCaseAndTheFirstRepeatedKeyWins)
+{
+    const TEvent e = ReadEvent(
+        "[Meeting]\r\nperiodind=3\r\nPERIODIND=4\r\nUnknownKey=1\r\nstartdatetime=100\r\n",
+        "MEETING");
+    EXPECT_EQ(e.PeriodInd, pkWeekly);
+    EXPECT_EQ(e.StartDateTime, 100);
+}
+
+TEST(EventRecord, ReadFromResetsFieldsThatTheSectionLacks)
+{
+    TEvent e = SampleEvent();
+    e.SnoozeRun = true;
+    e.MissedRun = true;
+    e.ReadFrom(IniText::Parse("[Morning walk]\r\nPeriodInd=2\r\n"));
+    EXPECT_EQ(e.PeriodInd, pkDaily);
+    EXPECT_EQ(e.StartDateTime, NeverTime);
+    EXPECT_EQ(e.Notes, "");
+    EXPECT_EQ(e.IconIndex, 0);
+    EXPECT_FALSE(e.SnoozeRun);
+    EXPECT_FALSE(e.MissedRun);
+}
+
+TEST(EventRecord, ShortMasksAreKeptAsTheyAre)
+{
+    const TEvent e = ReadEvent("[E]\r\nDaysBin=01\r\nMonthsBin=\r\n", "E");
+    EXPECT_EQ(e.DaysBin, "01");
+    EXPECT_EQ(e.MonthsBin, "");
+}
+
+TEST(EventRecord, ShowCommandOfEachShowMode)
+{
+    const int expected[][2] = {{0, 1}, {1, 3}, {2, 2}, {3, 0}, {7, 0}, {-1, 0}, {1000000, 0}};
+    for (const auto& c : expected)
+        EXPECT_EQ(ShowCommandOf(c[0]), c[1]) << "RunAppCmdInd " << c[0];
+}
+
+TEST(EventRecord, KeyTableHasTheTwentyFourKeysInSavingOrder)
+{
+    const std::vector<std::string> keys(EventKeys, EventKeys + EventKeyCount);
+    const std::vector<std::string> expected = {
+        "Enabled",      "EnabledSound", "EnabledNote",   "EnabledAction",  "SoundFile",
+        "Notes",        "StartDateTime", "LastDateTime", "DifDateTime",    "SnoozeDateTime",
+        "Dif2DateTime", "PeriodInd",    "ExpiredInd",    "DeleteAfterRun", "IconIndex",
+        "DaysBin",      "MonthsBin",    "ActionIndex",   "RunAppName",     "RunAppParams",
+        "RunAppCmdInd", "ShtShowingSec", "ShtCloseByForce", "ShowInTTDaysBefore"};
+    EXPECT_EQ(keys, expected);
+}
+
+// ---- writing the file -------------------------------------------------------
+
+TEST(EventFile, SaveToFileWritesTheSectionByteForByte)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    SampleEvent().SaveToFile(file);
+    EXPECT_EQ(ReadBytes(file.Path()), kSampleSection);
+}
+
+TEST(EventFile, SaveToFileAppendsANewSectionAndLeavesTheRestAlone)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    const std::string before = "; my events\r\n[Other]\r\nEnabled=0\r\nMine=kept\r\n";
+    WriteBytes(file.Path(), before);
+    SampleEvent().SaveToFile(file);
+    EXPECT_EQ(ReadBytes(file.Path()), before + kSampleSection);
+}
+
+TEST(EventFile, SaveToFileReplacesValuesInPlaceInAnExistingSection)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    WriteBytes(file.Path(),
+               "[morning WALK]\r\nIconIndex=9\r\nExtra=x\r\nEnabled=0\r\n[Next]\r\nEnabled=1\r\n");
+    SampleEvent().SaveToFile(file);
+    const IniText text = file.Load();
+    EXPECT_EQ(text.SectionNames(), (std::vector<std::string>{"morning WALK", "Next"}));
+    EXPECT_EQ(text.Read("Morning walk", "IconIndex"), "3");
+    EXPECT_EQ(text.Read("Morning walk", "Enabled"), "1");
+    EXPECT_EQ(text.Read("Morning walk", "Extra"), "x");
+    EXPECT_EQ(text.Read("Morning walk", "ShowInTTDaysBefore"), "2");
+    EXPECT_EQ(text.Read("Next", "Enabled"), "1");
+}
+
+TEST(EventFile, NumbersAreWrittenWithTheCurrentDecimalSeparator)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    {
+        DecimalSeparatorScope comma(',');
+        SampleEvent().SaveToFile(file);
+    }
+    const IniText text = file.Load();
+    EXPECT_EQ(text.Read("Morning walk", "StartDateTime"), "45366,3541666667");
+    EXPECT_EQ(text.Read("Morning walk", "DifDateTime"), "0,0520833333333333");
+    EXPECT_EQ(text.Read("Morning walk", "LastDateTime"), "-100000");
+    // Read back whatever the separator is now.
+    TEvent back;
+    back.Name = "Morning walk";
+    back.ReadFrom(text);
+    ExpectSameEvent(back, SampleEvent());
+}
+
+TEST(EventFile, NotesNeverPutARawLineBreakIntoTheFile)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    TEvent e;
+    e.Name = "N";
+    e.Notes = "a\r\nb\nc\rd";
+    e.SaveToFile(file);
+    EXPECT_EQ(file.Load().Read("N", "Notes"), "a<br>b<br>c<br>d");
+
+    e.Notes = "a\r\nb";
+    e.SaveToFile(file);
+    EXPECT_EQ(file.Load().Read("N", "Notes"), "a<br>b");
+    TEvent back;
+    back.Name = "N";
+    back.ReadFrom(file.Load());
+    EXPECT_EQ(back.Notes, "a\r\nb");
+}
+
+TEST(EventFile, WriteKeyWritesOneKeyInItsTextForm)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    TEvent e = SampleEvent();
+    e.SaveToFile(file);
+    const std::string saved = ReadBytes(file.Path());
+
+    e.StartDateTime += 1;
+    e.LastDateTime = EncodeDateTime({2024, 3, 15}, {8, 30, 5});
+    e.SnoozeDateTime = EncodeDateTime({2024, 3, 15}, {8, 45});
+    e.Enabled = false;
+    e.IconIndex = 42;  // not written: only the named keys go to the file
+    for (const char* key : {"StartDateTime", "LastDateTime", "SnoozeDateTime", "enabled"})
+        e.WriteKey(file, key);
+
+    std::string expected = saved;
+    auto replace = [&expected](const std::string& from, const std::string& to) {
+        const size_t at = expected.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        expected.replace(at, from.size(), to);
+    };
+    replace("Enabled=1\r\n", "Enabled=0\r\n");
+    replace("StartDateTime=45366.3541666667", "StartDateTime=45367.3541666667");
+    // 08:30:05 is 45366.3542245370...; the general format drops the trailing zero.
+    replace("LastDateTime=-100000", "LastDateTime=45366.354224537");
+    replace("SnoozeDateTime=0\r\n", "SnoozeDateTime=45366.3645833333\r\n");
+    EXPECT_EQ(ReadBytes(file.Path()), expected);
+}
+
+TEST(EventFile, WriteKeyRefusesAnUnknownKeyAndWritesNothing)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    TEvent e = SampleEvent();
+    e.SaveToFile(file);
+    const std::string saved = ReadBytes(file.Path());
+    EXPECT_THROW(e.WriteKey(file, "Colour"), std::invalid_argument);
+    EXPECT_THROW(e.WriteKey(file, ""), std::invalid_argument);
+    EXPECT_EQ(ReadBytes(file.Path()), saved);
+}
+
+TEST(EventFile, WriteKeyIntoAnErasedSectionAddsItAtTheEnd)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    TEvent e;
+    e.Name = "Gone";
+    e.LastDateTime = 7;
+    e.WriteKey(file, "LastDateTime");
+    EXPECT_EQ(ReadBytes(file.Path()), "[Gone]\r\nLastDateTime=7\r\n");
+}
+
+TEST(EventFile, EraseFromFileRemovesOnlyThatSection)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    WriteBytes(file.Path(), "[A]\r\nEnabled=1\r\n[B]\r\nEnabled=0\r\n[C]\r\nEnabled=1\r\n");
+    TEvent e;
+    e.Name = "b";
+    e.EraseFromFile(file);
+    EXPECT_EQ(ReadBytes(file.Path()), "[A]\r\nEnabled=1\r\n[C]\r\nEnabled=1\r\n");
+}
+
+TEST(EventFile, AFailedSaveThrowsTheWriteErrorWithTheFileName)
+{
+    TempDir dir;
+    IniFile file((dir.Path() / "missing-folder" / "events.ini").string());
+    try {
+        SampleEvent().SaveToFile(file);
+        FAIL() << "no error";
+    } catch (const IniWriteError& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + file.Path());
+    }
+    EXPECT_THROW(SampleEvent().WriteKey(file, "Enabled"), IniWriteError);
+}
+
+TEST(EventFile, EditingMovesTheSectionToTheEnd)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    TEvent a;
+    a.Name = "A";
+    TEvent b;
+    b.Name = "B";
+    a.SaveToFile(file);
+    b.SaveToFile(file);
+    a.IconIndex = 5;
+    a.EraseFromFile(file);
+    a.SaveToFile(file);
+    EventList list;
+    LoadEvents(file, list);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"B", "A"}));
+    EXPECT_EQ(list[1].IconIndex, 5);
+}
+
+// Property: whatever a record holds comes back from the file as it was (dates
+// to the millisecond), including texts with blanks, quotes and ANSI bytes.
+TEST(EventFile, SaveThenLoadGivesBackTheRecord)
+{
+    std::mt19937 rng(20240315);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    const std::string alphabet = " \t\"';=[]<>#$abcXYZ019\\/.,\xE4\xFC\xDF\x80\xFF";
+    auto text = [&]() {
+        std::string s;
+        const int n = pick(0, 20);
+        for (int i = 0; i < n; ++i)
+            s += alphabet[static_cast<size_t>(pick(0, static_cast<int>(alphabet.size()) - 1))];
+        return s;
+    };
+    auto noBr = [&]() {
+        std::string s = text();
+        for (size_t at; (at = s.find("<br>")) != std::string::npos;)
+            s.erase(at, 4);
+        return s;
+    };
+    auto moment = [&]() {
+        return std::uniform_real_distribution<double>(-100000.0, 100000.0)(rng);
+    };
+    auto mask = [&](int length) {
+        std::string s;
+        for (int i = 0; i < length; ++i)
+            s += pick(0, 1) ? '1' : '0';
+        return s;
+    };
+
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    std::vector<TEvent> saved;
+    for (int n = 0; n < 60; ++n) {
+        TEvent e;
+        e.Name = "Event " + std::to_string(n);
+        e.StartDateTime = moment();
+        e.LastDateTime = pick(0, 3) == 0 ? NeverTime : moment();
+        e.DifDateTime = std::uniform_real_distribution<double>(-1e6, 1e6)(rng);
+        e.Dif2DateTime = pick(0, 3) == 0 ? 1e-7 : std::uniform_real_distribution<double>(0, 2)(rng);
+        e.SnoozeDateTime = pick(0, 1) ? 0 : moment();
+        e.Enabled = pick(0, 1);
+        e.EnabledSound = pick(0, 1);
+        e.EnabledNote = pick(0, 1);
+        e.EnabledAction = pick(0, 1);
+        e.PeriodInd = pick(-3, 8);
+        e.ExpiredInd = pick(0, 2);
+        e.DeleteAfterRun = pick(0, 1);
+        e.Notes = noBr();
+        for (int lines = pick(0, 3); lines > 0; --lines)
+            e.Notes += "\r\n" + noBr();
+        e.SoundFile = text();
+        e.IconIndex = pick(-2147483647 - 1, 2147483647);
+        e.DaysBin = mask(pick(0, 7));
+        e.MonthsBin = mask(12);
+        e.ActionIndex = pick(0, 4);
+        e.RunAppName = text();
+        e.RunAppParams = text();
+        e.RunAppCmdInd = pick(-1, 9);
+        e.ShtShowingSec = pick(0, 3600);
+        e.ShtCloseByForce = pick(0, 1);
+        e.ShowInTTDaysBefore = pick(0, 365);
+        e.SaveToFile(file);
+        saved.push_back(e);
+    }
+    EventList list;
+    LoadEvents(file, list);
+    ASSERT_EQ(list.Count(), static_cast<int>(saved.size()));
+    for (int i = 0; i < list.Count(); ++i) {
+        SCOPED_TRACE(saved[static_cast<size_t>(i)].Name);
+        ExpectSameEvent(list[i], saved[static_cast<size_t>(i)]);
+    }
+}
+
+// ---- the list ---------------------------------------------------------------
+
+TEST(EventListTest, LookupsIgnoreLetterCase)
+{
+    EventList list;
+    for (const char* name : {"Alpha", "beta", "Gamma \xC4"}) {
+        auto e = std::make_unique<TEvent>();
+        e->Name = name;
+        list.Add(std::move(e));
+    }
+    EXPECT_EQ(list.IndexOf("ALPHA"), 0);
+    EXPECT_EQ(list.IndexOf("Beta"), 1);
+    EXPECT_EQ(list.IndexOf("gamma \xC4"), 2);
+    EXPECT_EQ(list.IndexOf("Alph"), -1);
+    EXPECT_EQ(list.IndexOf(""), -1);
+    ASSERT_NE(list.Find("BETA"), nullptr);
+    EXPECT_EQ(list.Find("BETA")->Name, "beta");
+    EXPECT_EQ(list.Find("delta"), nullptr);
+}
+
+TEST(EventListTest, AddAppendsAndDeleteKeepsTheOrderOfTheRest)
+{
+    EventList list;
+    for (const char* name : {"A", "B", "C", "D"}) {
+        auto e = std::make_unique<TEvent>();
+        e->Name = name;
+        const int index = list.Add(std::move(e));
+        EXPECT_EQ(index, list.Count() - 1);
+    }
+    EXPECT_EQ(list.Add(nullptr), -1);
+    list.Delete(1);
+    list.Delete(-1);
+    list.Delete(3);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"A", "C", "D"}));
+}
+
+TEST(EventListTest, SameNameComparesAsTheFileDoes)
+{
+    struct Case {
+        const char* a;
+        const char* b;
+        bool same;
+    };
+    const Case cases[] = {
+        {"Walk the Dog", "WALK THE dog", true},
+        {"", "", true},
+        {"walk", "walks", false},
+        {"a[", "A{", false},  // '[' and '{' are not a letter pair
+        {"@", "`", false},
+        {"\xC4", "\xE4", false},  // only ASCII letters fold
+        {" Walk\t", "walk", true},  // the file drops blanks around a name
+        {"a\r\nb", "A  B", true},   // and stores a line break as a blank
+        {"a b", "ab", false},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(SameName(c.a, c.b), c.same) << c.a << " / " << c.b;
+        EXPECT_EQ(SameName(c.b, c.a), c.same) << c.b << " / " << c.a;
+    }
+}
+
+// Two events the list tells apart must never share a section of the file.
+TEST(EventListTest, NamesTheListTellsApartGetSectionsOfTheirOwn)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    const char* names[] = {"Tea", " tea", "TEA ", "T\xC9" "A", "t\xE9" "a", "Tea\n", "Te a"};
+    EventList list;
+    for (const char* name : names) {
+        if (list.IndexOf(name) >= 0)
+            continue;  // what the editors do: refuse a name the list already has
+        auto e = std::make_unique<TEvent>();
+        e->Name = name;
+        e->IconIndex = list.Count();
+        e->SaveToFile(file);
+        list.Add(std::move(e));
+    }
+    EXPECT_EQ(list.Count(), 4);
+    EventList loaded;
+    LoadEvents(file, loaded);
+    ASSERT_EQ(loaded.Count(), list.Count());
+    for (int i = 0; i < list.Count(); ++i)
+        EXPECT_EQ(loaded[i].IconIndex, i);
+}
+
+// ---- loading ----------------------------------------------------------------
+
+TEST(EventLoad, SectionsLoadInFileOrder)
+{
+    EventList list;
+    LoadEvents(IniText::Parse("[Zeta]\r\n[alpha]\r\nPeriodInd=2\r\n[Mid]\r\nEnabled=0\r\n"), list);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"Zeta", "alpha", "Mid"}));
+    EXPECT_EQ(list[1].PeriodInd, pkDaily);
+    EXPECT_FALSE(list[2].Enabled);
+}
+
+TEST(EventLoad, LoadingClearsTheListFirst)
+{
+    EventList list;
+    LoadEvents(IniText::Parse("[Old]\r\n"), list);
+    LoadEvents(IniText::Parse("[New]\r\n"), list);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"New"}));
+}
+
+TEST(EventLoad, AMissingFileGivesAnEmptyListAndCreatesNothing)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    EventList list;
+    LoadEvents(file, list);
+    EXPECT_TRUE(list.Empty());
+    EXPECT_FALSE(std::filesystem::exists(file.Path()));
+}
+
+TEST(EventLoad, DuplicateSectionsAreSkippedAndLogged)
+{
+    TempDir dir;
+    LogScope log(dir);
+    IniFile file(dir.File("events.ini"));
+    const std::string bytes =
+        "[Alpha]\r\nIconIndex=1\r\n[Beta]\r\nIconIndex=2\r\n[ALPHA]\r\nIconIndex=3\r\n"
+        "[alpha]\r\n[Beta]\r\n";
+    WriteBytes(file.Path(), bytes);
+    EventList list;
+    LoadEvents(file, list);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"Alpha", "Beta"}));
+    EXPECT_EQ(list[0].IconIndex, 1);
+    EXPECT_EQ(list[1].IconIndex, 2);
+    const std::string logged = log.Text();
+    EXPECT_NE(logged.find(" Duplicate event section skipped: ALPHA\r\n"), std::string::npos);
+    EXPECT_NE(logged.find(" Duplicate event section skipped: alpha\r\n"), std::string::npos);
+    EXPECT_NE(logged.find(" Duplicate event section skipped: Beta\r\n"), std::string::npos);
+    EXPECT_EQ(ReadBytes(file.Path()), bytes);  // nothing merged, nothing written
+}
+
+TEST(EventLoad, LoadingNeverChangesTheFile)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    const std::string bytes =
+        "\xEF\xBB\xBF; comment\n[A]\nEnabled=yes\nStartDateTime=garbage\n"
+        "[A]\r\n[B]\rNotes=x<br>y\r\n  [C]  \r\nk\r\n";
+    WriteBytes(file.Path(), bytes);
+    const auto stamp = std::filesystem::last_write_time(file.Path()) - std::chrono::hours(1);
+    std::filesystem::last_write_time(file.Path(), stamp);
+    EventList list;
+    LoadEvents(file, list);
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(ReadBytes(file.Path()), bytes);
+    EXPECT_EQ(std::filesystem::last_write_time(file.Path()), stamp);
+    // Nothing else appeared in the folder either (no temporary files).
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        ++entries;
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(EventLoad, GarbageLoadsWhatCanBeLoaded)
+{
+    std::mt19937 rng(1626);
+    const std::string pieces[] = {"[", "]", "=", "\r\n", "\n", "\r", "\"", "'", " ",
+                                  "Enabled", "StartDateTime", "Notes", "<br>", "DaysBin",
+                                  "0x", "$", "-", "1e400", "nan", "inf", "9", ",", ".",
+                                  "\xFF\xFE", "\xEF\xBB\xBF", "\xC4", ";", "PeriodInd"};
+    for (int round = 0; round < 300; ++round) {
+        std::string bytes;
+        const int n = std::uniform_int_distribution<int>(0, 200)(rng);
+        for (int i = 0; i < n; ++i) {
+            if (rng() % 4 == 0)
+                bytes += static_cast<char>(rng() & 0xFF);
+            else
+                bytes += pieces[rng() % std::size(pieces)];
+        }
+        EventList list;
+        LoadEvents(IniText::Parse(bytes), list);
+        for (int i = 0; i < list.Count(); ++i) {
+            for (int j = 0; j < i; ++j)
+                EXPECT_FALSE(SameName(list[i].Name, list[j].Name));
+        }
+    }
+}
+
+TEST(EventLoad, TenThousandEventsLoadQuickly)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    TEvent e = SampleEvent();
+    std::string bytes;
+    const std::string body = std::string(kSampleSection).substr(std::string("[Morning walk]\r\n").size());
+    for (int i = 0; i < 10000; ++i)
+        bytes += "[Event " + std::to_string(i) + "]\r\n" + body;
+    WriteBytes(file.Path(), bytes);
+
+    EventList list;
+    const auto started = std::chrono::steady_clock::now();
+    LoadEvents(file, list);
+    const auto took = std::chrono::steady_clock::now() - started;
+    ASSERT_EQ(list.Count(), 10000);
+    e.Name = "Event 9999";
+    ExpectSameEvent(list[9999], e);
+    // A Release build needs some 40 ms of processor time for this. Sanitizers,
+    // debug code and a busy machine stretch the wall-clock time many times
+    // over, so the bound here only catches a loader that has gone quadratic
+    // (which would take minutes).
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 20000);
+}

@@ -1,0 +1,662 @@
+#include "core/Occurrence.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/Event.h"
+#include "core/Ini.h"
+#include "tests/unit/TestFiles.h"
+
+namespace {
+
+using testfiles::ReadBytes;
+using testfiles::TempDir;
+using testfiles::WriteBytes;
+
+constexpr double kSecond = 1.0 / 86400.0;
+constexpr double kMillisecond = kSecond / 1000.0;
+
+TDateTime At(int y, int m, int d, int hh = 0, int mm = 0, int ss = 0, int ms = 0)
+{
+    return EncodeDateTime({y, m, d}, {hh, mm, ss, ms});
+}
+
+std::unique_ptr<TEvent> MakeEvent(const std::string& name, TDateTime start, int period = pkOnce)
+{
+    auto e = std::make_unique<TEvent>();
+    e->Name = name;
+    e->StartDateTime = start;
+    e->PeriodInd = period;
+    return e;
+}
+
+// Records what the rules tell the rows on screen.
+class RecordingRows : public IEventRows {
+public:
+    struct Call {
+        std::string what;
+        int index;
+        std::string name;
+        TDateTime start;
+        int listCount;  // the list's size at the moment of the call
+    };
+    explicit RecordingRows(const EventList* list = nullptr) : list_(list) {}
+    void StartChanged(const TEvent& event) override
+    {
+        calls.push_back({"StartChanged", -1, event.Name, event.StartDateTime, Count()});
+    }
+    void Removing(int index, const TEvent& event) override
+    {
+        calls.push_back({"Removing", index, event.Name, event.StartDateTime, Count()});
+    }
+    std::vector<Call> calls;
+
+private:
+    int Count() const { return list_ ? list_->Count() : -1; }
+    const EventList* list_;
+};
+
+std::string FormatYmdHm(TDateTime t)
+{
+    const DateParts d = DecodeDate(t);
+    const TimeParts tp = DecodeTime(t);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d", d.year, d.month, d.day, tp.hour,
+                  tp.minute);
+    return text;
+}
+
+// The starts an event runs through: its start, then after each of steps-1
+// regular runs.
+std::vector<std::string> Starts(TEvent e, int steps)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    std::vector<std::string> starts{FormatYmdHm(e.StartDateTime)};
+    for (int i = 1; i < steps; ++i) {
+        AdvanceStart(e, file, nullptr);
+        starts.push_back(FormatYmdHm(e.StartDateTime));
+    }
+    return starts;
+}
+
+std::string SingleBit(int length, int position)  // position 1-based
+{
+    std::string mask(static_cast<size_t>(length), '0');
+    mask[static_cast<size_t>(position - 1)] = '1';
+    return mask;
+}
+
+std::string MaskOf(unsigned bits, int length)
+{
+    std::string mask;
+    for (int i = 0; i < length; ++i)
+        mask += (bits >> i) & 1 ? '1' : '0';
+    return mask;
+}
+
+}  // namespace
+
+// ---- ComputeNextDue ---------------------------------------------------------
+
+TEST(ComputeNextDue, EmptyListGivesZero)
+{
+    EventList list;
+    EXPECT_EQ(ComputeNextDue(list, At(2024, 3, 15, 12)), 0);
+}
+
+TEST(ComputeNextDue, TableOfStartAndSnoozeMoments)
+{
+    const TDateTime now = At(2024, 3, 15, 12);
+    struct Case {
+        const char* what;
+        double startOffset;   // seconds from now
+        double snoozeOffset;  // seconds from now; NAN: snooze 0
+        bool enabled;
+        double expectedOffset;  // NAN: NoDueTime
+    };
+    const Case cases[] = {
+        {"start ahead", 60, NAN, true, 60},
+        {"start half a second behind still counts", -0.5, NAN, true, -0.5},
+        {"start a second behind is ignored", -1, NAN, true, NAN},
+        {"start exactly now", 0, NAN, true, 0},
+        {"snooze earlier than start wins", 600, 300, true, 300},
+        {"start earlier than snooze wins", 300, 600, true, 300},
+        {"snooze alone ahead of a passed start", -3600, 120, true, 120},
+        {"snooze half a second behind counts", -3600, -0.5, true, -0.5},
+        {"disabled event never counts", 60, 30, false, NAN},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EventList list;
+        auto e = MakeEvent("E", now + c.startOffset * kSecond);
+        e->SnoozeDateTime = std::isnan(c.snoozeOffset) ? 0 : now + c.snoozeOffset * kSecond;
+        e->Enabled = c.enabled;
+        list.Add(std::move(e));
+        const TDateTime due = ComputeNextDue(list, now);
+        if (std::isnan(c.expectedOffset))
+            EXPECT_EQ(due, NoDueTime);
+        else
+            EXPECT_EQ(due, now + c.expectedOffset * kSecond);
+    }
+}
+
+TEST(ComputeNextDue, EarliestOverAllEnabledEventsAndMasksAreNotLookedAt)
+{
+    const TDateTime now = At(2024, 3, 15, 12);  // a Friday
+    EventList list;
+    list.Add(MakeEvent("Later", now + 2));
+    auto off = MakeEvent("Disabled", now + 0.5);
+    off->Enabled = false;
+    list.Add(std::move(off));
+    // Sunday only, starting on a Saturday: still the next-due moment.
+    auto daily = MakeEvent("Daily", At(2024, 3, 16, 9), pkDaily);
+    daily->DaysBin = "1000000";
+    list.Add(std::move(daily));
+    list.Add(MakeEvent("Passed", now - 1));
+    EXPECT_EQ(ComputeNextDue(list, now), At(2024, 3, 16, 9));
+}
+
+TEST(ComputeNextDue, NoEnabledEventAheadGivesNoDueTime)
+{
+    const TDateTime now = At(2024, 3, 15, 12);
+    EventList list;
+    list.Add(MakeEvent("Never", NeverTime));
+    list.Add(MakeEvent("Passed", now - 1));
+    EXPECT_EQ(ComputeNextDue(list, now), NoDueTime);
+    EXPECT_EQ(NoDueTime, 100000.0);
+}
+
+// ---- CanRunNow --------------------------------------------------------------
+
+TEST(CanRunNow, DailyFollowsTheWeekdayMaskForEveryWeekdayAndMask)
+{
+    const TDateTime sunday = At(2024, 3, 17, 9, 30);
+    for (unsigned bits = 0; bits < 128; ++bits) {
+        TEvent e;
+        e.PeriodInd = pkDaily;
+        e.DaysBin = MaskOf(bits, 7);
+        for (int day = 0; day < 7; ++day) {
+            SCOPED_TRACE(e.DaysBin + " day " + std::to_string(day));
+            EXPECT_EQ(CanRunNow(e, sunday + day), ((bits >> day) & 1) != 0);
+        }
+    }
+}
+
+TEST(CanRunNow, MonthlyFollowsTheMonthMaskForEveryMonth)
+{
+    for (int month = 1; month <= 12; ++month) {
+        for (int selected = 1; selected <= 12; ++selected) {
+            TEvent e;
+            e.PeriodInd = pkMonthly;
+            e.MonthsBin = SingleBit(12, selected);
+            EXPECT_EQ(CanRunNow(e, At(2024, month, 28, 23, 59)), month == selected)
+                << e.MonthsBin << " in month " << month;
+        }
+    }
+}
+
+TEST(CanRunNow, ShortOrOddMasksCountMissingPositionsAsNotSelected)
+{
+    const TDateTime sunday = At(2024, 3, 17, 9);
+    struct Case {
+        int period;
+        const char* mask;
+        TDateTime now;
+        bool expected;
+    };
+    const Case cases[] = {
+        {pkDaily, "1", sunday, true},
+        {pkDaily, "1", sunday + 1, false},
+        {pkDaily, "", sunday, false},
+        {pkDaily, "111111", sunday + 6, false},  // Saturday lies past the end
+        {pkDaily, "111111Y", sunday + 6, false},
+        {pkDaily, "11111111111", sunday + 6, true},  // extra characters are ignored
+        {pkMonthly, "001", At(2024, 3, 1), true},
+        {pkMonthly, "001", At(2024, 4, 1), false},
+        {pkMonthly, "", At(2024, 1, 1), false},
+        {pkMonthly, "11111111111", At(2024, 12, 31), false},
+    };
+    for (const Case& c : cases) {
+        TEvent e;
+        e.PeriodInd = c.period;
+        (c.period == pkDaily ? e.DaysBin : e.MonthsBin) = c.mask;
+        EXPECT_EQ(CanRunNow(e, c.now), c.expected) << c.period << " '" << c.mask << "'";
+    }
+}
+
+TEST(CanRunNow, OtherKindsRunWhenEnabledAndNothingRunsWhenDisabled)
+{
+    for (int period : {0, 1, 2, 3, 4, 5, 9, -1}) {
+        TEvent e;
+        e.PeriodInd = period;
+        e.DaysBin = "1111111";
+        e.MonthsBin = "111111111111";
+        EXPECT_TRUE(CanRunNow(e, At(2024, 3, 15, 12))) << period;
+        e.DaysBin = "";
+        e.MonthsBin = "";
+        EXPECT_EQ(CanRunNow(e, At(2024, 3, 15, 12)), period != pkDaily && period != pkMonthly)
+            << period;
+        e.Enabled = false;
+        EXPECT_FALSE(CanRunNow(e, At(2024, 3, 15, 12))) << period;
+    }
+}
+
+// ---- DaysToNextWeekday ------------------------------------------------------
+
+// Property over every mask and weekday: the step lands on a selected weekday,
+// and no selected weekday lies in between; 0 exactly when nothing is selected.
+TEST(DaysToNextWeekday, LandsOnTheNearestSelectedWeekdayAfterD)
+{
+    const TDateTime sunday = At(2024, 3, 17, 7, 15);
+    for (unsigned bits = 0; bits < 128; ++bits) {
+        const std::string mask = MaskOf(bits, 7);
+        auto selected = [&](TDateTime d) { return mask[static_cast<size_t>(DayOfWeek(d) - 1)] == '1'; };
+        for (int day = 0; day < 14; ++day) {
+            const TDateTime d = sunday + day;
+            const int k = DaysToNextWeekday(mask, d);
+            SCOPED_TRACE(mask + " from " + FormatYmdHm(d));
+            if (bits == 0) {
+                EXPECT_EQ(k, 0);
+                continue;
+            }
+            ASSERT_GE(k, 1);
+            ASSERT_LE(k, 7);
+            EXPECT_TRUE(selected(d + k));
+            for (int j = 1; j < k; ++j)
+                EXPECT_FALSE(selected(d + j));
+        }
+    }
+}
+
+TEST(DaysToNextWeekday, Examples)
+{
+    const TDateTime monday = At(2024, 3, 18, 9);
+    const TDateTime saturday = At(2024, 3, 23, 7);
+    EXPECT_EQ(DaysToNextWeekday("0100010", monday), 4);      // Monday -> Friday
+    EXPECT_EQ(DaysToNextWeekday("0100010", monday + 4), 3);  // Friday -> Monday
+    EXPECT_EQ(DaysToNextWeekday("0000001", saturday), 7);    // only its own weekday
+    EXPECT_EQ(DaysToNextWeekday("0000000", saturday), 0);
+    EXPECT_EQ(DaysToNextWeekday("", saturday), 0);
+    EXPECT_EQ(DaysToNextWeekday("1", saturday), 1);          // Sunday, the only position there is
+    EXPECT_EQ(DaysToNextWeekday("01", saturday), 2);
+    EXPECT_EQ(DaysToNextWeekday("0100010", NeverTime), 4);   // 1626-03-16 was a Monday
+    EXPECT_EQ(DaysToNextWeekday("1111111", 1e300), 0);       // no calendar day: no step
+    EXPECT_EQ(DaysToNextWeekday("1111111", NAN), 0);
+}
+
+// ---- DaysToNextMonth --------------------------------------------------------
+
+// Property over every day of two years (one of them leap) and a spread of
+// masks: the step is whole days and lands on the first selected month after
+// d's month (d's own month a year later when it is the only one), on d's day
+// cut back to the month's length, at d's time of day.
+TEST(DaysToNextMonth, LandsOnTheSameDayOfTheNextSelectedMonth)
+{
+    std::vector<unsigned> masks = {0, 0xFFF, 0x5, 0x3, 0x800, 0x801, 0x2AA, 0x555};
+    for (int m = 0; m < 12; ++m)
+        masks.push_back(1u << m);
+    std::mt19937 rng(31);
+    for (int i = 0; i < 12; ++i)
+        masks.push_back(rng() & 0xFFF);
+
+    for (unsigned bits : masks) {
+        const std::string mask = MaskOf(bits, 12);
+        for (TDateTime day = At(2023, 1, 1); day <= At(2024, 12, 31); day += 1) {
+            const TDateTime d = day + 0.6875;  // 16:30
+            const double step = DaysToNextMonth(mask, d);
+            const DateParts from = DecodeDate(d);
+            SCOPED_TRACE(mask + " from " + FormatYmdHm(d));
+            if (bits == 0) {
+                ASSERT_EQ(step, 0);
+                continue;
+            }
+            ASSERT_EQ(step, std::floor(step));
+            int k = 1;
+            while (mask[static_cast<size_t>((from.month - 1 + k) % 12)] != '1')
+                ++k;
+            const int targetYear = from.year + (from.month - 1 + k) / 12;
+            const int targetMonth = (from.month - 1 + k) % 12 + 1;
+            const DateParts to = DecodeDate(d + step);
+            ASSERT_EQ(to.year, targetYear);
+            ASSERT_EQ(to.month, targetMonth);
+            ASSERT_EQ(to.day, std::min(from.day, DaysInMonth(targetYear, targetMonth)));
+            ASSERT_NEAR(TimeOf(d + step), TimeOf(d), kMillisecond);
+        }
+    }
+}
+
+TEST(DaysToNextMonth, OwnMonthOnlyIsAYearLaterAtEveryMonthEndOfFourHundredYears)
+{
+    for (int year = 2000; year < 2400; ++year) {
+        for (int month = 1; month <= 12; ++month) {
+            const int last = DaysInMonth(year, month);
+            const TDateTime d = At(year, month, last, 10);
+            const double step = DaysToNextMonth(SingleBit(12, month), d);
+            const DateParts to = DecodeDate(d + step);
+            ASSERT_EQ(to.year, year + 1);
+            ASSERT_EQ(to.month, month);
+            ASSERT_EQ(to.day, std::min(last, DaysInMonth(year + 1, month)));
+        }
+    }
+}
+
+TEST(DaysToNextMonth, NoSelectedMonthOrNoCalendarDayGivesZero)
+{
+    EXPECT_EQ(DaysToNextMonth("000000000000", At(2024, 3, 1)), 0);
+    EXPECT_EQ(DaysToNextMonth("", At(2024, 3, 1)), 0);
+    EXPECT_EQ(DaysToNextMonth("01", At(2024, 3, 1)), DaysToNextMonth("010000000000", At(2024, 3, 1)));
+    EXPECT_EQ(DaysToNextMonth("111111111111", 1e300), 0);
+    EXPECT_EQ(DaysToNextMonth("111111111111", -1e300), 0);
+    EXPECT_EQ(DaysToNextMonth("111111111111", NAN), 0);
+}
+
+// ---- AdvanceStart: the stepping examples -----------------------------------
+
+TEST(AdvanceStart, SteppingExamples)
+{
+    struct Case {
+        const char* what;
+        int period;
+        TDateTime start;
+        double dif;
+        const char* days;
+        const char* months;
+        std::vector<std::string> expected;
+    };
+    const Case cases[] = {
+        {"Daily Monday and Friday", pkDaily, At(2024, 3, 18, 9), 0, "0100010", "",
+         {"2024-03-18 09:00", "2024-03-22 09:00", "2024-03-25 09:00", "2024-03-29 09:00"}},
+        {"Daily Saturday only", pkDaily, At(2024, 3, 23, 7), 0, "0000001", "",
+         {"2024-03-23 07:00", "2024-03-30 07:00", "2024-04-06 07:00"}},
+        {"Monthly January and March from the 31st", pkMonthly, At(2024, 1, 31, 10), 0, "",
+         "101000000000", {"2024-01-31 10:00", "2024-03-31 10:00", "2025-01-31 10:00"}},
+        {"Monthly January and February, leap year", pkMonthly, At(2024, 1, 31, 10), 0, "",
+         "110000000000", {"2024-01-31 10:00", "2024-02-29 10:00", "2025-01-29 10:00", "2025-02-28 10:00",
+                          "2026-01-28 10:00"}},
+        {"Monthly January and February", pkMonthly, At(2023, 1, 31, 10), 0, "", "110000000000",
+         {"2023-01-31 10:00", "2023-02-28 10:00", "2024-01-28 10:00"}},
+        {"Monthly 15 February with March", pkMonthly, At(2024, 2, 15, 8), 0, "", "001000000000",
+         {"2024-02-15 08:00", "2024-03-15 08:00", "2025-03-15 08:00"}},
+        {"Monthly own month only from 29 February", pkMonthly, At(2024, 2, 29, 8), 0, "",
+         "010000000000", {"2024-02-29 08:00", "2025-02-28 08:00", "2026-02-28 08:00"}},
+        {"Hourly one hour fifteen", pkHourly, At(2024, 3, 15, 10), 1.0 / 24 + 15.0 / 1440, "", "",
+         {"2024-03-15 10:00", "2024-03-15 11:15", "2024-03-15 12:30"}},
+        {"Weekly", pkWeekly, At(2024, 3, 15, 10), 7, "", "",
+         {"2024-03-15 10:00", "2024-03-22 10:00", "2024-03-29 10:00"}},
+        {"Annually saved on 1 March 2023", pkAnnually, At(2023, 3, 1, 9), 366, "", "",
+         {"2023-03-01 09:00", "2024-03-01 09:00", "2025-03-02 09:00"}},
+        {"Once does not move", pkOnce, At(2024, 3, 15, 10), 7, "1111111", "111111111111",
+         {"2024-03-15 10:00", "2024-03-15 10:00"}},
+        {"Unknown kind does not move", 6, At(2024, 3, 15, 10), 7, "", "",
+         {"2024-03-15 10:00", "2024-03-15 10:00"}},
+        {"Daily with an empty mask does not move", pkDaily, At(2024, 3, 15, 10), 1, "", "",
+         {"2024-03-15 10:00", "2024-03-15 10:00"}},
+        {"Monthly with an empty mask does not move", pkMonthly, At(2024, 3, 15, 10), 30, "",
+         "000000000000", {"2024-03-15 10:00", "2024-03-15 10:00"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TEvent e;
+        e.Name = "E";
+        e.PeriodInd = c.period;
+        e.StartDateTime = c.start;
+        e.DifDateTime = c.dif;
+        e.DaysBin = c.days;
+        e.MonthsBin = c.months;
+        EXPECT_EQ(Starts(e, static_cast<int>(c.expected.size())), c.expected);
+    }
+}
+
+TEST(AdvanceStart, ManyMonthlyStepsKeepTheTimeOfDayExact)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    TEvent e;
+    e.Name = "M";
+    e.PeriodInd = pkMonthly;
+    e.MonthsBin = "111111111111";
+    e.StartDateTime = At(2024, 1, 15, 8, 30);
+    const TDateTime time = TimeOf(e.StartDateTime);
+    for (int i = 0; i < 48; ++i)
+        AdvanceStart(e, file, nullptr);
+    EXPECT_EQ(FormatYmdHm(e.StartDateTime), "2028-01-15 08:30");
+    EXPECT_NEAR(TimeOf(e.StartDateTime), time, 1e-9);
+}
+
+TEST(AdvanceStart, WritesStartForEveryKindAndTellsTheRowsForPeriodicKinds)
+{
+    for (int period = -1; period <= 6; ++period) {
+        SCOPED_TRACE(period);
+        TempDir dir;
+        IniFile file(dir.File("events.ini"));
+        TEvent e;
+        e.Name = "Tea";
+        e.PeriodInd = period;
+        e.StartDateTime = At(2024, 3, 18, 9);
+        e.DifDateTime = 1;
+        e.DaysBin = "1111111";
+        e.MonthsBin = "111111111111";
+        e.SaveToFile(file);
+        const std::string saved = ReadBytes(file.Path());
+        RecordingRows rows;
+        AdvanceStart(e, file, &rows);
+
+        const bool periodic = period >= pkHourly && period <= pkAnnually;
+        if (periodic) {
+            ASSERT_EQ(rows.calls.size(), 1u);
+            EXPECT_EQ(rows.calls[0].what, "StartChanged");
+            EXPECT_EQ(rows.calls[0].name, "Tea");
+            EXPECT_EQ(rows.calls[0].start, e.StartDateTime);  // told after the move
+            EXPECT_GT(e.StartDateTime, At(2024, 3, 18, 9));
+        } else {
+            EXPECT_TRUE(rows.calls.empty());
+            EXPECT_EQ(e.StartDateTime, At(2024, 3, 18, 9));
+        }
+        const IniText text = file.Load();
+        TEvent back;
+        back.Name = "Tea";
+        back.ReadFrom(text);
+        EXPECT_NEAR(back.StartDateTime, e.StartDateTime, kMillisecond);
+        // Only that one key changed.
+        std::string expected = saved;
+        const std::string key = "StartDateTime=";
+        const size_t at = expected.find(key) + key.size();
+        expected.replace(at, expected.find("\r\n", at) - at, *text.Read("Tea", "StartDateTime"));
+        EXPECT_EQ(ReadBytes(file.Path()), expected);
+    }
+}
+
+TEST(AdvanceStart, WritesTheKeyEvenWhenTheSectionIsGone)
+{
+    TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    TEvent e;
+    e.Name = "Gone";
+    e.PeriodInd = pkWeekly;
+    e.StartDateTime = 100;
+    e.DifDateTime = 7;
+    AdvanceStart(e, file, nullptr);
+    EXPECT_EQ(ReadBytes(file.Path()), "[Gone]\r\nStartDateTime=107\r\n");
+}
+
+TEST(AdvanceStart, AFailedWriteIsReported)
+{
+    TempDir dir;
+    IniFile file((dir.Path() / "no-folder" / "events.ini").string());
+    TEvent e;
+    e.Name = "E";
+    e.PeriodInd = pkWeekly;
+    e.StartDateTime = 100;
+    e.DifDateTime = 7;
+    EXPECT_THROW(AdvanceStart(e, file, nullptr), IniWriteError);
+}
+
+TEST(AdvanceStart, DailyStartOnAnExcludedWeekdayNeitherRunsNorMoves)
+{
+    // Start on a Friday, mask Monday only: the tick never gets CanRunNow, so
+    // nothing ever advances the start.
+    TEvent e;
+    e.PeriodInd = pkDaily;
+    e.DaysBin = "0100000";
+    e.StartDateTime = At(2024, 3, 15, 9);
+    EXPECT_FALSE(CanRunNow(e, e.StartDateTime));
+}
+
+// ---- ProcessMissedEvents ----------------------------------------------------
+
+class MissedEvents : public ::testing::Test {
+protected:
+    void Add(std::unique_ptr<TEvent> e)
+    {
+        e->SaveToFile(file);
+        list.Add(std::move(e));
+    }
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (int i = 0; i < list.Count(); ++i)
+            names.push_back(list[i].Name);
+        return names;
+    }
+
+    TempDir dir;
+    IniFile file{dir.File("events.ini")};
+    EventList list;
+    RecordingRows rows{&list};
+    const TDateTime now = At(2024, 3, 15, 12);
+};
+
+TEST_F(MissedEvents, DeleteErasesPassedEventsFromTheEndDown)
+{
+    for (const char* name : {"A", "B", "C", "D"}) {
+        auto e = MakeEvent(name, now - 1);
+        e->ExpiredInd = ekDelete;
+        if (std::string(name) == "B")
+            e->StartDateTime = now + 1;  // still ahead: kept
+        if (std::string(name) == "C")
+            e->Enabled = false;  // Enabled is not looked at
+        Add(std::move(e));
+    }
+    ProcessMissedEvents(list, file, now, &rows);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"B"}));
+    ASSERT_EQ(rows.calls.size(), 3u);
+    const std::pair<int, const char*> expected[] = {{3, "D"}, {2, "C"}, {0, "A"}};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(rows.calls[i].what, "Removing");
+        EXPECT_EQ(rows.calls[i].index, expected[i].first);
+        EXPECT_EQ(rows.calls[i].name, expected[i].second);
+    }
+    // The rows were told while the entry was still in the list.
+    EXPECT_EQ(rows.calls[0].listCount, 4);
+    EXPECT_EQ(rows.calls[1].listCount, 3);
+    EXPECT_EQ(rows.calls[2].listCount, 2);
+    EXPECT_EQ(file.Load().SectionNames(), (std::vector<std::string>{"B"}));
+}
+
+TEST_F(MissedEvents, UnreadableStartIsNeverTimeAndDeleteErasesIt)
+{
+    WriteBytes(file.Path(), "[Odd]\r\nStartDateTime=15.03.2024\r\nExpiredInd=2\r\n[Fine]\r\nExpiredInd=2\r\n"
+                            "StartDateTime=45400\r\n");
+    LoadEvents(file, list);
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list[0].StartDateTime, NeverTime);
+    ProcessMissedEvents(list, file, now, nullptr);
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Fine"}));
+    EXPECT_EQ(ReadBytes(file.Path()), "[Fine]\r\nExpiredInd=2\r\nStartDateTime=45400\r\n");
+}
+
+TEST_F(MissedEvents, RunAgainArmsASnoozeRunInMemoryOnly)
+{
+    struct Case {
+        const char* name;
+        TDateTime start;
+        TDateTime last;
+        bool expectArmed;
+    };
+    const Case cases[] = {
+        {"Never ran", now - 2, NeverTime, true},
+        {"Ran before its start", now - 2, now - 3, true},
+        {"Ran at its start", now - 2, now - 2 + kSecond, false},
+        {"Ran exactly at start", now - 2, now - 2, false},
+        {"Start ahead", now + 2, NeverTime, false},
+        {"Start exactly now", now, NeverTime, false},
+        {"Start never", NeverTime, NeverTime, false},
+    };
+    for (const Case& c : cases) {
+        auto e = MakeEvent(c.name, c.start, pkDaily);
+        e->LastDateTime = c.last;
+        e->ExpiredInd = ekRunAgain;
+        e->Dif2DateTime = 5.0 / 1440;
+        e->Enabled = false;
+        Add(std::move(e));
+    }
+    const std::string saved = ReadBytes(file.Path());
+    ProcessMissedEvents(list, file, now, &rows);
+    ASSERT_EQ(list.Count(), static_cast<int>(std::size(cases)));
+    for (int i = 0; i < list.Count(); ++i) {
+        const Case& c = cases[i];
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(list[i].MissedRun, c.expectArmed);
+        EXPECT_EQ(list[i].SnoozeDateTime, c.expectArmed ? now + 5.0 / 1440 : 0);
+        EXPECT_EQ(list[i].StartDateTime, c.start);
+    }
+    EXPECT_TRUE(rows.calls.empty());
+    EXPECT_EQ(ReadBytes(file.Path()), saved);
+}
+
+TEST_F(MissedEvents, KeepAndUnknownKindsDoNothing)
+{
+    for (int kind : {0, 3, -1}) {
+        auto e = MakeEvent("K" + std::to_string(kind), NeverTime);
+        e->ExpiredInd = kind;
+        Add(std::move(e));
+    }
+    const std::string saved = ReadBytes(file.Path());
+    ProcessMissedEvents(list, file, now, &rows);
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(ReadBytes(file.Path()), saved);
+    for (int i = 0; i < list.Count(); ++i) {
+        EXPECT_FALSE(list[i].MissedRun);
+        EXPECT_EQ(list[i].SnoozeDateTime, 0);
+    }
+}
+
+TEST_F(MissedEvents, AFailedEraseKeepsTheEventInTheList)
+{
+    auto e = MakeEvent("Stuck", now - 1);
+    e->ExpiredInd = ekDelete;
+    list.Add(std::move(e));
+    // A file saved as UTF-16 can be read but is never written over.
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("[Stuck]\r\nExpiredInd=2\r\n"))
+        utf16 += std::string{c, '\0'};
+    WriteBytes(file.Path(), utf16);
+    EXPECT_THROW(ProcessMissedEvents(list, file, now, &rows), IniWriteError);
+    EXPECT_EQ(list.Count(), 1);
+    EXPECT_TRUE(rows.calls.empty());
+    EXPECT_EQ(ReadBytes(file.Path()), utf16);
+}
+
+TEST_F(MissedEvents, EmptyListIsFine)
+{
+    ProcessMissedEvents(list, file, now, &rows);
+    EXPECT_TRUE(list.Empty());
+}
+
+// ---- PeriodName -------------------------------------------------------------
+
+TEST(PeriodName, TextOfEachKind)
+{
+    const std::pair<int, const char*> cases[] = {{0, "Once"},    {1, "Hourly"},   {2, "Daily"},
+                                                 {3, "Weekly"},  {4, "Monthly"},  {5, "Annually"},
+                                                 {6, ""},        {-1, ""},        {1000, ""}};
+    for (const auto& [kind, text] : cases)
+        EXPECT_EQ(PeriodName(kind), text) << kind;
+}

@@ -1,0 +1,475 @@
+#include "core/Scheduler.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Clock.h"
+#include "core/Event.h"
+#include "core/Ini.h"
+#include "core/Occurrence.h"
+#include "tests/unit/TestFiles.h"
+
+namespace {
+
+constexpr double kSecond = 1.0 / 86400.0;
+constexpr double kMinute = 1.0 / 1440.0;
+constexpr double kHour = 1.0 / 24.0;
+
+TDateTime At(int y, int m, int d, int hh = 0, int mm = 0, int ss = 0)
+{
+    return EncodeDateTime({y, m, d}, {hh, mm, ss, 0});
+}
+
+// A clock that counts how often it is asked.
+class CountingClock final : public IClock {
+public:
+    explicit CountingClock(TDateTime now) : now_(now) {}
+    TDateTime Now() const override
+    {
+        ++calls;
+        return now_;
+    }
+    void Set(TDateTime now) { now_ = now; }
+    mutable long calls = 0;
+
+private:
+    TDateTime now_;
+};
+
+// Stands in for the main window: records every call in order and does to the
+// event what a real firing does to it (the record of the run, deletion of a
+// once event that deletes itself, one step of a periodic start after a
+// regular run). A test can hook in to change the list during a firing.
+class FakeHost : public ISchedulerHost {
+public:
+    FakeHost(EventList& events, ManualClock& clock) : events_(events), clock_(clock) {}
+
+    void FireEvent(int index, bool snooze) override
+    {
+        // The scheduler must never hand over an index outside the list.
+        ASSERT_GE(index, 0);
+        ASSERT_LT(index, events_.Count());
+        TEvent& e = events_[index];
+        calls.push_back((snooze ? "snooze " : "run ") + e.Name);
+        e.LastDateTime = clock_.Now();
+        const std::string name = e.Name;
+        if (e.PeriodInd == pkOnce && e.DeleteAfterRun)
+            events_.Delete(index);
+        else if (!snooze && (e.PeriodInd == pkHourly || e.PeriodInd == pkWeekly ||
+                             e.PeriodInd == pkAnnually))
+            e.StartDateTime += e.DifDateTime;
+        if (onFire)
+            onFire(name);
+    }
+    void FireBirthday(int index) override { calls.push_back("birthday " + std::to_string(index)); }
+    void RefreshTooltip() override { calls.push_back("tooltip"); }
+
+    // The calls since the last look, then forgotten.
+    std::vector<std::string> Take()
+    {
+        std::vector<std::string> taken;
+        taken.swap(calls);
+        return taken;
+    }
+
+    std::vector<std::string> calls;
+    std::function<void(const std::string&)> onFire;
+
+private:
+    EventList& events_;
+    ManualClock& clock_;
+};
+
+// Birthdays by month and day, each enabled or not.
+class FakeBirthdays : public IBirthdayScan {
+public:
+    struct Entry {
+        int month;
+        int day;
+        bool enabled;
+    };
+    std::vector<Entry> entries;
+    int BirthdayCount() const override { return static_cast<int>(entries.size()); }
+    bool BirthdayDueOn(int index, TDateTime today) const override
+    {
+        const Entry& b = entries[static_cast<size_t>(index)];
+        const DateParts d = DecodeDate(today);
+        return b.enabled && b.month == d.month && b.day == d.day;
+    }
+};
+
+using Calls = std::vector<std::string>;
+
+class SchedulerTest : public ::testing::Test {
+protected:
+    TEvent& AddEvent(const std::string& name, TDateTime start, int period = pkOnce)
+    {
+        auto e = std::make_unique<TEvent>();
+        e->Name = name;
+        e->StartDateTime = start;
+        e->PeriodInd = period;
+        return events[events.Add(std::move(e))];
+    }
+    // Starts the scheduler and takes the first tick's birthday scan out of
+    // the way, for tests that look at events only.
+    void StartQuietly()
+    {
+        scheduler.Start();
+        scheduler.LastBirthdayScanDate = DateOf(clock.Now());
+    }
+    Calls TickAt(TDateTime now)
+    {
+        clock.Set(now);
+        scheduler.Tick();
+        return host.Take();
+    }
+
+    const TDateTime X = At(2024, 3, 15, 9, 0);  // a Friday
+    ManualClock clock{X - 10 * kSecond};
+    EventList events;
+    FakeHost host{events, clock};
+    FakeBirthdays birthdays;
+    Scheduler scheduler{clock, events, host, &birthdays};
+};
+
+}  // namespace
+
+TEST_F(SchedulerTest, StartSetsTheInitialState)
+{
+    AddEvent("A", X);
+    scheduler.LastFiredDue = 5;
+    scheduler.Start();
+    EXPECT_EQ(scheduler.NextDueTime, X);
+    EXPECT_EQ(scheduler.TickNow, X - 10 * kSecond);
+    EXPECT_EQ(scheduler.LastFiredDue, 0);
+    EXPECT_EQ(scheduler.LastBirthdayScanDate, At(2024, 3, 14));
+    EXPECT_TRUE(host.calls.empty());  // Start fires nothing
+}
+
+TEST_F(SchedulerTest, TwoEventsWithTheSameStartFireInOneTickLaterInFileFirst)
+{
+    AddEvent("A", X);
+    AddEvent("B", X);
+    StartQuietly();
+    for (int s = -9; s <= -1; ++s)
+        EXPECT_EQ(TickAt(X + s * kSecond), Calls{}) << s;
+    EXPECT_EQ(TickAt(X + 0.3 * kSecond), (Calls{"run B", "run A"}));
+    EXPECT_EQ(scheduler.LastFiredDue, X);
+    // The once events still start at X, which is less than a second behind
+    // and so still the next-due moment; LastFiredDue keeps them from firing
+    // again.
+    EXPECT_EQ(scheduler.NextDueTime, X);
+    EXPECT_EQ(TickAt(X + 1.3 * kSecond), Calls{});
+    EXPECT_EQ(scheduler.NextDueTime, NoDueTime);
+    EXPECT_EQ(TickAt(X + 2.3 * kSecond), Calls{});
+}
+
+TEST_F(SchedulerTest, AMomentLessThanEpsilonAheadIsReached)
+{
+    AddEvent("A", X);
+    StartQuietly();
+    EXPECT_EQ(TickAt(X - 0.9 * kSecond), Calls{});  // 0.9 s > 0.864 s
+    EXPECT_EQ(TickAt(X - 0.5 * kSecond), Calls{"run A"});
+}
+
+TEST_F(SchedulerTest, EmptyListScansEveryTickAndFindsNothing)
+{
+    StartQuietly();
+    EXPECT_EQ(scheduler.NextDueTime, 0);
+    for (int s = 0; s < 5; ++s) {
+        EXPECT_EQ(TickAt(X + s * kSecond), Calls{});
+        EXPECT_EQ(scheduler.NextDueTime, 0);
+    }
+    // The scan runs every tick: an event added without recomputing is
+    // noticed at the next tick.
+    AddEvent("Late", X + kMinute);
+    EXPECT_EQ(TickAt(X + 6 * kSecond), Calls{});
+    EXPECT_EQ(scheduler.NextDueTime, X + kMinute);
+    EXPECT_EQ(TickAt(X + kMinute), Calls{"run Late"});
+}
+
+TEST_F(SchedulerTest, NoEnabledEventAheadMeansNoScan)
+{
+    AddEvent("Passed", X - kHour);
+    TEvent& off = AddEvent("Off", X + kMinute);
+    off.Enabled = false;
+    StartQuietly();
+    EXPECT_EQ(scheduler.NextDueTime, NoDueTime);
+    // Enabling without recomputing (as the list's check box does) is not
+    // seen by the tick: no scan runs before NoDueTime.
+    off.Enabled = true;
+    for (int s = 0; s < 120; s += 7)
+        EXPECT_EQ(TickAt(X + s * kSecond), Calls{});
+    EXPECT_EQ(scheduler.NextDueTime, NoDueTime);
+    // Once recomputed, the tick waits for it again.
+    off.StartDateTime = X + 3 * kMinute;
+    scheduler.RecomputeNextDue();
+    EXPECT_EQ(TickAt(X + 3 * kMinute), Calls{"run Off"});
+}
+
+TEST_F(SchedulerTest, ClockSetBackDelaysTheScanUntilItCatchesUp)
+{
+    AddEvent("A", X);
+    StartQuietly();
+    // Another event is added behind the scheduler's back, due before X.
+    AddEvent("Sneaky", X - 30 * kMinute);
+    for (TDateTime t = X - kHour; t < X - kSecond; t += 5 * kMinute)
+        EXPECT_EQ(TickAt(t), Calls{});
+    EXPECT_EQ(scheduler.NextDueTime, X);
+    EXPECT_EQ(TickAt(X), Calls{"run A"});
+}
+
+TEST_F(SchedulerTest, SleepAcrossThreeStartsFiresOnlyTheFirst)
+{
+    AddEvent("A", X);
+    AddEvent("B", X + kHour);
+    AddEvent("C", X + 2 * kHour);
+    AddEvent("D", X + 1);
+    StartQuietly();
+    // The computer resumes three hours later.
+    EXPECT_EQ(TickAt(X + 3 * kHour), Calls{"run A"});
+    EXPECT_EQ(scheduler.NextDueTime, X + 1);
+    EXPECT_EQ(TickAt(X + 3 * kHour + kSecond), Calls{});
+    EXPECT_EQ(TickAt(X + 1), (Calls{"run D", "tooltip"}));  // a new day, too
+}
+
+TEST_F(SchedulerTest, SleepAcrossAStartThatCannotRunNowFiresNothing)
+{
+    TEvent& a = AddEvent("A", X, pkDaily);
+    a.DaysBin = "0100000";  // Monday only; X is a Friday
+    AddEvent("B", X + kHour);
+    StartQuietly();
+    EXPECT_EQ(TickAt(X + 3 * kHour), Calls{});
+    EXPECT_EQ(scheduler.NextDueTime, NoDueTime);
+    EXPECT_EQ(scheduler.LastFiredDue, 0);
+}
+
+TEST_F(SchedulerTest, SnoozeRunFiresAtTheSnoozeMomentOnce)
+{
+    TEvent& e = AddEvent("Nap", X - kHour, pkWeekly);
+    e.DifDateTime = 7;
+    e.LastDateTime = X - kHour;
+    e.SnoozeDateTime = X;
+    StartQuietly();
+    EXPECT_EQ(scheduler.NextDueTime, X);
+    EXPECT_EQ(TickAt(X), Calls{"snooze Nap"});
+    EXPECT_EQ(e.StartDateTime, X - kHour);  // a snooze run does not advance
+    EXPECT_EQ(TickAt(X + kSecond), Calls{});
+    EXPECT_EQ(TickAt(X + 2 * kSecond), Calls{});
+}
+
+TEST_F(SchedulerTest, SnoozeEqualToTheLastRunDoesNotFire)
+{
+    TEvent& e = AddEvent("Done", X - kHour);
+    e.SnoozeDateTime = X;
+    e.LastDateTime = X + 0.5 * kSecond;
+    StartQuietly();
+    EXPECT_EQ(TickAt(X), Calls{});
+}
+
+TEST_F(SchedulerTest, SnoozeEarlierThanStartFiresFirst)
+{
+    TEvent& e = AddEvent("E", X + kHour, pkHourly);
+    e.DifDateTime = kHour;
+    e.SnoozeDateTime = X;
+    StartQuietly();
+    EXPECT_EQ(TickAt(X), Calls{"snooze E"});
+    EXPECT_EQ(scheduler.NextDueTime, X);  // the snooze is still within Epsilon
+    EXPECT_EQ(TickAt(X + kSecond), Calls{});
+    EXPECT_EQ(scheduler.NextDueTime, X + kHour);
+    EXPECT_EQ(TickAt(X + kHour), Calls{"run E"});
+    EXPECT_DOUBLE_EQ(e.StartDateTime, X + 2 * kHour);
+    EXPECT_EQ(TickAt(X + kHour + kSecond), Calls{});
+    EXPECT_DOUBLE_EQ(scheduler.NextDueTime, X + 2 * kHour);
+}
+
+TEST_F(SchedulerTest, StartAndSnoozeAtTheSameMomentFireOnceAsARegularRun)
+{
+    TEvent& e = AddEvent("Both", X);
+    e.SnoozeDateTime = X;
+    StartQuietly();
+    EXPECT_EQ(TickAt(X), Calls{"run Both"});
+    EXPECT_EQ(TickAt(X + kSecond), Calls{});
+}
+
+TEST_F(SchedulerTest, AnEventThatJustRanIsNotRunAgain)
+{
+    TEvent& e = AddEvent("Tested", X);
+    e.LastDateTime = X + 0.2 * kSecond;  // a real run less than Epsilon ago
+    StartQuietly();
+    EXPECT_EQ(TickAt(X + 0.5 * kSecond), Calls{});
+    EXPECT_EQ(scheduler.LastFiredDue, 0);
+}
+
+TEST_F(SchedulerTest, DisabledEventsAndEventsOnExcludedDaysDoNotFire)
+{
+    TEvent& off = AddEvent("Off", X);
+    off.Enabled = false;
+    TEvent& monthly = AddEvent("Monthly", X, pkMonthly);
+    monthly.MonthsBin = "000100000000";  // April; X is in March
+    TEvent& daily = AddEvent("Daily", X, pkDaily);
+    daily.DaysBin = "0000010";  // Friday
+    StartQuietly();
+    EXPECT_EQ(TickAt(X), Calls{"run Daily"});
+}
+
+TEST_F(SchedulerTest, EventsDeletingThemselvesWhileFiringAllFireOnce)
+{
+    for (const char* name : {"A", "B", "C"})
+        AddEvent(name, X).DeleteAfterRun = true;
+    StartQuietly();
+    EXPECT_EQ(TickAt(X), (Calls{"run C", "run B", "run A"}));
+    EXPECT_TRUE(events.Empty());
+    EXPECT_EQ(scheduler.NextDueTime, 0);
+    EXPECT_EQ(TickAt(X + kSecond), Calls{});
+}
+
+TEST_F(SchedulerTest, TheListEmptiedDuringAFiringEndsTheScanSafely)
+{
+    for (const char* name : {"A", "B", "C", "D"})
+        AddEvent(name, X);
+    host.onFire = [this](const std::string&) { events.Clear(); };
+    StartQuietly();
+    EXPECT_EQ(TickAt(X), Calls{"run D"});
+    EXPECT_EQ(scheduler.NextDueTime, 0);
+}
+
+TEST_F(SchedulerTest, EventsRemovedBelowTheFiredOneDuringAFiringDoNotBreakTheScan)
+{
+    for (const char* name : {"A", "B", "C", "D", "E"})
+        AddEvent(name, X);
+    // While D's firing runs (a countdown, say), the user deletes A and B.
+    host.onFire = [this](const std::string& name) {
+        if (name == "D") {
+            events.Delete(0);
+            events.Delete(0);
+        }
+    };
+    StartQuietly();
+    // E and D are visited again at their new indexes, but their run moments
+    // keep them from firing twice; C still gets its run.
+    EXPECT_EQ(TickAt(X), (Calls{"run E", "run D", "run C"}));
+    EXPECT_EQ(events.Count(), 3);
+}
+
+TEST_F(SchedulerTest, TheNextDueMomentIsComputedFromTheTimeTheScanEnds)
+{
+    AddEvent("Long", X);
+    AddEvent("During", X + 2 * kMinute);
+    AddEvent("After", X + 10 * kMinute);
+    host.onFire = [this](const std::string&) { clock.Set(X + 5 * kMinute); };
+    StartQuietly();
+    EXPECT_EQ(TickAt(X), Calls{"run Long"});
+    EXPECT_EQ(scheduler.NextDueTime, X + 10 * kMinute);
+}
+
+TEST_F(SchedulerTest, TheEditedEventIsExaminedFirstAfterTheNextStart)
+{
+    testfiles::TempDir dir;
+    IniFile file(dir.File("events.ini"));
+    for (const char* name : {"First", "Second"}) {
+        TEvent e;
+        e.Name = name;
+        e.StartDateTime = X;
+        e.SaveToFile(file);
+    }
+    // The edit command erases and saves again: the section moves to the end.
+    TEvent edited;
+    edited.Name = "First";
+    edited.StartDateTime = X;
+    edited.IconIndex = 2;
+    edited.EraseFromFile(file);
+    edited.SaveToFile(file);
+
+    LoadEvents(file, events);
+    StartQuietly();
+    EXPECT_EQ(TickAt(X), (Calls{"run First", "run Second"}));
+}
+
+TEST_F(SchedulerTest, BirthdaysAreScannedAtTheFirstTickAndThenOncePerDay)
+{
+    birthdays.entries = {{3, 15, true}, {3, 15, false}, {3, 16, true}, {3, 15, true}};
+    clock.Set(At(2024, 3, 15, 23, 59, 57));
+    scheduler.Start();
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(TickAt(At(2024, 3, 15, 23, 59, 58)), (Calls{"birthday 0", "birthday 3", "tooltip"}));
+    EXPECT_EQ(scheduler.LastBirthdayScanDate, At(2024, 3, 15));
+    EXPECT_EQ(TickAt(At(2024, 3, 15, 23, 59, 59)), Calls{});
+    // Across midnight: the first tick of the new day.
+    EXPECT_EQ(TickAt(At(2024, 3, 16, 0, 0, 0)), (Calls{"birthday 2", "tooltip"}));
+    EXPECT_EQ(TickAt(At(2024, 3, 16, 0, 0, 1)), Calls{});
+    // A day with nobody's birthday still ends with the tooltip rebuilt.
+    EXPECT_EQ(TickAt(At(2024, 3, 17, 8)), Calls{"tooltip"});
+    EXPECT_EQ(TickAt(At(2024, 3, 17, 9)), Calls{});
+}
+
+TEST_F(SchedulerTest, EventScanComesBeforeTheBirthdayScan)
+{
+    AddEvent("Midnight", At(2024, 3, 16));
+    birthdays.entries = {{3, 16, true}};
+    clock.Set(At(2024, 3, 15, 23, 59, 59));
+    StartQuietly();
+    EXPECT_EQ(TickAt(At(2024, 3, 16)), (Calls{"run Midnight", "birthday 0", "tooltip"}));
+}
+
+TEST_F(SchedulerTest, ClockSetBackADayScansBirthdaysForThatDayAgain)
+{
+    birthdays.entries = {{3, 14, true}};
+    clock.Set(X);
+    scheduler.Start();
+    EXPECT_EQ(TickAt(X), Calls{"tooltip"});
+    EXPECT_EQ(TickAt(X - 1), (Calls{"birthday 0", "tooltip"}));
+}
+
+TEST(SchedulerWithoutBirthdays, TheDailyScanStillRefreshesTheTooltip)
+{
+    ManualClock clock(At(2024, 3, 15, 12));
+    EventList events;
+    FakeHost host(events, clock);
+    Scheduler scheduler(clock, events, host);
+    scheduler.Start();
+    scheduler.Tick();
+    EXPECT_EQ(host.Take(), Calls{"tooltip"});
+    EXPECT_EQ(scheduler.LastBirthdayScanDate, At(2024, 3, 15));
+}
+
+TEST(SchedulerIdle, TheIdleTickOnlyReadsTheClockAndDoesNotLookAtTheEvents)
+{
+    const TDateTime start = At(2024, 3, 15, 12);
+    CountingClock clock(start);
+    ManualClock hostClock(start);
+    EventList events;
+    for (int i = 0; i < 10000; ++i) {
+        auto e = std::make_unique<TEvent>();
+        e->Name = "Event " + std::to_string(i);
+        e->StartDateTime = start + 1 + i;
+        events.Add(std::move(e));
+    }
+    FakeHost host(events, hostClock);
+    FakeBirthdays birthdays;
+    Scheduler scheduler(clock, events, host, &birthdays);
+    scheduler.Start();
+    clock.Set(start + kSecond);
+    scheduler.Tick();  // the day's birthday scan
+    host.Take();
+
+    const long before = clock.calls;
+    constexpr int kTicks = 200000;
+    const auto began = std::chrono::steady_clock::now();
+    for (int i = 0; i < kTicks; ++i) {
+        clock.Set(start + (2 + i * 1e-3) * kSecond);
+        scheduler.Tick();
+    }
+    const auto took = std::chrono::steady_clock::now() - began;
+    EXPECT_EQ(clock.calls - before, kTicks);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_EQ(scheduler.NextDueTime, start + 1);
+    // A scan of the 10,000 events on every tick would take minutes here; the
+    // bound leaves room for sanitizers and a busy machine.
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 10000);
+}
