@@ -8,13 +8,13 @@
 namespace {
 
 // One locale string in the ANSI code page; empty when Windows has none.
-std::string LocaleString(LCTYPE type)
+std::string LocaleString(LCID locale, LCTYPE type)
 {
-    const int size = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, nullptr, 0);
+    const int size = GetLocaleInfoA(locale, type, nullptr, 0);
     if (size <= 0)
         return {};
     std::string text(static_cast<std::size_t>(size), '\0');
-    const int written = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, text.data(), size);
+    const int written = GetLocaleInfoA(locale, type, text.data(), size);
     if (written <= 0)
         return {};
     // The count includes the terminating zero.
@@ -22,24 +22,25 @@ std::string LocaleString(LCTYPE type)
     return text;
 }
 
-void ReadString(LCTYPE type, std::string& target)
+void ReadString(LCID locale, LCTYPE type, std::string& target)
 {
-    std::string text = LocaleString(type);
+    std::string text = LocaleString(locale, type);
     if (!text.empty())
         target = std::move(text);
 }
 
 // Our settings hold a separator as one character: the first one Windows gives.
-void ReadSeparator(LCTYPE type, char& target)
+void ReadSeparator(LCID locale, LCTYPE type, char& target)
 {
-    const std::string text = LocaleString(type);
+    const std::string text = LocaleString(locale, type);
     if (!text.empty())
         target = text.front();
 }
 
-void ReadPattern(LCTYPE type, std::string& target, bool isDate, char dateSeparator, char timeSeparator)
+void ReadPattern(LCID locale, LCTYPE type, std::string& target, bool isDate, char dateSeparator,
+                 char timeSeparator)
 {
-    const std::string windowsPattern = LocaleString(type);
+    const std::string windowsPattern = LocaleString(locale, type);
     if (windowsPattern.empty())
         return;
     std::string translated = isDate ? TranslateWindowsDatePattern(windowsPattern, dateSeparator, timeSeparator)
@@ -52,37 +53,42 @@ void ReadPattern(LCTYPE type, std::string& target, bool isDate, char dateSeparat
 
 FormatSettings ReadUserFormatSettings()
 {
-    FormatSettings fs = EnglishUSFormatSettings();
-    ReadSeparator(LOCALE_SDATE, fs.DateSeparator);
-    ReadSeparator(LOCALE_STIME, fs.TimeSeparator);
-    ReadSeparator(LOCALE_SDECIMAL, fs.DecimalSeparator);
+    return ReadLocaleFormatSettings(LOCALE_USER_DEFAULT);
+}
 
-    ReadPattern(LOCALE_SSHORTDATE, fs.ShortDateFormat, true, fs.DateSeparator, fs.TimeSeparator);
-    ReadPattern(LOCALE_SLONGDATE, fs.LongDateFormat, true, fs.DateSeparator, fs.TimeSeparator);
-    ReadPattern(LOCALE_STIMEFORMAT, fs.LongTimeFormat, false, fs.DateSeparator, fs.TimeSeparator);
+FormatSettings ReadLocaleFormatSettings(LCID locale)
+{
+    FormatSettings fs = EnglishUSFormatSettings();
+    ReadSeparator(locale, LOCALE_SDATE, fs.DateSeparator);
+    ReadSeparator(locale, LOCALE_STIME, fs.TimeSeparator);
+    ReadSeparator(locale, LOCALE_SDECIMAL, fs.DecimalSeparator);
+
+    ReadPattern(locale, LOCALE_SSHORTDATE, fs.ShortDateFormat, true, fs.DateSeparator, fs.TimeSeparator);
+    ReadPattern(locale, LOCALE_SLONGDATE, fs.LongDateFormat, true, fs.DateSeparator, fs.TimeSeparator);
+    ReadPattern(locale, LOCALE_STIMEFORMAT, fs.LongTimeFormat, false, fs.DateSeparator, fs.TimeSeparator);
     // Windows 7 and later name a short time; before that it is the long one
     // without its seconds.
     fs.ShortTimeFormat = RemoveSecondsFromTimePattern(fs.LongTimeFormat);
-    ReadPattern(LOCALE_SSHORTTIME, fs.ShortTimeFormat, false, fs.DateSeparator, fs.TimeSeparator);
+    ReadPattern(locale, LOCALE_SSHORTTIME, fs.ShortTimeFormat, false, fs.DateSeparator, fs.TimeSeparator);
     if (fs.ShortTimeFormat.empty())
         fs.ShortTimeFormat = fs.LongTimeFormat;
 
     // A locale without 12-hour markers has empty texts here, which is right:
     // an "ampm" token then prints nothing.
-    fs.TimeAMString = LocaleString(LOCALE_S1159);
-    fs.TimePMString = LocaleString(LOCALE_S2359);
+    fs.TimeAMString = LocaleString(locale, LOCALE_S1159);
+    fs.TimePMString = LocaleString(locale, LOCALE_S2359);
 
     for (int m = 0; m < 12; ++m) {
         const auto index = static_cast<std::size_t>(m);
-        ReadString(static_cast<LCTYPE>(LOCALE_SABBREVMONTHNAME1 + m), fs.ShortMonthNames[index]);
-        ReadString(static_cast<LCTYPE>(LOCALE_SMONTHNAME1 + m), fs.LongMonthNames[index]);
+        ReadString(locale, static_cast<LCTYPE>(LOCALE_SABBREVMONTHNAME1 + m), fs.ShortMonthNames[index]);
+        ReadString(locale, static_cast<LCTYPE>(LOCALE_SMONTHNAME1 + m), fs.LongMonthNames[index]);
     }
     // Windows counts day names from Monday (DAYNAME1) to Sunday (DAYNAME7);
     // ours start with Sunday.
     for (int d = 0; d < 7; ++d) {
         const auto index = static_cast<std::size_t>((d + 1) % 7);
-        ReadString(static_cast<LCTYPE>(LOCALE_SABBREVDAYNAME1 + d), fs.ShortDayNames[index]);
-        ReadString(static_cast<LCTYPE>(LOCALE_SDAYNAME1 + d), fs.LongDayNames[index]);
+        ReadString(locale, static_cast<LCTYPE>(LOCALE_SABBREVDAYNAME1 + d), fs.ShortDayNames[index]);
+        ReadString(locale, static_cast<LCTYPE>(LOCALE_SDAYNAME1 + d), fs.LongDayNames[index]);
     }
     return fs;
 }

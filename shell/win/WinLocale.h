@@ -2,6 +2,8 @@
 // program's date-time pattern language.
 #pragma once
 
+#include <windows.h>
+
 #include "core/DateFormat.h"
 
 // The separators, patterns, marker texts and names of LOCALE_USER_DEFAULT.
@@ -9,3 +11,7 @@
 // English (United States) value, so every pattern is non-empty; only the
 // am/pm texts are taken as they come, empty in a 24-hour locale.
 FormatSettings ReadUserFormatSettings();
+
+// The same for any installed locale (ReadUserFormatSettings passes
+// LOCALE_USER_DEFAULT).
+FormatSettings ReadLocaleFormatSettings(LCID locale);
