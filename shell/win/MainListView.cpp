@@ -11,6 +11,7 @@
 
 namespace {
 
+constexpr UINT_PTR kMouseSubclassId = 1;
 constexpr UINT kUnchecked = INDEXTOSTATEIMAGEMASK(1);
 constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
 
@@ -125,9 +126,32 @@ TReminderList::TReminderList(HWND parent, int id, std::span<const ListColumn> co
         ::SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
         ++index;
     }
+    ::SetWindowSubclass(hwnd_, &MouseProc, kMouseSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
-TReminderList::~TReminderList() = default;
+TReminderList::~TReminderList()
+{
+    if (hwnd_ && ::IsWindow(hwnd_))
+        ::RemoveWindowSubclass(hwnd_, &MouseProc, kMouseSubclassId);
+}
+
+// The release of the left button, seen after the control has handled it (so
+// after the control has toggled a check box, whether it does so on the press
+// or on the release).
+LRESULT CALLBACK TReminderList::MouseProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                          DWORD_PTR self)
+{
+    auto* list = reinterpret_cast<TReminderList*>(self);
+    if (msg == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(hwnd, &MouseProc, kMouseSubclassId);
+        list->hwnd_ = nullptr;
+        return ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+    const LRESULT result = ::DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_LBUTTONUP)
+        list->MouseReleased(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+    return result;
+}
 
 int TReminderList::Count() const
 {
@@ -365,13 +389,14 @@ void TReminderList::ItemChanged(const NMLISTVIEW& change)
     WriteEnabled(row);
 }
 
-// A click on a row's check box, whether the row is selected or not.
-void TReminderList::Clicked(const NMITEMACTIVATE& click)
+// The mouse released over a row's check box, whether the row is selected or
+// not: that row's record takes the check.
+void TReminderList::MouseReleased(POINT client)
 {
-    if (programChange_ > 0)
+    if (programChange_ > 0 || !hwnd_)
         return;
     LVHITTESTINFO hit{};
-    hit.pt = click.ptAction;
+    hit.pt = client;
     const int row = static_cast<int>(::SendMessageA(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     if (row < 0 || hit.flags != LVHT_ONITEMSTATEICON)
         return;
@@ -386,9 +411,6 @@ bool TReminderList::OnNotify(NMHDR& hdr, LRESULT& result)
     switch (hdr.code) {
     case LVN_ITEMCHANGED:
         ItemChanged(reinterpret_cast<const NMLISTVIEW&>(hdr));
-        return true;
-    case NM_CLICK:
-        Clicked(reinterpret_cast<const NMITEMACTIVATE&>(hdr));
         return true;
     case NM_DBLCLK:
         host_.ListDoubleClicked(*this);

@@ -159,8 +159,10 @@ private:
         TReminderList& list_;
     };
 
+    static LRESULT CALLBACK MouseProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                      DWORD_PTR self);
     void ItemChanged(const NMLISTVIEW& change);
-    void Clicked(const NMITEMACTIVATE& click);
+    void MouseReleased(POINT client);
     void WriteEnabled(int row);
 
     HWND hwnd_ = nullptr;

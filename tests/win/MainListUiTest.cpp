@@ -1,0 +1,696 @@
+// The main window's user interface on real windows: menus, image lists,
+// tool bar, sidebar and the two check-box lists.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "birthdays/Birthday.h"
+#include "core/DateTime.h"
+#include "core/Event.h"
+#include "core/Ini.h"
+#include "res/resource.h"
+#include "shell/Settings.h"
+#include "shell/win/ImageLists.h"
+#include "shell/win/MainListView.h"
+#include "shell/win/MainMenus.h"
+#include "shell/win/MainToolbar.h"
+#include "shell/win/Window.h"
+#include "tests/unit/TestFiles.h"
+#include "tests/win/WinTestUtil.h"
+
+namespace {
+
+using wintest::MenuItemInfo;
+using wintest::MenuItemText;
+
+void InitControls()
+{
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES};
+    ::InitCommonControlsEx(&icc);
+}
+
+TDateTime At(int y, int mo, int d, int h = 0, int mi = 0)
+{
+    return EncodeDateTime(DateParts{y, mo, d}, TimeParts{h, mi, 0, 0});
+}
+
+std::vector<std::string> ItemTexts(HMENU menu)
+{
+    std::vector<std::string> texts;
+    const int n = ::GetMenuItemCount(menu);
+    for (int i = 0; i < n; ++i) {
+        const MENUITEMINFOA info = MenuItemInfo(menu, static_cast<UINT>(i));
+        texts.push_back((info.fType & MFT_SEPARATOR) ? "-" : MenuItemText(menu, static_cast<UINT>(i)));
+    }
+    return texts;
+}
+
+HMENU SubMenu(HMENU menu, int position)
+{
+    return ::GetSubMenu(menu, position);
+}
+
+bool Enabled(HMENU menu, unsigned id)
+{
+    return (::GetMenuState(menu, id, MF_BYCOMMAND) & (MF_GRAYED | MF_DISABLED)) == 0;
+}
+
+// --- menus ----------------------------------------------------------------------
+
+TEST(MainMenusTest, MainMenuCaptionsAndShortcuts)
+{
+    TMainMenus menus;
+    HMENU main = menus.MainMenu();
+    EXPECT_EQ(ItemTexts(main), (std::vector<std::string>{"File", "View", "Options", "Help"}));
+    EXPECT_EQ(ItemTexts(SubMenu(main, 0)), (std::vector<std::string>{"New..\tCtrl+N", "Edit...\tF4", "Test\tEnter",
+                                                                     "Delete\tDel", "Close\tAlt+X"}));
+    EXPECT_EQ(ItemTexts(SubMenu(main, 1)),
+              (std::vector<std::string>{"Events\tCtrl+E", "Birthdays\tCtrl+B", "Grid Lines", "Status Bar"}));
+    EXPECT_EQ(ItemTexts(SubMenu(main, 2)), (std::vector<std::string>{"Options...\tCtrl+O"}));
+    EXPECT_EQ(ItemTexts(SubMenu(main, 3)), (std::vector<std::string>{"About"}));
+    EXPECT_EQ(menus.FileMenu(), SubMenu(main, 0));
+    // Events is a radio item, checked from the start.
+    const MENUITEMINFOA events = MenuItemInfo(menus.ViewMenu(), 0);
+    EXPECT_TRUE(events.fType & MFT_RADIOCHECK);
+    EXPECT_TRUE(events.fState & MFS_CHECKED);
+    menus.CheckPage(1);
+    EXPECT_FALSE(MenuItemInfo(menus.ViewMenu(), 0).fState & MFS_CHECKED);
+    EXPECT_TRUE(MenuItemInfo(menus.ViewMenu(), 1).fState & MFS_CHECKED);
+    menus.CheckPage(2);  // no page: the check stays where it was
+    EXPECT_TRUE(MenuItemInfo(menus.ViewMenu(), 1).fState & MFS_CHECKED);
+}
+
+TEST(MainMenusTest, ViewChecks)
+{
+    TMainMenus menus;
+    menus.CheckGridLines(true);
+    menus.CheckStatusBar(false);
+    EXPECT_TRUE(menus.GridLinesChecked());
+    EXPECT_FALSE(menus.StatusBarChecked());
+    menus.CheckGridLines(false);
+    menus.CheckStatusBar(true);
+    EXPECT_FALSE(menus.GridLinesChecked());
+    EXPECT_TRUE(menus.StatusBarChecked());
+}
+
+TEST(MainMenusTest, ContextMenu)
+{
+    TMainMenus menus;
+    EXPECT_EQ(ItemTexts(menus.UtilsMenu()),
+              (std::vector<std::string>{"New...\tCtrl+N", "Edit...\tF4", "Test\tEnter", "-", "Delete\tDel"}));
+}
+
+TEST(MainMenusTest, SelectionEnablesTestAndDeleteOnly)
+{
+    TMainMenus menus;
+    for (HMENU menu : {menus.FileMenu(), menus.UtilsMenu()}) {
+        menus.UpdateSelectionItems(menu, 0, true, CommandAvailability{});
+        EXPECT_TRUE(Enabled(menu, IDM_MAIN_TEST));
+        EXPECT_TRUE(Enabled(menu, IDM_MAIN_DELETE));
+        EXPECT_FALSE(Enabled(menu, IDM_MAIN_EDIT));  // the editor is not there
+        EXPECT_FALSE(Enabled(menu, IDM_MAIN_NEW));
+        menus.UpdateSelectionItems(menu, 1, false, CommandAvailability{});
+        EXPECT_FALSE(Enabled(menu, IDM_MAIN_TEST));
+        EXPECT_FALSE(Enabled(menu, IDM_MAIN_DELETE));
+        CommandAvailability all{true, true, true, true, true, true};
+        menus.UpdateSelectionItems(menu, 1, true, all);
+        EXPECT_TRUE(Enabled(menu, IDM_MAIN_EDIT));
+        EXPECT_TRUE(Enabled(menu, IDM_MAIN_NEW));
+    }
+}
+
+TEST(MainMenusTest, TrayMenu)
+{
+    TMainMenus menus;
+    HMENU tray = menus.TrayMenu();
+    EXPECT_EQ(ItemTexts(tray), (std::vector<std::string>{"Main", "Quick Event", "-", "Options...", "New", "-", "Help",
+                                                         "-", "Exit"}));
+    EXPECT_EQ(::GetMenuDefaultItem(tray, FALSE, 0), static_cast<UINT>(IDM_TRAY_MAIN));
+    EXPECT_EQ(ItemTexts(menus.QuickMenu()), (std::vector<std::string>{"In", "-", "On", "At", "-", "Near"}));
+    EXPECT_EQ(ItemTexts(SubMenu(tray, 4)), (std::vector<std::string>{"Event", "Birthday"}));
+    EXPECT_EQ(ItemTexts(SubMenu(tray, 6)), (std::vector<std::string>{"About"}));
+
+    AppSettings settings;
+    menus.UpdateTrayMenu(settings, CommandAvailability{});
+    EXPECT_EQ(MenuItemText(tray, 0), "Main\tShift+Ctrl+M");
+    EXPECT_EQ(ItemTexts(SubMenu(tray, 4)), (std::vector<std::string>{"Event\tCtrl+Alt+E", "Birthday\tCtrl+Alt+B"}));
+    EXPECT_FALSE(Enabled(tray, IDM_TRAY_OPTIONS));
+    EXPECT_FALSE(Enabled(tray, IDM_TRAY_NEW_EVENT));
+    EXPECT_TRUE(Enabled(tray, IDM_TRAY_EXIT));
+    // The default item survives the new caption.
+    EXPECT_EQ(::GetMenuDefaultItem(tray, FALSE, 0), static_cast<UINT>(IDM_TRAY_MAIN));
+
+    settings.MainWindow.HotKey = 0x4000 | 'Q';
+    settings.NewEvent.HotKey = 0;  // no key: no shortcut text
+    menus.UpdateTrayMenu(settings, CommandAvailability{true, false, true, false, true, true});
+    EXPECT_EQ(MenuItemText(tray, 0), "Main\tCtrl+Q");
+    EXPECT_EQ(MenuItemText(SubMenu(tray, 4), 0), "Event");
+    EXPECT_TRUE(Enabled(tray, IDM_TRAY_OPTIONS));
+    EXPECT_TRUE(Enabled(tray, IDM_TRAY_NEW_EVENT));
+}
+
+TEST(MainMenusTest, QuickEventSubmenus)
+{
+    TMainMenus menus;
+    HMENU in = SubMenu(menus.QuickMenu(), 0);
+    HMENU on = SubMenu(menus.QuickMenu(), 2);
+    HMENU at = SubMenu(menus.QuickMenu(), 3);
+    HMENU near_ = SubMenu(menus.QuickMenu(), 5);
+    EXPECT_EQ(at, menus.AtMenu());
+
+    ASSERT_EQ(::GetMenuItemCount(in), 20);
+    EXPECT_EQ(MenuItemText(in, 0), "3 min");
+    EXPECT_EQ(MenuItemText(in, 10), "1 hour");
+    EXPECT_EQ(MenuItemText(in, 19), "23 hours");
+    ASSERT_EQ(::GetMenuItemCount(on), 10);
+    EXPECT_EQ(MenuItemText(on, 5), "1 month");
+    ASSERT_EQ(::GetMenuItemCount(near_), 7);
+    EXPECT_EQ(MenuItemText(near_, 0), "Sunday");
+    EXPECT_EQ(MenuItemText(near_, 6), "Saturday");
+
+    ASSERT_EQ(::GetMenuItemCount(at), 24);
+    for (int hour = 0; hour < 24; ++hour) {
+        SCOPED_TRACE(hour);
+        EXPECT_EQ(MenuItemText(at, static_cast<UINT>(hour)), std::to_string(hour) + ":00:00");
+        const MENUITEMINFOA info = MenuItemInfo(at, static_cast<UINT>(hour));
+        EXPECT_EQ(info.wID, static_cast<UINT>(IDM_QUICK_AT_FIRST + hour));
+        EXPECT_EQ((info.fType & MFT_MENUBARBREAK) != 0, hour == 12);
+    }
+    // The second columns of "In" and "On".
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ((MenuItemInfo(in, static_cast<UINT>(i)).fType & MFT_MENUBARBREAK) != 0, i == 10) << i;
+    for (int i = 0; i < 10; ++i)
+        EXPECT_EQ((MenuItemInfo(on, static_cast<UINT>(i)).fType & MFT_MENUBARBREAK) != 0, i == 5) << i;
+}
+
+TEST(MainMenusTest, QuickCommands)
+{
+    struct Case {
+        unsigned id;
+        QuickEventKind kind;
+        int tag;
+    } cases[] = {
+        {IDM_QUICK_IN_FIRST, QuickEventKind::In, 3},       {IDM_QUICK_IN_FIRST + 19, QuickEventKind::In, 1380},
+        {IDM_QUICK_ON_FIRST + 5, QuickEventKind::On, 31},  {IDM_QUICK_ON_FIRST + 9, QuickEventKind::On, 372},
+        {IDM_QUICK_AT_FIRST, QuickEventKind::At, 0},       {IDM_QUICK_AT_FIRST + 23, QuickEventKind::At, 23},
+        {IDM_QUICK_NEAR_FIRST, QuickEventKind::Near, 1},   {IDM_QUICK_NEAR_FIRST + 6, QuickEventKind::Near, 7},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.id);
+        const auto q = QuickCommandOf(c.id);
+        ASSERT_TRUE(q.has_value());
+        EXPECT_EQ(q->Kind, c.kind);
+        EXPECT_EQ(q->Tag, c.tag);
+    }
+    for (unsigned id : {IDM_QUICK_IN_FIRST - 1u, IDM_QUICK_AT_FIRST + 24u, IDM_QUICK_NEAR_FIRST + 7u,
+                        static_cast<unsigned>(IDM_MAIN_NEW), static_cast<unsigned>(IDM_TRAY_EXIT)})
+        EXPECT_FALSE(QuickCommandOf(id).has_value()) << id;
+}
+
+TEST(MainMenusTest, HintsFollowThePageAndAvailability)
+{
+    const CommandAvailability none;
+    CommandAvailability all{true, true, true, true, true, true};
+    struct Case {
+        unsigned id;
+        int page;
+        const CommandAvailability* available;
+        const char* hint;
+    } cases[] = {
+        {IDM_MAIN_NEW, 0, &all, "New...|Create new event..."},
+        {IDM_MAIN_NEW, 1, &all, "New...|Create new birthday..."},
+        {IDM_MAIN_NEW, 0, &none, "New...|Create new event... (not available yet)"},
+        {IDM_MAIN_EDIT, 1, &none, "Edit...|Edit selected birthday... (not available yet)"},
+        {IDM_MAIN_EDIT, 0, &all, "Edit...|Edit selected event..."},
+        {IDM_MAIN_DELETE, 0, &none, "Delete|Delete selected event"},
+        {IDM_MAIN_DELETE, 1, &none, "Delete|Delete selected birthday"},
+        {IDM_MAIN_TEST, 0, &none, "Test|Execute selected event"},
+        {IDM_MAIN_TEST, 1, &none, "Test|Execute selected birthday"},
+        {IDM_MAIN_TEST, 2, &none, "Test|Execute selected event"},
+        {IDM_MAIN_GRIDLINES, 0, &none, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.hint);
+        EXPECT_EQ(CommandHint(c.id, c.page, *c.available), c.hint);
+    }
+    EXPECT_EQ(ShortHint("New...|Create new event..."), "New...");
+    EXPECT_EQ(LongHint("New...|Create new event..."), "Create new event...");
+    EXPECT_EQ(LongHint("no bar"), "no bar");
+}
+
+// --- image lists ----------------------------------------------------------------
+
+TEST(ImageListsTest, SizesAndCounts)
+{
+    InitControls();
+    TImageLists images;
+    struct Case {
+        HIMAGELIST list;
+        int size;
+        int count;
+    } cases[] = {
+        {images.Events32(), 32, 54}, {images.Birth32(), 32, 20},      {images.Events16(), 16, 54},
+        {images.Birth16(), 16, 20},  {images.Main24(), 24, 6},        {images.Main24Disabled(), 24, 6},
+        {images.Zodiac(), 32, 12},
+    };
+    for (const Case& c : cases) {
+        ASSERT_NE(c.list, nullptr);
+        int w = 0, h = 0;
+        ASSERT_TRUE(::ImageList_GetIconSize(c.list, &w, &h));
+        EXPECT_EQ(w, c.size);
+        EXPECT_EQ(h, c.size);
+        EXPECT_EQ(::ImageList_GetImageCount(c.list), c.count);
+    }
+}
+
+// The small pictures are the large ones shrunk: same order, same transparency.
+TEST(ImageListsTest, SmallPicturesKeepOrderAndTransparency)
+{
+    TImageLists images;
+    int opaque = 0, transparent = 0;
+    for (auto [large, small] : {std::pair{images.Events32(), images.Events16()},
+                                std::pair{images.Birth32(), images.Birth16()}}) {
+        const int n = ::ImageList_GetImageCount(large);
+        for (int i = 0; i < n; ++i) {
+            SCOPED_TRACE(i);
+            const ImagePixels big = ReadImagePixels(large, i);
+            const ImagePixels little = ReadImagePixels(small, i);
+            ASSERT_EQ(little.Width, 16);
+            for (int y = 0; y < 16; ++y) {
+                for (int x = 0; x < 16; ++x) {
+                    int alphaSum = 0;
+                    for (int d = 0; d < 4; ++d)
+                        alphaSum += big.Alpha(2 * x + d % 2, 2 * y + d / 2);
+                    const int a = little.Alpha(x, y);
+                    if (alphaSum == 0) {
+                        EXPECT_EQ(a, 0) << x << "," << y;
+                        ++transparent;
+                    } else if (alphaSum == 4 * 255) {
+                        EXPECT_GE(a, 250) << x << "," << y;
+                        ++opaque;
+                    }
+                    EXPECT_NEAR(a, alphaSum / 4, 3) << x << "," << y;
+                }
+            }
+        }
+    }
+    // The pictures have both: the comparisons above were not idle.
+    EXPECT_GT(opaque, 1000);
+    EXPECT_GT(transparent, 1000);
+}
+
+// --- sidebar and splitter -------------------------------------------------------
+
+int LeftIn(HWND child)
+{
+    RECT r{};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+    return r.left;
+}
+
+int Width(HWND hwnd)
+{
+    RECT r{};
+    ::GetWindowRect(hwnd, &r);
+    return r.right - r.left;
+}
+
+TEST(SidebarTest, CentringTruncatesTowardZero)
+{
+    EXPECT_EQ(TSidebar::ImageLeft(80), 24);
+    EXPECT_EQ(TSidebar::ImageLeft(81), 24);
+    EXPECT_EQ(TSidebar::ImageLeft(10), -11);  // (10 - 32) / 2
+    EXPECT_EQ(TSidebar::ImageLeft(11), -10);  // -10.5 toward zero
+    EXPECT_EQ(TSidebar::LabelLeft(80, 45), 17);
+    EXPECT_EQ(TSidebar::LabelLeft(20, 45), -12);
+}
+
+// A plain window with the frame in it.
+class FrameHost final : public TWindow {
+public:
+    FrameHost()
+    {
+        WindowClassSpec cls;
+        cls.Name = "VellomirTestFrameHost";
+        CreateHandle(cls, 0, "Frame host", WS_OVERLAPPEDWINDOW, 0, 0, 520, 280, nullptr);
+        TMainFrame::Handlers handlers;
+        handlers.PageClicked = [this](int page) { clicks.push_back(page); };
+        handlers.HintOf = [](unsigned command) { return CommandHint(command, 0, CommandAvailability{}); };
+        frame = std::make_unique<TMainFrame>(Hwnd(), images, std::move(handlers));
+    }
+    TImageLists images;
+    std::unique_ptr<TMainFrame> frame;
+    std::vector<int> clicks;
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_SIZE && frame)
+            frame->Layout();
+        return TWindow::HandleMessage(msg, wParam, lParam);
+    }
+};
+
+TEST(SidebarTest, FollowsTheMenuSize)
+{
+    InitControls();
+    FrameHost host;
+    TSidebar& bar = host.frame->Sidebar();
+    for (int width : {80, 120, 57, 10}) {
+        SCOPED_TRACE(width);
+        host.frame->SetMenuSize(width);
+        EXPECT_EQ(Width(bar.Hwnd()), width);
+        EXPECT_EQ(LeftIn(host.frame->Splitter()), width);
+        for (int page : {0, 1}) {
+            EXPECT_EQ(LeftIn(bar.Image(page)), (width - 32) / 2);
+            EXPECT_EQ(LeftIn(bar.Label(page)), (width - Width(bar.Label(page))) / 2);
+        }
+    }
+    EXPECT_EQ(wintest::WindowText(bar.Label(0)), "Events");
+    EXPECT_EQ(wintest::WindowText(bar.Label(1)), "Birthdays");
+}
+
+TEST(SidebarTest, PressingMovesAndClickSwitches)
+{
+    InitControls();
+    FrameHost host;
+    host.frame->SetMenuSize(80);
+    TSidebar& bar = host.frame->Sidebar();
+    RECT label{};
+    ::GetWindowRect(bar.Label(1), &label);
+    ::MapWindowPoints(nullptr, bar.Hwnd(), reinterpret_cast<POINT*>(&label), 2);
+    const int left = label.left;
+    const POINT inside{(label.left + label.right) / 2, (label.top + label.bottom) / 2};
+    ::SendMessageA(bar.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
+    EXPECT_EQ(LeftIn(bar.Label(1)), left + 1);
+    EXPECT_EQ(LeftIn(bar.Image(1)), (80 - 32) / 2 + 1);
+    EXPECT_EQ(bar.HighlightedLabel(), 1);
+    EXPECT_TRUE(host.clicks.empty());
+    ::SendMessageA(bar.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(inside.x, inside.y));
+    EXPECT_EQ(LeftIn(bar.Label(1)), left);
+    EXPECT_EQ(host.clicks, (std::vector<int>{1}));
+
+    // Released elsewhere: no click.
+    ::SendMessageA(bar.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
+    ::SendMessageA(bar.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(2, 250));
+    EXPECT_EQ(host.clicks.size(), 1u);
+    EXPECT_EQ(LeftIn(bar.Label(1)), left);
+}
+
+TEST(ToolbarTest, ButtonsHintsAndEnabling)
+{
+    InitControls();
+    FrameHost host;
+    TMainToolbar& bar = host.frame->Toolbar();
+    EXPECT_EQ(::SendMessageA(bar.Hwnd(), TB_BUTTONCOUNT, 0, 0), 8);  // six buttons, two separators
+    const auto style = ::GetWindowLongA(bar.Hwnd(), GWL_STYLE);
+    EXPECT_TRUE(style & TBSTYLE_FLAT);
+    EXPECT_TRUE(style & TBSTYLE_TOOLTIPS);
+    bar.Enable(IDM_MAIN_EDIT, false);
+    EXPECT_FALSE(bar.IsEnabled(IDM_MAIN_EDIT));
+    bar.Enable(IDM_MAIN_EDIT, true);
+    EXPECT_TRUE(bar.IsEnabled(IDM_MAIN_EDIT));
+
+    // Hovering the first button shows its long hint in the status bar, also
+    // when it is disabled.
+    bar.Enable(IDM_MAIN_NEW, false);
+    RECT r{};
+    ::SendMessageA(bar.Hwnd(), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    ::SendMessageA(bar.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    EXPECT_EQ(host.frame->Status().Text(), "Create new event... (not available yet)");
+    ::SendMessageA(bar.Hwnd(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(host.frame->Status().Text(), "");
+
+    // The tooltip asks for the short part.
+    HWND tips = reinterpret_cast<HWND>(::SendMessageA(bar.Hwnd(), TB_GETTOOLTIPS, 0, 0));
+    ASSERT_NE(tips, nullptr);
+    NMTTDISPINFOA info{};
+    info.hdr.hwndFrom = tips;
+    info.hdr.idFrom = IDM_MAIN_DELETE;
+    info.hdr.code = TTN_GETDISPINFOA;
+    EXPECT_TRUE(host.frame->OnNotify(info.hdr));
+    EXPECT_STREQ(info.lpszText, "Delete");
+}
+
+TEST(FrameTest, StatusBarIsSimpleWithoutGrip)
+{
+    InitControls();
+    FrameHost host;
+    HWND status = host.frame->Status().Hwnd();
+    EXPECT_FALSE(::GetWindowLongA(status, GWL_STYLE) & SBARS_SIZEGRIP);
+    EXPECT_TRUE(::SendMessageA(status, SB_ISSIMPLE, 0, 0));
+    host.frame->SetStatusBarVisible(false);
+    EXPECT_FALSE(host.frame->Status().Visible());
+    host.frame->SetStatusBarVisible(true);
+    EXPECT_TRUE(host.frame->Status().Visible());
+}
+
+TEST(SplitterTest, KeepsBothSidesAtLeastTenWide)
+{
+    EXPECT_EQ(TSplitter::Clamp(120, 500), 120);
+    EXPECT_EQ(TSplitter::Clamp(5, 500), 10);
+    EXPECT_EQ(TSplitter::Clamp(-40, 500), 10);
+    EXPECT_EQ(TSplitter::Clamp(495, 500), 500 - 3 - 10);
+}
+
+// --- a list on its own ------------------------------------------------------------
+
+// A window holding one events list over real records and events.ini.
+class ListHost final : public TWindow, public IListHost {
+public:
+    explicit ListHost(const std::string& folder)
+        : file_(folder + "\\events.ini"), records_(events_, file_)
+    {
+        WindowClassSpec cls;
+        cls.Name = "VellomirTestListHost";
+        CreateHandle(cls, 0, "List host", WS_OVERLAPPEDWINDOW, 0, 0, 600, 300, nullptr);
+        static const ListColumn columns[] = {{"Name", 150}, {"Date and Time", 170}, {"Periodicity", 100}};
+        list_ = std::make_unique<TReminderList>(Hwnd(), IDC_MAIN_EVENTS, columns, images_.Events16(), records_,
+                                                *this);
+        ::MoveWindow(list_->Hwnd(), 0, 0, 560, 250, TRUE);
+        ::ShowWindow(list_->Hwnd(), SW_SHOW);
+    }
+
+    void AddEvent(const std::string& name, bool enabled, TDateTime start)
+    {
+        auto e = std::make_unique<TEvent>();
+        e->Name = name;
+        e->Enabled = enabled;
+        e->StartDateTime = start;
+        e->SaveToFile(file_);
+        list_->Add(EventListRow(*e, "yyyy-mm-dd", "hh:nn"));
+        events_.Add(std::move(e));
+    }
+    std::string StoredEnabled(const std::string& name) const { return file_.ReadString(name, "Enabled", "?"); }
+
+    TReminderList& List() { return *list_; }
+    EventList& Events() { return events_; }
+
+    int enabledChanges = 0;
+    int selectionChanges = 0;
+    int sortedColumn = -1;
+    int doubleClicks = 0;
+
+    void ListEnabledChanged(TReminderList&) override { ++enabledChanges; }
+    void ListSelectionChanged(TReminderList&) override { ++selectionChanges; }
+    void ListDoubleClicked(TReminderList&) override { ++doubleClicks; }
+    void ListContextMenu(TReminderList&, POINT) override {}
+    void ListSorted(TReminderList&, int column) override { sortedColumn = column; }
+    void ListKeyDown(TReminderList&, WORD) override {}
+    void ListWriteFailed(TReminderList&, const IniWriteError&) override {}
+
+protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (msg == WM_NOTIFY && list_) {
+            LRESULT result = 0;
+            if (list_->OnNotify(*reinterpret_cast<NMHDR*>(lParam), result))
+                return result;
+        }
+        return TWindow::HandleMessage(msg, wParam, lParam);
+    }
+
+private:
+    TImageLists images_;
+    IniFile file_;
+    EventList events_;
+    EventRecords records_;
+    std::unique_ptr<TReminderList> list_;
+};
+
+// The client point of a row's check box, found by asking the list.
+POINT CheckBoxPoint(HWND list, int row)
+{
+    RECT bounds{};
+    bounds.left = LVIR_BOUNDS;
+    ::SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+    const int y = (bounds.top + bounds.bottom) / 2;
+    for (int x = bounds.left; x < bounds.left + 40; ++x) {
+        LVHITTESTINFO hit{};
+        hit.pt = POINT{x, y};
+        if (::SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row &&
+            hit.flags == LVHT_ONITEMSTATEICON)
+            return hit.pt;
+    }
+    ADD_FAILURE() << "no check box found in row " << row;
+    return POINT{};
+}
+
+void ClickAt(HWND hwnd, POINT p)
+{
+    ::SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    ::SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    wintest::PumpMessages();
+}
+
+class ReminderListTest : public testing::Test {
+protected:
+    void SetUp() override { InitControls(); }
+    testfiles::TempDir dir_;
+};
+
+TEST_F(ReminderListTest, RowsShowTheirRecords)
+{
+    ListHost host(dir_.Path().string());
+    host.AddEvent("Dentist", true, At(2025, 3, 4, 9, 30));
+    host.AddEvent("Backup", false, At(2025, 1, 2, 23, 5));
+    TReminderList& list = host.List();
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Caption(0), "Dentist");
+    EXPECT_EQ(list.Text(0, 1), "2025-03-04 09:30");
+    EXPECT_EQ(list.Text(0, 2), "Once");
+    EXPECT_TRUE(list.Checked(0));
+    EXPECT_FALSE(list.Checked(1));
+    EXPECT_EQ(list.Find("BACKUP"), 1);
+    EXPECT_EQ(list.Find("nothing"), -1);
+    // Filling the list writes nothing.
+    EXPECT_EQ(host.enabledChanges, 0);
+    EXPECT_EQ(host.StoredEnabled("Backup"), "0");
+}
+
+TEST_F(ReminderListTest, ProgramChangesNeverWriteTheRecord)
+{
+    ListHost host(dir_.Path().string());
+    host.AddEvent("Dentist", true, At(2025, 3, 4, 9, 30));
+    host.List().Select(0);
+    host.List().SetChecked(0, false);
+    EXPECT_EQ(host.enabledChanges, 0);
+    EXPECT_TRUE(host.Events()[0].Enabled);
+    EXPECT_EQ(host.StoredEnabled("Dentist"), "1");
+}
+
+TEST_F(ReminderListTest, CheckBoxOfAnUnselectedRowChangesOnlyItsRecord)
+{
+    ListHost host(dir_.Path().string());
+    host.AddEvent("first", true, At(2025, 3, 4));
+    host.AddEvent("second", true, At(2025, 3, 5));
+    host.AddEvent("third", false, At(2025, 3, 6));
+    TReminderList& list = host.List();
+    list.Select(0);
+    ClickAt(list.Hwnd(), CheckBoxPoint(list.Hwnd(), 1));
+    EXPECT_EQ(list.Selected(), 0);
+    EXPECT_FALSE(list.Checked(1));
+    EXPECT_FALSE(host.Events()[1].Enabled);
+    EXPECT_EQ(host.StoredEnabled("second"), "0");
+    EXPECT_TRUE(host.Events()[0].Enabled);
+    EXPECT_EQ(host.StoredEnabled("first"), "1");
+    EXPECT_GT(host.enabledChanges, 0);
+
+    ClickAt(list.Hwnd(), CheckBoxPoint(list.Hwnd(), 2));
+    EXPECT_TRUE(host.Events()[2].Enabled);
+    EXPECT_EQ(host.StoredEnabled("third"), "1");
+}
+
+TEST_F(ReminderListTest, CheckBoxWithoutAnySelectionStillWrites)
+{
+    ListHost host(dir_.Path().string());
+    host.AddEvent("only", true, At(2025, 3, 4));
+    ASSERT_EQ(host.List().Selected(), -1);
+    ClickAt(host.List().Hwnd(), CheckBoxPoint(host.List().Hwnd(), 0));
+    EXPECT_FALSE(host.Events()[0].Enabled);
+    EXPECT_EQ(host.StoredEnabled("only"), "0");
+}
+
+TEST_F(ReminderListTest, SpaceTogglesTheSelectedRow)
+{
+    ListHost host(dir_.Path().string());
+    host.AddEvent("only", true, At(2025, 3, 4));
+    host.List().Select(0);
+    ::SendMessageA(host.List().Hwnd(), WM_KEYDOWN, VK_SPACE, 0);
+    ::SendMessageA(host.List().Hwnd(), WM_KEYUP, VK_SPACE, 0);
+    wintest::PumpMessages();
+    EXPECT_FALSE(host.List().Checked(0));
+    EXPECT_FALSE(host.Events()[0].Enabled);
+    EXPECT_EQ(host.StoredEnabled("only"), "0");
+}
+
+TEST_F(ReminderListTest, SortKeepsTheSelectionOnItsRow)
+{
+    ListHost host(dir_.Path().string());
+    host.AddEvent("b", true, At(2025, 1, 1));
+    host.AddEvent("c", true, At(2024, 1, 1));
+    host.AddEvent("a", true, At(2026, 1, 1));
+    TReminderList& list = host.List();
+    list.Select(1);  // "c"
+    list.ColumnClick(0);
+    EXPECT_EQ(host.sortedColumn, 0);
+    EXPECT_EQ(list.Caption(0), "a");
+    EXPECT_EQ(list.Caption(1), "b");
+    EXPECT_EQ(list.Caption(2), "c");
+    EXPECT_EQ(list.Selected(), 2);
+    list.ColumnClick(1);
+    EXPECT_EQ(list.Caption(0), "c");
+    EXPECT_EQ(list.Caption(2), "a");
+    host.sortedColumn = -1;
+    list.ColumnClick(5);
+    EXPECT_EQ(host.sortedColumn, -1);
+}
+
+TEST_F(ReminderListTest, DeletingTheSelectedRowSelectsTheOneAbove)
+{
+    ListHost host(dir_.Path().string());
+    for (const char* name : {"r0", "r1", "r2"})
+        host.AddEvent(name, true, At(2025, 1, 1));
+    TReminderList& list = host.List();
+    list.Select(2);
+    list.DeleteKeepingSelection(2);
+    EXPECT_EQ(list.Selected(), 1);
+    list.Select(0);
+    list.DeleteKeepingSelection(0);
+    EXPECT_EQ(list.Selected(), 0);
+    EXPECT_EQ(list.Caption(0), "r1");
+    list.DeleteKeepingSelection(0);
+    EXPECT_EQ(list.Selected(), -1);
+    EXPECT_EQ(list.Count(), 0);
+    // Nothing of this touched a record.
+    EXPECT_EQ(host.enabledChanges, 0);
+}
+
+TEST_F(ReminderListTest, GridLinesAndColumnWidths)
+{
+    ListHost host(dir_.Path().string());
+    TReminderList& list = host.List();
+    EXPECT_EQ(list.ColumnWidth(0), 150);
+    list.SetColumnWidth(2, 77);
+    EXPECT_EQ(list.ColumnWidth(2), 77);
+    list.SetGridLines(false);
+    EXPECT_FALSE(list.GridLines());
+    list.SetGridLines(true);
+    EXPECT_TRUE(list.GridLines());
+    const LONG style = ::GetWindowLongA(list.Hwnd(), GWL_STYLE);
+    EXPECT_TRUE(style & LVS_REPORT);
+    EXPECT_TRUE(style & LVS_SINGLESEL);
+    EXPECT_TRUE(style & LVS_SHOWSELALWAYS);
+    EXPECT_FALSE(style & LVS_EDITLABELS);
+    const auto ex = ::SendMessageA(list.Hwnd(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    EXPECT_TRUE(ex & LVS_EX_CHECKBOXES);
+    EXPECT_TRUE(ex & LVS_EX_FULLROWSELECT);
+}
+
+}  // namespace
