@@ -153,12 +153,6 @@ LRESULT TApplicationWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam
 
 // --- the message loop --------------------------------------------------------
 
-UINT KeyPreviewMessage()
-{
-    static const UINT message = ::RegisterWindowMessageA("Vellomir.KeyPreview");
-    return message;
-}
-
 void AddModelessWindow(HWND hwnd)
 {
     auto& windows = ModelessWindows();
@@ -189,11 +183,6 @@ void RemoveMessageFilter(int id)
 
 bool PreTranslateAppMessage(MSG& msg)
 {
-    if (msg.hwnd && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN)) {
-        HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
-        if (root && ::SendMessageA(root, KeyPreviewMessage(), reinterpret_cast<WPARAM>(&msg), 0) != 0)
-            return true;
-    }
     // A copy: a filter may add or remove filters.
     const std::vector<FilterEntry> filters = Filters();
     for (const FilterEntry& f : filters)

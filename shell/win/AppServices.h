@@ -1,7 +1,7 @@
 // The few process-wide pieces of the running program: its folder, the
 // application window that carries the task-bar button, and the message loop
-// with the hooks that windows need from it (key preview for notes, dialog
-// navigation for modeless windows, accelerators).
+// with the hooks that windows need from it (dialog navigation for modeless
+// windows, accelerators and menu shortcuts).
 #pragma once
 
 #include <windows.h>
@@ -50,13 +50,6 @@ private:
     HWND main_ = nullptr;
 };
 
-// The message that the loop sends to the top-level window of a key press
-// before the key reaches the focused control: wParam is the MSG*, and a
-// non-zero result consumes the key. Windows that want every key they get (the
-// note window's keyboard commands) handle it; others leave it to
-// DefWindowProc, which answers 0.
-UINT KeyPreviewMessage();
-
 // Modeless windows whose controls want Tab, arrow keys and Enter handled like
 // a dialog's (IsDialogMessage). The window removes itself when it goes.
 void AddModelessWindow(HWND hwnd);
@@ -68,8 +61,8 @@ using MessageFilter = std::function<bool(MSG& msg)>;
 int AddMessageFilter(MessageFilter filter);
 void RemoveMessageFilter(int id);
 
-// Everything the loop does with a message before dispatching it: key preview,
-// filters, dialog navigation. True when the message was consumed.
+// Everything the loop does with a message before dispatching it: filters,
+// then dialog navigation. True when the message was consumed.
 bool PreTranslateAppMessage(MSG& msg);
 
 // Runs the program's message loop until WM_QUIT; returns its exit code.

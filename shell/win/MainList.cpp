@@ -3,10 +3,10 @@
 // The scheduler and the firing handlers are in MainListScheduler.cpp.
 #include "shell/win/MainList.h"
 
-#include <commctrl.h>
-
 #include <utility>
 
+#include "alerts/win/DesktopWin.h"
+#include "alerts/win/PowerWin.h"
 #include "core/Clock.h"
 #include "core/DateFormat.h"
 #include "core/Desktop.h"
@@ -16,45 +16,6 @@
 #include "shell/win/AppServices.h"
 #include "shell/win/SysInfoWin.h"
 
-namespace {
-
-// The pictures of the two 32 x 32 icon lists; an icon index means the same
-// picture everywhere (lists, notes, editors).
-constexpr int kIconSize = 32;
-
-// Adds an empty picture, so that a missing icon does not shift the indexes
-// of the ones after it.
-void AddBlankImage(HIMAGELIST list)
-{
-    WindowDC screen(nullptr);
-    UniqueBitmap color(::CreateCompatibleBitmap(screen.Get(), kIconSize, kIconSize));
-    UniqueBitmap mask(::CreateBitmap(kIconSize, kIconSize, 1, 1, nullptr));
-    if (!color || !mask)
-        return;
-    {
-        MemoryDC dc(screen.Get());
-        SelectObjectGuard select(dc.Get(), mask.Get());
-        // A mask of all ones: every pixel transparent.
-        ::PatBlt(dc.Get(), 0, 0, kIconSize, kIconSize, WHITENESS);
-    }
-    ::ImageList_Add(list, color.Get(), mask.Get());
-}
-
-UniqueImageList LoadIconList(int firstId, int count)
-{
-    UniqueImageList list(::ImageList_Create(kIconSize, kIconSize, ILC_COLOR32 | ILC_MASK, count, 0));
-    if (!list)
-        return list;
-    for (int i = 0; i < count; ++i) {
-        UniqueIcon icon(static_cast<HICON>(::LoadImageA(TWindow::Instance(), MAKEINTRESOURCEA(firstId + i),
-                                                        IMAGE_ICON, kIconSize, kIconSize, 0)));
-        if (!icon || ::ImageList_AddIcon(list.Get(), icon.Get()) < 0)
-            AddBlankImage(list.Get());
-    }
-    return list;
-}
-
-}  // namespace
 
 TfrmMainList::TfrmMainList(MainListOptions options)
     : options_(std::move(options)),
@@ -77,9 +38,15 @@ TfrmMainList::TfrmMainList(MainListOptions options)
     if (options_.App)
         options_.App->SetMainWindow(Hwnd());
 
-    BuildImageLists();
-    desktop_ = options_.MakeDesktop ? options_.MakeDesktop(*this) : MakeProgramDesktop(*this);
+    desktop_ = options_.MakeDesktop ? options_.MakeDesktop(*this) : MakeSystemDesktop();
     FormCreate();
+}
+
+std::unique_ptr<IDesktop> TfrmMainList::MakeSystemDesktop()
+{
+    IPowerApi& power = options_.Power ? *options_.Power : SystemPowerApi();
+    return std::make_unique<DesktopWin>(Hwnd(), images_.Events32(), images_.Birth32(),
+                                        static_cast<INoteHost*>(this), power, clock_);
 }
 
 TfrmMainList::~TfrmMainList()
@@ -88,12 +55,6 @@ TfrmMainList::~TfrmMainList()
     if (Hwnd())
         ::DestroyWindow(Hwnd());
     StopSchedulerTimer();
-}
-
-void TfrmMainList::BuildImageLists()
-{
-    imglEvents32_ = LoadIconList(IDI_EVENT_FIRST, EVENT_ICON_COUNT);
-    imglBirth32_ = LoadIconList(IDI_BIRTH_FIRST, BIRTH_ICON_COUNT);
 }
 
 // The start-up, in its fixed order. The tick runs on this thread, so none can
@@ -110,7 +71,6 @@ void TfrmMainList::FormCreate()
         StartSchedulerTimer();
     ApplyPlacement();
     ApplyInitialVisibility();
-    created_ = true;
 }
 
 void TfrmMainList::LoadAll()
@@ -167,7 +127,7 @@ void TfrmMainList::actHideMainForm()
     const AppSettings& s = Settings();
     if (!s.ShowTrayIcon && !s.TTShowFixed) {
         // Nothing would be left to bring the window back: closing ends the program.
-        ::SendMessageA(Hwnd(), WM_CLOSE, 0, 0);
+        Close();
         return;
     }
     if (options_.App)
@@ -194,13 +154,15 @@ void TfrmMainList::StoreGeometry()
     }
 }
 
-void TfrmMainList::FormClose()
+void TfrmMainList::Close()
 {
+    if (!Hwnd())
+        return;
     StoreGeometry();
     // A settings file that cannot be written is reported, and the program
     // still ends as the user asked.
     ReportWriteErrors([this] { SaveSettings(configFile_, Settings(), *this); });
-    ::DestroyWindow(Hwnd());
+    TWindow::Close();
 }
 
 void TfrmMainList::FormDestroy()
@@ -252,9 +214,6 @@ LRESULT TfrmMainList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             break;
         }
         return DefaultProc(msg, wParam, lParam);
-    case WM_CLOSE:
-        FormClose();
-        return 0;
     case WM_DESTROY:
         FormDestroy();
         return 0;

@@ -10,17 +10,19 @@
 #include <memory>
 #include <string>
 
+#include "alerts/win/Note.h"
 #include "birthdays/Birthday.h"
 #include "core/Event.h"
 #include "core/Ini.h"
 #include "core/Occurrence.h"
 #include "core/Scheduler.h"
 #include "shell/Settings.h"
-#include "shell/win/Handles.h"
+#include "shell/win/ImageLists.h"
 #include "shell/win/Window.h"
 
 class IClock;
 class IDesktop;
+class IPowerApi;
 class TApplicationWindow;
 class TfrmMainList;
 struct FiringContext;
@@ -55,6 +57,9 @@ struct MainListOptions {
     // Makes the desktop services (notes, sound, shell, countdown) once the
     // window exists; empty: the real ones.
     std::function<std::unique_ptr<IDesktop>(TfrmMainList&)> MakeDesktop;
+    // The system calls of the power actions for the real desktop services;
+    // null: the system's. Must outlive the window.
+    IPowerApi* Power = nullptr;
     MessageBoxFn MessageBox;
     // Start the multimedia timer at start-up; tests drive ticks by hand.
     bool StartTimer = true;
@@ -62,13 +67,10 @@ struct MainListOptions {
     bool QuitOnDestroy = true;
 };
 
-// The desktop services of the running program (note windows, sound, the
-// shell, the power-action countdown), owned by the main window.
-std::unique_ptr<IDesktop> MakeProgramDesktop(TfrmMainList& mainWindow);
-
 class TfrmMainList final : public TWindow,
                            private ISchedulerHost,
                            private IEventRows,
+                           private INoteHost,
                            private ISettingsLayout {
 public:
     // Creates the window (hidden) and runs the start-up: settings, events,
@@ -84,8 +86,7 @@ public:
     IniFile& BirthdaysFile() noexcept { return birthdaysFile_; }
     IDesktop& Desktop() noexcept { return *desktop_; }
     const IClock& Clock() const noexcept { return *clock_; }
-    HIMAGELIST EventImages32() const noexcept { return imglEvents32_.Get(); }
-    HIMAGELIST BirthImages32() const noexcept { return imglBirth32_.Get(); }
+    const TImageLists& Images() const noexcept { return images_; }
 
     // Shows the main window (and the task-bar button) / hides it to the
     // notification area, or ends the program when nothing would stay.
@@ -106,7 +107,11 @@ public:
     // A note's snooze: the event named eventName (letter case ignored) gets
     // SnoozeDateTime := when, written to events.ini, and the next due moment
     // is recomputed. Unknown names (birthday notes, previews) change nothing.
-    void SnoozeEvent(const std::string& eventName, TDateTime when);
+    void Snooze(const std::string& eventName, TDateTime when) override;
+
+    // Closing ends the program: the window geometry and the settings are
+    // saved to config.cfg first.
+    void Close() override;
 
     // The settings layout until the lists exist: column and sidebar widths.
     int ColumnWidth(SettingsColumn c) const override;
@@ -118,13 +123,12 @@ protected:
 private:
     // Start-up and shutdown (MainList.cpp).
     void FormCreate();
-    void FormClose();
     void FormDestroy();
+    std::unique_ptr<IDesktop> MakeSystemDesktop();
     void LoadAll();
     void ApplyPlacement();
     void ApplyInitialVisibility();
     void StoreGeometry();
-    void BuildImageLists();
 
     // Scheduler and firing (MainListScheduler.cpp).
     void StartSchedulerTimer();
@@ -165,14 +169,12 @@ private:
     BirthdayList birthdays_;
     std::unique_ptr<Scheduler> scheduler_;
     std::unique_ptr<IDesktop> desktop_;
-    UniqueImageList imglEvents32_;
-    UniqueImageList imglBirth32_;
+    TImageLists images_;  // every image list, loaded first
     HWND tooltip_ = nullptr;
 
     UINT timerId_ = 0;
     bool inTick_ = false;           // a tick (and the firings it sends) is running
     bool maximizeOnShow_ = false;   // "MainFormState" 1 while started hidden
-    bool created_ = false;          // FormCreate has finished
 
     std::array<int, 5> columnWidths_{160, 170, 90, 230, 120};
     int menuSize_ = 80;

@@ -171,7 +171,7 @@ LRESULT TfrmMainList::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
     return TRUE;
 }
 
-void TfrmMainList::SnoozeEvent(const std::string& eventName, TDateTime when)
+void TfrmMainList::Snooze(const std::string& eventName, TDateTime when)
 {
     bool found = false;
     // The snooze holds in memory even when the file refuses it, so the

@@ -1,0 +1,237 @@
+// A small console helper for the end-to-end tests: it looks at the windows of
+// the running program from outside and pokes them, the way a user would.
+//
+//   probe list                          one JSON line per top-level window:
+//                                       hwnd, pid, class, title, visible and
+//                                       its child controls (hwnd, id, class,
+//                                       text, visible)
+//   probe post HWND MSG WPARAM LPARAM   PostMessageA
+//   probe send HWND MSG WPARAM LPARAM   SendMessageTimeoutA; prints the result
+//   probe keys HWND KEYS                brings HWND to the front and types
+//                                       KEYS, e.g. ctrl+1, shift+3, esc
+//
+// Numbers may be decimal or 0x-hexadecimal. Exit code 0 on success.
+#include <windows.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string JsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20 || c >= 0x7F) {
+                // ANSI bytes are shown as the Latin-1 character of that code.
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+// The text of a window of any process: WM_GETTEXT is carried across processes
+// by the system, unlike GetWindowText for controls such as edits.
+std::string TextOf(HWND hwnd)
+{
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+        return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                               SMTO_ABORTIFHUNG, 2000, &copied))
+        return {};
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
+std::string ClassOf(HWND hwnd)
+{
+    char name[256] = {};
+    ::GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+unsigned long long HandleValue(HWND hwnd)
+{
+    return static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hwnd));
+}
+
+BOOL CALLBACK CollectChild(HWND hwnd, LPARAM param)
+{
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    return TRUE;
+}
+
+BOOL CALLBACK CollectTop(HWND hwnd, LPARAM param)
+{
+    reinterpret_cast<std::vector<HWND>*>(param)->push_back(hwnd);
+    return TRUE;
+}
+
+int List()
+{
+    std::vector<HWND> tops;
+    ::EnumWindows(&CollectTop, reinterpret_cast<LPARAM>(&tops));
+    for (HWND top : tops) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(top, &pid);
+        std::string line = "{\"hwnd\": " + std::to_string(HandleValue(top)) + ", \"pid\": " + std::to_string(pid) +
+                           ", \"class\": " + JsonString(ClassOf(top)) + ", \"title\": " + JsonString(TextOf(top)) +
+                           ", \"visible\": " + (::IsWindowVisible(top) ? "true" : "false") + ", \"controls\": [";
+        std::vector<HWND> children;
+        ::EnumChildWindows(top, &CollectChild, reinterpret_cast<LPARAM>(&children));
+        bool first = true;
+        for (HWND child : children) {
+            if (!first)
+                line += ", ";
+            first = false;
+            line += "{\"hwnd\": " + std::to_string(HandleValue(child)) +
+                    ", \"id\": " + std::to_string(::GetDlgCtrlID(child)) + ", \"class\": " + JsonString(ClassOf(child)) +
+                    ", \"text\": " + JsonString(TextOf(child)) +
+                    ", \"visible\": " + (::IsWindowVisible(child) ? "true" : "false") + "}";
+        }
+        line += "]}";
+        std::printf("%s\n", line.c_str());
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+unsigned long long Number(const char* text)
+{
+    return std::strtoull(text, nullptr, 0);
+}
+
+HWND WindowArg(const char* text)
+{
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(Number(text)));
+}
+
+int Post(char** argv)
+{
+    HWND hwnd = WindowArg(argv[0]);
+    const BOOL ok = ::PostMessageA(hwnd, static_cast<UINT>(Number(argv[1])), static_cast<WPARAM>(Number(argv[2])),
+                                   static_cast<LPARAM>(Number(argv[3])));
+    return ok ? 0 : 1;
+}
+
+int Send(char** argv)
+{
+    HWND hwnd = WindowArg(argv[0]);
+    DWORD_PTR result = 0;
+    const LRESULT ok = ::SendMessageTimeoutA(hwnd, static_cast<UINT>(Number(argv[1])),
+                                             static_cast<WPARAM>(Number(argv[2])),
+                                             static_cast<LPARAM>(Number(argv[3])), SMTO_ABORTIFHUNG, 5000, &result);
+    std::printf("%llu\n", static_cast<unsigned long long>(result));
+    std::fflush(stdout);
+    return ok ? 0 : 1;
+}
+
+INPUT KeyInput(WORD vk, bool up)
+{
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    return in;
+}
+
+// "ctrl+shift+1", "esc", "space", "end", a letter or a digit.
+bool ParseKeys(const std::string& spec, std::vector<WORD>& modifiers, WORD& key)
+{
+    size_t start = 0;
+    while (true) {
+        const size_t plus = spec.find('+', start);
+        const std::string part = spec.substr(start, plus == std::string::npos ? std::string::npos : plus - start);
+        if (plus == std::string::npos) {
+            if (part == "esc")
+                key = VK_ESCAPE;
+            else if (part == "space")
+                key = VK_SPACE;
+            else if (part == "end")
+                key = VK_END;
+            else if (part == "enter")
+                key = VK_RETURN;
+            else if (part.size() == 1 && std::isalnum(static_cast<unsigned char>(part[0])))
+                key = static_cast<WORD>(std::toupper(static_cast<unsigned char>(part[0])));
+            else
+                return false;
+            return true;
+        }
+        if (part == "ctrl")
+            modifiers.push_back(VK_CONTROL);
+        else if (part == "shift")
+            modifiers.push_back(VK_SHIFT);
+        else if (part == "alt")
+            modifiers.push_back(VK_MENU);
+        else
+            return false;
+        start = plus + 1;
+    }
+}
+
+int Keys(char** argv)
+{
+    HWND hwnd = WindowArg(argv[0]);
+    std::vector<WORD> modifiers;
+    WORD key = 0;
+    if (!ParseKeys(argv[1], modifiers, key)) {
+        std::fprintf(stderr, "unknown keys: %s\n", argv[1]);
+        return 2;
+    }
+    ::SetForegroundWindow(hwnd);
+    ::Sleep(200);
+    std::vector<INPUT> inputs;
+    for (WORD m : modifiers)
+        inputs.push_back(KeyInput(m, false));
+    inputs.push_back(KeyInput(key, false));
+    inputs.push_back(KeyInput(key, true));
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
+        inputs.push_back(KeyInput(*it, true));
+    const UINT sent = ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return sent == inputs.size() ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc >= 2 && std::string(argv[1]) == "list")
+        return List();
+    if (argc >= 6 && std::string(argv[1]) == "post")
+        return Post(argv + 2);
+    if (argc >= 6 && std::string(argv[1]) == "send")
+        return Send(argv + 2);
+    if (argc >= 4 && std::string(argv[1]) == "keys")
+        return Keys(argv + 2);
+    std::fprintf(stderr, "usage: probe list | post HWND MSG WPARAM LPARAM | send HWND MSG WPARAM LPARAM | "
+                         "keys HWND KEYS\n");
+    return 2;
+}
