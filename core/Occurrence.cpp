@@ -26,9 +26,9 @@ bool Selected(std::string_view mask, int position)
 // value in a hand-edited file) has no weekday or month to step from.
 bool InCalendar(TDateTime d)
 {
-    constexpr TDateTime kFirstDay = -693593.0;  // 1 January 0001
-    constexpr TDateTime kAfterLastDay = 2958466.0;  // 1 January 10000
-    return d > kFirstDay - 1 && d < kAfterLastDay;
+    // The whole-day part is truncated toward zero, so the first day's moments
+    // reach down to MinDayNumber - 1 (exclusive).
+    return d > MinDayNumber - 1.0 && d < MaxDayNumber + 1.0;
 }
 
 bool IsPeriodic(int periodInd)
