@@ -1,16 +1,21 @@
 #include "core/Ini.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
+#include <cstring>
 #include <limits>
+#include <span>
 #include <utility>
 
 // The document is kept as blocks: the lines before the first header, then one
 // block per section header with the lines below it. Lines are offsets into
 // the file's bytes (or, once rewritten, into one append-only buffer of our
-// own), so a large file costs a handful of allocations rather than one per
-// line, and a section's lines can grow or shrink without moving the rest.
-// Erasing a section keeps its block without a header, holding the comment
-// lines that stay in the file.
+// own). As parsed, every block's lines lie in one shared array, so a large
+// file costs a handful of allocations rather than one per line or section; a
+// block whose lines are added or removed gets an array of its own, so that
+// the edit never moves the rest of the file. Erasing a section keeps its
+// block without a header, holding the comment lines that stay in the file.
 
 IniWriteError::IniWriteError(const std::string& path)
     : std::runtime_error("Unable to write to " + path), path_(path)
@@ -34,22 +39,36 @@ bool IsLineBreak(char c)
 // Names compare with ASCII letters folded. A line break can only come from a
 // caller's name (never from a parsed line) and is stored as a blank, so it
 // compares as one.
-char Fold(char c)
+struct FoldTable {
+    unsigned char to[256];
+    constexpr FoldTable() : to()
+    {
+        for (int c = 0; c < 256; ++c)
+            to[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        to[static_cast<unsigned char>('\r')] = ' ';
+        to[static_cast<unsigned char>('\n')] = ' ';
+    }
+};
+constexpr FoldTable kFold;
+
+unsigned char Fold(char c)
 {
-    if (c >= 'A' && c <= 'Z')
-        return static_cast<char>(c - 'A' + 'a');
-    if (IsLineBreak(c))
-        return ' ';
-    return c;
+    return kFold.to[static_cast<unsigned char>(c)];
 }
 
+// Names are short, and a large file has hundreds of thousands of them to
+// hash on every load: a shift-and-add step per character (no multiply in the
+// chain), then one mixing step so that all bits depend on every character.
 std::uint32_t HashName(std::string_view s)
 {
-    std::uint32_t h = 2166136261u;
-    for (char c : s) {
-        h ^= static_cast<unsigned char>(Fold(c));
-        h *= 16777619u;
-    }
+    std::uint32_t h = 5381;
+    for (char c : s)
+        h = (h + (h << 5)) ^ Fold(c);
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    h ^= h >> 16;
     return h;
 }
 
@@ -100,15 +119,42 @@ std::string WithoutLineBreaks(std::string_view s)
 
 enum class LineKind : std::uint8_t { Blank, Comment, Key, Header };
 
-struct Line {
-    std::size_t off = 0;     // start of the text in the file bytes or in the edit buffer
-    std::size_t len = 0;
-    std::size_t eq = npos;   // key lines: position of the first '=' in the text
-    std::uint32_t hash = 0;  // key and header lines: hash of the folded name
-    LineKind kind = LineKind::Blank;
-    bool edited = false;     // the text lives in the edit buffer
-    bool brk = true;         // a line break follows
+// Sixteen bytes a line: a large file's line table is written on every load
+// and save, so its size is what those cost. The second word packs the length
+// (40 bits, a terabyte), the kind, two flags and, for key lines, the low 20
+// bits of the folded name's hash as a quick filter for lookups.
+class Line {
+public:
+    Line() = default;
+    Line(std::uint64_t off, std::uint64_t len, LineKind kind, bool edited, bool brk,
+         std::uint32_t hash)
+        : off_(off),
+          bits_((len & kLenMask) | static_cast<std::uint64_t>(kind) << 40 |
+                static_cast<std::uint64_t>(edited) << 42 | static_cast<std::uint64_t>(brk) << 43 |
+                static_cast<std::uint64_t>(hash & kTagMask) << 44)
+    {
+    }
+
+    std::uint64_t Off() const { return off_; }
+    std::uint64_t Len() const { return bits_ & kLenMask; }
+    LineKind Kind() const { return static_cast<LineKind>(bits_ >> 40 & 3); }
+    bool Edited() const { return bits_ >> 42 & 1; }  // the text lives in the edit buffer
+    bool Brk() const { return bits_ >> 43 & 1; }     // a line break follows
+    std::uint32_t Tag() const { return static_cast<std::uint32_t>(bits_ >> 44); }
+    void SetBrk() { bits_ |= std::uint64_t{1} << 43; }
+
+    static constexpr std::uint32_t kTagMask = (1u << 20) - 1;
+
+private:
+    static constexpr std::uint64_t kLenMask = (std::uint64_t{1} << 40) - 1;
+    std::uint64_t off_ = 0;
+    std::uint64_t bits_ = std::uint64_t{1} << 43;
 };
+
+bool IsKey(const Line& l)
+{
+    return l.Kind() == LineKind::Key;
+}
 
 // The section name of a header line: after the '[' up to the first ']' (or
 // the end of the line), blanks dropped.
@@ -122,38 +168,48 @@ std::string_view HeaderName(std::string_view text)
     return Trim(rest.substr(0, close));
 }
 
-std::string_view KeyName(std::string_view text, std::size_t eq)
+// Position of the '=' that ends a key, or npos for a line without one.
+std::size_t EqualsIn(std::string_view text)
 {
-    return Trim(text.substr(0, eq));
+    const void* eq = std::memchr(text.data(), '=', text.size());
+    return eq ? static_cast<std::size_t>(static_cast<const char*>(eq) - text.data()) : npos;
+}
+
+std::string_view KeyName(std::string_view text)
+{
+    return Trim(text.substr(0, EqualsIn(text)));
 }
 
 // The value of a key line: blanks dropped, then one pair of matching outer
-// quotes removed.
-std::string_view ValueOf(std::string_view text, std::size_t eq)
+// quotes removed; nullopt for a line without '='.
+std::optional<std::string_view> ValueOf(std::string_view text)
 {
+    std::size_t eq = EqualsIn(text);
+    if (eq == npos)
+        return std::nullopt;
     std::string_view v = Trim(text.substr(eq + 1));
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.substr(1, v.size() - 2);
     return v;
 }
 
-void Classify(std::string_view text, Line& line)
+struct Classified {
+    LineKind kind;
+    std::uint32_t hash;  // of the name of a header or key line
+};
+
+Classified Classify(std::string_view text)
 {
     std::size_t i = 0;
     while (i < text.size() && IsBlank(text[i]))
         ++i;
-    if (i == text.size()) {
-        line.kind = LineKind::Blank;
-    } else if (text[i] == '[') {
-        line.kind = LineKind::Header;
-        line.hash = HashName(HeaderName(text));
-    } else if (text[i] == ';') {
-        line.kind = LineKind::Comment;
-    } else {
-        line.kind = LineKind::Key;
-        line.eq = text.find('=', i);
-        line.hash = HashName(KeyName(text, line.eq));
-    }
+    if (i == text.size())
+        return {LineKind::Blank, 0};
+    if (text[i] == '[')
+        return {LineKind::Header, HashName(HeaderName(text))};
+    if (text[i] == ';')
+        return {LineKind::Comment, 0};
+    return {LineKind::Key, HashName(KeyName(text))};
 }
 
 // A value that blanks or outer quotes would be taken from on reading goes
@@ -187,12 +243,16 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 struct IniText::Impl {
     struct Block {
         Line header;
+        std::uint32_t hash = 0;  // of the folded section name
         bool live = false;  // has a header that lookups can find
+        bool own = false;   // its lines are in body rather than in the shared array
+        std::size_t begin = 0, end = 0;  // its lines in the shared array
         std::vector<Line> body;
     };
 
     std::string bytes;   // the file as read (after any conversion), without a UTF-8 mark
     std::string edits;   // text of lines written since
+    std::vector<Line> parsed;  // the lines of all blocks as parsed, headers excepted
     std::vector<Block> blocks;
     bool utf8Bom = false;
     bool utf16 = false;
@@ -207,8 +267,33 @@ struct IniText::Impl {
 
     std::string_view Text(const Line& l) const
     {
-        const std::string& src = l.edited ? edits : bytes;
-        return std::string_view(src).substr(l.off, l.len);
+        const std::string& src = l.Edited() ? edits : bytes;
+        return std::string_view(src).substr(l.Off(), l.Len());
+    }
+
+    std::span<const Line> Body(const Block& b) const
+    {
+        if (b.own)
+            return b.body;
+        return std::span<const Line>(parsed).subspan(b.begin, b.end - b.begin);
+    }
+
+    std::span<Line> Body(Block& b)
+    {
+        if (b.own)
+            return b.body;
+        return std::span<Line>(parsed).subspan(b.begin, b.end - b.begin);
+    }
+
+    // The block's lines, to be added to or removed from.
+    std::vector<Line>& OwnBody(Block& b)
+    {
+        if (!b.own) {
+            b.body.assign(parsed.begin() + static_cast<std::ptrdiff_t>(b.begin),
+                          parsed.begin() + static_cast<std::ptrdiff_t>(b.end));
+            b.own = true;
+        }
+        return b.body;
     }
 
     std::string_view NameOf(std::size_t block) const
@@ -228,7 +313,7 @@ struct IniText::Impl {
         for (std::uint32_t s : old) {
             if (s == kEmpty || s == kGone)
                 continue;
-            std::size_t i = blocks[s - 1].header.hash & mask;
+            std::size_t i = blocks[s - 1].hash & mask;
             while (slots[i] != kEmpty)
                 i = (i + 1) & mask;
             slots[i] = s;
@@ -246,7 +331,7 @@ struct IniText::Impl {
             std::uint32_t s = slots[i];
             if (s == kEmpty)
                 return i;
-            if (s != kGone && blocks[s - 1].header.hash == hash && SameName(NameOf(s - 1), name))
+            if (s != kGone && blocks[s - 1].hash == hash && SameName(NameOf(s - 1), name))
                 return i;
             i = (i + 1) & mask;
         }
@@ -257,41 +342,69 @@ struct IniText::Impl {
     {
         if ((slotsUsed + 1) * 2 > slots.size())
             Grow();
-        const Line& h = blocks[block].header;
-        std::size_t i = Probe(HeaderName(Text(h)), h.hash);
+        std::size_t i = Probe(NameOf(block), blocks[block].hash);
         if (slots[i] == kEmpty) {
             slots[i] = static_cast<std::uint32_t>(block + 1);
             ++slotsUsed;
         }
     }
 
+    // Loaders read one section's keys one after another: the section found
+    // last is tried first. Only first sections of their name are kept here,
+    // and a block that is no longer live is never taken, so the hint needs
+    // no care when sections are erased; it is atomic so that const reads
+    // stay safe to share.
+    class Hint {
+    public:
+        Hint() = default;
+        Hint(const Hint& other) : block_(other.block_.load(std::memory_order_relaxed)) {}
+        Hint& operator=(const Hint& other)
+        {
+            block_.store(other.block_.load(std::memory_order_relaxed), std::memory_order_relaxed);
+            return *this;
+        }
+        std::uint32_t Get() const { return block_.load(std::memory_order_relaxed); }
+        void Set(std::uint32_t block) const { block_.store(block, std::memory_order_relaxed); }
+
+    private:
+        mutable std::atomic<std::uint32_t> block_{kEmpty};
+    };
+    Hint lastFound;
+
     std::size_t FindBlock(std::string_view name) const
     {
         if (slots.empty())
             return npos;
+        std::uint32_t hint = lastFound.Get();
+        if (hint != kEmpty && blocks[hint - 1].live && SameName(NameOf(hint - 1), name))
+            return hint - 1;
         std::uint32_t s = slots[Probe(name, HashName(name))];
-        return s == kEmpty ? npos : s - 1;
+        if (s == kEmpty)
+            return npos;
+        lastFound.Set(s);
+        return s - 1;
     }
 
     std::size_t FindKey(const Block& b, std::string_view key) const
     {
-        std::uint32_t hash = HashName(key);
-        for (std::size_t i = 0; i < b.body.size(); ++i) {
-            const Line& l = b.body[i];
-            if (l.kind == LineKind::Key && l.hash == hash && SameName(KeyName(Text(l), l.eq), key))
+        std::uint32_t tag = HashName(key) & Line::kTagMask;
+        std::span<const Line> body = Body(b);
+        for (std::size_t i = 0; i < body.size(); ++i) {
+            const Line& l = body[i];
+            if (IsKey(l) && l.Tag() == tag && SameName(KeyName(Text(l)), key))
                 return i;
         }
         return npos;
     }
 
-    Line NewLine(std::string_view text)
+    // A line of our own; hash receives the hash of its name.
+    Line NewLine(std::string_view text, std::uint32_t* hash = nullptr)
     {
-        Line l;
-        l.off = edits.size();
-        l.len = text.size();
-        l.edited = true;
+        Classified c = Classify(text);
+        if (hash)
+            *hash = c.hash;
+        Line l(edits.size(), text.size(), c.kind, true, true, c.hash);
         edits.append(text);
-        Classify(text, l);
         return l;
     }
 
@@ -300,8 +413,9 @@ struct IniText::Impl {
     {
         for (std::size_t i = blocks.size(); i-- > 0;) {
             Block& b = blocks[i];
-            if (!b.body.empty())
-                return &b.body.back();
+            std::span<Line> body = Body(b);
+            if (!body.empty())
+                return &body.back();
             if (b.live)
                 return &b.header;
         }
@@ -314,32 +428,47 @@ struct IniText::Impl {
         blocks.emplace_back();  // the lines before the first header
         const char* data = bytes.data();
         std::size_t n = bytes.size();
+        auto next = [&](char c, std::size_t from) {
+            const void* p = std::memchr(data + from, c, n - from);
+            return p ? static_cast<std::size_t>(static_cast<const char*>(p) - data) : n;
+        };
+        // Room for lines of 16 bytes on average (events.ini has about 22);
+        // pages of the reserve that are never written cost nothing.
+        parsed.clear();
+        parsed.reserve(n / 16 + 16);
+        // The next CR and the next LF, each searched again only once passed,
+        // so that a file with one kind of line end is scanned once for the
+        // other kind, not once per line.
+        std::size_t nextCr = next('\r', 0);
+        std::size_t nextLf = next('\n', 0);
         std::size_t i = 0;
         while (i < n) {
-            std::size_t j = i;
-            while (j < n && data[j] != '\r' && data[j] != '\n')
-                ++j;
-            Line l;
-            l.off = i;
-            l.len = j - i;
-            if (j == n) {
-                l.brk = false;
+            if (nextCr < i)
+                nextCr = next('\r', i);
+            if (nextLf < i)
+                nextLf = next('\n', i);
+            std::size_t j = std::min(nextCr, nextLf);
+            Classified c = Classify(std::string_view(data + i, j - i));
+            Line l(i, j - i, c.kind, false, j < n, c.hash);
+            if (j == n)
                 i = n;
-            } else if (data[j] == '\r' && j + 1 < n && data[j + 1] == '\n') {
+            else if (data[j] == '\r' && j + 1 < n && data[j + 1] == '\n')
                 i = j + 2;
-            } else {
+            else
                 i = j + 1;
-            }
-            Classify(std::string_view(data + l.off, l.len), l);
-            if (l.kind == LineKind::Header) {
+            if (c.kind == LineKind::Header) {
+                blocks.back().end = parsed.size();
                 Block& b = blocks.emplace_back();
                 b.header = l;
+                b.hash = c.hash;
                 b.live = true;
+                b.begin = parsed.size();
                 IndexBlock(blocks.size() - 1);
             } else {
-                blocks.back().body.push_back(l);
+                parsed.push_back(l);
             }
         }
+        blocks.back().end = parsed.size();
     }
 };
 
@@ -365,21 +494,24 @@ IniText& IniText::operator=(const IniText& other)
 
 IniText IniText::Parse(std::string_view bytes)
 {
+    return ParseBuffer(std::string(bytes));
+}
+
+IniText IniText::ParseBuffer(std::string&& bytes)
+{
     IniText t;
     Impl& m = *t.impl_;
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        m.bytes = Utf16ToAnsi(Utf16Units(bytes.substr(2), false));
+    auto startsWith = [&](std::string_view mark) { return std::string_view(bytes).substr(0, mark.size()) == mark; };
+    if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
+        bool bigEndian = bytes[0] == '\xFE';
+        m.bytes = Utf16ToAnsi(Utf16Units(std::string_view(bytes).substr(2), bigEndian));
         m.utf16 = true;
-    } else if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFE &&
-               static_cast<unsigned char>(bytes[1]) == 0xFF) {
-        m.bytes = Utf16ToAnsi(Utf16Units(bytes.substr(2), true));
-        m.utf16 = true;
-    } else if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
-        m.bytes.assign(bytes.substr(kUtf8Bom.size()));
+    } else if (startsWith(kUtf8Bom)) {
+        bytes.erase(0, kUtf8Bom.size());
+        m.bytes = std::move(bytes);
         m.utf8Bom = true;
     } else {
-        m.bytes.assign(bytes);
+        m.bytes = std::move(bytes);
     }
     m.ParseBytes();
     return t;
@@ -392,20 +524,20 @@ std::string IniText::Serialize() const
         throw IniWriteError(std::string());
     std::size_t lines = 0;
     for (const Impl::Block& b : m.blocks)
-        lines += b.body.size() + 1;
+        lines += m.Body(b).size() + 1;
     std::string out;
     out.reserve((m.utf8Bom ? kUtf8Bom.size() : 0) + m.bytes.size() + m.edits.size() + 2 * lines);
     if (m.utf8Bom)
         out.append(kUtf8Bom);
     auto put = [&](const Line& l) {
         out.append(m.Text(l));
-        if (l.brk)
+        if (l.Brk())
             out.append("\r\n");
     };
     for (const Impl::Block& b : m.blocks) {
         if (b.live)
             put(b.header);
-        for (const Line& l : b.body)
+        for (const Line& l : m.Body(b))
             put(l);
     }
     return out;
@@ -444,10 +576,12 @@ std::optional<std::string> IniText::Read(std::string_view section, std::string_v
         return std::nullopt;
     const Impl::Block& block = m.blocks[b];
     std::size_t k = m.FindKey(block, TrimCallerName(key));
-    if (k == npos || block.body[k].eq == npos)
+    if (k == npos)
         return std::nullopt;
-    const Line& l = block.body[k];
-    return std::string(ValueOf(m.Text(l), l.eq));
+    std::optional<std::string_view> value = ValueOf(m.Text(m.Body(block)[k]));
+    if (!value)
+        return std::nullopt;
+    return std::string(*value);
 }
 
 std::string IniText::ReadString(std::string_view section, std::string_view key,
@@ -476,11 +610,12 @@ void IniText::Write(std::string_view section, std::string_view key, std::string_
     std::size_t b = m.FindBlock(sectionName);
     if (b == npos) {
         if (Line* last = m.LastLine())
-            last->brk = true;
+            last->SetBrk();
         std::string header = "[" + WithoutLineBreaks(sectionName) + "]";
         Impl::Block block;
-        block.header = m.NewLine(header);
+        block.header = m.NewLine(header, &block.hash);
         block.live = true;
+        block.own = true;
         block.body.push_back(m.NewLine(keyName + "=" + stored));
         m.blocks.push_back(std::move(block));
         m.IndexBlock(m.blocks.size() - 1);
@@ -491,27 +626,28 @@ void IniText::Write(std::string_view section, std::string_view key, std::string_
     Impl::Block& block = m.blocks[b];
     std::size_t k = m.FindKey(block, keyName);
     if (k != npos) {
-        Line& old = block.body[k];
+        Line& old = m.Body(block)[k];
         std::string_view oldText = m.Text(old);
-        std::string text = std::string(KeyName(oldText, old.eq)) + "=" + stored;
+        std::string text = std::string(KeyName(oldText)) + "=" + stored;
         if (text == oldText)
             return;
-        block.body[k] = m.NewLine(text);
+        old = m.NewLine(text);
         m.modified = true;
         return;
     }
 
+    std::vector<Line>& body = m.OwnBody(block);
     std::size_t at = 0;
-    for (std::size_t i = block.body.size(); i-- > 0;) {
-        if (block.body[i].kind == LineKind::Key) {
+    for (std::size_t i = body.size(); i-- > 0;) {
+        if (IsKey(body[i])) {
             at = i + 1;
             break;
         }
     }
-    Line& before = at == 0 ? block.header : block.body[at - 1];
-    before.brk = true;
+    Line& before = at == 0 ? block.header : body[at - 1];
+    before.SetBrk();
     Line added = m.NewLine(keyName + "=" + stored);
-    block.body.insert(block.body.begin() + static_cast<std::ptrdiff_t>(at), added);
+    body.insert(body.begin() + static_cast<std::ptrdiff_t>(at), added);
     m.modified = true;
 }
 
@@ -522,13 +658,13 @@ void IniText::EraseSection(std::string_view section)
     std::size_t b = m.FindBlock(name);
     if (b == npos)
         return;
-    std::uint32_t hash = m.blocks[b].header.hash;
+    std::uint32_t hash = m.blocks[b].hash;
     std::size_t slot = m.Probe(name, HashName(name));
 
     // The name now leads to its next section, if the file repeats it.
     std::uint32_t next = Impl::kGone;
     for (std::size_t i = b + 1; i < m.blocks.size(); ++i) {
-        if (m.blocks[i].live && m.blocks[i].header.hash == hash && SameName(m.NameOf(i), name)) {
+        if (m.blocks[i].live && m.blocks[i].hash == hash && SameName(m.NameOf(i), name)) {
             next = static_cast<std::uint32_t>(i + 1);
             break;
         }
@@ -537,7 +673,7 @@ void IniText::EraseSection(std::string_view section)
 
     Impl::Block& block = m.blocks[b];
     block.live = false;
-    std::erase_if(block.body, [](const Line& l) { return l.kind == LineKind::Key; });
+    std::erase_if(m.OwnBody(block), IsKey);
     m.modified = true;
 }
 
@@ -551,7 +687,8 @@ void IniText::EraseKey(std::string_view section, std::string_view key)
     std::size_t k = m.FindKey(block, TrimCallerName(key));
     if (k == npos)
         return;
-    block.body.erase(block.body.begin() + static_cast<std::ptrdiff_t>(k));
+    std::vector<Line>& body = m.OwnBody(block);
+    body.erase(body.begin() + static_cast<std::ptrdiff_t>(k));
     m.modified = true;
 }
 
@@ -564,7 +701,7 @@ IniText IniFile::Load() const
     std::string bytes;
     if (ReadFileStatus(path_, bytes) != FileReadStatus::Ok)
         return IniText();
-    return IniText::Parse(bytes);
+    return IniText::ParseBuffer(std::move(bytes));
 }
 
 std::vector<std::string> IniFile::ReadSections() const
@@ -585,7 +722,7 @@ void IniFile::Edit(const std::function<void(IniText&)>& change)
     // A file we cannot read cannot be changed without losing what it holds.
     if (status == FileReadStatus::Failed)
         throw IniWriteError(FullPathName(path_));
-    IniText text = status == FileReadStatus::Ok ? IniText::Parse(bytes) : IniText();
+    IniText text = status == FileReadStatus::Ok ? IniText::ParseBuffer(std::move(bytes)) : IniText();
     change(text);
     if (!text.IsModified())
         return;

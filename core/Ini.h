@@ -38,6 +38,8 @@ public:
     // skipped; a UTF-16 file (by its byte-order mark) is converted for
     // reading and marked so that Serialize refuses it (IsUtf16()).
     static IniText Parse(std::string_view bytes);
+    // As Parse, taking over the caller's buffer rather than copying it.
+    static IniText ParseBuffer(std::string&& bytes);
     // The whole document with CR LF line ends. Throws IniWriteError (with no
     // file name) for a document read from UTF-16, which must not be written
     // back as ANSI text.
