@@ -218,7 +218,9 @@ LRESULT TfrmMainList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         FormDestroy();
         return 0;
     default:
-        return DefaultProc(msg, wParam, lParam);
+        // WM_CLOSE (the close box without a tray icon, Alt+F4, the task-bar
+        // button's menu) reaches Close() through the base.
+        return TWindow::HandleMessage(msg, wParam, lParam);
     }
 }
 
