@@ -97,6 +97,13 @@ FileReadStatus ReadFileStatus(const std::string& path, std::string& contents)
 
 void WriteFileAtomically(const std::string& path, std::string_view contents)
 {
+    // Windows refuses to replace a read-only file by renaming over it; asking
+    // first keeps that so where the rename would not check (Wine), and spares
+    // writing the temporary file for nothing.
+    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        throw IniWriteError(FullPathName(path));
+
     std::string temp;
     HANDLE raw = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 100 && raw == INVALID_HANDLE_VALUE; ++attempt) {
@@ -113,8 +120,6 @@ void WriteFileAtomically(const std::string& path, std::string_view contents)
     FileHandle h(raw);
     bool ok = WriteAll(h.get(), contents) && ::FlushFileBuffers(h.get());
     ok = h.Close() && ok;
-    // The replacing rename fails for a read-only target, which is what keeps
-    // such a file as it is.
     if (!ok || !::MoveFileExA(temp.c_str(), path.c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ::DeleteFileA(temp.c_str());

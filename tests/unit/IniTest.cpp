@@ -669,7 +669,7 @@ TEST(IniFileTest, ReadOnlyFileIsNotReplaced)
 TEST(IniFileTest, MissingFolderFails)
 {
     ScratchDir dir;
-    IniFile f(dir.File("no such folder") + "/events.ini");
+    IniFile f((dir.Path() / "no such folder" / "events.ini").string());
     ExpectWriteError(f, f.Path());
     EXPECT_TRUE(dir.Names().empty());
 }
@@ -691,10 +691,11 @@ TEST(IniFileTest, AtomicWriteOverAFolderLeavesNoTemporaryFile)
     // The temporary file is written; only the rename fails.
     ScratchDir dir;
     fs::create_directory(dir.Path() / "events.ini");
-    Spill(dir.File("events.ini") + "/inner", "x");
+    const std::string inner = (dir.Path() / "events.ini" / "inner").string();
+    Spill(inner, "x");
     EXPECT_THROW(WriteFileAtomically(dir.File("events.ini"), "[a]\r\n"), IniWriteError);
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"events.ini"});
-    EXPECT_EQ(Slurp(dir.File("events.ini") + "/inner"), "x");
+    EXPECT_EQ(Slurp(inner), "x");
 }
 
 TEST(IniFileTest, RelativePathIsReportedInFull)
