@@ -48,6 +48,10 @@ public:
     // True once a Write or Erase has changed the text.
     bool IsModified() const;
 
+    // Section and key names compare with ASCII letters folded and the
+    // caller's surrounding blanks dropped; lines before the first header
+    // belong to no section.
+
     // Every section header in file order, repeats included.
     std::vector<std::string> SectionNames() const;
     bool HasSection(std::string_view section) const;
@@ -55,7 +59,7 @@ public:
     // blanks and one pair of outer quotes removed; nullopt when the section or
     // the key is missing or the key line holds no "=".
     std::optional<std::string> Read(std::string_view section, std::string_view key) const;
-    // As Read, with the caller's default (its trailing blanks dropped) for a
+    // As Read, with the caller's default (its trailing spaces dropped) for a
     // missing value.
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view def) const;
@@ -90,7 +94,9 @@ public:
                            std::string_view def) const;
 
     // One read, the change, one atomic write. Throws IniWriteError when the
-    // file cannot be written (it is then unchanged).
+    // file cannot be written (it is then unchanged), also for a file that
+    // exists but cannot be read, rather than replace what it holds. Nothing
+    // is written when the change leaves the text as it was.
     void Edit(const std::function<void(IniText&)>& change);
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void EraseSection(std::string_view section);
