@@ -1,6 +1,7 @@
 // The main window's life: creation with the start-up in its fixed order,
-// placement and visibility, closing (which saves config.cfg) and destruction.
-// The scheduler and the firing handlers are in MainListScheduler.cpp.
+// placement and visibility, closing (which saves config.cfg) and destruction;
+// then its user interface: the two lists, the pages, the menus and the
+// commands. The scheduler and the firing handlers are in MainListScheduler.cpp.
 #include "shell/win/MainList.h"
 
 #include <utility>
@@ -10,12 +11,20 @@
 #include "core/Clock.h"
 #include "core/DateFormat.h"
 #include "core/Desktop.h"
+#include "core/Firing.h"
 #include "res/resource.h"
 #include "shell/Log.h"
 #include "shell/SysInfo.h"
 #include "shell/win/AppServices.h"
 #include "shell/win/SysInfoWin.h"
 
+namespace {
+
+// The layout widths of the columns; config.cfg sets all but "Age".
+constexpr ListColumn kEventColumns[] = {{"Name", 150}, {"Date and Time", 170}, {"Periodicity", 100}};
+constexpr ListColumn kBirthdayColumns[] = {{"Person", 200}, {"Date", 170}, {"Age", 70}};
+
+}  // namespace
 
 TfrmMainList::TfrmMainList(MainListOptions options)
     : options_(std::move(options)),
@@ -37,6 +46,7 @@ TfrmMainList::TfrmMainList(MainListOptions options)
                  CW_USEDEFAULT, CW_USEDEFAULT, 520, 280, owner);
     if (options_.App)
         options_.App->SetMainWindow(Hwnd());
+    CreateControls();
 
     desktop_ = options_.MakeDesktop ? options_.MakeDesktop(*this) : MakeSystemDesktop();
     FormCreate();
@@ -69,8 +79,13 @@ void TfrmMainList::FormCreate()
     scheduler_->Start();
     if (options_.StartTimer)
         StartSchedulerTimer();
+    ApplyPageAndView();
     ApplyPlacement();
+    // Main-menu shortcuts, only while the window shows.
+    shortcuts_ = std::make_unique<TShortcutFilter>(Hwnd(), menus_.Accelerators());
     ApplyInitialVisibility();
+    actSortingEvents();
+    actSortingBirths();
 }
 
 void TfrmMainList::LoadAll()
@@ -78,6 +93,7 @@ void TfrmMainList::LoadAll()
     LoadSettings(configFile_, Settings(), *this, CurrentFormatSettings());
     LoadEvents(eventsFile_, events_);
     LoadBirthdays(birthdaysFile_, birthdays_);
+    FillLists();
     SetWindowsVersionCode(GetWindowsVersionCode());
 }
 
@@ -124,6 +140,7 @@ void TfrmMainList::actShowMainForm()
 
 void TfrmMainList::actHideMainForm()
 {
+    frame_->Status().SetText("");
     const AppSettings& s = Settings();
     if (!s.ShowTrayIcon && !s.TTShowFixed) {
         // Nothing would be left to bring the window back: closing ends the program.
@@ -169,6 +186,7 @@ void TfrmMainList::FormDestroy()
 {
     // The timer first: no tick may reach a window that is going away.
     StopSchedulerTimer();
+    shortcuts_.reset();
     if (options_.App)
         options_.App->SetMainWindow(nullptr);
     if (options_.QuitOnDestroy)
@@ -217,6 +235,30 @@ LRESULT TfrmMainList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         FormDestroy();
         return 0;
+    case WM_SIZE:
+        if (frame_)
+            frame_->Layout();
+        return 0;
+    case WM_SETFOCUS:
+        if (lvEvents_)
+            ::SetFocus(PageList().Hwnd());
+        return 0;
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+    case WM_COMMAND:
+        // Menu items, shortcuts and tool-bar buttons; the other controls send
+        // no commands.
+        RunCommand(LOWORD(wParam));
+        return 0;
+    case WM_INITMENUPOPUP:
+        OnInitMenuPopup(reinterpret_cast<HMENU>(wParam));
+        return 0;
+    case WM_MENUSELECT:
+        OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
+        return 0;
+    case WM_EXITMENULOOP:
+        frame_->Status().SetText("");
+        return 0;
     default:
         // WM_CLOSE (the close box without a tray icon, Alt+F4, the task-bar
         // button's menu) reaches Close() through the base.
@@ -245,23 +287,411 @@ int TfrmMainList::ScreenHeight() const
 
 int TfrmMainList::ColumnWidth(SettingsColumn c) const
 {
-    return columnWidths_[static_cast<size_t>(c)];
+    switch (c) {
+    case SettingsColumn::Events1:
+        return lvEvents_->ColumnWidth(0);
+    case SettingsColumn::Events2:
+        return lvEvents_->ColumnWidth(1);
+    case SettingsColumn::Events3:
+        return lvEvents_->ColumnWidth(2);
+    case SettingsColumn::Births1:
+        return lvBirthdays_->ColumnWidth(0);
+    case SettingsColumn::Births2:
+        return lvBirthdays_->ColumnWidth(1);
+    }
+    return 0;
 }
 
 void TfrmMainList::SetColumnWidth(SettingsColumn c, int width)
 {
-    columnWidths_[static_cast<size_t>(c)] = width;
+    switch (c) {
+    case SettingsColumn::Events1:
+        lvEvents_->SetColumnWidth(0, width);
+        break;
+    case SettingsColumn::Events2:
+        lvEvents_->SetColumnWidth(1, width);
+        break;
+    case SettingsColumn::Events3:
+        lvEvents_->SetColumnWidth(2, width);
+        break;
+    case SettingsColumn::Births1:
+        lvBirthdays_->SetColumnWidth(0, width);
+        break;
+    case SettingsColumn::Births2:
+        lvBirthdays_->SetColumnWidth(1, width);
+        break;
+    }
+}
+
+int TfrmMainList::MenuSize() const
+{
+    return frame_->MenuSize();
+}
+
+void TfrmMainList::SetMenuSize(int width)
+{
+    // The sidebar takes the width and centres its pictures and labels for it.
+    frame_->SetMenuSize(width);
 }
 
 // --- the rows of the events list ----------------------------------------------
 
-void TfrmMainList::StartChanged(const TEvent&)
+void TfrmMainList::StartChanged(const TEvent& event)
 {
-    // The events list view mirrors the records; until it exists there is no
-    // row to update.
+    const int row = lvEvents_->Find(event.Name);
+    if (row < 0)
+        return;
+    const AppSettings& s = Settings();
+    lvEvents_->SetText(row, 1, EventListRow(event, s.DateFormat, s.TimeFormat).Second);
 }
 
-void TfrmMainList::Removing(int, const TEvent&)
+void TfrmMainList::Removing(int, const TEvent& event)
 {
-    // As StartChanged: the row of the removed event goes with the list view.
+    lvEvents_->DeleteKeepingSelection(lvEvents_->Find(event.Name));
+}
+
+// --- the user interface ---------------------------------------------------------
+
+void TfrmMainList::CreateControls()
+{
+    menus_.AttachMainMenu(Hwnd());
+    TMainFrame::Handlers handlers;
+    handlers.PageClicked = [this](int page) {
+        if (page == 1)
+            actBirthsPage();
+        else
+            actEventsPage();
+    };
+    handlers.HintOf = [this](unsigned command) { return CommandHint(command, hintPage_, available_); };
+    frame_ = std::make_unique<TMainFrame>(Hwnd(), images_, std::move(handlers));
+    lvEvents_ = std::make_unique<TReminderList>(Hwnd(), IDC_MAIN_EVENTS, kEventColumns, images_.Events16(),
+                                                eventRecords_, static_cast<IListHost&>(*this));
+    lvBirthdays_ = std::make_unique<TReminderList>(Hwnd(), IDC_MAIN_BIRTHDAYS, kBirthdayColumns,
+                                                   images_.Birth16(), birthRecords_, static_cast<IListHost&>(*this));
+    frame_->SetPages(lvEvents_->Hwnd(), lvBirthdays_->Hwnd());
+    UpdateCommandStates();
+}
+
+void TfrmMainList::FillLists()
+{
+    const AppSettings& s = Settings();
+    for (int i = 0; i < events_.Count(); ++i)
+        lvEvents_->Add(EventListRow(events_[i], s.DateFormat, s.TimeFormat));
+    const TDateTime today = clock_->Today();
+    for (int i = 0; i < birthdays_.Count(); ++i)
+        lvBirthdays_->Add(BirthdayListRow(birthdays_[i], today, s.DateFormat));
+    for (TReminderList* list : {lvEvents_.get(), lvBirthdays_.get()})
+        if (list->Count() > 0)
+            list->Select(0);
+}
+
+// The page of "CurPageIndex" (0 or 1; any other value picks none), the grid
+// lines and the status bar.
+void TfrmMainList::ApplyPageAndView()
+{
+    const AppSettings& s = Settings();
+    if (s.CurPageIndex == 0)
+        actEventsPage();
+    else if (s.CurPageIndex == 1)
+        actBirthsPage();
+    lvEvents_->SetGridLines(s.ShowGridLines);
+    lvBirthdays_->SetGridLines(s.ShowGridLines);
+    menus_.CheckGridLines(s.ShowGridLines);
+    menus_.CheckStatusBar(s.ShowStatusBar);
+    frame_->SetStatusBarVisible(s.ShowStatusBar);
+}
+
+TReminderList& TfrmMainList::PageList() noexcept
+{
+    // Before a page is chosen the events list is the one on show.
+    return frame_->VisiblePage() == 1 ? *lvBirthdays_ : *lvEvents_;
+}
+
+void TfrmMainList::SetAvailability(const CommandAvailability& available)
+{
+    available_ = available;
+    UpdateCommandStates();
+}
+
+// The tool bar's buttons: Edit, Delete and Test while the list on show has a
+// selected row; each button only when its command exists.
+void TfrmMainList::UpdateCommandStates()
+{
+    const int page = Settings().CurPageIndex;
+    const bool selected = PageList().Selected() >= 0;
+    TMainToolbar& bar = frame_->Toolbar();
+    bar.Enable(IDM_MAIN_NEW, CommandAvailable(IDM_MAIN_NEW, page, available_));
+    for (unsigned id : {IDM_MAIN_EDIT, IDM_MAIN_DELETE, IDM_MAIN_TEST})
+        bar.Enable(id, selected && CommandAvailable(id, page, available_));
+    bar.Enable(IDM_MAIN_OPTIONS, CommandAvailable(IDM_MAIN_OPTIONS, page, available_));
+}
+
+void TfrmMainList::ShowPage(int page)
+{
+    Settings().CurPageIndex = page;
+    frame_->ShowPage(page);
+    frame_->Sidebar().ColourLabels(page);
+    hintPage_ = page;
+    UpdateCommandStates();
+    menus_.CheckPage(page);
+}
+
+void TfrmMainList::actEventsPage()
+{
+    ShowPage(0);
+}
+
+void TfrmMainList::actBirthsPage()
+{
+    ShowPage(1);
+}
+
+void TfrmMainList::actSortingEvents()
+{
+    lvEvents_->ColumnClick(Settings().lvEventsSortIndex);
+}
+
+void TfrmMainList::actSortingBirths()
+{
+    lvBirthdays_->ColumnClick(Settings().lvBirthSortIndex);
+}
+
+// Asks, then removes the selected row's record from its file and list and
+// the row from the view; the row above becomes selected. A record that cannot
+// be erased from its file stays, row and all.
+void TfrmMainList::DeleteSelected(TReminderList& list, const std::string& question,
+                                  const std::function<bool(const std::string& caption)>& erase)
+{
+    const int row = list.Selected();
+    if (row < 0)
+        return;
+    const std::string caption = list.Caption(row);
+    const int answer = ShowMessage(Hwnd(), question + "\"" + caption + "\"?", kAppTitle,
+                                   MB_OKCANCEL | MB_ICONQUESTION);
+    // Nothing is deleted unless the user said OK (a box that failed to show
+    // counts as no answer).
+    if (answer != IDCANCEL && answer != 0) {
+        bool erased = false;
+        ReportWriteErrors([&] { erased = erase(caption); });
+        if (erased) {
+            list.DeleteKeepingSelection(row);
+            RefreshTooltip();
+        }
+    }
+    ::SetFocus(list.Hwnd());
+}
+
+void TfrmMainList::actDeleteEvent()
+{
+    DeleteSelected(*lvEvents_, "Delete the event ", [this](const std::string& caption) {
+        const int index = events_.IndexOf(caption);
+        if (index >= 0) {
+            events_[index].EraseFromFile(eventsFile_);
+            events_.Delete(index);
+        }
+        scheduler_->RecomputeNextDue();
+        return true;
+    });
+}
+
+void TfrmMainList::actDeleteBirthday()
+{
+    DeleteSelected(*lvBirthdays_, "Delete the birthday of ", [this](const std::string& caption) {
+        const int index = birthdays_.IndexOf(caption);
+        if (index >= 0) {
+            birthdays_[index].EraseFromFile(birthdaysFile_);
+            birthdays_.Delete(index);
+        }
+        return true;
+    });
+}
+
+void TfrmMainList::actTestEvent()
+{
+    const int row = lvEvents_->Selected();
+    if (row < 0)
+        return;
+    TEvent* event = events_.Find(lvEvents_->Caption(row));
+    if (event == nullptr)
+        return;
+    ReportWriteErrors([&] { ExecuteEvent(*event, true, MakeFiringContext()); });
+}
+
+void TfrmMainList::actTestBirthday()
+{
+    const int row = lvBirthdays_->Selected();
+    if (row < 0)
+        return;
+    const int index = birthdays_.IndexOf(lvBirthdays_->Caption(row));
+    if (index < 0)
+        return;
+    BirthdayFiringContext ctx{*desktop_, *clock_, birthdaysFile_, Settings().DateFormat};
+    ReportWriteErrors([&] { ExecuteBirthday(birthdays_[index], true, ctx); });
+}
+
+void TfrmMainList::ToggleGridLines()
+{
+    const bool on = !menus_.GridLinesChecked();
+    menus_.CheckGridLines(on);
+    Settings().ShowGridLines = on;
+    lvEvents_->SetGridLines(on);
+    lvBirthdays_->SetGridLines(on);
+}
+
+void TfrmMainList::ToggleStatusBar()
+{
+    const bool on = !menus_.StatusBarChecked();
+    menus_.CheckStatusBar(on);
+    Settings().ShowStatusBar = on;
+    frame_->SetStatusBarVisible(on);
+}
+
+void TfrmMainList::RunCommand(unsigned command)
+{
+    const int page = Settings().CurPageIndex;
+    // New, Edit, Options and About arrive with their windows; until then
+    // their buttons and items are disabled and a shortcut does nothing.
+    if (!CommandAvailable(command, page, available_))
+        return;
+    if (const auto quick = QuickCommandOf(command)) {
+        // The New Event command proposes this moment when a quick-event item
+        // starts it.
+        quickEventTime_ = ::QuickEventTime(quick->Kind, quick->Tag, clock_->Now());
+        return;
+    }
+    switch (command) {
+    case IDM_MAIN_DELETE:
+        if (page == 0)
+            actDeleteEvent();
+        else if (page == 1)
+            actDeleteBirthday();
+        break;
+    case IDM_MAIN_TEST:
+        if (page == 0)
+            actTestEvent();
+        else if (page == 1)
+            actTestBirthday();
+        break;
+    case IDM_MAIN_HIDE:
+        actHideMainForm();
+        break;
+    case IDM_MAIN_EVENTS_PAGE:
+        actEventsPage();
+        break;
+    case IDM_MAIN_BIRTHS_PAGE:
+        actBirthsPage();
+        break;
+    case IDM_MAIN_GRIDLINES:
+        ToggleGridLines();
+        break;
+    case IDM_MAIN_STATUSBAR:
+        ToggleStatusBar();
+        break;
+    case IDM_TRAY_MAIN:
+        actShowMainForm();
+        break;
+    case IDM_TRAY_EXIT:
+        Close();
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmMainList::PopupTrayMenu(POINT screen)
+{
+    menus_.UpdateTrayMenu(Settings(), available_);
+    // The menu closes when the user clicks elsewhere only if its owner is
+    // the foreground window; the null message after lets it go at once.
+    ::SetForegroundWindow(Hwnd());
+    ::TrackPopupMenu(menus_.TrayMenu(), TPM_RIGHTBUTTON, screen.x, screen.y, 0, Hwnd(), nullptr);
+    ::PostMessageA(Hwnd(), WM_NULL, 0, 0);
+}
+
+// The File menu and the lists' context menu as they open.
+void TfrmMainList::OnInitMenuPopup(HMENU menu)
+{
+    if (menu != menus_.FileMenu() && menu != menus_.UtilsMenu())
+        return;
+    const int page = Settings().CurPageIndex;
+    bool selected = false;
+    if (page == 0)
+        selected = lvEvents_->Selected() >= 0;
+    else if (page == 1)
+        selected = lvBirthdays_->Selected() >= 0;
+    menus_.UpdateSelectionItems(menu, page, selected, available_);
+}
+
+// The status bar shows the long hint of the menu item under the mouse.
+void TfrmMainList::OnMenuSelect(unsigned item, unsigned flags, HMENU menu)
+{
+    if ((flags == 0xFFFF && menu == nullptr) || (flags & (MF_POPUP | MF_SEPARATOR))) {
+        frame_->Status().SetText("");
+        return;
+    }
+    frame_->Status().SetText(LongHint(CommandHint(item, hintPage_, available_)));
+}
+
+LRESULT TfrmMainList::OnNotify(NMHDR& hdr)
+{
+    // The tool bar reports in while the controls are still being made.
+    LRESULT result = 0;
+    if (frame_ && frame_->OnNotify(hdr))
+        return 0;
+    for (TReminderList* list : {lvEvents_.get(), lvBirthdays_.get()})
+        if (list && list->OnNotify(hdr, result))
+            return result;
+    return DefaultProc(WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&hdr));
+}
+
+// --- IListHost ----------------------------------------------------------------
+
+void TfrmMainList::ListEnabledChanged(TReminderList& list)
+{
+    // An event switched on may now be the next one due; one switched off
+    // must not hold the scheduler's attention.
+    if (&list == lvEvents_.get())
+        scheduler_->RecomputeNextDue();
+    RefreshTooltip();
+}
+
+void TfrmMainList::ListSelectionChanged(TReminderList& list)
+{
+    // The tool bar follows the list on show; the hidden list's rows can
+    // change under it (a firing removes an event) without concerning it.
+    if (&list == &PageList())
+        UpdateCommandStates();
+}
+
+void TfrmMainList::ListDoubleClicked(TReminderList&)
+{
+    // A double click edits the row; the editors bring that.
+}
+
+void TfrmMainList::ListContextMenu(TReminderList&, POINT screen)
+{
+    ::TrackPopupMenu(menus_.UtilsMenu(), TPM_RIGHTBUTTON, screen.x, screen.y, 0, Hwnd(), nullptr);
+}
+
+void TfrmMainList::ListSorted(TReminderList& list, int column)
+{
+    if (&list == lvEvents_.get())
+        Settings().lvEventsSortIndex = column;
+    else
+        Settings().lvBirthSortIndex = column;
+}
+
+void TfrmMainList::ListKeyDown(TReminderList& list, WORD virtualKey)
+{
+    // The main menu's shortcuts take Del and F4 first whenever the message
+    // loop runs them; this is the list's own way to the same commands.
+    if (&list != lvEvents_.get())
+        return;
+    if (virtualKey == VK_DELETE)
+        actDeleteEvent();
+}
+
+void TfrmMainList::ListWriteFailed(TReminderList&, const IniWriteError& error)
+{
+    ShowMessage(Hwnd(), error.what(), kAppTitle, MB_OK | MB_ICONERROR);
 }

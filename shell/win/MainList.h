@@ -1,11 +1,12 @@
 // The main window: it owns the event and birthday lists for the whole run,
 // runs the start-up, hosts the scheduler (whose due events and birthdays it
-// fires on its own thread) and hides to the notification area and back.
+// fires on its own thread) and hides to the notification area and back. It
+// shows both lists, one page at a time, with a tool bar, a sidebar, menus and
+// a status bar, and runs the commands on them.
 #pragma once
 
 #include <windows.h>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,6 +19,9 @@
 #include "core/Scheduler.h"
 #include "shell/Settings.h"
 #include "shell/win/ImageLists.h"
+#include "shell/win/MainListView.h"
+#include "shell/win/MainMenus.h"
+#include "shell/win/MainToolbar.h"
 #include "shell/win/Window.h"
 
 class IClock;
@@ -71,7 +75,8 @@ class TfrmMainList final : public TWindow,
                            private ISchedulerHost,
                            private IEventRows,
                            private INoteHost,
-                           private ISettingsLayout {
+                           private ISettingsLayout,
+                           private IListHost {
 public:
     // Creates the window (hidden) and runs the start-up: settings, events,
     // birthdays, the missed-birthdays report, the missed-events pass, the
@@ -113,9 +118,43 @@ public:
     // saved to config.cfg first.
     void Close() override;
 
-    // The settings layout until the lists exist: column and sidebar widths.
+    // The live widths of the list columns and of the sidebar, as config.cfg
+    // stores them.
     int ColumnWidth(SettingsColumn c) const override;
-    int MenuSize() const override { return menuSize_; }
+    int MenuSize() const override;
+
+    // --- the lists, menus and commands (MainList.cpp) ----------------------
+
+    // Page switches: "CurPageIndex", the list shown, the sidebar labels, the
+    // hints, the tool-bar buttons and the View menu's radio check.
+    void actEventsPage();
+    void actBirthsPage();
+    // Sort a list again by its stored column ("lvEventsSortIndex",
+    // "lvBirthSortIndex"); a stored value other than 0, 1 or 2 does nothing.
+    void actSortingEvents();
+    void actSortingBirths();
+    // Delete (after the user confirms) or test the record of the selected
+    // row; nothing without a selected row.
+    void actDeleteEvent();
+    void actDeleteBirthday();
+    void actTestEvent();
+    void actTestBirthday();
+
+    // Runs a command of the tool bar, the menus or the shortcuts (IDM_*).
+    void RunCommand(unsigned command);
+    // Opens the tray menu at a point of the screen.
+    void PopupTrayMenu(POINT screen);
+
+    TReminderList& EventsView() noexcept { return *lvEvents_; }
+    TReminderList& BirthdaysView() noexcept { return *lvBirthdays_; }
+    TMainFrame& Frame() noexcept { return *frame_; }
+    TMainMenus& Menus() noexcept { return menus_; }
+    // The moment the quick-event menus last proposed for a new event.
+    TDateTime QuickEventTime() const noexcept { return quickEventTime_; }
+    // Which commands with windows of their own (editors, options, about)
+    // exist; the others stay disabled.
+    const CommandAvailability& Availability() const noexcept { return available_; }
+    void SetAvailability(const CommandAvailability& available);
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -156,7 +195,31 @@ private:
     int ScreenWidth() const override;
     int ScreenHeight() const override;
     void SetColumnWidth(SettingsColumn c, int width) override;
-    void SetMenuSize(int width) override { menuSize_ = width; }
+    void SetMenuSize(int width) override;
+
+    // The user interface (MainList.cpp).
+    void CreateControls();
+    void FillLists();
+    void ApplyPageAndView();
+    TReminderList& PageList() noexcept;
+    void UpdateCommandStates();
+    void ShowPage(int page);
+    void OnInitMenuPopup(HMENU menu);
+    void OnMenuSelect(unsigned item, unsigned flags, HMENU menu);
+    LRESULT OnNotify(NMHDR& hdr);
+    void ToggleGridLines();
+    void ToggleStatusBar();
+    void DeleteSelected(TReminderList& list, const std::string& question,
+                        const std::function<bool(const std::string& caption)>& erase);
+
+    // IListHost: what happens in the two lists.
+    void ListEnabledChanged(TReminderList& list) override;
+    void ListSelectionChanged(TReminderList& list) override;
+    void ListDoubleClicked(TReminderList& list) override;
+    void ListContextMenu(TReminderList& list, POINT screen) override;
+    void ListSorted(TReminderList& list, int column) override;
+    void ListKeyDown(TReminderList& list, WORD virtualKey) override;
+    void ListWriteFailed(TReminderList& list, const IniWriteError& error) override;
 
     int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT style);
 
@@ -176,6 +239,14 @@ private:
     bool inTick_ = false;           // a tick (and the firings it sends) is running
     bool maximizeOnShow_ = false;   // "MainFormState" 1 while started hidden
 
-    std::array<int, 5> columnWidths_{160, 170, 90, 230, 120};
-    int menuSize_ = 80;
+    TMainMenus menus_;
+    EventRecords eventRecords_{events_, eventsFile_};
+    BirthdayRecords birthRecords_{birthdays_, birthdaysFile_};
+    std::unique_ptr<TMainFrame> frame_;
+    std::unique_ptr<TReminderList> lvEvents_;
+    std::unique_ptr<TReminderList> lvBirthdays_;
+    std::unique_ptr<TShortcutFilter> shortcuts_;
+    CommandAvailability available_;
+    TDateTime quickEventTime_ = 0;
+    int hintPage_ = 0;  // the page whose hints the commands show
 };

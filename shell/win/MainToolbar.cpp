@@ -240,7 +240,13 @@ TSidebar::~TSidebar() = default;
 
 void TSidebar::ColourLabels(int page)
 {
-    highlighted_ = (page == 0 || page == 1) ? page : -1;
+    page_ = (page == 0 || page == 1) ? page : -1;
+    Light(page_);
+}
+
+void TSidebar::Light(int page)
+{
+    highlighted_ = page;
     for (HWND label : labels_)
         ::InvalidateRect(label, nullptr, TRUE);
 }
@@ -284,7 +290,7 @@ void TSidebar::Press(int page)
     pressed_ = page;
     ::SetCapture(Hwnd());
     Place(page, 1);
-    ColourLabels(page);
+    Light(page);
 }
 
 void TSidebar::Release(POINT client)
@@ -296,10 +302,10 @@ void TSidebar::Release(POINT client)
     if (page < 0)
         return;
     Place(page, 0);
-    if (PageAt(client) == page) {
-        if (onClick_)
-            onClick_(page);
-    }
+    if (PageAt(client) == page && onClick_)
+        onClick_(page);  // the page switch colours the labels
+    else
+        Light(page_);
 }
 
 LRESULT TSidebar::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -332,6 +338,7 @@ LRESULT TSidebar::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         if (pressed_ >= 0 && reinterpret_cast<HWND>(lParam) != Hwnd()) {
             Place(pressed_, 0);
             pressed_ = -1;
+            Light(page_);
         }
         return 0;
     default:

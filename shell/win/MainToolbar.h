@@ -81,7 +81,8 @@ public:
     HWND Image(int page) const noexcept { return images_[Slot(page)]; }
     HWND Label(int page) const noexcept { return labels_[Slot(page)]; }
     // The label of this page gets the button-shadow colour, the other the
-    // application-workspace colour; any other page: both the latter.
+    // application-workspace colour; any other page: both the latter. A press
+    // lights the pressed label until the button is released.
     void ColourLabels(int page);
     // Which page's label shows the button-shadow colour, or -1.
     int HighlightedLabel() const noexcept { return highlighted_; }
@@ -99,6 +100,7 @@ private:
     static size_t Slot(int page) noexcept { return page == 1 ? 1 : 0; }
     int PageAt(POINT client) const;
     void Place(int page, int offset);
+    void Light(int page);
     void Press(int page);
     void Release(POINT client);
 
@@ -108,7 +110,8 @@ private:
     std::array<UniqueIcon, 2> icons_;
     int width_ = 0;
     int pressed_ = -1;
-    int highlighted_ = 0;
+    int page_ = 0;         // the page whose label is lit when nothing is pressed
+    int highlighted_ = 0;  // the label lit now
 };
 
 // srMain: drag it to size the sidebar; neither the sidebar nor the list may
