@@ -43,7 +43,7 @@ constexpr KeySpec TextKey(const char* key, std::string TEvent::*field, Form form
 
 // The section layout of events.ini, in the order a save writes it. Reading,
 // saving and single-key writes all go through this one table.
-const KeySpec kKeys[EventKeyCount] = {
+constexpr KeySpec kKeys[EventKeyCount] = {
     FlagKey("Enabled", &TEvent::Enabled),
     FlagKey("EnabledSound", &TEvent::EnabledSound),
     FlagKey("EnabledNote", &TEvent::EnabledNote),
@@ -164,7 +164,7 @@ const KeySpec* FindKey(std::string_view key)
 
 }  // namespace
 
-const char* const EventKeys[EventKeyCount] = {
+constinit const char* const EventKeys[EventKeyCount] = {
     kKeys[0].key,  kKeys[1].key,  kKeys[2].key,  kKeys[3].key,  kKeys[4].key,  kKeys[5].key,
     kKeys[6].key,  kKeys[7].key,  kKeys[8].key,  kKeys[9].key,  kKeys[10].key, kKeys[11].key,
     kKeys[12].key, kKeys[13].key, kKeys[14].key, kKeys[15].key, kKeys[16].key, kKeys[17].key,
