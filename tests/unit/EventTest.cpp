@@ -443,25 +443,6 @@ TEST(EventFile, AFailedSaveThrowsTheWriteErrorWithTheFileName)
     EXPECT_THROW(SampleEvent().WriteKey(file, "Enabled"), IniWriteError);
 }
 
-TEST(EventFile, EditingMovesTheSectionToTheEnd)
-{
-    TempDir dir;
-    IniFile file(dir.File("events.ini"));
-    TEvent a;
-    a.Name = "A";
-    TEvent b;
-    b.Name = "B";
-    a.SaveToFile(file);
-    b.SaveToFile(file);
-    a.IconIndex = 5;
-    a.EraseFromFile(file);
-    a.SaveToFile(file);
-    EventList list;
-    LoadEvents(file, list);
-    EXPECT_EQ(Names(list), (std::vector<std::string>{"B", "A"}));
-    EXPECT_EQ(list[1].IconIndex, 5);
-}
-
 // Property: whatever a record holds comes back from the file as it was (dates
 // to the millisecond), including texts with blanks, quotes and ANSI bytes.
 TEST(EventFile, SaveThenLoadGivesBackTheRecord)

@@ -473,19 +473,6 @@ TEST(AdvanceStart, WritesStartForEveryKindAndTellsTheRowsForPeriodicKinds)
     }
 }
 
-TEST(AdvanceStart, WritesTheKeyEvenWhenTheSectionIsGone)
-{
-    TempDir dir;
-    IniFile file(dir.File("events.ini"));
-    TEvent e;
-    e.Name = "Gone";
-    e.PeriodInd = pkWeekly;
-    e.StartDateTime = 100;
-    e.DifDateTime = 7;
-    AdvanceStart(e, file, nullptr);
-    EXPECT_EQ(ReadBytes(file.Path()), "[Gone]\r\nStartDateTime=107\r\n");
-}
-
 TEST(AdvanceStart, AFailedWriteIsReported)
 {
     TempDir dir;
@@ -496,17 +483,6 @@ TEST(AdvanceStart, AFailedWriteIsReported)
     e.StartDateTime = 100;
     e.DifDateTime = 7;
     EXPECT_THROW(AdvanceStart(e, file, nullptr), IniWriteError);
-}
-
-TEST(AdvanceStart, DailyStartOnAnExcludedWeekdayNeitherRunsNorMoves)
-{
-    // Start on a Friday, mask Monday only: the tick never gets CanRunNow, so
-    // nothing ever advances the start.
-    TEvent e;
-    e.PeriodInd = pkDaily;
-    e.DaysBin = "0100000";
-    e.StartDateTime = At(2024, 3, 15, 9);
-    EXPECT_FALSE(CanRunNow(e, e.StartDateTime));
 }
 
 // ---- ProcessMissedEvents ----------------------------------------------------
