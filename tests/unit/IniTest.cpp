@@ -561,10 +561,12 @@ TEST(IniRoundTrip, FiftyMegabyteFile)
     // Generated in memory: 100,000 sections of about 500 bytes each.
     std::string bytes;
     bytes.reserve(52u << 20);
-    const std::string filler(460, 'n');
+    const std::string body =
+        "]\r\nEnabled=1\r\nNotes=" + std::string(460, 'n') + "\r\nStartDateTime=45366.3541666667\r\n";
     for (int i = 0; i < 100000; ++i) {
-        bytes += "[Event " + std::to_string(i) + "]\r\n";
-        bytes += "Enabled=1\r\nNotes=" + filler + "\r\nStartDateTime=45366.3541666667\r\n";
+        bytes.append("[Event ");
+        bytes.append(std::to_string(i));
+        bytes.append(body);
     }
     ASSERT_GT(bytes.size(), 50u << 20);
     auto start = std::chrono::steady_clock::now();
