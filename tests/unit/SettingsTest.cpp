@@ -191,20 +191,6 @@ TEST_F(SettingsFileTest, FreshFileIsWrittenByteForByte)
     EXPECT_EQ(ReadRaw(), kFreshFile);
 }
 
-TEST_F(SettingsFileTest, FreshFileReadsBackToTheSameFile)
-{
-    Load();
-    Save();
-    AppSettings first = settings_;
-    settings_ = AppSettings{};
-    layout_ = FakeLayout{};
-    layout_.screenWidth = 1;  // the stored position wins over the screen now
-    Load();
-    EXPECT_EQ(settings_.MainFormX, first.MainFormX);
-    Save();
-    EXPECT_EQ(ReadRaw(), kFreshFile);
-}
-
 TEST_F(SettingsFileTest, LayoutIsAppliedColumnsFirstThenTheSidebar)
 {
     WriteRaw("[Options]\r\nMenuSize=99\r\nBirthsColumn2Size=1\r\nEventsColumn1Size=5\r\n");
@@ -322,13 +308,6 @@ TEST_F(SettingsFileTest, FlagsReadAnyNonZeroIntegerAsTrueAndWriteOne)
         Save();
         EXPECT_EQ(SavedValue("ShowGridLines"), c.expected ? "1" : "0");
     }
-}
-
-TEST_F(SettingsFileTest, FlagWithUnusableTextKeepsAFalseDefault)
-{
-    WriteRaw("[Options]\r\nTTShowFixed=yes\r\n");
-    Load();
-    EXPECT_FALSE(settings_.TTShowFixed);
 }
 
 TEST_F(SettingsFileTest, TooltipTopIsWrittenWithCapitalY)
