@@ -10,12 +10,16 @@
 #include <vector>
 
 #include "birthdays/Birthday.h"
+#include "core/Clock.h"
 #include "core/DateTime.h"
+#include "core/Desktop.h"
 #include "core/Event.h"
 #include "core/Ini.h"
+#include "core/IniValues.h"
 #include "res/resource.h"
 #include "shell/Settings.h"
 #include "shell/win/ImageLists.h"
+#include "shell/win/MainList.h"
 #include "shell/win/MainListView.h"
 #include "shell/win/MainMenus.h"
 #include "shell/win/MainToolbar.h"
@@ -34,9 +38,9 @@ void InitControls()
     ::InitCommonControlsEx(&icc);
 }
 
-TDateTime At(int y, int mo, int d, int h = 0, int mi = 0)
+TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
 {
-    return EncodeDateTime(DateParts{y, mo, d}, TimeParts{h, mi, 0, 0});
+    return EncodeDateTime(DateParts{y, mo, d}, TimeParts{h, mi, s, 0});
 }
 
 std::vector<std::string> ItemTexts(HMENU menu)
@@ -396,11 +400,14 @@ TEST(SidebarTest, PressingMovesAndClickSwitches)
     EXPECT_EQ(LeftIn(bar.Label(1)), left);
     EXPECT_EQ(host.clicks, (std::vector<int>{1}));
 
-    // Released elsewhere: no click.
+    // Released elsewhere: no click, and the lit label goes back to the page's.
+    bar.ColourLabels(0);
     ::SendMessageA(bar.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
+    EXPECT_EQ(bar.HighlightedLabel(), 1);
     ::SendMessageA(bar.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(2, 250));
     EXPECT_EQ(host.clicks.size(), 1u);
     EXPECT_EQ(LeftIn(bar.Label(1)), left);
+    EXPECT_EQ(bar.HighlightedLabel(), 0);
 }
 
 TEST(ToolbarTest, ButtonsHintsAndEnabling)
@@ -691,6 +698,552 @@ TEST_F(ReminderListTest, GridLinesAndColumnWidths)
     const auto ex = ::SendMessageA(list.Hwnd(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
     EXPECT_TRUE(ex & LVS_EX_CHECKBOXES);
     EXPECT_TRUE(ex & LVS_EX_FULLROWSELECT);
+}
+
+// --- the real main window ----------------------------------------------------------
+
+std::string Num(double value)
+{
+    return FormatNumber(value, '.');
+}
+
+class QuietDesktop final : public IDesktop {
+public:
+    std::vector<std::string> notes;
+    void ShowNote(const NoteRequest& note) override { notes.push_back(note.Caption); }
+    void PlaySoundFile(const std::string&) override {}
+    void StopSound() override {}
+    void ShellOpen(const std::string&, const std::string&, int) override {}
+    bool CountdownOpen() const override { return false; }
+    void RunCountdown(const std::string&, unsigned, int) override {}
+};
+
+struct Asked {
+    std::string text;
+    std::string caption;
+    UINT style;
+};
+
+// Monday 15 June 2026, 12:00.
+const TDateTime kNow = At(2026, 6, 15, 12, 0);
+
+class MainWindowUi : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        InitControls();
+        WriteConfig("");
+        WriteEvents();
+        WriteBirthdays();
+    }
+
+    void WriteFile(const std::string& name, const std::string& text) { testfiles::WriteBytes(dir.File(name), text); }
+    void WriteConfig(const std::string& keys)
+    {
+        WriteFile("config.cfg", "[Options]\r\nShowMisBirthWindow=0\r\nDateFormat=dd.mm.yyyy\r\n"
+                                "TimeFormat=hh:nn:ss\r\n" + keys);
+    }
+    // In file order; the earliest start belongs to the disabled "Call mum".
+    void WriteEvents()
+    {
+        struct E {
+            const char* name;
+            TDateTime start;
+            int period;
+            int icon;
+            bool enabled;
+        } events[] = {
+            {"Dentist", At(2027, 3, 4, 9, 30), 0, 13, true},
+            {"Backup the laptop", At(2027, 1, 2, 23, 5), 3, 23, true},
+            {"Call mum", At(2027, 1, 1, 8, 0), 2, 2, false},
+            {"Pay the rent", At(2027, 2, 1, 8, 0), 4, 11, true},
+        };
+        std::string text;
+        for (const E& e : events)
+            text += std::string("[") + e.name + "]\r\nEnabled=" + (e.enabled ? "1" : "0") +
+                    "\r\nEnabledNote=1\r\nStartDateTime=" + Num(e.start) + "\r\nPeriodInd=" +
+                    std::to_string(e.period) + "\r\nIconIndex=" + std::to_string(e.icon) +
+                    "\r\nDaysBin=1111111\r\nMonthsBin=111111111111\r\n";
+        WriteFile("events.ini", text);
+    }
+    // Ages on 15 June 2026: 36, 40, 85.
+    void WriteBirthdays()
+    {
+        WriteFile("birthdays.ini", "[Anna Berg]\r\nEnabled=1\r\nBirthDate=" + Num(At(1990, 5, 17)) +
+                                       "\r\nIconIndex=3\r\n[Tom Weller]\r\nEnabled=1\r\nBirthDate=" +
+                                       Num(At(1985, 11, 2)) + "\r\nIconIndex=7\r\n[Grandma]\r\nEnabled=0\r\n"
+                                       "BirthDate=" + Num(At(1941, 2, 28)) + "\r\nIconIndex=12\r\n");
+    }
+
+    TfrmMainList& Open()
+    {
+        window.reset();
+        MainListOptions options;
+        options.ProgramDir = dir.Path().string();
+        options.Clock = &clock;
+        options.StartTimer = false;
+        options.QuitOnDestroy = false;
+        options.MakeDesktop = [this](TfrmMainList&) {
+            auto made = std::make_unique<QuietDesktop>();
+            desktop = made.get();
+            return std::unique_ptr<IDesktop>(std::move(made));
+        };
+        options.MessageBox = [this](HWND, const std::string& text, const std::string& caption, UINT style) {
+            asked.push_back(Asked{text, caption, style});
+            return answer;
+        };
+        window = std::make_unique<TfrmMainList>(std::move(options));
+        return *window;
+    }
+
+    std::string Stored(const std::string& file, const std::string& section, const std::string& key)
+    {
+        return IniFile(dir.File(file)).ReadString(section, key, "<none>");
+    }
+    std::string Config(const std::string& key) { return Stored("config.cfg", "Options", key); }
+
+    static std::vector<std::string> Captions(TReminderList& list)
+    {
+        std::vector<std::string> names;
+        for (int row = 0; row < list.Count(); ++row)
+            names.push_back(list.Caption(row));
+        return names;
+    }
+    static std::vector<std::string> Column(TReminderList& list, int column)
+    {
+        std::vector<std::string> texts;
+        for (int row = 0; row < list.Count(); ++row)
+            texts.push_back(list.Text(row, column));
+        return texts;
+    }
+
+    // A click on a column header, as the header control reports it.
+    static void ClickHeader(TReminderList& list, int column)
+    {
+        HWND header = reinterpret_cast<HWND>(::SendMessageA(list.Hwnd(), LVM_GETHEADER, 0, 0));
+        RECT r{};
+        ::SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r));
+        const POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+        ::SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        ::SendMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+        wintest::PumpMessages();
+    }
+
+    static bool Visible(HWND hwnd) { return (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
+
+    testfiles::TempDir dir;
+    ManualClock clock{kNow};
+    QuietDesktop* desktop = nullptr;
+    std::vector<Asked> asked;
+    int answer = IDOK;
+    std::unique_ptr<TfrmMainList> window;
+};
+
+TEST_F(MainWindowUi, RowsAfterTheLoadUseTheConfiguredPatterns)
+{
+    TfrmMainList& w = Open();
+    TReminderList& events = w.EventsView();
+    // Sorted by name (the stored column 0); the first row of the file stays selected.
+    EXPECT_EQ(Captions(events), (std::vector<std::string>{"Backup the laptop", "Call mum", "Dentist", "Pay the rent"}));
+    EXPECT_EQ(Column(events, 1), (std::vector<std::string>{"02.01.2027 23:05:00", "01.01.2027 08:00:00",
+                                                           "04.03.2027 09:30:00", "01.02.2027 08:00:00"}));
+    EXPECT_EQ(Column(events, 2), (std::vector<std::string>{"Weekly", "Daily", "Once", "Monthly"}));
+    EXPECT_EQ(events.Image(0), 23);
+    EXPECT_EQ(events.Image(2), 13);
+    EXPECT_TRUE(events.Checked(0));
+    EXPECT_FALSE(events.Checked(1));
+    EXPECT_EQ(events.Caption(events.Selected()), "Dentist");
+
+    TReminderList& births = w.BirthdaysView();
+    EXPECT_EQ(Captions(births), (std::vector<std::string>{"Anna Berg", "Grandma", "Tom Weller"}));
+    EXPECT_EQ(Column(births, 1), (std::vector<std::string>{"17.05.1990", "28.02.1941", "02.11.1985"}));
+    EXPECT_EQ(Column(births, 2), (std::vector<std::string>{"36", "85", "40"}));
+    EXPECT_FALSE(births.Checked(1));
+    EXPECT_EQ(births.Image(1), 12);
+    EXPECT_EQ(births.Caption(births.Selected()), "Anna Berg");
+
+    // The events page shows; the tool bar follows its selection.
+    EXPECT_TRUE(Visible(events.Hwnd()));
+    EXPECT_FALSE(Visible(births.Hwnd()));
+    EXPECT_TRUE(w.Frame().Toolbar().IsEnabled(IDM_MAIN_DELETE));
+    EXPECT_TRUE(w.Frame().Toolbar().IsEnabled(IDM_MAIN_TEST));
+    EXPECT_FALSE(w.Frame().Toolbar().IsEnabled(IDM_MAIN_EDIT));
+    EXPECT_FALSE(w.Frame().Toolbar().IsEnabled(IDM_MAIN_NEW));
+    EXPECT_EQ(::GetMenu(w.Hwnd()), w.Menus().MainMenu());
+}
+
+TEST_F(MainWindowUi, EmptyListsHaveNoSelection)
+{
+    WriteFile("events.ini", "");
+    WriteFile("birthdays.ini", "");
+    TfrmMainList& w = Open();
+    EXPECT_EQ(w.EventsView().Count(), 0);
+    EXPECT_EQ(w.EventsView().Selected(), -1);
+    EXPECT_FALSE(w.Frame().Toolbar().IsEnabled(IDM_MAIN_DELETE));
+}
+
+TEST_F(MainWindowUi, EachColumnSortsItsOwnWay)
+{
+    TfrmMainList& w = Open();
+    struct Case {
+        int column;
+        std::vector<std::string> order;
+    } eventCases[] = {
+        {1, {"Call mum", "Backup the laptop", "Pay the rent", "Dentist"}},
+        {2, {"Call mum", "Pay the rent", "Dentist", "Backup the laptop"}},
+        {0, {"Backup the laptop", "Call mum", "Dentist", "Pay the rent"}},
+    };
+    for (const Case& c : eventCases) {
+        SCOPED_TRACE(c.column);
+        ClickHeader(w.EventsView(), c.column);
+        EXPECT_EQ(Captions(w.EventsView()), c.order);
+        EXPECT_EQ(Settings().lvEventsSortIndex, c.column);
+    }
+    Case birthdayCases[] = {
+        {2, {"Anna Berg", "Tom Weller", "Grandma"}},
+        {1, {"Grandma", "Tom Weller", "Anna Berg"}},
+        {0, {"Anna Berg", "Grandma", "Tom Weller"}},
+    };
+    for (const Case& c : birthdayCases) {
+        SCOPED_TRACE(c.column);
+        ClickHeader(w.BirthdaysView(), c.column);
+        EXPECT_EQ(Captions(w.BirthdaysView()), c.order);
+        EXPECT_EQ(Settings().lvBirthSortIndex, c.column);
+    }
+}
+
+TEST_F(MainWindowUi, StoredSortOrderIsAppliedAtTheStartAndSaved)
+{
+    WriteConfig("lvEventsSortIndex=1\r\nlvBirthSortIndex=2\r\n");
+    TfrmMainList& w = Open();
+    EXPECT_EQ(Captions(w.EventsView()), (std::vector<std::string>{"Call mum", "Backup the laptop", "Pay the rent",
+                                                                  "Dentist"}));
+    EXPECT_EQ(Captions(w.BirthdaysView()), (std::vector<std::string>{"Anna Berg", "Tom Weller", "Grandma"}));
+    ClickHeader(w.EventsView(), 2);
+    w.Close();
+    EXPECT_EQ(Config("lvEventsSortIndex"), "2");
+    EXPECT_EQ(Config("lvBirthSortIndex"), "2");
+}
+
+TEST_F(MainWindowUi, AStoredColumnThatIsNoColumnLeavesTheFileOrder)
+{
+    WriteConfig("lvEventsSortIndex=7\r\nlvBirthSortIndex=-1\r\n");
+    TfrmMainList& w = Open();
+    EXPECT_EQ(Captions(w.EventsView()), (std::vector<std::string>{"Dentist", "Backup the laptop", "Call mum",
+                                                                  "Pay the rent"}));
+    EXPECT_EQ(Captions(w.BirthdaysView()), (std::vector<std::string>{"Anna Berg", "Tom Weller", "Grandma"}));
+    EXPECT_EQ(Settings().lvEventsSortIndex, 7);
+}
+
+TEST_F(MainWindowUi, CheckBoxWritesEnabledOfItsOwnRowOnly)
+{
+    TfrmMainList& w = Open();
+    TReminderList& events = w.EventsView();
+    const TDateTime before = w.GetScheduler().NextDueTime;
+    EXPECT_NEAR(before, At(2027, 1, 2, 23, 5), 1e-6);
+    // "Dentist" is selected; "Call mum" (row 1) is not.
+    ClickAt(events.Hwnd(), CheckBoxPoint(events.Hwnd(), 1));
+    EXPECT_TRUE(events.Checked(1));
+    EXPECT_EQ(Stored("events.ini", "Call mum", "Enabled"), "1");
+    EXPECT_TRUE(w.Events().Find("Call mum")->Enabled);
+    EXPECT_EQ(Stored("events.ini", "Dentist", "Enabled"), "1");
+    EXPECT_EQ(events.Caption(events.Selected()), "Dentist");
+    // The newly enabled event is the next one due now.
+    EXPECT_NEAR(w.GetScheduler().NextDueTime, At(2027, 1, 1, 8, 0), 1e-6);
+
+    ClickAt(events.Hwnd(), CheckBoxPoint(events.Hwnd(), 0));
+    EXPECT_EQ(Stored("events.ini", "Backup the laptop", "Enabled"), "0");
+    EXPECT_FALSE(w.Events().Find("Backup the laptop")->Enabled);
+
+    w.actBirthsPage();
+    TReminderList& births = w.BirthdaysView();
+    ClickAt(births.Hwnd(), CheckBoxPoint(births.Hwnd(), 1));
+    EXPECT_EQ(Stored("birthdays.ini", "Grandma", "Enabled"), "1");
+    EXPECT_EQ(Stored("birthdays.ini", "Anna Berg", "Enabled"), "1");
+    EXPECT_TRUE(w.Birthdays().Find("Grandma")->Enabled);
+}
+
+TEST_F(MainWindowUi, DeleteAsksThenSelectsTheRowAbove)
+{
+    TfrmMainList& w = Open();
+    TReminderList& events = w.EventsView();
+    ASSERT_EQ(events.Caption(2), "Dentist");
+    events.Select(2);
+
+    answer = IDCANCEL;
+    w.RunCommand(IDM_MAIN_DELETE);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, "Delete the event \"Dentist\"?");
+    EXPECT_EQ(asked[0].caption, "Vellomir");
+    EXPECT_EQ(asked[0].style, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION));
+    EXPECT_EQ(events.Count(), 4);
+    EXPECT_EQ(w.Events().Count(), 4);
+
+    answer = IDOK;
+    w.RunCommand(IDM_MAIN_DELETE);
+    EXPECT_EQ(Captions(events), (std::vector<std::string>{"Backup the laptop", "Call mum", "Pay the rent"}));
+    EXPECT_EQ(events.Selected(), 1);  // the row above, as sorted on screen
+    EXPECT_EQ(w.Events().IndexOf("Dentist"), -1);
+    EXPECT_EQ(Stored("events.ini", "Dentist", "StartDateTime"), "<none>");
+    EXPECT_EQ(::GetFocus(), events.Hwnd());
+
+    // The first row: the new first row is selected.
+    events.Select(0);
+    w.RunCommand(IDM_MAIN_DELETE);
+    EXPECT_EQ(Captions(events), (std::vector<std::string>{"Call mum", "Pay the rent"}));
+    EXPECT_EQ(events.Selected(), 0);
+    // The next due event was the deleted one.
+    EXPECT_NEAR(w.GetScheduler().NextDueTime, At(2027, 2, 1, 8, 0), 1e-6);
+}
+
+TEST_F(MainWindowUi, DeleteBirthdaySelectsTheRowAboveOnScreen)
+{
+    WriteConfig("CurPageIndex=1\r\nlvBirthSortIndex=2\r\n");
+    TfrmMainList& w = Open();
+    TReminderList& births = w.BirthdaysView();
+    // By age: Anna Berg, Tom Weller, Grandma; in the file Grandma is last too,
+    // Tom Weller second: delete Grandma (row 2), the row above is Tom Weller.
+    births.Select(2);
+    w.RunCommand(IDM_MAIN_DELETE);
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, "Delete the birthday of \"Grandma\"?");
+    EXPECT_EQ(asked[0].style, static_cast<UINT>(MB_OKCANCEL | MB_ICONQUESTION));
+    EXPECT_EQ(Captions(births), (std::vector<std::string>{"Anna Berg", "Tom Weller"}));
+    EXPECT_EQ(births.Caption(births.Selected()), "Tom Weller");
+    EXPECT_EQ(Stored("birthdays.ini", "Grandma", "BirthDate"), "<none>");
+    EXPECT_EQ(w.Birthdays().Count(), 2);
+}
+
+TEST_F(MainWindowUi, NothingToDeleteOrTestWithoutASelection)
+{
+    TfrmMainList& w = Open();
+    w.EventsView().Select(-1);
+    w.RunCommand(IDM_MAIN_DELETE);
+    w.RunCommand(IDM_MAIN_TEST);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(desktop->notes.empty());
+    EXPECT_EQ(w.Events().Count(), 4);
+}
+
+TEST_F(MainWindowUi, TestRunsTheSelectedRecord)
+{
+    TfrmMainList& w = Open();
+    w.RunCommand(IDM_MAIN_TEST);
+    ASSERT_EQ(desktop->notes.size(), 1u);
+    EXPECT_EQ(desktop->notes[0], "Dentist (04.03.2027 09:30:00)");
+    EXPECT_EQ(Stored("events.ini", "Dentist", "LastDateTime"), "<none>");
+}
+
+TEST_F(MainWindowUi, FileMenuFollowsTheSelection)
+{
+    TfrmMainList& w = Open();
+    HMENU file = w.Menus().FileMenu();
+    ::SendMessageA(w.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    EXPECT_TRUE(Enabled(file, IDM_MAIN_TEST));
+    EXPECT_TRUE(Enabled(file, IDM_MAIN_DELETE));
+    EXPECT_FALSE(Enabled(file, IDM_MAIN_EDIT));  // comes with the editor
+    EXPECT_FALSE(Enabled(file, IDM_MAIN_NEW));
+    EXPECT_TRUE(Enabled(file, IDM_MAIN_HIDE));
+
+    w.EventsView().Select(-1);
+    ::SendMessageA(w.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    EXPECT_FALSE(Enabled(file, IDM_MAIN_TEST));
+    EXPECT_FALSE(Enabled(file, IDM_MAIN_DELETE));
+    EXPECT_FALSE(w.Frame().Toolbar().IsEnabled(IDM_MAIN_DELETE));
+
+    // The birthdays page has its own selection.
+    w.actBirthsPage();
+    ::SendMessageA(w.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    EXPECT_TRUE(Enabled(file, IDM_MAIN_DELETE));
+    EXPECT_TRUE(w.Frame().Toolbar().IsEnabled(IDM_MAIN_DELETE));
+
+    // The context menu has the same rule.
+    HMENU utils = w.Menus().UtilsMenu();
+    w.BirthdaysView().Select(-1);
+    ::SendMessageA(w.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(utils), 0);
+    EXPECT_FALSE(Enabled(utils, IDM_MAIN_TEST));
+}
+
+TEST_F(MainWindowUi, PageSwitchFromTheSidebar)
+{
+    TfrmMainList& w = Open();
+    TSidebar& bar = w.Frame().Sidebar();
+    EXPECT_EQ(bar.HighlightedLabel(), 0);
+    RECT r{};
+    ::GetWindowRect(bar.Label(1), &r);
+    ::MapWindowPoints(nullptr, bar.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    ::SendMessageA(bar.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageA(bar.Hwnd(), WM_LBUTTONUP, 0, at);
+
+    EXPECT_EQ(Settings().CurPageIndex, 1);
+    EXPECT_TRUE(Visible(w.BirthdaysView().Hwnd()));
+    EXPECT_FALSE(Visible(w.EventsView().Hwnd()));
+    EXPECT_EQ(bar.HighlightedLabel(), 1);
+    EXPECT_TRUE(MenuItemInfo(w.Menus().ViewMenu(), 1).fState & MFS_CHECKED);
+    EXPECT_FALSE(MenuItemInfo(w.Menus().ViewMenu(), 0).fState & MFS_CHECKED);
+    // The hints name the birthdays now, in the status bar too.
+    ::SendMessageA(w.Hwnd(), WM_MENUSELECT, MAKEWPARAM(IDM_MAIN_DELETE, MF_STRING),
+                   reinterpret_cast<LPARAM>(w.Menus().FileMenu()));
+    EXPECT_EQ(w.Frame().Status().Text(), "Delete selected birthday");
+    ::SendMessageA(w.Hwnd(), WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+    EXPECT_EQ(w.Frame().Status().Text(), "");
+
+    w.RunCommand(IDM_MAIN_EVENTS_PAGE);
+    EXPECT_EQ(Settings().CurPageIndex, 0);
+    EXPECT_TRUE(Visible(w.EventsView().Hwnd()));
+    EXPECT_EQ(bar.HighlightedLabel(), 0);
+    ::SendMessageA(w.Hwnd(), WM_MENUSELECT, MAKEWPARAM(IDM_MAIN_NEW, MF_STRING),
+                   reinterpret_cast<LPARAM>(w.Menus().FileMenu()));
+    EXPECT_EQ(w.Frame().Status().Text(), "Create new event... (not available yet)");
+}
+
+TEST_F(MainWindowUi, WithoutAPageTheCommandsDoNothing)
+{
+    WriteConfig("CurPageIndex=2\r\n");
+    TfrmMainList& w = Open();
+    EXPECT_TRUE(Visible(w.EventsView().Hwnd()));
+    w.RunCommand(IDM_MAIN_DELETE);
+    w.RunCommand(IDM_MAIN_TEST);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(desktop->notes.empty());
+    EXPECT_EQ(Settings().CurPageIndex, 2);
+    HMENU file = w.Menus().FileMenu();
+    ::SendMessageA(w.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    EXPECT_FALSE(Enabled(file, IDM_MAIN_DELETE));
+    w.RunCommand(IDM_MAIN_BIRTHS_PAGE);
+    EXPECT_EQ(Settings().CurPageIndex, 1);
+}
+
+TEST_F(MainWindowUi, ViewMenuTogglesGridLinesAndStatusBar)
+{
+    WriteConfig("ShowGridLines=0\r\n");
+    TfrmMainList& w = Open();
+    EXPECT_FALSE(w.EventsView().GridLines());
+    EXPECT_FALSE(w.Menus().GridLinesChecked());
+    EXPECT_TRUE(w.Menus().StatusBarChecked());
+    EXPECT_TRUE(w.Frame().Status().Visible());
+    w.RunCommand(IDM_MAIN_GRIDLINES);
+    EXPECT_TRUE(Settings().ShowGridLines);
+    EXPECT_TRUE(w.EventsView().GridLines());
+    EXPECT_TRUE(w.BirthdaysView().GridLines());
+    EXPECT_TRUE(w.Menus().GridLinesChecked());
+    w.RunCommand(IDM_MAIN_STATUSBAR);
+    EXPECT_FALSE(Settings().ShowStatusBar);
+    EXPECT_FALSE(w.Frame().Status().Visible());
+    EXPECT_FALSE(w.Menus().StatusBarChecked());
+    w.Close();
+    EXPECT_EQ(Config("ShowGridLines"), "1");
+    EXPECT_EQ(Config("ShowStatusBar"), "0");
+}
+
+TEST_F(MainWindowUi, QuickEventItemsProposeTheirMoment)
+{
+    clock.Set(At(2026, 6, 15, 9, 0));
+    TfrmMainList& w = Open();
+    w.RunCommand(IDM_QUICK_AT_FIRST + 9);
+    EXPECT_NEAR(w.QuickEventTime(), At(2026, 6, 15, 9, 0), 1e-8);
+    clock.Set(At(2026, 6, 15, 9, 0, 1));
+    w.RunCommand(IDM_QUICK_AT_FIRST + 9);
+    EXPECT_NEAR(w.QuickEventTime(), At(2026, 6, 16, 9, 0), 1e-8);
+    w.RunCommand(IDM_QUICK_IN_FIRST + 19);  // 23 hours
+    EXPECT_NEAR(w.QuickEventTime(), At(2026, 6, 16, 8, 0, 1), 1e-8);
+    w.RunCommand(IDM_QUICK_NEAR_FIRST + 1);  // Monday, today
+    EXPECT_NEAR(w.QuickEventTime(), At(2026, 6, 15, 9, 0, 1), 1e-8);
+}
+
+TEST_F(MainWindowUi, FiringKeepsTheRowsInStep)
+{
+    TfrmMainList& w = Open();
+    TReminderList& events = w.EventsView();
+    // A daily event moves to its next day: its date column follows.
+    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, w.Events().IndexOf("Call mum"));
+    EXPECT_EQ(events.Text(events.Find("Call mum"), 1), "02.01.2027 08:00:00");
+
+    // A once event that deletes itself takes its row along; the row above
+    // the selected one becomes selected.
+    IniFile(dir.File("events.ini")).WriteString("Dentist", "DeleteAfterRun", "1");
+    w.Events().Find("Dentist")->DeleteAfterRun = true;
+    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, w.Events().IndexOf("Dentist"));
+    EXPECT_EQ(events.Find("Dentist"), -1);
+    EXPECT_EQ(events.Count(), 3);
+    EXPECT_EQ(events.Caption(events.Selected()), "Call mum");
+}
+
+TEST_F(MainWindowUi, LayoutIsSavedOnCloseAndRestoredAtTheNextStart)
+{
+    WriteConfig("MainFormX=30\r\nMainFormY=20\r\nMainFormWeight=600\r\nMainFormHeight=350\r\n"
+                "EventsColumn1Size=111\r\nBirthsColumn2Size=99\r\nMenuSize=90\r\n");
+    {
+        TfrmMainList& w = Open();
+        EXPECT_EQ(w.EventsView().ColumnWidth(0), 111);
+        EXPECT_EQ(w.EventsView().ColumnWidth(1), 170);  // the default of its key
+        EXPECT_EQ(w.BirthdaysView().ColumnWidth(1), 99);
+        EXPECT_EQ(w.BirthdaysView().ColumnWidth(2), 70);
+        EXPECT_EQ(w.MenuSize(), 90);
+        // The user widens columns, drags the splitter and moves the window.
+        ::SendMessageA(w.EventsView().Hwnd(), LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(140, 0));
+        ::SendMessageA(w.BirthdaysView().Hwnd(), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(180, 0));
+        w.Frame().SetMenuSize(120);
+        ::SetWindowPos(w.Hwnd(), nullptr, 70, 60, 640, 400, SWP_NOZORDER | SWP_NOACTIVATE);
+        w.Close();
+        EXPECT_EQ(w.Hwnd(), nullptr);
+    }
+    EXPECT_EQ(Config("EventsColumn3Size"), "140");
+    EXPECT_EQ(Config("BirthsColumn1Size"), "180");
+    EXPECT_EQ(Config("BirthsColumn2Size"), "99");
+    EXPECT_EQ(Config("MenuSize"), "120");
+    EXPECT_EQ(Config("MainFormX"), "70");
+    EXPECT_EQ(Config("MainFormY"), "60");
+    EXPECT_EQ(Config("MainFormWeight"), "640");
+    EXPECT_EQ(Config("MainFormHeight"), "400");
+    EXPECT_EQ(Config("MainFormState"), "0");
+
+    TfrmMainList& again = Open();
+    EXPECT_EQ(again.EventsView().ColumnWidth(2), 140);
+    EXPECT_EQ(again.BirthdaysView().ColumnWidth(0), 180);
+    EXPECT_EQ(again.MenuSize(), 120);
+    EXPECT_EQ(LeftIn(again.Frame().Sidebar().Image(0)), (120 - 32) / 2);
+    EXPECT_EQ(LeftIn(again.Frame().Splitter()), 120);
+    RECT r{};
+    ::GetWindowRect(again.Hwnd(), &r);
+    EXPECT_EQ(r.left, 70);
+    EXPECT_EQ(r.top, 60);
+    EXPECT_EQ(r.right - r.left, 640);
+    EXPECT_EQ(r.bottom - r.top, 400);
+}
+
+TEST_F(MainWindowUi, MaximizedWindowIsSavedAsStateOneAndOpensMaximized)
+{
+    WriteConfig("ShowTrayIcon=0\r\nMainFormX=30\r\nMainFormY=20\r\nMainFormWeight=600\r\n"
+                "MainFormHeight=350\r\n");
+    {
+        TfrmMainList& w = Open();
+        ASSERT_TRUE(w.Showing());
+        ::ShowWindow(w.Hwnd(), SW_MAXIMIZE);
+        w.Close();
+    }
+    EXPECT_EQ(Config("MainFormState"), "1");
+    EXPECT_EQ(Config("MainFormWeight"), "600");  // the normal size stays
+    TfrmMainList& again = Open();
+    EXPECT_TRUE(::IsZoomed(again.Hwnd()));
+    // Shortcuts work while the window shows, and only then.
+    MSG del{again.EventsView().Hwnd(), WM_KEYDOWN, VK_DELETE, 0, 0, {}};
+    EXPECT_TRUE(TShortcutFilter::Translate(again.Hwnd(), again.Menus().Accelerators(), del));
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].text, "Delete the event \"Dentist\"?");
+    ::ShowWindow(again.Hwnd(), SW_HIDE);
+    EXPECT_FALSE(TShortcutFilter::Translate(again.Hwnd(), again.Menus().Accelerators(), del));
+    EXPECT_EQ(asked.size(), 1u);
+}
+
+TEST_F(MainWindowUi, HidingEmptiesTheStatusBar)
+{
+    TfrmMainList& w = Open();  // with the tray icon: hiding keeps the program
+    w.Frame().Status().SetText("Create new event...");
+    w.actHideMainForm();
+    EXPECT_EQ(w.Frame().Status().Text(), "");
+    EXPECT_NE(w.Hwnd(), nullptr);
 }
 
 }  // namespace
