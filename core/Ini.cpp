@@ -198,7 +198,9 @@ struct Classified {
     std::uint32_t hash;  // of the name of a header or key line
 };
 
-Classified Classify(std::string_view text)
+// hashKey false leaves a key line's hash out (0), for text that is edited
+// rather than read.
+Classified Classify(std::string_view text, bool hashKey = true)
 {
     std::size_t i = 0;
     while (i < text.size() && IsBlank(text[i]))
@@ -209,7 +211,7 @@ Classified Classify(std::string_view text)
         return {LineKind::Header, HashName(HeaderName(text))};
     if (text[i] == ';')
         return {LineKind::Comment, 0};
-    return {LineKind::Key, HashName(KeyName(text))};
+    return {LineKind::Key, hashKey ? HashName(KeyName(text)) : 0};
 }
 
 // A value that blanks or outer quotes would be taken from on reading goes
@@ -257,6 +259,10 @@ struct IniText::Impl {
     bool utf8Bom = false;
     bool utf16 = false;
     bool modified = false;
+    // Whether the parsed key lines carry their tags. A file read only to be
+    // edited skips hashing every key of every section, and its few lookups
+    // compare names instead.
+    bool tagged = true;
 
     // Open addressing over the live blocks, one entry per distinct folded
     // name, pointing at its first section. Entries hold block index + 1.
@@ -391,7 +397,7 @@ struct IniText::Impl {
         std::span<const Line> body = Body(b);
         for (std::size_t i = 0; i < body.size(); ++i) {
             const Line& l = body[i];
-            if (IsKey(l) && l.Tag() == tag && SameName(KeyName(Text(l)), key))
+            if (IsKey(l) && (!tagged || l.Tag() == tag) && SameName(KeyName(Text(l)), key))
                 return i;
         }
         return npos;
@@ -448,7 +454,7 @@ struct IniText::Impl {
             if (nextLf < i)
                 nextLf = next('\n', i);
             std::size_t j = std::min(nextCr, nextLf);
-            Classified c = Classify(std::string_view(data + i, j - i));
+            Classified c = Classify(std::string_view(data + i, j - i), tagged);
             Line l(i, j - i, c.kind, false, j < n, c.hash);
             if (j == n)
                 i = n;
@@ -499,8 +505,14 @@ IniText IniText::Parse(std::string_view bytes)
 
 IniText IniText::ParseBuffer(std::string&& bytes)
 {
+    return ParseBuffer(std::move(bytes), true);
+}
+
+IniText IniText::ParseBuffer(std::string&& bytes, bool forReading)
+{
     IniText t;
     Impl& m = *t.impl_;
+    m.tagged = forReading;
     auto startsWith = [&](std::string_view mark) { return std::string_view(bytes).substr(0, mark.size()) == mark; };
     if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
         bool bigEndian = bytes[0] == '\xFE';
@@ -529,7 +541,26 @@ std::string IniText::Serialize() const
     out.reserve((m.utf8Bom ? kUtf8Bom.size() : 0) + m.bytes.size() + m.edits.size() + 2 * lines);
     if (m.utf8Bom)
         out.append(kUtf8Bom);
+    // Untouched lines that already end in CR LF are copied as whole stretches
+    // of the file.
+    std::size_t runStart = 0;
+    std::size_t runEnd = 0;
+    auto flush = [&] {
+        out.append(m.bytes, runStart, runEnd - runStart);
+        runStart = runEnd = 0;
+    };
     auto put = [&](const Line& l) {
+        std::size_t end = l.Off() + l.Len();
+        if (!l.Edited() && l.Brk() && end + 1 < m.bytes.size() && m.bytes[end] == '\r' &&
+            m.bytes[end + 1] == '\n') {
+            if (runStart == runEnd || runEnd != l.Off()) {
+                flush();
+                runStart = l.Off();
+            }
+            runEnd = end + 2;
+            return;
+        }
+        flush();
         out.append(m.Text(l));
         if (l.Brk())
             out.append("\r\n");
@@ -540,6 +571,7 @@ std::string IniText::Serialize() const
         for (const Line& l : m.Body(b))
             put(l);
     }
+    flush();
     return out;
 }
 
@@ -712,7 +744,10 @@ std::vector<std::string> IniFile::ReadSections() const
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view def) const
 {
-    return Load().ReadString(section, key, def);
+    std::string bytes;
+    if (ReadFileStatus(path_, bytes) != FileReadStatus::Ok)
+        return IniText().ReadString(section, key, def);
+    return IniText::ParseBuffer(std::move(bytes), false).ReadString(section, key, def);
 }
 
 void IniFile::Edit(const std::function<void(IniText&)>& change)
@@ -722,7 +757,8 @@ void IniFile::Edit(const std::function<void(IniText&)>& change)
     // A file we cannot read cannot be changed without losing what it holds.
     if (status == FileReadStatus::Failed)
         throw IniWriteError(FullPathName(path_));
-    IniText text = status == FileReadStatus::Ok ? IniText::ParseBuffer(std::move(bytes)) : IniText();
+    IniText text =
+        status == FileReadStatus::Ok ? IniText::ParseBuffer(std::move(bytes), false) : IniText();
     change(text);
     if (!text.IsModified())
         return;

@@ -77,6 +77,11 @@ public:
     void EraseKey(std::string_view section, std::string_view key);
 
 private:
+    friend class IniFile;
+    // forReading false: the text is parsed to be edited or read once, which
+    // skips preparing every key for fast lookups.
+    static IniText ParseBuffer(std::string&& bytes, bool forReading);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -269,6 +269,8 @@ TEST(IniWrite, EveryLineEndBecomesCrLf)
 {
     EXPECT_EQ(After("pre\n[a]\rx=1\n;c\r\n\n", [](IniText& t) { t.Write("a", "x", "2"); }),
               "pre\r\n[a]\r\nx=2\r\n;c\r\n\r\n");
+    EXPECT_EQ(After("[a]\r\r\nx=1\r\n\n\r;c\r\n", [](IniText& t) { t.Write("a", "y", "2"); }),
+              "[a]\r\n\r\nx=1\r\ny=2\r\n\r\n\r\n;c\r\n");
 }
 
 TEST(IniWrite, EraseSectionKeepsCommentsAndBlankLines)
@@ -610,6 +612,40 @@ TEST(IniFileTest, EditIsOneReadAndOneWrite)
     EXPECT_EQ(f.ReadString("A", "Y", ""), "3");
     EXPECT_EQ(f.ReadSections(), std::vector<std::string>{"a"});
     EXPECT_EQ(dir.Names(), std::vector<std::string>{"events.ini"});
+}
+
+// The file layer parses for editing without preparing fast lookups; what it
+// reads and writes must agree with a full parse.
+TEST(IniFileTest, EditsAgreeWithAFullParse)
+{
+    ScratchDir dir;
+    IniFile f(dir.File("events.ini"));
+    Spill(f.Path(), "[Ev]\r\nk=0\r\nK2=0\r\n[Other]\r\nk=9\r\n");
+    std::mt19937 rng(11);
+    const std::vector<std::string> sections = {"Ev", "ev", "New One", "other"};
+    const std::vector<std::string> keys = {"k", "K2", "Notes", "notes", "x"};
+    std::map<std::pair<std::string, std::string>, std::string> model = {
+        {{"ev", "k"}, "0"}, {{"ev", "k2"}, "0"}, {{"other", "k"}, "9"}};
+    for (int round = 0; round < 30; ++round) {
+        f.Edit([&](IniText& t) {
+            for (int i = 0; i < 4; ++i) {
+                const std::string& sec = sections[rng() % sections.size()];
+                const std::string& key = keys[rng() % keys.size()];
+                auto it = model.find({Fold(sec), Fold(key)});
+                // Reads inside an edit see the text as edited so far.
+                EXPECT_EQ(t.Read(sec, key),
+                          it == model.end() ? std::nullopt : std::optional<std::string>(it->second));
+                std::string value = RandomValue(rng).substr(0, 40);
+                t.Write(sec, key, value);
+                model[{Fold(sec), Fold(key)}] = value;
+            }
+        });
+    }
+    IniText full = f.Load();
+    for (const auto& [names, value] : model) {
+        EXPECT_EQ(full.Read(names.first, names.second), value);
+        EXPECT_EQ(f.ReadString(names.first, names.second, "default"), value);
+    }
 }
 
 TEST(IniFileTest, EachCallReadsAfresh)
