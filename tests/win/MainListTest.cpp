@@ -1,0 +1,482 @@
+// The real main window in a temporary program folder: the effects of the
+// start-up order, the scheduler's messages and the window's own messages.
+#include "shell/win/MainList.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Clock.h"
+#include "core/DateTime.h"
+#include "core/Desktop.h"
+#include "core/Ini.h"
+#include "core/IniValues.h"
+#include "shell/Log.h"
+#include "shell/Settings.h"
+#include "shell/win/AppServices.h"
+#include "tests/unit/TestFiles.h"
+#include "tests/win/WinTestUtil.h"
+
+namespace {
+
+TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
+{
+    return EncodeDateTime(DateParts{y, mo, d}, TimeParts{h, mi, s, 0});
+}
+
+// Friday 15 March 2024, 10:00: "now" for every test.
+const TDateTime kNow = At(2024, 3, 15, 10, 0);
+
+// The main window of this thread: other programs in the same Wine session
+// may have windows of that class too.
+HWND OurMainWindow()
+{
+    HWND found = nullptr;
+    HWND candidate = nullptr;
+    while ((candidate = ::FindWindowExA(nullptr, candidate, "TfrmMainList", "Main Window")) != nullptr)
+        if (::GetWindowThreadProcessId(candidate, nullptr) == ::GetCurrentThreadId())
+            found = candidate;
+    return found;
+}
+
+std::string Num(double value)
+{
+    return FormatNumber(value, '.');
+}
+
+// Records what firing asks of the desktop; a countdown runs the test's hook
+// in place of its modal loop.
+class RecordingDesktop final : public IDesktop {
+public:
+    std::vector<NoteRequest> notes;
+    std::vector<std::string> log;  // "note:<caption>", "countdown:<action>"
+    std::function<void()> duringCountdown;
+
+    void ShowNote(const NoteRequest& note) override
+    {
+        notes.push_back(note);
+        log.push_back("note:" + note.Caption);
+    }
+    void PlaySoundFile(const std::string&) override {}
+    void StopSound() override {}
+    void ShellOpen(const std::string&, const std::string&, int) override {}
+    bool CountdownOpen() const override { return countdownOpen_; }
+    void RunCountdown(const std::string& actionName, unsigned, int) override
+    {
+        log.push_back("countdown:" + actionName);
+        countdownOpen_ = true;
+        if (duringCountdown)
+            duringCountdown();
+        countdownOpen_ = false;
+        log.push_back("countdown-end");
+    }
+
+private:
+    bool countdownOpen_ = false;
+};
+
+struct Box {
+    std::string text;
+    std::string caption;
+    UINT style;
+    bool ownerless;
+};
+
+class MainListTest : public ::testing::Test {
+protected:
+    testfiles::TempDir dir;
+    ManualClock clock{kNow};
+    RecordingDesktop* desktop = nullptr;
+    std::vector<Box> boxes;
+    std::function<void(const Box&)> onBox;
+    std::unique_ptr<TfrmMainList> window;
+
+    void SetUp() override { ConfigureLog(dir.File("log.txt"), &clock); }
+
+    void TearDown() override
+    {
+        window.reset();
+        ConfigureLog("", nullptr);
+    }
+
+    void WriteFile(const std::string& name, const std::string& text)
+    {
+        std::ofstream out(dir.File(name), std::ios::binary);
+        out << text;
+    }
+
+    void WriteConfig(const std::string& keys) { WriteFile("config.cfg", "[Options]\r\n" + keys); }
+
+    MainListOptions Options(bool startTimer = false)
+    {
+        MainListOptions options;
+        options.ProgramDir = dir.Path().string();
+        options.Clock = &clock;
+        options.MakeDesktop = [this](TfrmMainList&) {
+            auto made = std::make_unique<RecordingDesktop>();
+            desktop = made.get();
+            return std::unique_ptr<IDesktop>(std::move(made));
+        };
+        options.MessageBox = [this](HWND owner, const std::string& text, const std::string& caption, UINT style) {
+            Box box{text, caption, style, owner == nullptr};
+            boxes.push_back(box);
+            if (onBox)
+                onBox(box);
+            return IDOK;
+        };
+        options.StartTimer = startTimer;
+        options.QuitOnDestroy = false;
+        return options;
+    }
+
+    TfrmMainList& Create(bool startTimer = false)
+    {
+        window = std::make_unique<TfrmMainList>(Options(startTimer));
+        return *window;
+    }
+
+    IniText File(const std::string& name) { return IniFile(dir.File(name)).Load(); }
+    std::string Log() { return testfiles::ReadBytes(dir.File("log.txt")); }
+};
+
+std::string NoteEvent(const std::string& name, TDateTime start, const std::string& extra = "")
+{
+    return "[" + name + "]\r\nEnabled=1\r\nEnabledNote=1\r\nStartDateTime=" + Num(start) + "\r\n" + extra;
+}
+
+// --- start-up -------------------------------------------------------------------
+
+TEST_F(MainListTest, StartUpRunsTheReportThenTheMissedEventsThenArmsTheScheduler)
+{
+    WriteConfig("ShowTrayIcon=0\r\nDateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n");
+    WriteFile("events.ini", NoteEvent("Gone", At(2024, 3, 1), "ExpiredInd=2\r\n") +
+                                NoteEvent("Again", At(2024, 3, 14), "ExpiredInd=1\r\nDif2DateTime=" +
+                                                                        Num(5.0 / 1440) + "\r\n") +
+                                NoteEvent("Later", At(2024, 3, 20)));
+    // Anniversary on 1 March: passed this year, last reminded last year.
+    WriteFile("birthdays.ini", "[Ann]\r\nBirthDate=" + Num(At(1980, 3, 1)) + "\r\nLastStart=" +
+                                   Num(At(2023, 3, 1)) + "\r\n");
+    bool goneStillInFileAtReport = false;
+    bool timerRunningAtReport = true;
+    onBox = [&](const Box&) {
+        goneStillInFileAtReport = File("events.ini").HasSection("Gone");
+        // The window exists already, but is still being built.
+        auto* self = dynamic_cast<TfrmMainList*>(TWindow::FromHandle(OurMainWindow()));
+        timerRunningAtReport = self == nullptr || self->TimerRunning();
+    };
+
+    TfrmMainList& w = Create(true);
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Vellomir. Attention!");
+    EXPECT_EQ(boxes[0].text, "Some birthdays of following persons were missed: \r\nAnn\r\n");
+    EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONINFORMATION));
+    EXPECT_TRUE(boxes[0].ownerless);
+    EXPECT_TRUE(goneStillInFileAtReport) << "the report comes before the missed-events pass";
+    EXPECT_FALSE(timerRunningAtReport);
+    EXPECT_EQ(ParseNumber(*File("birthdays.ini").Read("Ann", "LastStart"), 0), At(2024, 3, 15));
+
+    ASSERT_EQ(w.Events().Count(), 2);
+    EXPECT_EQ(w.Events().IndexOf("Gone"), -1);
+    EXPECT_FALSE(File("events.ini").HasSection("Gone"));
+    TEvent* again = w.Events().Find("Again");
+    ASSERT_NE(again, nullptr);
+    EXPECT_TRUE(again->MissedRun);
+    EXPECT_NEAR(again->SnoozeDateTime, kNow + 5.0 / 1440, 1e-9);
+
+    const Scheduler& s = w.GetScheduler();
+    EXPECT_NEAR(s.NextDueTime, kNow + 5.0 / 1440, 1e-9) << "the snooze of the missed event comes first";
+    EXPECT_EQ(s.LastFiredDue, 0);
+    EXPECT_EQ(s.LastBirthdayScanDate, At(2024, 3, 14));
+    EXPECT_EQ(s.TickNow, kNow);
+    EXPECT_TRUE(w.TimerRunning());
+    EXPECT_EQ(Settings().DateFormat, "dd.mm.yyyy");
+}
+
+TEST_F(MainListTest, WindowCarriesTheClassAndCaptionASecondInstanceLooksFor)
+{
+    TfrmMainList& w = Create();
+    EXPECT_EQ(wintest::ClassName(w.Hwnd()), "TfrmMainList");
+    EXPECT_EQ(wintest::WindowText(w.Hwnd()), "Main Window");
+    EXPECT_EQ(OurMainWindow(), w.Hwnd());
+}
+
+struct VisibilityCase {
+    const char* config;
+    bool visible;
+};
+
+class MainListVisibilityTest : public MainListTest, public ::testing::WithParamInterface<VisibilityCase> {};
+
+TEST_P(MainListVisibilityTest, StartsHiddenWithATrayIconOrAPinnedTooltip)
+{
+    WriteConfig(GetParam().config);
+    TApplicationWindow app;
+    MainListOptions options = Options();
+    options.App = &app;
+    window = std::make_unique<TfrmMainList>(std::move(options));
+
+    EXPECT_EQ(::IsWindowVisible(window->Hwnd()) != FALSE, GetParam().visible) << GetParam().config;
+    EXPECT_EQ(::IsWindowVisible(app.Hwnd()) != FALSE, GetParam().visible) << GetParam().config;
+    const LONG exStyle = ::GetWindowLongA(app.Hwnd(), GWL_EXSTYLE);
+    EXPECT_EQ((exStyle & WS_EX_TOOLWINDOW) != 0, !GetParam().visible) << GetParam().config;
+    EXPECT_EQ(wintest::WindowText(app.Hwnd()), "Vellomir");
+    EXPECT_EQ(::GetWindow(window->Hwnd(), GW_OWNER), app.Hwnd());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, MainListVisibilityTest,
+                         ::testing::Values(VisibilityCase{"", false},
+                                           VisibilityCase{"ShowTrayIcon=1\r\n", false},
+                                           VisibilityCase{"ShowTrayIcon=0\r\nTTShowFixed=1\r\n", false},
+                                           VisibilityCase{"ShowTrayIcon=0\r\nTTShowFixed=0\r\n", true}));
+
+TEST_F(MainListTest, PlacementComesFromTheSettings)
+{
+    WriteConfig("ShowTrayIcon=0\r\nMainFormX=33\r\nMainFormY=44\r\nMainFormHeight=310\r\nMainFormWeight=530\r\n");
+    TfrmMainList& w = Create();
+    RECT r{};
+    ::GetWindowRect(w.Hwnd(), &r);
+    EXPECT_EQ(r.left, 33);
+    EXPECT_EQ(r.top, 44);
+    EXPECT_EQ(r.right - r.left, 530);
+    EXPECT_EQ(r.bottom - r.top, 310);
+    EXPECT_FALSE(::IsZoomed(w.Hwnd()));
+}
+
+TEST_F(MainListTest, MaximizedStateOpensMaximizedWhenShown)
+{
+    WriteConfig("MainFormState=1\r\n");
+    TfrmMainList& w = Create();
+    EXPECT_FALSE(::IsWindowVisible(w.Hwnd()));
+    ::SendMessageA(w.Hwnd(), WM_SHOWMAINFORM, 0, 0);
+    EXPECT_TRUE(::IsWindowVisible(w.Hwnd()));
+    EXPECT_TRUE(::IsZoomed(w.Hwnd()));
+}
+
+// --- the program's messages ----------------------------------------------------------
+
+TEST_F(MainListTest, ShowMainFormShowsTheHiddenWindow)
+{
+    TfrmMainList& w = Create();
+    ASSERT_FALSE(::IsWindowVisible(w.Hwnd()));
+    EXPECT_EQ(::SendMessageA(w.Hwnd(), WM_SHOWMAINFORM, 0, 0), 0);
+    EXPECT_TRUE(::IsWindowVisible(w.Hwnd()));
+}
+
+TEST_F(MainListTest, EventFireRunsTheEventAndDeletesAOnceEventThatAsksForIt)
+{
+    WriteConfig("DateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n");
+    WriteFile("events.ini", NoteEvent("Stay", At(2024, 3, 20)) +
+                                NoteEvent("Once", At(2024, 3, 15, 10, 0), "DeleteAfterRun=1\r\n"));
+    TfrmMainList& w = Create();
+
+    EXPECT_EQ(::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, 1), 0);
+
+    ASSERT_EQ(desktop->notes.size(), 1u);
+    EXPECT_EQ(desktop->notes[0].Caption, "Once (15.03.2024 10:00)");
+    EXPECT_EQ(desktop->notes[0].RemindLater, RemindLaterState::Disabled);
+    EXPECT_EQ(w.Events().Count(), 1);
+    EXPECT_FALSE(File("events.ini").HasSection("Once"));
+    EXPECT_TRUE(File("events.ini").HasSection("Stay"));
+}
+
+TEST_F(MainListTest, EventFireWithAnIndexOutsideTheListDoesNothing)
+{
+    WriteFile("events.ini", NoteEvent("Only", At(2024, 3, 20)));
+    TfrmMainList& w = Create();
+    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, 5);
+    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 1, -1);
+    EXPECT_TRUE(desktop->notes.empty());
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(MainListTest, SnoozeRunShowsSnoozingAndKeepsTheStart)
+{
+    WriteConfig("DateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n");
+    WriteFile("events.ini", NoteEvent("Walk", At(2024, 3, 18, 7, 0), "PeriodInd=2\r\nDaysBin=0111110\r\n"));
+    TfrmMainList& w = Create();
+
+    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 1, 0);
+
+    ASSERT_EQ(desktop->notes.size(), 1u);
+    EXPECT_EQ(desktop->notes[0].Caption, "Walk (15.03.2024 10:00)");
+    EXPECT_EQ(desktop->notes[0].Status, "Snoozing...");
+    EXPECT_TRUE(desktop->notes[0].StatusVisible);
+    EXPECT_NEAR(w.Events()[0].StartDateTime, At(2024, 3, 18, 7, 0), 1e-8);
+}
+
+TEST_F(MainListTest, WriteFailureDuringAFiringIsShownAndTheProgramGoesOn)
+{
+    // A file saved as UTF-16 reads fine but refuses every write.
+    const std::string text = NoteEvent("Locked", At(2024, 3, 15, 10, 0));
+    std::string utf16 = "\xFF\xFE";
+    for (char c : text) {
+        utf16 += c;
+        utf16 += '\0';
+    }
+    WriteFile("events.ini", utf16);
+    TfrmMainList& w = Create();
+    ASSERT_EQ(w.Events().Count(), 1);
+
+    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, 0);
+
+    ASSERT_EQ(desktop->notes.size(), 1u);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Vellomir");
+    EXPECT_EQ(boxes[0].text, "Unable to write to " + dir.File("events.ini"));
+    EXPECT_TRUE(::IsWindow(w.Hwnd()));
+}
+
+TEST_F(MainListTest, TickFiresADueEventOnceAndTheBirthdayOfToday)
+{
+    WriteConfig("DateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n");
+    WriteFile("events.ini", NoteEvent("Now", kNow));
+    WriteFile("birthdays.ini", "[Bob]\r\nBirthDate=" + Num(At(1990, 3, 15)) +
+                                   "\r\nEnabledNote=1\r\nNotes=%PersonName\r\n");
+    TfrmMainList& w = Create();
+
+    w.SchedulerTickNow();
+    w.SchedulerTickNow();
+    clock.Advance(2.0 / 86400);
+    w.SchedulerTickNow();
+
+    EXPECT_EQ(desktop->log, (std::vector<std::string>{"note:Now (15.03.2024 10:00)", "note:Birthday!"}));
+    EXPECT_EQ(ParseNumber(*File("birthdays.ini").Read("Bob", "LastStart"), 0), At(2024, 3, 15));
+    EXPECT_TRUE(File("events.ini").Read("Now", "LastDateTime").has_value());
+}
+
+TEST_F(MainListTest, TickArrivingWhileAFiringRunsDoesNothing)
+{
+    WriteConfig("DateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n");
+    // The scan goes from the last event up: the power action fires first.
+    WriteFile("events.ini", NoteEvent("Note", kNow) +
+                                "[Power]\r\nEnabled=1\r\nEnabledAction=1\r\nActionIndex=2\r\nStartDateTime=" +
+                                Num(kNow) + "\r\n");
+    TfrmMainList& w = Create();
+    desktop->duringCountdown = [&] {
+        // What the message loop of a modal countdown would deliver.
+        ::SendMessageA(w.Hwnd(), WM_SCHEDULERTICK, 0, 0);
+        w.SchedulerTickNow();
+    };
+
+    w.SchedulerTickNow();
+
+    EXPECT_EQ(desktop->log, (std::vector<std::string>{"countdown:Restart", "countdown-end",
+                                                      "note:Note (15.03.2024 10:00)"}));
+}
+
+TEST_F(MainListTest, TimerTicksOnTheWindowThreadUntilTheWindowGoes)
+{
+    TfrmMainList& w = Create(true);
+    ASSERT_TRUE(w.TimerRunning());
+    // The first tick scans the birthdays and marks today as scanned.
+    EXPECT_TRUE(wintest::PumpUntil([&] { return w.GetScheduler().LastBirthdayScanDate == At(2024, 3, 15); },
+                                   5000));
+    ::DestroyWindow(w.Hwnd());
+    EXPECT_FALSE(w.TimerRunning());
+    ::Sleep(1200);
+    wintest::PumpMessages();
+}
+
+TEST_F(MainListTest, ResumeFromSuspendReportsMissedBirthdaysAndLogs)
+{
+    TfrmMainList& w = Create();
+    ASSERT_TRUE(boxes.empty());
+    auto ann = std::make_unique<TBirthday>();
+    ann->Name = "Ann";
+    ann->BirthDate = At(1980, 3, 1);
+    w.Birthdays().Add(std::move(ann));
+
+    EXPECT_EQ(::SendMessageA(w.Hwnd(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0), TRUE);
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Some birthdays of following persons were missed: \r\nAnn\r\n");
+    EXPECT_NE(Log().find(" PBT_APMRESUMESUSPEND\r\n"), std::string::npos) << Log();
+}
+
+TEST_F(MainListTest, OtherPowerEventsAreLeftToTheSystem)
+{
+    TfrmMainList& w = Create();
+    ::SendMessageA(w.Hwnd(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    ::SendMessageA(w.Hwnd(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(Log().find("PBT_APMRESUMESUSPEND"), std::string::npos);
+}
+
+TEST_F(MainListTest, SnoozeFromANoteWritesTheTimeAndRearmsTheScheduler)
+{
+    WriteFile("events.ini", NoteEvent("Nap", At(2024, 3, 20)));
+    TfrmMainList& w = Create();
+    const TDateTime when = kNow + 3.0 / 1440;
+    w.Snooze("NAP", when);
+    EXPECT_DOUBLE_EQ(w.Events()[0].SnoozeDateTime, when);
+    EXPECT_NEAR(ParseNumber(*File("events.ini").Read("Nap", "SnoozeDateTime"), 0), when, 1e-9);
+    EXPECT_DOUBLE_EQ(w.GetScheduler().NextDueTime, when);
+
+    const std::string before = testfiles::ReadBytes(dir.File("events.ini"));
+    w.Snooze("", kNow + 1);  // a birthday note
+    EXPECT_EQ(testfiles::ReadBytes(dir.File("events.ini")), before);
+}
+
+// --- closing ----------------------------------------------------------------------------
+
+TEST_F(MainListTest, CloseBoxOnlyHidesWhileThereIsATrayIcon)
+{
+    TfrmMainList& w = Create();
+    ::SendMessageA(w.Hwnd(), WM_SHOWMAINFORM, 0, 0);
+    ::SendMessageA(w.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(::IsWindow(w.Hwnd()));
+    EXPECT_FALSE(::IsWindowVisible(w.Hwnd()));
+    EXPECT_FALSE(File("config.cfg").HasSection("Options"));
+}
+
+TEST_F(MainListTest, CloseBoxWithoutTrayIconClosesAndSavesTheGeometry)
+{
+    WriteConfig("ShowTrayIcon=0\r\n");
+    TfrmMainList& w = Create();
+    HWND hwnd = w.Hwnd();
+    ::SetWindowPos(hwnd, nullptr, 50, 60, 400, 300, SWP_NOZORDER);
+
+    ::SendMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+
+    EXPECT_FALSE(::IsWindow(hwnd));
+    const IniText cfg = File("config.cfg");
+    EXPECT_EQ(cfg.ReadString("Options", "MainFormX", ""), "50");
+    EXPECT_EQ(cfg.ReadString("Options", "MainFormY", ""), "60");
+    EXPECT_EQ(cfg.ReadString("Options", "MainFormWeight", ""), "400");
+    EXPECT_EQ(cfg.ReadString("Options", "MainFormHeight", ""), "300");
+    EXPECT_EQ(cfg.ReadString("Options", "MainFormState", ""), "0");
+    EXPECT_EQ(cfg.ReadString("Options", "ShowTrayIcon", ""), "0");
+}
+
+TEST_F(MainListTest, ClosingWhileMinimizedKeepsTheLastNormalGeometry)
+{
+    WriteConfig("ShowTrayIcon=0\r\nMainFormX=70\r\nMainFormY=80\r\nMainFormHeight=290\r\nMainFormWeight=510\r\n"
+                "MainFormState=1\r\n");
+    TfrmMainList& w = Create();
+    ::ShowWindow(w.Hwnd(), SW_MINIMIZE);
+    ASSERT_TRUE(::IsIconic(w.Hwnd()));
+
+    ::SendMessageA(w.Hwnd(), WM_CLOSE, 0, 0);
+
+    const IniText cfg = File("config.cfg");
+    EXPECT_EQ(cfg.ReadString("Options", "MainFormState", ""), "0");
+    EXPECT_EQ(cfg.ReadString("Options", "MainFormX", ""), "70");
+    EXPECT_EQ(cfg.ReadString("Options", "MainFormWeight", ""), "510");
+}
+
+TEST_F(MainListTest, HideWithoutTrayIconOrPinnedTooltipEndsTheProgram)
+{
+    WriteConfig("ShowTrayIcon=0\r\nTTShowFixed=0\r\n");
+    TfrmMainList& w = Create();
+    HWND hwnd = w.Hwnd();
+    w.actHideMainForm();
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_TRUE(File("config.cfg").HasSection("Options"));
+}
+
+}  // namespace
