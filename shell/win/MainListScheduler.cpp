@@ -173,13 +173,13 @@ LRESULT TfrmMainList::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
 
 void TfrmMainList::Snooze(const std::string& eventName, TDateTime when)
 {
-    bool found = false;
-    // The snooze holds in memory even when the file refuses it, so the
-    // reminder still comes back in this run.
+    bool changed = false;
     ReportWriteErrors([&] {
-        found = true;
-        found = ApplySnooze(events_, eventsFile_, eventName, when);
+        // A failed write throws after the time is set in memory: the snooze
+        // still holds for this run, so the schedule is recomputed then too.
+        changed = true;
+        changed = ApplySnooze(events_, eventsFile_, eventName, when);
     });
-    if (found)
+    if (changed)
         scheduler_->RecomputeNextDue();
 }

@@ -284,6 +284,31 @@ TEST_F(MainListTest, EventFireRunsTheEventAndDeletesAOnceEventThatAsksForIt)
     EXPECT_TRUE(File("events.ini").HasSection("Stay"));
 }
 
+TEST_F(MainListTest, WithTheRealDesktopASnoozeRunOpensANoteSayingSnoozing)
+{
+    WriteConfig("DateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n");
+    WriteFile("events.ini", NoteEvent("Stretch", At(2024, 3, 20, 9, 0), "Notes=Up<br>and about\r\n"));
+    MainListOptions options = Options();
+    options.MakeDesktop = nullptr;  // the program's own note windows
+    window = std::make_unique<TfrmMainList>(std::move(options));
+
+    ::SendMessageA(window->Hwnd(), WM_EVENTFIRE, 1, 0);
+
+    HWND note = nullptr;
+    HWND candidate = nullptr;
+    while ((candidate = ::FindWindowExA(nullptr, candidate, "TfrmNote", nullptr)) != nullptr)
+        if (::GetWindowThreadProcessId(candidate, nullptr) == ::GetCurrentThreadId())
+            note = candidate;
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(wintest::WindowText(note), "Stretch (15.03.2024 10:00)");
+    EXPECT_TRUE(::IsWindowVisible(note));
+    EXPECT_EQ(wintest::WindowText(wintest::FindChild(note, "Edit")), "Up\r\nand about");
+    HWND status = ::FindWindowExA(note, nullptr, "Static", "Snoozing...");
+    ASSERT_NE(status, nullptr);
+    EXPECT_TRUE(::IsWindowVisible(status));
+    ::DestroyWindow(note);
+}
+
 TEST_F(MainListTest, EventFireWithAnIndexOutsideTheListDoesNothing)
 {
     WriteFile("events.ini", NoteEvent("Only", At(2024, 3, 20)));
