@@ -738,7 +738,10 @@ IniText IniFile::Load() const
 
 std::vector<std::string> IniFile::ReadSections() const
 {
-    return Load().SectionNames();
+    std::string bytes;
+    if (ReadFileStatus(path_, bytes) != FileReadStatus::Ok)
+        return {};
+    return IniText::ParseBuffer(std::move(bytes), false).SectionNames();
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
