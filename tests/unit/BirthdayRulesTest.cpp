@@ -277,8 +277,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A name is expanded further by the later macros, but not by itself.
         MacroCase{"Ann %BirthDate (%CountDays)", "Hi %PersonName", "Hi Ann 10.05.1980 (7)"},
         MacroCase{"%PersonName", "%PersonName", "%PersonName"},
-        // Replacements do not run into each other.
-        MacroCase{"%Count", "%PersonNameDays", "%CountDays"},
+        // Each macro is replaced in the text the previous one produced, so a
+        // name can complete a later macro.
+        MacroCase{"%Count", "%PersonNameDays", "7"},
         MacroCase{"Ann", "%%CountDaysCountDays", "%7CountDays"}));
 
 TEST(BirthdayRules, CountDaysIsZeroOnTheDayAndDateIgnoresTimeOfDay) {

@@ -698,7 +698,7 @@ TEST(EventLoad, GarbageLoadsWhatCanBeLoaded)
     }
 }
 
-TEST(EventLoad, TenThousandEventsLoadQuickly)
+TEST(EventLoad, TenThousandEventsLoadWhole)
 {
     TempDir dir;
     IniFile file(dir.File("events.ini"));
@@ -710,15 +710,8 @@ TEST(EventLoad, TenThousandEventsLoadQuickly)
     WriteBytes(file.Path(), bytes);
 
     EventList list;
-    const auto started = std::chrono::steady_clock::now();
     LoadEvents(file, list);
-    const auto took = std::chrono::steady_clock::now() - started;
     ASSERT_EQ(list.Count(), 10000);
     e.Name = "Event 9999";
     ExpectSameEvent(list[9999], e);
-    // A Release build needs some 40 ms of processor time for this. Sanitizers,
-    // debug code and a busy machine stretch the wall-clock time many times
-    // over, so the bound here only catches a loader that has gone quadratic
-    // (which would take minutes).
-    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(took).count(), 20000);
 }
