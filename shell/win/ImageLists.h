@@ -38,7 +38,10 @@ struct ImagePixels {
     std::uint32_t Color(int x, int y) const { return Bgra[Index(x, y)] & 0xFFFFFF; }
 
 private:
-    size_t Index(int x, int y) const { return static_cast<size_t>(y) * static_cast<size_t>(Width) + static_cast<size_t>(x); }
+    size_t Index(int x, int y) const
+    {
+        return static_cast<size_t>(y) * static_cast<size_t>(Width) + static_cast<size_t>(x);
+    }
 };
 ImagePixels ReadImagePixels(HIMAGELIST list, int index);
 

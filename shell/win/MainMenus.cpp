@@ -202,8 +202,7 @@ TMainMenus::TMainMenus()
     AddItem(newMenu_, IDM_TRAY_NEW_EVENT, "Event");
     AddItem(newMenu_, IDM_TRAY_NEW_BIRTHDAY, "Birthday");
     AddSeparator(tray);
-    helpMenu_ = AddPopup(tray, ::CreatePopupMenu(), "Help");
-    AddItem(helpMenu_, IDM_TRAY_ABOUT, "About");
+    AddItem(AddPopup(tray, ::CreatePopupMenu(), "Help"), IDM_TRAY_ABOUT, "About");
     AddSeparator(tray);
     AddItem(tray, IDM_TRAY_EXIT, "Exit");
     ::SetMenuDefaultItem(tray, IDM_TRAY_MAIN, FALSE);

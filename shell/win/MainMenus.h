@@ -99,7 +99,6 @@ private:
     HMENU quick_ = nullptr;
     HMENU at_ = nullptr;
     HMENU newMenu_ = nullptr;
-    HMENU helpMenu_ = nullptr;
     UniqueAccelerators accelerators_;
 };
 
