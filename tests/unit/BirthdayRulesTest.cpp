@@ -3,11 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <random>
-#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -19,36 +15,15 @@
 #include "core/Ini.h"
 #include "core/Scheduler.h"
 #include "shell/Log.h"
+#include "tests/unit/TestFiles.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+using RulesTempDir = testfiles::TempDir;
+using testfiles::ReadBytes;
 
 TDateTime Day(int y, int m, int d) { return EncodeDate(y, m, d); }
-
-class RulesTempDir {
-public:
-    RulesTempDir() {
-        std::random_device rd;
-        path_ = fs::temp_directory_path() / ("vellomir-birthrules-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(path_);
-    }
-    ~RulesTempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 TBirthday Person(const std::string& name, TDateTime born, bool remind2Weeks = false, bool remind1Week = false,
                  bool remind1Day = false) {
@@ -90,44 +65,37 @@ public:
 
 // ---------------------------------------------------------------- dates
 
-struct AnniversaryCase {
-    TDateTime born;
-    TDateTime today;
-    TDateTime anniversary;
-    int daysLeft;
-    int age;
-};
-
-class BirthdayRulesDates : public ::testing::TestWithParam<AnniversaryCase> {};
-
-TEST_P(BirthdayRulesDates, AnniversaryDaysLeftAndAge) {
-    const AnniversaryCase& c = GetParam();
-    EXPECT_EQ(ThisYearsAnniversary(c.born, c.today), c.anniversary);
-    EXPECT_EQ(DaysLeft(c.born, c.today), c.daysLeft);
-    EXPECT_EQ(YearsSince(c.born, c.today), c.age);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, BirthdayRulesDates,
-    ::testing::Values(
-        AnniversaryCase{Day(1980, 5, 10), Day(2026, 5, 9), Day(2026, 5, 10), 1, 45},
-        AnniversaryCase{Day(1980, 5, 10), Day(2026, 5, 10), Day(2026, 5, 10), 0, 46},
-        AnniversaryCase{Day(1980, 5, 10), Day(2026, 5, 11), Day(2026, 5, 10), 364, 46},
-        AnniversaryCase{Day(1980, 5, 10), Day(2027, 5, 11), Day(2027, 5, 10), 365, 47},  // 2028 is a leap year
-        AnniversaryCase{Day(1980, 5, 10), Day(2026, 4, 26), Day(2026, 5, 10), 14, 45},
-        AnniversaryCase{Day(1990, 1, 3), Day(2025, 12, 27), Day(2025, 1, 3), 7, 35},
-        AnniversaryCase{Day(1990, 12, 31), Day(2026, 1, 1), Day(2026, 12, 31), 364, 35},
-        AnniversaryCase{NeverTime, Day(2026, 3, 15), Day(2026, 3, 16), 1, 399},
-        AnniversaryCase{NeverTime, Day(2026, 3, 16), Day(2026, 3, 16), 0, 400},
+TEST(BirthdayRules, AnniversaryDaysLeftAndAge) {
+    const struct {
+        TDateTime born, today, anniversary;
+        int daysLeft, age;
+    } cases[] = {
+        {Day(1980, 5, 10), Day(2026, 5, 9), Day(2026, 5, 10), 1, 45},
+        {Day(1980, 5, 10), Day(2026, 5, 10), Day(2026, 5, 10), 0, 46},
+        {Day(1980, 5, 10), Day(2026, 5, 11), Day(2026, 5, 10), 364, 46},
+        {Day(1980, 5, 10), Day(2027, 5, 11), Day(2027, 5, 10), 365, 47},  // 2028 is a leap year
+        {Day(1980, 5, 10), Day(2026, 4, 26), Day(2026, 5, 10), 14, 45},
+        {Day(1990, 1, 3), Day(2025, 12, 27), Day(2025, 1, 3), 7, 35},
+        {Day(1990, 12, 31), Day(2026, 1, 1), Day(2026, 12, 31), 364, 35},
+        {NeverTime, Day(2026, 3, 15), Day(2026, 3, 16), 1, 399},
+        {NeverTime, Day(2026, 3, 16), Day(2026, 3, 16), 0, 400},
         // 29 February: 28 February in the years without that day.
-        AnniversaryCase{Day(2000, 2, 29), Day(2001, 2, 27), Day(2001, 2, 28), 1, 0},
-        AnniversaryCase{Day(2000, 2, 29), Day(2001, 2, 28), Day(2001, 2, 28), 0, 1},
-        AnniversaryCase{Day(2000, 2, 29), Day(2001, 3, 1), Day(2001, 2, 28), 364, 1},
-        AnniversaryCase{Day(2000, 2, 29), Day(2003, 3, 1), Day(2003, 2, 28), 365, 3},
-        AnniversaryCase{Day(2000, 2, 29), Day(2004, 2, 28), Day(2004, 2, 29), 1, 3},
-        AnniversaryCase{Day(2000, 2, 29), Day(2004, 2, 29), Day(2004, 2, 29), 0, 4},
-        AnniversaryCase{Day(2000, 2, 29), Day(2100, 2, 28), Day(2100, 2, 28), 0, 100},
-        AnniversaryCase{Day(1999, 3, 1), Day(2024, 2, 29), Day(2024, 3, 1), 1, 24}));
+        {Day(2000, 2, 29), Day(2001, 2, 27), Day(2001, 2, 28), 1, 0},
+        {Day(2000, 2, 29), Day(2001, 2, 28), Day(2001, 2, 28), 0, 1},
+        {Day(2000, 2, 29), Day(2001, 3, 1), Day(2001, 2, 28), 364, 1},
+        {Day(2000, 2, 29), Day(2003, 3, 1), Day(2003, 2, 28), 365, 3},
+        {Day(2000, 2, 29), Day(2004, 2, 28), Day(2004, 2, 29), 1, 3},
+        {Day(2000, 2, 29), Day(2004, 2, 29), Day(2004, 2, 29), 0, 4},
+        {Day(2000, 2, 29), Day(2100, 2, 28), Day(2100, 2, 28), 0, 100},
+        {Day(1999, 3, 1), Day(2024, 2, 29), Day(2024, 3, 1), 1, 24},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(FormatDateTime("yyyy-mm-dd", c.born) + " / " + FormatDateTime("yyyy-mm-dd", c.today));
+        EXPECT_EQ(ThisYearsAnniversary(c.born, c.today), c.anniversary);
+        EXPECT_EQ(DaysLeft(c.born, c.today), c.daysLeft);
+        EXPECT_EQ(YearsSince(c.born, c.today), c.age);
+    }
+}
 
 TEST(BirthdayRules, OnlyTheCalendarDayOfAStoredValueCounts) {
     const TDateTime born = Day(2000, 1, 1) + 0.3993981481;
@@ -188,32 +156,20 @@ TEST(BirthdayRules, DaysLeftLeadsToTheNearestAnniversary) {
 
 // ---------------------------------------------------------------- due rule
 
-TEST(BirthdayRules, AllThreeEarlyRemindersAndTheDay) {
-    const TBirthday b = Person("N", Day(1980, 5, 10), true, true, true);
-    const std::vector<TDateTime> expected = {Day(2026, 4, 26), Day(2026, 5, 3), Day(2026, 5, 9), Day(2026, 5, 10)};
-    EXPECT_EQ(DueDays(b, 2026, 2026), expected);
+TEST(BirthdayRules, DueOnlyOnTheChosenDaysAndRegardlessOfEnabled) {
+    const struct {
+        bool remind2Weeks, remind1Week, remind1Day;
+        std::vector<int> daysBefore;  // of 10 May 2026
+    } cases[] = {{false, false, false, {0}},    {true, false, false, {14, 0}},       {false, true, false, {7, 0}},
+                 {false, false, true, {1, 0}}, {true, false, true, {14, 1, 0}}, {true, true, true, {14, 7, 1, 0}}};
+    for (const auto& c : cases) {
+        TBirthday b = Person("N", Day(1980, 5, 10), c.remind2Weeks, c.remind1Week, c.remind1Day);
+        b.Enabled = false;
+        std::vector<TDateTime> expected;
+        for (int before : c.daysBefore) expected.push_back(Day(2026, 5, 10) - before);
+        EXPECT_EQ(DueDays(b, 2026, 2026), expected) << c.daysBefore.size();
+    }
 }
-
-struct DueCase {
-    bool remind2Weeks, remind1Week, remind1Day;
-    std::vector<int> daysBefore;  // of 10 May 2026
-};
-
-class BirthdayRulesDue : public ::testing::TestWithParam<DueCase> {};
-
-TEST_P(BirthdayRulesDue, OnlyTheChosenDays) {
-    const DueCase& c = GetParam();
-    const TBirthday b = Person("N", Day(1980, 5, 10), c.remind2Weeks, c.remind1Week, c.remind1Day);
-    std::vector<TDateTime> expected;
-    for (int before : c.daysBefore) expected.push_back(Day(2026, 5, 10) - before);
-    EXPECT_EQ(DueDays(b, 2026, 2026), expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, BirthdayRulesDue,
-                         ::testing::Values(DueCase{false, false, false, {0}}, DueCase{true, false, false, {14, 0}},
-                                           DueCase{false, true, false, {7, 0}},
-                                           DueCase{false, false, true, {1, 0}},
-                                           DueCase{true, false, true, {14, 1, 0}}));
 
 TEST(BirthdayRules, EarlyReminderInTheOldYearDoesNotComeInDecember) {
     const TBirthday third = Person("N", Day(1990, 1, 3), false, true, false);
@@ -239,48 +195,30 @@ TEST(BirthdayRules, TwentyNinthOfFebruaryIsRemindedEveryYear) {
         EXPECT_EQ(DueDays(Person("Leap", Day(2000, 2, 29)), year, year).size(), 1u) << year;
 }
 
-TEST(BirthdayRules, DueRuleIgnoresEnabled) {
-    TBirthday b = Person("N", Day(1980, 5, 10));
-    b.Enabled = false;
-    EXPECT_TRUE(IsDueOn(b, Day(2026, 5, 10)));
-}
-
 // ---------------------------------------------------------------- macros
 
-TEST(BirthdayRules, MacrosWithDayMonthYearFormat) {
-    const TBirthday b = Person("N", Day(1980, 5, 10), true);
-    EXPECT_EQ(ExpandMacros("%PersonName on %BirthDate, in %CountDays days", b, Day(2026, 4, 26), "dd.mm.yyyy"),
-              "N on 10.05.1980, in 14 days");
-}
-
-struct MacroCase {
-    const char* name;
-    const char* notes;
-    const char* expected;
-};
-
-class BirthdayRulesMacros : public ::testing::TestWithParam<MacroCase> {};
-
-TEST_P(BirthdayRulesMacros, ReplacedInOrder) {
-    const MacroCase& c = GetParam();
-    const TBirthday b = Person(c.name, Day(1980, 5, 10) + 0.4);
-    EXPECT_EQ(ExpandMacros(c.notes, b, Day(2026, 5, 3), "dd.mm.yyyy"), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Table, BirthdayRulesMacros,
-    ::testing::Values(
-        MacroCase{"Ann", "", ""}, MacroCase{"Ann", "no macros", "no macros"},
-        MacroCase{"Ann", "%PersonName%PersonName %CountDays/%CountDays", "AnnAnn 7/7"},
-        MacroCase{"Ann", "%personname %BIRTHDATE %countdays", "%personname %BIRTHDATE %countdays"},
-        MacroCase{"Ann", "line 1\r\n%BirthDate\r\n", "line 1\r\n10.05.1980\r\n"},
+TEST(BirthdayRules, MacrosReplacedInOrder) {
+    const struct {
+        const char *name, *notes, *expected;
+    } cases[] = {
+        {"Ann", "", ""},
+        {"Ann", "no macros", "no macros"},
+        {"Ann", "%PersonName on %BirthDate, in %CountDays days", "Ann on 10.05.1980, in 7 days"},
+        {"Ann", "%PersonName%PersonName %CountDays/%CountDays", "AnnAnn 7/7"},
+        {"Ann", "%personname %BIRTHDATE %countdays", "%personname %BIRTHDATE %countdays"},
+        {"Ann", "line 1\r\n%BirthDate\r\n", "line 1\r\n10.05.1980\r\n"},
         // A name is expanded further by the later macros, but not by itself.
-        MacroCase{"Ann %BirthDate (%CountDays)", "Hi %PersonName", "Hi Ann 10.05.1980 (7)"},
-        MacroCase{"%PersonName", "%PersonName", "%PersonName"},
+        {"Ann %BirthDate (%CountDays)", "Hi %PersonName", "Hi Ann 10.05.1980 (7)"},
+        {"%PersonName", "%PersonName", "%PersonName"},
         // Each macro is replaced in the text the previous one produced, so a
         // name can complete a later macro.
-        MacroCase{"%Count", "%PersonNameDays", "7"},
-        MacroCase{"Ann", "%%CountDaysCountDays", "%7CountDays"}));
+        {"%Count", "%PersonNameDays", "7"},
+        {"Ann", "%%CountDaysCountDays", "%7CountDays"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ExpandMacros(c.notes, Person(c.name, Day(1980, 5, 10) + 0.4), Day(2026, 5, 3), "dd.mm.yyyy"),
+                  c.expected);
+}
 
 TEST(BirthdayRules, CountDaysIsZeroOnTheDayAndDateIgnoresTimeOfDay) {
     const TBirthday b = Person("Ann", Day(2000, 1, 1) + 0.3993981481);
@@ -303,37 +241,33 @@ struct FiringFixture {
 
 }  // namespace
 
-struct CaptionCase {
-    TDateTime now;
-    const char* caption;
-};
-
-class BirthdayFiringCaption : public ::testing::TestWithParam<CaptionCase> {};
-
-TEST_P(BirthdayFiringCaption, ShowsDaysLeft) {
-    FiringFixture f;
-    f.clock.Set(GetParam().now);
-    TBirthday b = Person("N", Day(1980, 5, 10), true, true, true);
-    b.EnabledNote = true;
-    b.IconIndex = 4;
-    b.Notes = "%PersonName: %CountDays";
-    ExecuteBirthday(b, false, f.ctx);
-    ASSERT_EQ(f.desktop.notes.size(), 1u);
-    const NoteRequest& note = f.desktop.notes[0];
-    EXPECT_EQ(note.Caption, GetParam().caption);
-    EXPECT_EQ(note.Text, "N: " + std::to_string(DaysLeft(b, DateOf(GetParam().now))));
-    EXPECT_EQ(note.RemindLater, RemindLaterState::Hidden);
-    EXPECT_EQ(note.IconList, NoteIconList::Birthdays);
-    EXPECT_EQ(note.IconIndex, 4);
-    EXPECT_TRUE(note.EventName.empty());
-    EXPECT_TRUE(f.desktop.sounds.empty());
+TEST(BirthdayFiring, CaptionShowsDaysLeft) {
+    const struct {
+        TDateTime now;
+        const char* caption;
+    } cases[] = {{Day(2026, 4, 26) + 0.00002, "Birthday! (Days Left: 14)"},
+                 {Day(2026, 5, 3) + 0.5, "Birthday! (Days Left: 7)"},
+                 {Day(2026, 5, 9) + 0.99, "Birthday! (Days Left: 1)"},
+                 {Day(2026, 5, 10), "Birthday!"}};
+    for (const auto& c : cases) {
+        FiringFixture f;
+        f.clock.Set(c.now);
+        TBirthday b = Person("N", Day(1980, 5, 10), true, true, true);
+        b.EnabledNote = true;
+        b.IconIndex = 4;
+        b.Notes = "%PersonName: %CountDays";
+        ExecuteBirthday(b, false, f.ctx);
+        ASSERT_EQ(f.desktop.notes.size(), 1u);
+        const NoteRequest& note = f.desktop.notes[0];
+        EXPECT_EQ(note.Caption, c.caption);
+        EXPECT_EQ(note.Text, "N: " + std::to_string(DaysLeft(b, DateOf(c.now))));
+        EXPECT_EQ(note.RemindLater, RemindLaterState::Hidden);
+        EXPECT_EQ(note.IconList, NoteIconList::Birthdays);
+        EXPECT_EQ(note.IconIndex, 4);
+        EXPECT_TRUE(note.EventName.empty());
+        EXPECT_TRUE(f.desktop.sounds.empty());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, BirthdayFiringCaption,
-                         ::testing::Values(CaptionCase{Day(2026, 4, 26) + 0.00002, "Birthday! (Days Left: 14)"},
-                                           CaptionCase{Day(2026, 5, 3) + 0.5, "Birthday! (Days Left: 7)"},
-                                           CaptionCase{Day(2026, 5, 9) + 0.99, "Birthday! (Days Left: 1)"},
-                                           CaptionCase{Day(2026, 5, 10), "Birthday!"}));
 
 TEST(BirthdayFiring, RealRunRecordsTheDay) {
     FiringFixture f;
@@ -358,32 +292,24 @@ TEST(BirthdayFiring, TestRunAfterTheBirthdayShowsDaysToNextYearAndRecordsNothing
     ExecuteBirthday(b, true, f.ctx);
     ASSERT_EQ(f.desktop.notes.size(), 1u);
     EXPECT_EQ(f.desktop.notes[0].Caption, "Birthday! (Days Left: 358)");
-    EXPECT_EQ(f.desktop.sounds, std::vector<std::string>{"C:\\tada.wav"});
+    EXPECT_EQ(f.desktop.sounds, Names{"C:\\tada.wav"});
     EXPECT_EQ(b.LastStart, Day(2026, 5, 10));
-    EXPECT_FALSE(fs::exists(f.file.Path()));
+    EXPECT_FALSE(std::filesystem::exists(f.file.Path()));
 }
 
-TEST(BirthdayFiring, NothingShownButTheDayIsStillRecorded) {
-    FiringFixture f;
-    f.clock.Set(Day(2026, 5, 10));
-    TBirthday b = Person("N", Day(1980, 5, 10));
-    b.SoundFile = "C:\\tada.wav";
-    ExecuteBirthday(b, false, f.ctx);
-    EXPECT_TRUE(f.desktop.notes.empty());
-    EXPECT_TRUE(f.desktop.sounds.empty());
-    EXPECT_EQ(b.LastStart, Day(2026, 5, 10));
-    EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46152");
-}
-
-TEST(BirthdayFiring, SoundPlaysWithoutANote) {
-    FiringFixture f;
-    f.clock.Set(Day(2026, 5, 10));
-    TBirthday b = Person("N", Day(1980, 5, 10));
-    b.EnabledSound = true;
-    b.SoundFile = "C:\\sounds\\bell.wav";
-    ExecuteBirthday(b, false, f.ctx);
-    EXPECT_TRUE(f.desktop.notes.empty());
-    EXPECT_EQ(f.desktop.sounds, std::vector<std::string>{"C:\\sounds\\bell.wav"});
+TEST(BirthdayFiring, SoundFollowsItsSwitchAndTheDayIsRecordedEvenWithNothingShown) {
+    for (bool sound : {false, true}) {
+        FiringFixture f;
+        f.clock.Set(Day(2026, 5, 10));
+        TBirthday b = Person("N", Day(1980, 5, 10));
+        b.EnabledSound = sound;
+        b.SoundFile = "C:\\tada.wav";
+        ExecuteBirthday(b, false, f.ctx);
+        EXPECT_TRUE(f.desktop.notes.empty());
+        EXPECT_EQ(f.desktop.sounds, sound ? Names{"C:\\tada.wav"} : Names{});
+        EXPECT_EQ(b.LastStart, Day(2026, 5, 10));
+        EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46152");
+    }
 }
 
 TEST(BirthdayFiring, FailingNoteIsLoggedAndTheRestFollows) {
@@ -400,7 +326,7 @@ TEST(BirthdayFiring, FailingNoteIsLoggedAndTheRestFollows) {
     ConfigureLog("", nullptr);
     EXPECT_EQ(f.desktop.sounds.size(), 1u);
     EXPECT_EQ(b.LastStart, Day(2026, 5, 10));
-    const std::string log = ReadAll(logPath);
+    const std::string log = ReadBytes(logPath);
     EXPECT_NE(log.find(" Error in TBirthday\r\n"), std::string::npos) << log;
 }
 
@@ -458,7 +384,7 @@ TEST(BirthdayReport, MissedBirthdayIsReportedOncePerYear) {
     n.LastStart = Day(2025, 5, 10);
     f.Add(n);
 
-    EXPECT_EQ(f.Report(Day(2026, 5, 12)), std::vector<std::string>{"N"});
+    EXPECT_EQ(f.Report(Day(2026, 5, 12)), Names{"N"});
     ASSERT_EQ(f.boxes.size(), 1u);
     EXPECT_EQ(f.boxes[0], "Some birthdays of following persons were missed: \r\nN\r\n");
     EXPECT_EQ(f.list[0].LastStart, Day(2026, 5, 12));
@@ -474,7 +400,7 @@ TEST(BirthdayReport, MissedBirthdayIsReportedOncePerYear) {
     EXPECT_EQ(f.boxes.size(), 1u);
 
     // Next year it is reported again.
-    EXPECT_EQ(f.Report(Day(2027, 5, 11)), std::vector<std::string>{"N"});
+    EXPECT_EQ(f.Report(Day(2027, 5, 11)), Names{"N"});
 }
 
 TEST(BirthdayReport, WhichBirthdaysCount) {
@@ -511,15 +437,15 @@ TEST(BirthdayReport, TwentyNinthOfFebruaryIsMissedOnTheFirstOfMarch) {
     ReportFixture f;
     f.Add(Person("Leap", Day(2000, 2, 29)));
     EXPECT_TRUE(f.Report(Day(2023, 2, 28)).empty());
-    EXPECT_EQ(f.Report(Day(2023, 3, 1)), std::vector<std::string>{"Leap"});
+    EXPECT_EQ(f.Report(Day(2023, 3, 1)), Names{"Leap"});
     EXPECT_TRUE(f.Report(Day(2024, 2, 29)).empty());
-    EXPECT_EQ(f.Report(Day(2024, 3, 1)), std::vector<std::string>{"Leap"});
+    EXPECT_EQ(f.Report(Day(2024, 3, 1)), Names{"Leap"});
 }
 
 TEST(BirthdayReport, WithoutTheBoxTheDayIsStillRecorded) {
     ReportFixture f;
     f.Add(Person("N", Day(1980, 5, 10)));
-    EXPECT_EQ(f.Report(Day(2026, 5, 12), false), std::vector<std::string>{"N"});
+    EXPECT_EQ(f.Report(Day(2026, 5, 12), false), Names{"N"});
     EXPECT_TRUE(f.boxes.empty());
     EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46154");
     EXPECT_TRUE(f.Report(Day(2026, 6, 1), true).empty());
@@ -529,10 +455,10 @@ TEST(BirthdayReport, WithoutTheBoxTheDayIsStillRecorded) {
 TEST(BirthdayReport, NothingMissedShowsNothingAndWritesNothing) {
     ReportFixture f;
     f.Add(Person("N", Day(1980, 5, 10)));
-    const std::string before = ReadAll(f.file.Path());
+    const std::string before = ReadBytes(f.file.Path());
     EXPECT_TRUE(f.Report(Day(2026, 5, 1)).empty());
     EXPECT_TRUE(f.boxes.empty());
-    EXPECT_EQ(ReadAll(f.file.Path()), before);
+    EXPECT_EQ(ReadBytes(f.file.Path()), before);
     BirthdayList empty;
     EXPECT_TRUE(ReportMissedBirthdays(empty, f.file, Day(2026, 5, 1), true, nullptr).empty());
 }
@@ -620,7 +546,7 @@ TEST(BirthdayScan, AcrossMidnightFiresOnceInListOrder) {
     EXPECT_EQ(s.host.refreshes, 1);
 
     s.Run(20);  // across midnight into 26 April
-    EXPECT_EQ(s.host.fired, (std::vector<std::string>{"Ann", "Bob"}));
+    EXPECT_EQ(s.host.fired, (Names{"Ann", "Bob"}));
     EXPECT_EQ(s.host.refreshes, 2);
     ASSERT_EQ(s.firing.desktop.notes.size(), 2u);
     EXPECT_EQ(s.firing.desktop.notes[0].Caption, "Birthday! (Days Left: 14)");
@@ -664,10 +590,10 @@ TEST(BirthdayScan, DueTodayFiresAtTheFirstTickAfterTheReport) {
     std::vector<std::string> boxes;
     EXPECT_EQ(ReportMissedBirthdays(s.list, s.firing.file, s.firing.clock.Today(), true,
                                     [&](const std::string& t) { boxes.push_back(t); }),
-              std::vector<std::string>{"M"});
+              Names{"M"});
     s.scheduler.Start();
     s.Run(1);
-    EXPECT_EQ(s.host.fired, std::vector<std::string>{"N"});
+    EXPECT_EQ(s.host.fired, Names{"N"});
     EXPECT_EQ(s.list[0].LastStart, Day(2026, 5, 12));
     // After the reminder of the day, a resume on the same day reports nothing.
     EXPECT_TRUE(ReportMissedBirthdays(s.list, s.firing.file, s.firing.clock.Today(), true,
