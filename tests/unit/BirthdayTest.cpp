@@ -3,49 +3,21 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 
 #include "birthdays/Birthday.h"
 #include "core/Clock.h"
 #include "core/Ini.h"
 #include "shell/Log.h"
+#include "tests/unit/TestFiles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// A folder of its own under the system's temp folder, removed afterwards.
-class BirthdayTempDir {
-public:
-    BirthdayTempDir() {
-        std::random_device rd;
-        path_ = fs::temp_directory_path() / ("vellomir-birthday-" + std::to_string(rd()) + std::to_string(rd()));
-        fs::create_directories(path_);
-    }
-    ~BirthdayTempDir() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    fs::path path_;
-};
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
-}
+using BirthdayTempDir = testfiles::TempDir;
+using testfiles::ReadBytes;
+using testfiles::WriteBytes;
 
 TBirthday SampleBirthday() {
     TBirthday b;
@@ -113,6 +85,13 @@ BirthdayList LoadText(const std::string& bytes) {
     return list;
 }
 
+class BirthdayFile : public ::testing::Test {
+protected:
+    BirthdayTempDir dir;
+    IniFile file{dir.File("birthdays.ini")};
+};
+class BirthdayLoad : public BirthdayFile {};
+
 }  // namespace
 
 TEST(BirthdayRecord, NewRecordHasTheDefaults) {
@@ -132,7 +111,7 @@ TEST(BirthdayRecord, NewRecordHasTheDefaults) {
                 b.Phone.empty());
 }
 
-TEST(BirthdayFile, SectionWithOnlyBirthDateLoadsWithDefaults) {
+TEST_F(BirthdayFile, SectionWithOnlyBirthDateLoadsWithDefaults) {
     const BirthdayList list = LoadText("[Bob]\r\nBirthDate=29351\r\n");
     ASSERT_EQ(list.Count(), 1);
     TBirthday expected;
@@ -141,98 +120,59 @@ TEST(BirthdayFile, SectionWithOnlyBirthDateLoadsWithDefaults) {
     ExpectSameRecord(list[0], expected);
 }
 
-TEST(BirthdayFile, MissingBirthDateGivesSixteenthOfMarch1626) {
-    const BirthdayList list = LoadText("[Nobody]\r\nEnabled=1\r\n");
-    ASSERT_EQ(list.Count(), 1);
-    EXPECT_EQ(list[0].BirthDate, NeverTime);
-    const DateParts d = DecodeDate(list[0].BirthDate);
-    EXPECT_EQ(d.year, 1626);
-    EXPECT_EQ(d.month, 3);
-    EXPECT_EQ(d.day, 16);
-    EXPECT_EQ(YearsSince(list[0].BirthDate, EncodeDate(2026, 3, 15)), 399);
-    EXPECT_EQ(YearsSince(list[0].BirthDate, EncodeDate(2026, 3, 16)), 400);
+TEST_F(BirthdayFile, FlagsReadAsIntegers) {
+    const struct {
+        const char *key, *text;
+        bool expected;
+    } cases[] = {{"Enabled", "0x1", true},    {"Enabled", "yes", true},    {"Enabled", "0", false},
+                 {"Enabled", "", true},       {"Enabled", "7", true},      {"Remind1Day", "yes", false},
+                 {"Remind1Day", "0x1", true}, {"Remind1Day", "1", true}, {"Remind1Day", "0x", false}};
+    for (const auto& c : cases) {
+        const BirthdayList list = LoadText(std::string("[P]\r\n") + c.key + "=" + c.text + "\r\n");
+        ASSERT_EQ(list.Count(), 1);
+        EXPECT_EQ(std::string(c.key) == "Enabled" ? list[0].Enabled : list[0].Remind1Day, c.expected)
+            << c.key << "=" << c.text;
+    }
 }
 
-TEST(BirthdayFile, BirthDateWithTheEditorsTimeOfDayIsFirstOfJanuary2000) {
-    const BirthdayList list = LoadText("[Ann]\r\nBirthDate=36526.3993981481\r\n");
-    ASSERT_EQ(list.Count(), 1);
-    EXPECT_NEAR(list[0].BirthDate, 36526.3993981481, 1e-9);
-    EXPECT_EQ(BirthDayOf(list[0].BirthDate), EncodeDate(2000, 1, 1));
-}
-
-struct FlagCase {
-    const char* key;
-    const char* text;
-    bool expected;
-};
-
-class BirthdayFlagText : public ::testing::TestWithParam<FlagCase> {};
-
-TEST_P(BirthdayFlagText, ReadsAsInteger) {
-    const FlagCase& c = GetParam();
-    const BirthdayList list = LoadText(std::string("[P]\r\n") + c.key + "=" + c.text + "\r\n");
-    ASSERT_EQ(list.Count(), 1);
-    const TBirthday& b = list[0];
-    const bool actual = std::string(c.key) == "Enabled" ? b.Enabled : b.Remind1Day;
-    EXPECT_EQ(actual, c.expected) << c.key << "=" << c.text;
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, BirthdayFlagText,
-                         ::testing::Values(FlagCase{"Enabled", "0x1", true}, FlagCase{"Enabled", "yes", true},
-                                           FlagCase{"Enabled", "0", false}, FlagCase{"Enabled", "", true},
-                                           FlagCase{"Enabled", "7", true}, FlagCase{"Remind1Day", "yes", false},
-                                           FlagCase{"Remind1Day", "0x1", true},
-                                           FlagCase{"Remind1Day", "1", true},
-                                           FlagCase{"Remind1Day", "0x", false}));
-
-TEST(BirthdayFile, UnreadableNumbersTakeTheirDefaults) {
+TEST_F(BirthdayFile, UnreadableNumbersTakeTheirDefaults) {
     const BirthdayList list =
-        LoadText("[P]\r\nBirthDate=soon\r\nLastStart=yesterday\r\nIconIndex=x\r\nShowInTTDaysBefore=\r\n");
-    ASSERT_EQ(list.Count(), 1);
+        LoadText("[P]\r\nBirthDate=soon\r\nLastStart=yesterday\r\nIconIndex=x\r\nShowInTTDaysBefore=\r\n"
+                 "[No date]\r\nEnabled=1\r\n");
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list[1].BirthDate, NeverTime);
     EXPECT_EQ(list[0].BirthDate, NeverTime);
     EXPECT_EQ(list[0].LastStart, 0);
     EXPECT_EQ(list[0].IconIndex, 0);
     EXPECT_EQ(list[0].ShowInTTDaysBefore, 0);
 }
 
-TEST(BirthdayFile, NotesOfTwoLinesAreStoredWithBr) {
-    BirthdayTempDir dir;
-    IniFile file(dir.File("birthdays.ini"));
+TEST_F(BirthdayFile, NotesOfTwoLinesAreStoredWithBrAndTheEditorDateWithItsFraction) {
     TBirthday b;
     b.Name = "P";
     b.Notes = "first line\r\nsecond line";
+    b.BirthDate = 36526.3993981481;
     b.SaveToFile(file);
-    EXPECT_NE(ReadAll(file.Path()).find("\r\nNotes=first line<br>second line\r\n"), std::string::npos);
+    const std::string text = ReadBytes(file.Path());
+    EXPECT_NE(text.find("\r\nNotes=first line<br>second line\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\nBirthDate=36526.3993981481\r\n"), std::string::npos) << text;
 
     BirthdayList list;
     LoadBirthdays(file, list);
     ASSERT_EQ(list.Count(), 1);
     EXPECT_EQ(list[0].Notes, "first line\r\nsecond line");
+    EXPECT_NEAR(list[0].BirthDate, 36526.3993981481, 1e-9);
 }
 
-TEST(BirthdayFile, SaveToFileWritesTheSixteenKeysInOrder) {
-    BirthdayTempDir dir;
-    IniFile file(dir.File("birthdays.ini"));
+TEST_F(BirthdayFile, SaveToFileWritesTheSixteenKeysInOrder) {
     SampleBirthday().SaveToFile(file);
-    EXPECT_EQ(ReadAll(file.Path()), SampleSection);
+    EXPECT_EQ(ReadBytes(file.Path()), SampleSection);
 }
 
-TEST(BirthdayFile, EditorDateIsWrittenWithItsFraction) {
-    BirthdayTempDir dir;
-    IniFile file(dir.File("birthdays.ini"));
-    TBirthday b;
-    b.Name = "P";
-    b.BirthDate = 36526.3993981481;
-    b.SaveToFile(file);
-    EXPECT_NE(ReadAll(file.Path()).find("\r\nBirthDate=36526.3993981481\r\n"), std::string::npos);
-}
-
-TEST(BirthdayFile, SaveToFileKeepsOtherSectionsAndReplacesValuesInPlace) {
-    BirthdayTempDir dir;
-    IniFile file(dir.File("birthdays.ini"));
-    WriteAll(file.Path(), "; my people\r\n[Zed]\r\nBirthDate=100\r\n[Ann Smith]\r\nPhone=old\r\nHobby=chess\r\n");
+TEST_F(BirthdayFile, SaveToFileKeepsOtherSectionsAndReplacesValuesInPlace) {
+    WriteBytes(file.Path(), "; my people\r\n[Zed]\r\nBirthDate=100\r\n[Ann Smith]\r\nPhone=old\r\nHobby=chess\r\n");
     SampleBirthday().SaveToFile(file);
-    const std::string text = ReadAll(file.Path());
+    const std::string text = ReadBytes(file.Path());
     EXPECT_EQ(text.rfind("; my people\r\n[Zed]\r\nBirthDate=100\r\n[Ann Smith]\r\nPhone=+44 20 7946 0000\r\nHobby=chess\r\n", 0),
               0u)
         << text;
@@ -242,9 +182,7 @@ TEST(BirthdayFile, SaveToFileKeepsOtherSectionsAndReplacesValuesInPlace) {
     ExpectSameRecord(list[1], SampleBirthday());
 }
 
-TEST(BirthdayFile, ChangedRecordMovesToTheEndButKeepsItsListPosition) {
-    BirthdayTempDir dir;
-    IniFile file(dir.File("birthdays.ini"));
+TEST_F(BirthdayFile, ChangedRecordMovesToTheEndButKeepsItsListPosition) {
     BirthdayList list;
     for (const char* name : {"Ann Smith", "Bob", "Cid"}) {
         auto b = std::make_unique<TBirthday>(SampleBirthday());
@@ -264,13 +202,11 @@ TEST(BirthdayFile, ChangedRecordMovesToTheEndButKeepsItsListPosition) {
     EXPECT_EQ(file.ReadSections(), expected);
     std::string section = SampleSection;
     section.replace(1, 9, "Ann Jones");
-    const std::string text = ReadAll(file.Path());
+    const std::string text = ReadBytes(file.Path());
     EXPECT_EQ(text.substr(text.size() - section.size()), section);
 }
 
-TEST(BirthdayFile, WriteKeyChangesThatKeyAlone) {
-    BirthdayTempDir dir;
-    IniFile file(dir.File("birthdays.ini"));
+TEST_F(BirthdayFile, WriteKeyChangesThatKeyAlone) {
     TBirthday b = SampleBirthday();
     b.SaveToFile(file);
     b.LastStart = EncodeDate(2026, 5, 10);
@@ -281,19 +217,12 @@ TEST(BirthdayFile, WriteKeyChangesThatKeyAlone) {
     std::string expected = SampleSection;
     expected.replace(expected.find("LastStart=45787"), 15, "LastStart=46152");
     expected.replace(expected.find("Enabled=1"), 9, "Enabled=0");
-    EXPECT_EQ(ReadAll(file.Path()), expected);
+    EXPECT_EQ(ReadBytes(file.Path()), expected);
+    EXPECT_THROW(b.WriteKey(file, "Hobby"), std::invalid_argument);  // not a key of the record
+    EXPECT_EQ(ReadBytes(file.Path()), expected);
 }
 
-TEST(BirthdayFile, WriteKeyRefusesAKeyTheRecordDoesNotHave) {
-    BirthdayTempDir dir;
-    IniFile file(dir.File("birthdays.ini"));
-    EXPECT_THROW(SampleBirthday().WriteKey(file, "Hobby"), std::invalid_argument);
-    EXPECT_FALSE(fs::exists(file.Path()));
-}
-
-TEST(BirthdayFile, EraseFromFileRemovesTheWholeSection) {
-    BirthdayTempDir dir;
-    IniFile file(dir.File("birthdays.ini"));
+TEST_F(BirthdayFile, EraseFromFileRemovesTheWholeSection) {
     TBirthday a = SampleBirthday();
     TBirthday b = SampleBirthday();
     b.Name = "Bob";
@@ -302,10 +231,10 @@ TEST(BirthdayFile, EraseFromFileRemovesTheWholeSection) {
     a.EraseFromFile(file);
     std::string expected = SampleSection;
     expected.replace(1, 9, "Bob");
-    EXPECT_EQ(ReadAll(file.Path()), expected);
+    EXPECT_EQ(ReadBytes(file.Path()), expected);
 }
 
-TEST(BirthdayFile, SaveThenLoadGivesTheRecordBack) {
+TEST_F(BirthdayFile, SaveThenLoadGivesTheRecordBack) {
     TBirthday tricky = SampleBirthday();
     tricky.Name = "Ma\xEF" "a O'Neil";
     tricky.Notes = "  indented\r\n\r\n\"quoted\"; a=b %CountDays ";
@@ -325,7 +254,7 @@ TEST(BirthdayFile, SaveThenLoadGivesTheRecordBack) {
 
     std::mt19937 rng(1234);
     std::vector<TBirthday> records = {SampleBirthday(), tricky, plain};
-    for (int i = 0; i < 20; ++i) {
+    for (int i = 0; i < 10; ++i) {
         TBirthday r;
         r.Name = "Random " + std::to_string(i);
         r.BirthDate = EncodeDate(1900 + static_cast<int>(rng() % 120), 1 + static_cast<int>(rng() % 12),
@@ -344,8 +273,6 @@ TEST(BirthdayFile, SaveThenLoadGivesTheRecordBack) {
         records.push_back(r);
     }
 
-    BirthdayTempDir dir;
-    IniFile file(dir.File("birthdays.ini"));
     for (const TBirthday& r : records) r.SaveToFile(file);
     BirthdayList list;
     LoadBirthdays(file, list);
@@ -357,7 +284,7 @@ TEST(BirthdayFile, SaveThenLoadGivesTheRecordBack) {
     }
 }
 
-TEST(BirthdayLoad, SectionsInFileOrder) {
+TEST_F(BirthdayLoad, SectionsInFileOrder) {
     const BirthdayList list = LoadText("[Cid]\r\nBirthDate=1\r\n[Ann]\r\n[Bob]\r\nEnabled=0\r\n");
     ASSERT_EQ(list.Count(), 3);
     EXPECT_EQ(list.NameAt(0), "Cid");
@@ -367,9 +294,7 @@ TEST(BirthdayLoad, SectionsInFileOrder) {
     EXPECT_FALSE(list[2].Enabled);
 }
 
-TEST(BirthdayLoad, MissingFileGivesAnEmptyListAndCreatesNothing) {
-    BirthdayTempDir dir;
-    IniFile file(dir.File("birthdays.ini"));
+TEST_F(BirthdayLoad, MissingFileGivesAnEmptyListAndCreatesNothing) {
     BirthdayList list;
     auto b = std::make_unique<TBirthday>();
     b->Name = "left over";
@@ -379,8 +304,7 @@ TEST(BirthdayLoad, MissingFileGivesAnEmptyListAndCreatesNothing) {
     EXPECT_FALSE(fs::exists(file.Path()));
 }
 
-TEST(BirthdayLoad, RepeatedSectionIsSkippedAndLogged) {
-    BirthdayTempDir dir;
+TEST_F(BirthdayLoad, RepeatedSectionIsSkippedAndLogged) {
     const std::string logPath = dir.File("log.txt");
     ManualClock clock(EncodeDate(2026, 5, 1) + 0.5);
     ConfigureLog(logPath, &clock);
@@ -394,24 +318,22 @@ TEST(BirthdayLoad, RepeatedSectionIsSkippedAndLogged) {
     EXPECT_EQ(list[0].BirthDate, 100);
     EXPECT_EQ(list[0].Phone, "first");
     EXPECT_EQ(list[0].EMail, "");
-    const std::string log = ReadAll(logPath);
+    const std::string log = ReadBytes(logPath);
     EXPECT_NE(log.find("ANN"), std::string::npos) << log;
     EXPECT_NE(log.find("ann"), std::string::npos) << log;
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
 }
 
-TEST(BirthdayLoad, LoadingNeverChangesTheFile) {
-    BirthdayTempDir dir;
-    IniFile file(dir.File("birthdays.ini"));
+TEST_F(BirthdayLoad, LoadingNeverChangesTheFile) {
     const std::string bytes =
         "\xEF\xBB\xBF; comment\n[Ann]\nBirthDate=garbage\n  junk line  \n[Ann]\n[Bob]\r\nIconIndex=99999999999\r\n";
-    WriteAll(file.Path(), bytes);
+    WriteBytes(file.Path(), bytes);
     const auto before = fs::last_write_time(file.Path());
     BirthdayList list;
     LoadBirthdays(file, list);
     EXPECT_EQ(list.Count(), 2);
     EXPECT_EQ(list[1].IconIndex, 0);
-    EXPECT_EQ(ReadAll(file.Path()), bytes);
+    EXPECT_EQ(ReadBytes(file.Path()), bytes);
     EXPECT_EQ(fs::last_write_time(file.Path()), before);
 }
 
