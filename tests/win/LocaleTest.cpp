@@ -9,56 +9,38 @@
 
 namespace {
 
-// Tuesday 5 March 2024, 14:07:09, and the same day at 00:05:03.
-const TimeParts kAfternoonTime{14, 7, 9, 0};
-const TimeParts kMorningTime{0, 5, 3, 0};
+// Tuesday 5 March 2024, at 14:07:09 and at 00:05:03.
 const DateParts kDay{2024, 3, 5};
+const TimeParts kAfternoonTime{14, 7, 9, 0};
 
-SYSTEMTIME ToSystemTime(const DateParts& d, const TimeParts& t)
+// What a Windows call writes into a buffer, or "" when it fails.
+template <typename Call>
+std::string Ask(Call call)
 {
-    SYSTEMTIME st{};
-    st.wYear = static_cast<WORD>(d.year);
-    st.wMonth = static_cast<WORD>(d.month);
-    st.wDay = static_cast<WORD>(d.day);
-    st.wDayOfWeek = static_cast<WORD>(DayOfWeek(EncodeDate(d.year, d.month, d.day)) - 1);
-    st.wHour = static_cast<WORD>(t.hour);
-    st.wMinute = static_cast<WORD>(t.minute);
-    st.wSecond = static_cast<WORD>(t.second);
-    return st;
+    char buffer[256] = {};
+    return call(buffer, static_cast<int>(sizeof buffer)) > 0 ? std::string(buffer) : std::string();
 }
 
 std::string LocaleText(LCID locale, LCTYPE type)
 {
-    char buffer[256] = {};
-    const int n = GetLocaleInfoA(locale, type, buffer, static_cast<int>(sizeof buffer));
-    return n > 0 ? std::string(buffer) : std::string();
+    return Ask([&](char* b, int n) { return GetLocaleInfoA(locale, type, b, n); });
 }
 
-std::string WindowsDate(LCID locale, DWORD flags, const SYSTEMTIME& st)
-{
-    char buffer[256] = {};
-    const int n = GetDateFormatA(locale, flags, &st, nullptr, buffer, static_cast<int>(sizeof buffer));
-    return n > 0 ? std::string(buffer) : std::string();
-}
-
-std::string WindowsTime(LCID locale, const SYSTEMTIME& st)
-{
-    char buffer[256] = {};
-    const int n = GetTimeFormatA(locale, 0, &st, nullptr, buffer, static_cast<int>(sizeof buffer));
-    return n > 0 ? std::string(buffer) : std::string();
-}
-
-// Patterns our language cannot say exactly: a one-digit year, a one-letter
-// am/pm marker, a 12-hour clock without a marker or a marker on a 24-hour clock.
+// Patterns our language cannot say exactly: an era, a one-digit year.
 bool DateTranslatesExactly(const std::string& w)
 {
-    if (w.find('g') != std::string::npos)
-        return false;
-    for (std::size_t i = 0; i < w.size(); ++i) {
-        if (w[i] == 'y' && (i == 0 || w[i - 1] != 'y') && (i + 1 >= w.size() || w[i + 1] != 'y'))
+    for (std::size_t i = 0; i < w.size(); ++i)
+        if (w[i] == 'g' || (w[i] == 'y' && (i == 0 || w[i - 1] != 'y') && (i + 1 >= w.size() || w[i + 1] != 'y')))
             return false;
-    }
     return true;
+}
+
+// A one-letter am/pm marker, a 12-hour clock without a marker or a marker on
+// a 24-hour clock.
+bool TimeTranslatesExactly(const std::string& w)
+{
+    const bool hasMarker = w.find("tt") != std::string::npos;
+    return (hasMarker || w.find('t') == std::string::npos) && hasMarker == (w.find('h') != std::string::npos);
 }
 
 // Windows puts a month name beside a day number in its genitive case where
@@ -67,58 +49,20 @@ bool HasGenitiveMonthNames(LCID locale)
 {
     for (int m = 0; m < 12; ++m) {
         const auto type = static_cast<LCTYPE>(LOCALE_SMONTHNAME1 + m);
-        if (LocaleText(locale, type) != LocaleText(locale, type | LOCALE_RETURN_GENITIVE_NAMES))
-            return true;
+        if (LocaleText(locale, type) != LocaleText(locale, type | LOCALE_RETURN_GENITIVE_NAMES)) return true;
     }
     return false;
-}
-
-bool TimeTranslatesExactly(const std::string& w)
-{
-    const bool hasMarker = w.find("tt") != std::string::npos;
-    const bool oneLetterMarker = !hasMarker && w.find('t') != std::string::npos;
-    const bool twelveHour = w.find('h') != std::string::npos;
-    return !oneLetterMarker && hasMarker == twelveHour;
-}
-
-void ExpectFormatsLikeWindows(LCID locale)
-{
-    const FormatSettings fs = ReadLocaleFormatSettings(locale);
-    const std::string shortDate = LocaleText(locale, LOCALE_SSHORTDATE);
-    const std::string longDate = LocaleText(locale, LOCALE_SLONGDATE);
-    const std::string longTime = LocaleText(locale, LOCALE_STIMEFORMAT);
-    for (const TimeParts& t : {kAfternoonTime, kMorningTime}) {
-        const SYSTEMTIME st = ToSystemTime(kDay, t);
-        const TDateTime value = EncodeDateTime(kDay, t);
-        if (DateTranslatesExactly(shortDate)) {
-            EXPECT_EQ(FormatDateTime("ddddd", value, fs), WindowsDate(locale, DATE_SHORTDATE, st))
-                << "locale " << locale << " [" << shortDate << "] -> [" << fs.ShortDateFormat << "]";
-        }
-        if (DateTranslatesExactly(longDate) && !HasGenitiveMonthNames(locale)) {
-            EXPECT_EQ(FormatDateTime("dddddd", value, fs), WindowsDate(locale, DATE_LONGDATE, st))
-                << "locale " << locale << " [" << longDate << "] -> [" << fs.LongDateFormat << "]";
-        }
-        if (TimeTranslatesExactly(longTime)) {
-            EXPECT_EQ(FormatDateTime("tt", value, fs), WindowsTime(locale, st))
-                << "locale " << locale << " [" << longTime << "] -> [" << fs.LongTimeFormat << "]";
-        }
-    }
 }
 
 TEST(WinLocale, UserSettingsAreCompleteAndFormat)
 {
     const FormatSettings fs = ReadUserFormatSettings();
-    EXPECT_FALSE(fs.ShortDateFormat.empty());
-    EXPECT_FALSE(fs.LongDateFormat.empty());
-    EXPECT_FALSE(fs.ShortTimeFormat.empty());
-    EXPECT_FALSE(fs.LongTimeFormat.empty());
+    for (const std::string* s : {&fs.ShortDateFormat, &fs.LongDateFormat, &fs.ShortTimeFormat, &fs.LongTimeFormat})
+        EXPECT_FALSE(s->empty());
+    for (const std::string& name : fs.LongMonthNames) EXPECT_FALSE(name.empty());
+    for (const std::string& name : fs.ShortDayNames) EXPECT_FALSE(name.empty());
     EXPECT_NE(fs.DateSeparator, '\0');
     EXPECT_NE(fs.TimeSeparator, '\0');
-    for (const std::string& name : fs.LongMonthNames)
-        EXPECT_FALSE(name.empty());
-    for (const std::string& name : fs.ShortDayNames)
-        EXPECT_FALSE(name.empty());
-
     const TDateTime value = EncodeDateTime(kDay, kAfternoonTime);
     EXPECT_FALSE(DateTimeToString(value, fs).empty());
     EXPECT_FALSE(FormatDateTime("ddddd dddddd t tt", value, fs).empty());
@@ -126,21 +70,39 @@ TEST(WinLocale, UserSettingsAreCompleteAndFormat)
     EXPECT_EQ(FormatDateTime("t", value, fs).find("09"), std::string::npos) << fs.ShortTimeFormat;
 }
 
-TEST(WinLocale, UserSettingsFormatAsWindowsDoes)
+TEST(WinLocale, UserAndSeveralLocalesFormatAsWindowsDoes)
 {
-    ExpectFormatsLikeWindows(LOCALE_USER_DEFAULT);
-}
-
-TEST(WinLocale, SeveralLocalesFormatAsWindowsDoes)
-{
-    // English (US), German, French, Spanish, Russian, Japanese, Finnish,
-    // Hungarian, Dutch, English (UK), Korean, Polish.
-    const LCID locales[] = {0x0409, 0x0407, 0x040C, 0x0C0A, 0x0419, 0x0411,
-                            0x040B, 0x040E, 0x0413, 0x0809, 0x0412, 0x0415};
-    for (const LCID locale : locales) {
-        if (!IsValidLocale(locale, LCID_INSTALLED))
-            continue;
-        ExpectFormatsLikeWindows(locale);
+    // The user's, English (US), German, French, Spanish, Russian, Japanese,
+    // Finnish, Hungarian, Dutch, English (UK), Korean, Polish.
+    for (const LCID locale : {LCID(LOCALE_USER_DEFAULT), LCID(0x0409), LCID(0x0407), LCID(0x040C), LCID(0x0C0A),
+                              LCID(0x0419), LCID(0x0411), LCID(0x040B), LCID(0x040E), LCID(0x0413), LCID(0x0809),
+                              LCID(0x0412), LCID(0x0415)}) {
+        if (locale != LOCALE_USER_DEFAULT && !IsValidLocale(locale, LCID_INSTALLED)) continue;
+        const FormatSettings fs = ReadLocaleFormatSettings(locale);
+        const std::string shortDate = LocaleText(locale, LOCALE_SSHORTDATE);
+        const std::string longDate = LocaleText(locale, LOCALE_SLONGDATE);
+        const std::string longTime = LocaleText(locale, LOCALE_STIMEFORMAT);
+        for (const TimeParts& t : {kAfternoonTime, TimeParts{0, 5, 3, 0}}) {
+            SCOPED_TRACE(testing::Message() << "locale " << locale << " hour " << t.hour);
+            const SYSTEMTIME st{WORD(kDay.year), WORD(kDay.month),
+                                WORD(DayOfWeek(EncodeDate(kDay.year, kDay.month, kDay.day)) - 1),
+                                WORD(kDay.day), WORD(t.hour), WORD(t.minute), WORD(t.second), 0};
+            const TDateTime value = EncodeDateTime(kDay, t);
+            auto date = [&](DWORD flags) {
+                return Ask([&](char* b, int n) { return GetDateFormatA(locale, flags, &st, nullptr, b, n); });
+            };
+            if (DateTranslatesExactly(shortDate)) {
+                EXPECT_EQ(FormatDateTime("ddddd", value, fs), date(DATE_SHORTDATE)) << shortDate;
+            }
+            if (DateTranslatesExactly(longDate) && !HasGenitiveMonthNames(locale)) {
+                EXPECT_EQ(FormatDateTime("dddddd", value, fs), date(DATE_LONGDATE)) << longDate;
+            }
+            if (TimeTranslatesExactly(longTime)) {
+                const std::string windows =
+                    Ask([&](char* b, int n) { return GetTimeFormatA(locale, 0, &st, nullptr, b, n); });
+                EXPECT_EQ(FormatDateTime("tt", value, fs), windows) << longTime;
+            }
+        }
     }
 }
 

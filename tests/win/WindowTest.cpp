@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -10,11 +11,13 @@
 
 namespace {
 
+using Log = std::vector<std::string>;
+
 // Records what reaches it; closes itself on WM_USER and then keeps using its
 // members, which a self-deleting window must allow.
 class ProbeWindow : public TWindow {
 public:
-    ProbeWindow(WindowLifetime lifetime, std::vector<std::string>* log, bool* deleted)
+    ProbeWindow(WindowLifetime lifetime, Log* log, bool* deleted = nullptr)
         : TWindow(lifetime), log_(log), deleted_(deleted)
     {
         WindowClassSpec cls;
@@ -38,44 +41,38 @@ protected:
             return 1;
         }
         if (msg == WM_USER + 1) throw std::runtime_error("handler failed");
-        if (msg == WM_USER + 2) {
-            log_->push_back(::IsWindowEnabled(Hwnd()) ? "enabled" : "disabled");
-            return 0;
-        }
+        if (msg == WM_USER + 2) return log_->push_back(::IsWindowEnabled(Hwnd()) ? "enabled" : "disabled"), 0;
         return TWindow::HandleMessage(msg, wParam, lParam);
     }
     void Destroyed() override { log_->push_back("destroyed"); }
 
 private:
-    std::vector<std::string>* log_;
+    Log* log_;
     bool* deleted_;
 };
 
 std::string g_lastError;
 void RecordError(const char* message) { g_lastError = message; }
 
-TEST(TWindowTest, BindsObjectAndCallsHandlers)
+TEST(TWindowTest, OwnedWindowIsBoundAndOutlivesItsHandle)
 {
-    std::vector<std::string> log;
+    Log log;
     bool deleted = false;
+    HWND hwnd = nullptr;
     {
         ProbeWindow w(WindowLifetime::Owned, &log, &deleted);
-        ASSERT_NE(w.Hwnd(), nullptr);
-        EXPECT_EQ(TWindow::FromHandle(w.Hwnd()), &w);
-        EXPECT_EQ(wintest::WindowText(w.Hwnd()), "Probe");
-        EXPECT_EQ(wintest::ClassName(w.Hwnd()), "VellomirTestProbe");
+        hwnd = w.Hwnd();
+        EXPECT_EQ(TWindow::FromHandle(hwnd), &w);
+        EXPECT_EQ(wintest::WindowText(hwnd), "Probe");
+        EXPECT_EQ(wintest::ClassName(hwnd), "VellomirTestProbe");
     }
     EXPECT_TRUE(deleted);
-    ASSERT_FALSE(log.empty());
+    EXPECT_FALSE(::IsWindow(hwnd));
     EXPECT_EQ(log.front(), "create");
-}
 
-TEST(TWindowTest, OwnedWindowSurvivesItsHandleBeingDestroyed)
-{
-    std::vector<std::string> log;
-    bool deleted = false;
+    deleted = false;
     ProbeWindow w(WindowLifetime::Owned, &log, &deleted);
-    HWND hwnd = w.Hwnd();
+    hwnd = w.Hwnd();
     ::DestroyWindow(hwnd);
     EXPECT_EQ(w.Hwnd(), nullptr);
     EXPECT_FALSE(deleted);
@@ -83,43 +80,36 @@ TEST(TWindowTest, OwnedWindowSurvivesItsHandleBeingDestroyed)
     EXPECT_EQ(log.back(), "destroyed");
 }
 
-TEST(TWindowTest, SelfDeletingWindowWaitsForItsHandlerToReturn)
+TEST(TWindowTest, SelfDeletingWindowGoesOnlyAfterItsHandlerReturns)
 {
-    std::vector<std::string> log;
+    Log log;
     bool deleted = false;
-    auto* w = new ProbeWindow(WindowLifetime::SelfDeleting, &log, &deleted);
-    HWND hwnd = w->Hwnd();
+    HWND hwnd = (new ProbeWindow(WindowLifetime::SelfDeleting, &log, &deleted))->Hwnd();
     EXPECT_EQ(::SendMessageA(hwnd, WM_USER, 0, 0), 1);
     EXPECT_TRUE(deleted);
     EXPECT_FALSE(::IsWindow(hwnd));
-    std::vector<std::string> expected{"create", "destroy", "destroyed", "no handle after close"};
-    EXPECT_EQ(log, expected);
-}
+    EXPECT_EQ(log, (Log{"create", "destroy", "destroyed", "no handle after close"}));
 
-TEST(TWindowTest, SelfDeletingWindowGoesWithDestroyWindowFromOutside)
-{
-    std::vector<std::string> log;
-    bool deleted = false;
-    auto* w = new ProbeWindow(WindowLifetime::SelfDeleting, &log, &deleted);
-    ::DestroyWindow(w->Hwnd());
+    deleted = false;  // and when destroyed from outside
+    ::DestroyWindow((new ProbeWindow(WindowLifetime::SelfDeleting, &log, &deleted))->Hwnd());
     EXPECT_TRUE(deleted);
 }
 
 TEST(TWindowTest, ExceptionsStopAtTheWindowProcedure)
 {
-    std::vector<std::string> log;
+    Log log;
     SetWindowErrorHandler(&RecordError);
-    ProbeWindow w(WindowLifetime::Owned, &log, nullptr);
+    ProbeWindow w(WindowLifetime::Owned, &log);
     ::SendMessageA(w.Hwnd(), WM_USER + 1, 0, 0);
     SetWindowErrorHandler(nullptr);
     EXPECT_EQ(g_lastError, "handler failed");
     EXPECT_NE(w.Hwnd(), nullptr);
 }
 
-TEST(TWindowTest, RunModalDisablesOwnerUntilClosed)
+TEST(TWindowTest, RunModalDisablesOwnerUntilClosedAndPassesQuitOn)
 {
-    std::vector<std::string> ownerLog, modalLog;
-    ProbeWindow owner(WindowLifetime::Owned, &ownerLog, nullptr);
+    Log ownerLog, modalLog;
+    ProbeWindow owner(WindowLifetime::Owned, &ownerLog);
     bool modalDeleted = false;
     auto* modal = new ProbeWindow(WindowLifetime::SelfDeleting, &modalLog, &modalDeleted);
     // Both run inside the modal loop: the owner reports its state, then the
@@ -128,15 +118,10 @@ TEST(TWindowTest, RunModalDisablesOwnerUntilClosed)
     ::PostMessageA(modal->Hwnd(), WM_USER, 0, 0);
     EXPECT_TRUE(modal->RunModal(owner.Hwnd(), SW_SHOWNA));
     EXPECT_TRUE(modalDeleted);
-    ASSERT_FALSE(ownerLog.empty());
     EXPECT_EQ(ownerLog.back(), "disabled");
     EXPECT_TRUE(::IsWindowEnabled(owner.Hwnd()));
-}
 
-TEST(TWindowTest, RunModalPassesQuitOn)
-{
-    std::vector<std::string> log;
-    auto* modal = new ProbeWindow(WindowLifetime::SelfDeleting, &log, nullptr);
+    modal = new ProbeWindow(WindowLifetime::SelfDeleting, &modalLog);
     HWND hwnd = modal->Hwnd();
     ::PostQuitMessage(7);
     EXPECT_FALSE(modal->RunModal(nullptr, SW_SHOWNA));
