@@ -77,19 +77,15 @@ TEST(DateTimeCalendar, DaysInMonth)
 
 TEST(DateTimeCalendar, ValidDates)
 {
-    EXPECT_TRUE(IsValidDate(1, 1, 1));
-    EXPECT_TRUE(IsValidDate(9999, 12, 31));
-    EXPECT_TRUE(IsValidDate(2024, 2, 29));
-    EXPECT_FALSE(IsValidDate(2023, 2, 29));
-    EXPECT_FALSE(IsValidDate(0, 1, 1));
-    EXPECT_FALSE(IsValidDate(10000, 1, 1));
-    EXPECT_FALSE(IsValidDate(2024, 0, 1));
-    EXPECT_FALSE(IsValidDate(2024, 13, 1));
-    EXPECT_FALSE(IsValidDate(2024, 4, 31));
-    EXPECT_FALSE(IsValidDate(2024, 1, 0));
-    EXPECT_FALSE(IsValidDate(2024, 1, 32));
-    EXPECT_FALSE(IsValidDate(INT_MIN, INT_MIN, INT_MIN));
-    EXPECT_FALSE(IsValidDate(2024, 1, INT_MAX));
+    const struct {
+        int y, m, d;
+        bool valid;
+    } rows[] = {{1, 1, 1, true},      {9999, 12, 31, true},  {2024, 2, 29, true},  {2023, 2, 29, false},
+                {0, 1, 1, false},     {10000, 1, 1, false},  {2024, 0, 1, false},  {2024, 13, 1, false},
+                {2024, 4, 31, false}, {2024, 1, 0, false},   {2024, 1, 32, false}, {2024, 1, INT_MAX, false},
+                {INT_MIN, INT_MIN, INT_MIN, false}};
+    for (const auto& r : rows)
+        EXPECT_EQ(IsValidDate(r.y, r.m, r.d), r.valid) << r.y << "-" << r.m << "-" << r.d;
 }
 
 TEST(DateTimeEncode, KnownDays)
@@ -123,12 +119,9 @@ TEST(DateTimeEncode, TimeOfDay)
     EXPECT_EQ(EncodeTime(12, 0, 0), 0.5);
     EXPECT_DOUBLE_EQ(EncodeTime(23, 59, 59, 999), 86399999.0 / 86400000.0);
     // Out-of-range parts give 0.
-    EXPECT_EQ(EncodeTime(24, 0, 0), 0.0);
-    EXPECT_EQ(EncodeTime(-1, 0, 0), 0.0);
-    EXPECT_EQ(EncodeTime(0, 60, 0), 0.0);
-    EXPECT_EQ(EncodeTime(0, 0, 60), 0.0);
-    EXPECT_EQ(EncodeTime(0, 0, 0, 1000), 0.0);
-    EXPECT_EQ(EncodeTime(0, 0, 0, -1), 0.0);
+    const TimeParts bad[] = {{24, 0, 0, 0}, {-1, 0, 0, 0}, {0, 60, 0, 0}, {0, 0, 60, 0}, {0, 0, 0, 1000}, {0, 0, 0, -1}};
+    for (const TimeParts& t : bad)
+        EXPECT_EQ(EncodeTime(t.hour, t.minute, t.second, t.millisecond), 0.0) << t.hour << ":" << t.minute;
 }
 
 TEST(DateTimeEncode, NegativeDaysSubtractTheTime)
@@ -197,9 +190,7 @@ TEST(DateTimeDecode, EveryDayOfA400YearCycleRoundTrips)
         const TDateTime encoded = EncodeDate(y, m, day);
         ASSERT_EQ(encoded, static_cast<double>(DayNumberOf(d))) << y << "-" << m << "-" << day;
         const DateParts back = DecodeDate(encoded + 0.75);
-        ASSERT_EQ(back.year, y);
-        ASSERT_EQ(back.month, m);
-        ASSERT_EQ(back.day, day);
+        ASSERT_TRUE(back.year == y && back.month == m && back.day == day) << y << "-" << m << "-" << day;
         ASSERT_EQ(DayOfWeek(encoded + 0.75), static_cast<int>(chr::weekday{d}.c_encoding()) + 1);
         ++checked;
     }
@@ -221,32 +212,12 @@ TEST(DateTimeDecode, WholeRangeRoundTripsIncludingNegativeDays)
         const TDateTime v = EncodeDateTime({y, m, day}, t);
         const DateParts dp = DecodeDate(v);
         const TimeParts tp = DecodeTime(v);
-        ASSERT_EQ(dp.year, y) << n;
-        ASSERT_EQ(dp.month, m) << n;
-        ASSERT_EQ(dp.day, day) << n;
-        ASSERT_EQ(tp.hour, t.hour) << n;
-        ASSERT_EQ(tp.minute, t.minute) << n;
-        ASSERT_EQ(tp.second, t.second) << n;
-        ASSERT_EQ(tp.millisecond, t.millisecond) << n;
+        ASSERT_TRUE(dp.year == y && dp.month == m && dp.day == day) << n;
+        ASSERT_TRUE(tp.hour == t.hour && tp.minute == t.minute && tp.second == t.second &&
+                    tp.millisecond == t.millisecond)
+            << n;
         ASSERT_EQ(DateOf(v), static_cast<double>(n));
         ASSERT_EQ(DayOfWeek(v), static_cast<int>(chr::weekday{d}.c_encoding()) + 1);
-    }
-}
-
-TEST(DateTimeDecode, EveryMillisecondStepOfADayRoundTrips)
-{
-    // Every second of a day, each with a different millisecond, on both sides
-    // of day 0.
-    for (int sec = 0; sec < 86400; ++sec) {
-        const int ms = (sec * 7) % 1000;
-        const TimeParts t{sec / 3600, sec / 60 % 60, sec % 60, ms};
-        for (const DateParts& d : {DateParts{2024, 3, 15}, DateParts{1800, 1, 1}}) {
-            const TimeParts back = DecodeTime(EncodeDateTime(d, t));
-            ASSERT_EQ(back.hour, t.hour);
-            ASSERT_EQ(back.minute, t.minute);
-            ASSERT_EQ(back.second, t.second);
-            ASSERT_EQ(back.millisecond, t.millisecond);
-        }
     }
 }
 
@@ -262,16 +233,9 @@ TEST(DateTimeDecode, WeekdaysOfKnownDays)
 
 TEST(DateTimeDecode, GarbageDecodesAsDayZero)
 {
-    const double garbage[] = {std::numeric_limits<double>::quiet_NaN(),
-                              std::numeric_limits<double>::infinity(),
-                              -std::numeric_limits<double>::infinity(),
-                              1e300,
-                              -1e300,
-                              std::numeric_limits<double>::max(),
-                              std::numeric_limits<double>::lowest(),
-                              MaxDayNumber + 1.0,
-                              MinDayNumber - 1.0,
-                              3e6};
+    using L = std::numeric_limits<double>;
+    const double garbage[] = {L::quiet_NaN(), L::infinity(),      -L::infinity(),     1e300, -1e300,
+                              L::max(),       L::lowest(),        MaxDayNumber + 1.0, MinDayNumber - 1.0, 3e6};
     for (const double g : garbage) {
         ExpectDate(g, 1899, 12, 30);
         ExpectTime(g, 0, 0, 0, 0);
@@ -344,9 +308,7 @@ TEST(DateTimeIncMonth, EveryMonthEndOfA400YearCycle)
                 const int tm = index % 12 + 1;
                 const int expectedDay = std::min(last, DaysInMonth(ty, tm));
                 const DateParts got = DecodeDate(to);
-                ASSERT_EQ(got.year, ty) << y << "-" << m << " + " << k;
-                ASSERT_EQ(got.month, tm) << y << "-" << m << " + " << k;
-                ASSERT_EQ(got.day, expectedDay) << y << "-" << m << " + " << k;
+                ASSERT_TRUE(got.year == ty && got.month == tm && got.day == expectedDay) << y << "-" << m << " + " << k;
                 // Whole days apart, the time of day untouched.
                 const double diff = to - from;
                 ASSERT_NEAR(diff, std::round(diff), 1e-9);
