@@ -26,19 +26,10 @@ TDateTime At(int y, int m, int d, int hh = 0, int mm = 0, int ss = 0)
 }
 
 // A clock that counts how often it is asked.
-class CountingClock final : public IClock {
-public:
-    explicit CountingClock(TDateTime now) : now_(now) {}
-    TDateTime Now() const override
-    {
-        ++calls;
-        return now_;
-    }
-    void Set(TDateTime now) { now_ = now; }
+struct CountingClock final : IClock {
+    TDateTime now = 0;
     mutable long calls = 0;
-
-private:
-    TDateTime now_;
+    TDateTime Now() const override { return ++calls, now; }
 };
 
 // Stands in for the main window: records every call in order and does to the
@@ -89,8 +80,7 @@ private:
 class FakeBirthdays : public IBirthdayScan {
 public:
     struct Entry {
-        int month;
-        int day;
+        int month, day;
         bool enabled;
     };
     std::vector<Entry> entries;
@@ -105,8 +95,8 @@ public:
 
 using Calls = std::vector<std::string>;
 
-class SchedulerTest : public ::testing::Test {
-protected:
+// The scheduler with its fakes, started at ten seconds before X.
+struct World {
     TEvent& AddEvent(const std::string& name, TDateTime start, int period = pkOnce)
     {
         auto e = std::make_unique<TEvent>();
@@ -137,7 +127,41 @@ protected:
     Scheduler scheduler{clock, events, host, &birthdays};
 };
 
+class SchedulerTest : public ::testing::Test, protected World {};
+
 }  // namespace
+
+// One event, given as offsets from X, and what the ticks at given moments fire.
+TEST(SchedulerOneEvent, StartSnoozeAndLastRunAgainstEpsilon)
+{
+    const TDateTime none = -1e9;
+    struct Case {
+        const char* what;
+        double start, snooze, last;
+        std::vector<std::pair<double, Calls>> ticks;
+    };
+    const Case cases[] = {
+        {"less than Epsilon ahead is reached (0.9 s > 0.864 s)", 0, none, none,
+         {{-0.9 * kSecond, {}}, {-0.5 * kSecond, {"run E"}}}},
+        {"a snooze equal to the last run does not fire", -kHour, 0, 0.5 * kSecond, {{0, {}}}},
+        {"start and snooze together fire once, as a regular run", 0, 0, none,
+         {{0, {"run E"}}, {kSecond, {}}}},
+        {"an event that ran less than Epsilon ago is not run again", 0, none, 0.2 * kSecond,
+         {{0.5 * kSecond, {}}}},
+        {"a snooze after the last run fires once", -kHour, 0, -kHour,
+         {{0, {"snooze E"}}, {kSecond, {}}, {2 * kSecond, {}}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        World w;
+        TEvent& e = w.AddEvent("E", w.X + c.start);
+        e.SnoozeDateTime = c.snooze == none ? 0 : w.X + c.snooze;
+        e.LastDateTime = c.last == none ? NeverTime : w.X + c.last;
+        w.StartQuietly();
+        for (const auto& [at, calls] : c.ticks)
+            EXPECT_EQ(w.TickAt(w.X + at), calls) << at / kSecond << " s";
+    }
+}
 
 TEST_F(SchedulerTest, StartSetsTheInitialState)
 {
@@ -167,14 +191,6 @@ TEST_F(SchedulerTest, TwoEventsWithTheSameStartFireInOneTickLaterInFileFirst)
     EXPECT_EQ(TickAt(X + 1.3 * kSecond), Calls{});
     EXPECT_EQ(scheduler.NextDueTime, NoDueTime);
     EXPECT_EQ(TickAt(X + 2.3 * kSecond), Calls{});
-}
-
-TEST_F(SchedulerTest, AMomentLessThanEpsilonAheadIsReached)
-{
-    AddEvent("A", X);
-    StartQuietly();
-    EXPECT_EQ(TickAt(X - 0.9 * kSecond), Calls{});  // 0.9 s > 0.864 s
-    EXPECT_EQ(TickAt(X - 0.5 * kSecond), Calls{"run A"});
 }
 
 TEST_F(SchedulerTest, EmptyListScansEveryTickAndFindsNothing)
@@ -249,29 +265,6 @@ TEST_F(SchedulerTest, SleepAcrossAStartThatCannotRunNowFiresNothing)
     EXPECT_EQ(scheduler.LastFiredDue, 0);
 }
 
-TEST_F(SchedulerTest, SnoozeRunFiresAtTheSnoozeMomentOnce)
-{
-    TEvent& e = AddEvent("Nap", X - kHour, pkWeekly);
-    e.DifDateTime = 7;
-    e.LastDateTime = X - kHour;
-    e.SnoozeDateTime = X;
-    StartQuietly();
-    EXPECT_EQ(scheduler.NextDueTime, X);
-    EXPECT_EQ(TickAt(X), Calls{"snooze Nap"});
-    EXPECT_EQ(e.StartDateTime, X - kHour);  // a snooze run does not advance
-    EXPECT_EQ(TickAt(X + kSecond), Calls{});
-    EXPECT_EQ(TickAt(X + 2 * kSecond), Calls{});
-}
-
-TEST_F(SchedulerTest, SnoozeEqualToTheLastRunDoesNotFire)
-{
-    TEvent& e = AddEvent("Done", X - kHour);
-    e.SnoozeDateTime = X;
-    e.LastDateTime = X + 0.5 * kSecond;
-    StartQuietly();
-    EXPECT_EQ(TickAt(X), Calls{});
-}
-
 TEST_F(SchedulerTest, SnoozeEarlierThanStartFiresFirst)
 {
     TEvent& e = AddEvent("E", X + kHour, pkHourly);
@@ -286,24 +279,6 @@ TEST_F(SchedulerTest, SnoozeEarlierThanStartFiresFirst)
     EXPECT_DOUBLE_EQ(e.StartDateTime, X + 2 * kHour);
     EXPECT_EQ(TickAt(X + kHour + kSecond), Calls{});
     EXPECT_DOUBLE_EQ(scheduler.NextDueTime, X + 2 * kHour);
-}
-
-TEST_F(SchedulerTest, StartAndSnoozeAtTheSameMomentFireOnceAsARegularRun)
-{
-    TEvent& e = AddEvent("Both", X);
-    e.SnoozeDateTime = X;
-    StartQuietly();
-    EXPECT_EQ(TickAt(X), Calls{"run Both"});
-    EXPECT_EQ(TickAt(X + kSecond), Calls{});
-}
-
-TEST_F(SchedulerTest, AnEventThatJustRanIsNotRunAgain)
-{
-    TEvent& e = AddEvent("Tested", X);
-    e.LastDateTime = X + 0.2 * kSecond;  // a real run less than Epsilon ago
-    StartQuietly();
-    EXPECT_EQ(TickAt(X + 0.5 * kSecond), Calls{});
-    EXPECT_EQ(scheduler.LastFiredDue, 0);
 }
 
 TEST_F(SchedulerTest, DisabledEventsAndEventsOnExcludedDaysDoNotFire)
@@ -372,20 +347,13 @@ TEST_F(SchedulerTest, TheEditedEventIsExaminedFirstAfterTheNextStart)
 {
     testfiles::TempDir dir;
     IniFile file(dir.File("events.ini"));
-    for (const char* name : {"First", "Second"}) {
-        TEvent e;
+    TEvent e;
+    e.StartDateTime = X;
+    for (const char* name : {"First", "Second", "First"}) {
         e.Name = name;
-        e.StartDateTime = X;
+        e.EraseFromFile(file);  // as the edit command does: the section moves to the end
         e.SaveToFile(file);
     }
-    // The edit command erases and saves again: the section moves to the end.
-    TEvent edited;
-    edited.Name = "First";
-    edited.StartDateTime = X;
-    edited.IconIndex = 2;
-    edited.EraseFromFile(file);
-    edited.SaveToFile(file);
-
     LoadEvents(file, events);
     StartQuietly();
     EXPECT_EQ(TickAt(X), (Calls{"run First", "run Second"}));
@@ -394,36 +362,21 @@ TEST_F(SchedulerTest, TheEditedEventIsExaminedFirstAfterTheNextStart)
 TEST_F(SchedulerTest, BirthdaysAreScannedAtTheFirstTickAndThenOncePerDay)
 {
     birthdays.entries = {{3, 15, true}, {3, 15, false}, {3, 16, true}, {3, 15, true}};
+    AddEvent("Midnight", At(2024, 3, 16));
     clock.Set(At(2024, 3, 15, 23, 59, 57));
     scheduler.Start();
     EXPECT_TRUE(host.calls.empty());
     EXPECT_EQ(TickAt(At(2024, 3, 15, 23, 59, 58)), (Calls{"birthday 0", "birthday 3", "tooltip"}));
     EXPECT_EQ(scheduler.LastBirthdayScanDate, At(2024, 3, 15));
     EXPECT_EQ(TickAt(At(2024, 3, 15, 23, 59, 59)), Calls{});
-    // Across midnight: the first tick of the new day.
-    EXPECT_EQ(TickAt(At(2024, 3, 16, 0, 0, 0)), (Calls{"birthday 2", "tooltip"}));
+    // Across midnight: the first tick of the new day, after the event scan.
+    EXPECT_EQ(TickAt(At(2024, 3, 16, 0, 0, 0)), (Calls{"run Midnight", "birthday 2", "tooltip"}));
     EXPECT_EQ(TickAt(At(2024, 3, 16, 0, 0, 1)), Calls{});
     // A day with nobody's birthday still ends with the tooltip rebuilt.
     EXPECT_EQ(TickAt(At(2024, 3, 17, 8)), Calls{"tooltip"});
     EXPECT_EQ(TickAt(At(2024, 3, 17, 9)), Calls{});
-}
-
-TEST_F(SchedulerTest, EventScanComesBeforeTheBirthdayScan)
-{
-    AddEvent("Midnight", At(2024, 3, 16));
-    birthdays.entries = {{3, 16, true}};
-    clock.Set(At(2024, 3, 15, 23, 59, 59));
-    StartQuietly();
-    EXPECT_EQ(TickAt(At(2024, 3, 16)), (Calls{"run Midnight", "birthday 0", "tooltip"}));
-}
-
-TEST_F(SchedulerTest, ClockSetBackADayScansBirthdaysForThatDayAgain)
-{
-    birthdays.entries = {{3, 14, true}};
-    clock.Set(X);
-    scheduler.Start();
-    EXPECT_EQ(TickAt(X), Calls{"tooltip"});
-    EXPECT_EQ(TickAt(X - 1), (Calls{"birthday 0", "tooltip"}));
+    // The clock set back a day scans that day's birthdays again.
+    EXPECT_EQ(TickAt(At(2024, 3, 16, 9)), (Calls{"birthday 2", "tooltip"}));
 }
 
 TEST(SchedulerWithoutBirthdays, TheDailyScanStillRefreshesTheTooltip)
@@ -440,31 +393,22 @@ TEST(SchedulerWithoutBirthdays, TheDailyScanStillRefreshesTheTooltip)
 
 TEST(SchedulerIdle, TheIdleTickOnlyReadsTheClockAndDoesNotLookAtTheEvents)
 {
-    const TDateTime start = At(2024, 3, 15, 12);
-    CountingClock clock(start);
-    ManualClock hostClock(start);
-    EventList events;
-    for (int i = 0; i < 10000; ++i) {
-        auto e = std::make_unique<TEvent>();
-        e->Name = "Event " + std::to_string(i);
-        e->StartDateTime = start + 1 + i;
-        events.Add(std::move(e));
-    }
-    FakeHost host(events, hostClock);
-    FakeBirthdays birthdays;
-    Scheduler scheduler(clock, events, host, &birthdays);
+    World w;
+    for (int i = 0; i < 10000; ++i)
+        w.AddEvent("Event " + std::to_string(i), w.X + 1 + i);
+    CountingClock clock;
+    clock.now = w.X;
+    Scheduler scheduler(clock, w.events, w.host, &w.birthdays);
     scheduler.Start();
-    clock.Set(start + kSecond);
+    clock.now = w.X + kSecond;
     scheduler.Tick();  // the day's birthday scan
-    host.Take();
-
+    w.host.Take();
     const long before = clock.calls;
-    constexpr int kTicks = 1000;
-    for (int i = 0; i < kTicks; ++i) {
-        clock.Set(start + (2 + i * 1e-3) * kSecond);
+    for (int i = 0; i < 1000; ++i) {
+        clock.now = w.X + (2 + i * 1e-3) * kSecond;
         scheduler.Tick();
     }
-    EXPECT_EQ(clock.calls - before, kTicks);
-    EXPECT_TRUE(host.calls.empty());
-    EXPECT_EQ(scheduler.NextDueTime, start + 1);
+    EXPECT_EQ(clock.calls - before, 1000);
+    EXPECT_TRUE(w.host.calls.empty());
+    EXPECT_EQ(scheduler.NextDueTime, w.X + 1);
 }
