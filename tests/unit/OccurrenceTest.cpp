@@ -36,30 +36,25 @@ std::unique_ptr<TEvent> MakeEvent(const std::string& name, TDateTime start, int 
     return e;
 }
 
-// Records what the rules tell the rows on screen.
-class RecordingRows : public IEventRows {
-public:
+// Records what the rules tell the rows on screen, with the list's size at the
+// moment of each call.
+struct RecordingRows : IEventRows {
     struct Call {
         std::string what;
         int index;
         std::string name;
         TDateTime start;
-        int listCount;  // the list's size at the moment of the call
+        int listCount;
     };
-    explicit RecordingRows(const EventList* list = nullptr) : list_(list) {}
-    void StartChanged(const TEvent& event) override
+    explicit RecordingRows(const EventList* list = nullptr) : list(list) {}
+    void StartChanged(const TEvent& e) override { Record("StartChanged", -1, e); }
+    void Removing(int index, const TEvent& e) override { Record("Removing", index, e); }
+    void Record(const char* what, int index, const TEvent& e)
     {
-        calls.push_back({"StartChanged", -1, event.Name, event.StartDateTime, Count()});
+        calls.push_back({what, index, e.Name, e.StartDateTime, list ? list->Count() : -1});
     }
-    void Removing(int index, const TEvent& event) override
-    {
-        calls.push_back({"Removing", index, event.Name, event.StartDateTime, Count()});
-    }
+    const EventList* list;
     std::vector<Call> calls;
-
-private:
-    int Count() const { return list_ ? list_->Count() : -1; }
-    const EventList* list_;
 };
 
 std::string FormatYmdHm(TDateTime t)
@@ -86,13 +81,6 @@ std::vector<std::string> Starts(TEvent e, int steps)
     return starts;
 }
 
-std::string SingleBit(int length, int position)  // position 1-based
-{
-    std::string mask(static_cast<size_t>(length), '0');
-    mask[static_cast<size_t>(position - 1)] = '1';
-    return mask;
-}
-
 std::string MaskOf(unsigned bits, int length)
 {
     std::string mask;
@@ -104,12 +92,6 @@ std::string MaskOf(unsigned bits, int length)
 }  // namespace
 
 // ---- ComputeNextDue ---------------------------------------------------------
-
-TEST(ComputeNextDue, EmptyListGivesZero)
-{
-    EventList list;
-    EXPECT_EQ(ComputeNextDue(list, At(2024, 3, 15, 12)), 0);
-}
 
 TEST(ComputeNextDue, TableOfStartAndSnoozeMoments)
 {
@@ -163,39 +145,32 @@ TEST(ComputeNextDue, EarliestOverAllEnabledEventsAndMasksAreNotLookedAt)
     EXPECT_EQ(ComputeNextDue(list, now), At(2024, 3, 16, 9));
 }
 
-TEST(ComputeNextDue, NoEnabledEventAheadGivesNoDueTime)
+TEST(ComputeNextDue, EmptyListOrNoEnabledEventAhead)
 {
     const TDateTime now = At(2024, 3, 15, 12);
     EventList list;
+    EXPECT_EQ(ComputeNextDue(list, now), 0);
     list.Add(MakeEvent("Never", NeverTime));
     list.Add(MakeEvent("Passed", now - 1));
     EXPECT_EQ(ComputeNextDue(list, now), NoDueTime);
-    EXPECT_EQ(NoDueTime, 100000.0);
 }
 
 // ---- CanRunNow --------------------------------------------------------------
 
-TEST(CanRunNow, DailyFollowsTheWeekdayMaskForEveryWeekdayAndMask)
+TEST(CanRunNow, DailyAndMonthlyFollowTheirMasksForEveryWeekdayAndMonth)
 {
     const TDateTime sunday = At(2024, 3, 17, 9, 30);
+    TEvent e;
+    e.PeriodInd = pkDaily;
     for (unsigned bits = 0; bits < 128; ++bits) {
-        TEvent e;
-        e.PeriodInd = pkDaily;
         e.DaysBin = MaskOf(bits, 7);
-        for (int day = 0; day < 7; ++day) {
-            SCOPED_TRACE(e.DaysBin + " day " + std::to_string(day));
-            EXPECT_EQ(CanRunNow(e, sunday + day), ((bits >> day) & 1) != 0);
-        }
+        for (int day = 0; day < 7; ++day)
+            EXPECT_EQ(CanRunNow(e, sunday + day), ((bits >> day) & 1) != 0) << e.DaysBin << " day " << day;
     }
-}
-
-TEST(CanRunNow, MonthlyFollowsTheMonthMaskForEveryMonth)
-{
+    e.PeriodInd = pkMonthly;
     for (int month = 1; month <= 12; ++month) {
         for (int selected = 1; selected <= 12; ++selected) {
-            TEvent e;
-            e.PeriodInd = pkMonthly;
-            e.MonthsBin = SingleBit(12, selected);
+            e.MonthsBin = MaskOf(1u << (selected - 1), 12);
             EXPECT_EQ(CanRunNow(e, At(2024, month, 28, 23, 59)), month == selected)
                 << e.MonthsBin << " in month " << month;
         }
@@ -275,14 +250,10 @@ TEST(DaysToNextWeekday, LandsOnTheNearestSelectedWeekdayAfterD)
     }
 }
 
-TEST(DaysToNextWeekday, Examples)
+TEST(DaysToNextWeekday, ShortMasksAndDaysOutsideTheCalendar)
 {
-    const TDateTime monday = At(2024, 3, 18, 9);
     const TDateTime saturday = At(2024, 3, 23, 7);
-    EXPECT_EQ(DaysToNextWeekday("0100010", monday), 4);      // Monday -> Friday
-    EXPECT_EQ(DaysToNextWeekday("0100010", monday + 4), 3);  // Friday -> Monday
     EXPECT_EQ(DaysToNextWeekday("0000001", saturday), 7);    // only its own weekday
-    EXPECT_EQ(DaysToNextWeekday("0000000", saturday), 0);
     EXPECT_EQ(DaysToNextWeekday("", saturday), 0);
     EXPECT_EQ(DaysToNextWeekday("1", saturday), 1);          // Sunday, the only position there is
     EXPECT_EQ(DaysToNextWeekday("01", saturday), 2);
@@ -303,7 +274,7 @@ TEST(DaysToNextMonth, LandsOnTheSameDayOfTheNextSelectedMonth)
     for (int m = 0; m < 12; ++m)
         masks.push_back(1u << m);
     std::mt19937 rng(31);
-    for (int i = 0; i < 12; ++i)
+    for (int i = 0; i < 4; ++i)
         masks.push_back(rng() & 0xFFF);
 
     for (unsigned bits : masks) {
@@ -338,7 +309,7 @@ TEST(DaysToNextMonth, OwnMonthOnlyIsAYearLaterAtEveryMonthEndOfFourHundredYears)
         for (int month = 1; month <= 12; ++month) {
             const int last = DaysInMonth(year, month);
             const TDateTime d = At(year, month, last, 10);
-            const double step = DaysToNextMonth(SingleBit(12, month), d);
+            const double step = DaysToNextMonth(MaskOf(1u << (month - 1), 12), d);
             const DateParts to = DecodeDate(d + step);
             ASSERT_EQ(to.year, year + 1);
             ASSERT_EQ(to.month, month);
@@ -418,16 +389,15 @@ TEST(AdvanceStart, ManyMonthlyStepsKeepTheTimeOfDayExact)
 {
     TempDir dir;
     IniFile file(dir.File("events.ini"));
-    TEvent e;
-    e.Name = "M";
-    e.PeriodInd = pkMonthly;
-    e.MonthsBin = "111111111111";
-    e.StartDateTime = At(2024, 1, 15, 8, 30);
-    const TDateTime time = TimeOf(e.StartDateTime);
+    auto e = MakeEvent("M", At(2024, 1, 15, 8, 30), pkMonthly);
+    e->MonthsBin = "111111111111";
     for (int i = 0; i < 48; ++i)
-        AdvanceStart(e, file, nullptr);
-    EXPECT_EQ(FormatYmdHm(e.StartDateTime), "2028-01-15 08:30");
-    EXPECT_NEAR(TimeOf(e.StartDateTime), time, 1e-9);
+        AdvanceStart(*e, file, nullptr);
+    EXPECT_EQ(FormatYmdHm(e->StartDateTime), "2028-01-15 08:30");
+    EXPECT_NEAR(TimeOf(e->StartDateTime), TimeOf(At(2024, 1, 15, 8, 30)), 1e-9);
+    // A failed write is reported.
+    IniFile nowhere((dir.Path() / "no-folder" / "events.ini").string());
+    EXPECT_THROW(AdvanceStart(*e, nowhere, nullptr), IniWriteError);
 }
 
 TEST(AdvanceStart, WritesStartForEveryKindAndTellsTheRowsForPeriodicKinds)
@@ -436,53 +406,34 @@ TEST(AdvanceStart, WritesStartForEveryKindAndTellsTheRowsForPeriodicKinds)
         SCOPED_TRACE(period);
         TempDir dir;
         IniFile file(dir.File("events.ini"));
-        TEvent e;
-        e.Name = "Tea";
-        e.PeriodInd = period;
-        e.StartDateTime = At(2024, 3, 18, 9);
-        e.DifDateTime = 1;
-        e.DaysBin = "1111111";
-        e.MonthsBin = "111111111111";
-        e.SaveToFile(file);
-        const std::string saved = ReadBytes(file.Path());
+        auto e = MakeEvent("Tea", At(2024, 3, 18, 9), period);
+        e->DifDateTime = 1;
+        e->DaysBin = "1111111";
+        e->MonthsBin = "111111111111";
+        e->SaveToFile(file);
+        std::string expected = ReadBytes(file.Path());
         RecordingRows rows;
-        AdvanceStart(e, file, &rows);
-
-        const bool periodic = period >= pkHourly && period <= pkAnnually;
-        if (periodic) {
+        AdvanceStart(*e, file, &rows);
+        if (period >= pkHourly && period <= pkAnnually) {
             ASSERT_EQ(rows.calls.size(), 1u);
             EXPECT_EQ(rows.calls[0].what, "StartChanged");
             EXPECT_EQ(rows.calls[0].name, "Tea");
-            EXPECT_EQ(rows.calls[0].start, e.StartDateTime);  // told after the move
-            EXPECT_GT(e.StartDateTime, At(2024, 3, 18, 9));
+            EXPECT_EQ(rows.calls[0].start, e->StartDateTime);  // told after the move
+            EXPECT_GT(e->StartDateTime, At(2024, 3, 18, 9));
         } else {
             EXPECT_TRUE(rows.calls.empty());
-            EXPECT_EQ(e.StartDateTime, At(2024, 3, 18, 9));
+            EXPECT_EQ(e->StartDateTime, At(2024, 3, 18, 9));
         }
         const IniText text = file.Load();
         TEvent back;
         back.Name = "Tea";
         back.ReadFrom(text);
-        EXPECT_NEAR(back.StartDateTime, e.StartDateTime, kMillisecond);
+        EXPECT_NEAR(back.StartDateTime, e->StartDateTime, kMillisecond);
         // Only that one key changed.
-        std::string expected = saved;
-        const std::string key = "StartDateTime=";
-        const size_t at = expected.find(key) + key.size();
+        const std::size_t at = expected.find("StartDateTime=") + 14;
         expected.replace(at, expected.find("\r\n", at) - at, *text.Read("Tea", "StartDateTime"));
         EXPECT_EQ(ReadBytes(file.Path()), expected);
     }
-}
-
-TEST(AdvanceStart, AFailedWriteIsReported)
-{
-    TempDir dir;
-    IniFile file((dir.Path() / "no-folder" / "events.ini").string());
-    TEvent e;
-    e.Name = "E";
-    e.PeriodInd = pkWeekly;
-    e.StartDateTime = 100;
-    e.DifDateTime = 7;
-    EXPECT_THROW(AdvanceStart(e, file, nullptr), IniWriteError);
 }
 
 // ---- ProcessMissedEvents ----------------------------------------------------
@@ -523,16 +474,13 @@ TEST_F(MissedEvents, DeleteErasesPassedEventsFromTheEndDown)
     ProcessMissedEvents(list, file, now, &rows);
     EXPECT_EQ(Names(), (std::vector<std::string>{"B"}));
     ASSERT_EQ(rows.calls.size(), 3u);
-    const std::pair<int, const char*> expected[] = {{3, "D"}, {2, "C"}, {0, "A"}};
-    for (size_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(rows.calls[i].what, "Removing");
-        EXPECT_EQ(rows.calls[i].index, expected[i].first);
-        EXPECT_EQ(rows.calls[i].name, expected[i].second);
+    // The rows are told while the entry is still in the list.
+    const std::tuple<int, const char*, int> expected[] = {{3, "D", 4}, {2, "C", 3}, {0, "A", 2}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const auto& call = rows.calls[i];
+        EXPECT_EQ(call.what, "Removing");
+        EXPECT_EQ(std::tie(call.index, call.name, call.listCount), expected[i]);
     }
-    // The rows were told while the entry was still in the list.
-    EXPECT_EQ(rows.calls[0].listCount, 4);
-    EXPECT_EQ(rows.calls[1].listCount, 3);
-    EXPECT_EQ(rows.calls[2].listCount, 2);
     EXPECT_EQ(file.Load().SectionNames(), (std::vector<std::string>{"B"}));
 }
 
@@ -589,6 +537,7 @@ TEST_F(MissedEvents, RunAgainArmsASnoozeRunInMemoryOnly)
 
 TEST_F(MissedEvents, KeepAndUnknownKindsDoNothing)
 {
+    ProcessMissedEvents(list, file, now, &rows);  // an empty list is fine
     for (int kind : {0, 3, -1}) {
         auto e = MakeEvent("K" + std::to_string(kind), NeverTime);
         e->ExpiredInd = kind;
@@ -618,12 +567,6 @@ TEST_F(MissedEvents, AFailedEraseKeepsTheEventInTheList)
     EXPECT_EQ(list.Count(), 1);
     EXPECT_TRUE(rows.calls.empty());
     EXPECT_EQ(ReadBytes(file.Path()), utf16);
-}
-
-TEST_F(MissedEvents, EmptyListIsFine)
-{
-    ProcessMissedEvents(list, file, now, &rows);
-    EXPECT_TRUE(list.Empty());
 }
 
 // ---- PeriodName -------------------------------------------------------------
