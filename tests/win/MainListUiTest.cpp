@@ -87,24 +87,12 @@ TEST(MainMenusTest, MainMenuCaptionsAndShortcuts)
     EXPECT_TRUE(MenuItemInfo(menus.ViewMenu(), 1).fState & MFS_CHECKED);
     menus.CheckPage(2);  // no page: the check stays where it was
     EXPECT_TRUE(MenuItemInfo(menus.ViewMenu(), 1).fState & MFS_CHECKED);
-}
-
-TEST(MainMenusTest, ViewChecks)
-{
-    TMainMenus menus;
-    menus.CheckGridLines(true);
-    menus.CheckStatusBar(false);
-    EXPECT_TRUE(menus.GridLinesChecked());
-    EXPECT_FALSE(menus.StatusBarChecked());
-    menus.CheckGridLines(false);
-    menus.CheckStatusBar(true);
-    EXPECT_FALSE(menus.GridLinesChecked());
-    EXPECT_TRUE(menus.StatusBarChecked());
-}
-
-TEST(MainMenusTest, ContextMenu)
-{
-    TMainMenus menus;
+    for (bool on : {true, false}) {
+        menus.CheckGridLines(on);
+        menus.CheckStatusBar(!on);
+        EXPECT_EQ(menus.GridLinesChecked(), on);
+        EXPECT_EQ(menus.StatusBarChecked(), !on);
+    }
     EXPECT_EQ(ItemTexts(menus.UtilsMenu()),
               (std::vector<std::string>{"New...\tCtrl+N", "Edit...\tF4", "Test\tEnter", "-", "Delete\tDel"}));
 }
@@ -361,7 +349,7 @@ protected:
     }
 };
 
-TEST(SidebarTest, FollowsTheMenuSize)
+TEST(SidebarTest, FollowsTheMenuSizeAndClicksOnRelease)
 {
     InitControls();
     FrameHost host;
@@ -378,14 +366,9 @@ TEST(SidebarTest, FollowsTheMenuSize)
     }
     EXPECT_EQ(wintest::WindowText(bar.Label(0)), "Events");
     EXPECT_EQ(wintest::WindowText(bar.Label(1)), "Birthdays");
-}
 
-TEST(SidebarTest, PressingMovesAndClickSwitches)
-{
-    InitControls();
-    FrameHost host;
+    // Pressing a label moves it and its picture; releasing it there clicks.
     host.frame->SetMenuSize(80);
-    TSidebar& bar = host.frame->Sidebar();
     RECT label{};
     ::GetWindowRect(bar.Label(1), &label);
     ::MapWindowPoints(nullptr, bar.Hwnd(), reinterpret_cast<POINT*>(&label), 2);
@@ -410,15 +393,14 @@ TEST(SidebarTest, PressingMovesAndClickSwitches)
     EXPECT_EQ(bar.HighlightedLabel(), 0);
 }
 
-TEST(ToolbarTest, ButtonsHintsAndEnabling)
+TEST(ToolbarTest, ButtonsHintsEnablingAndTheStatusBar)
 {
     InitControls();
     FrameHost host;
     TMainToolbar& bar = host.frame->Toolbar();
     EXPECT_EQ(::SendMessageA(bar.Hwnd(), TB_BUTTONCOUNT, 0, 0), 8);  // six buttons, two separators
-    const auto style = ::GetWindowLongA(bar.Hwnd(), GWL_STYLE);
-    EXPECT_TRUE(style & TBSTYLE_FLAT);
-    EXPECT_TRUE(style & TBSTYLE_TOOLTIPS);
+    EXPECT_EQ(::GetWindowLongA(bar.Hwnd(), GWL_STYLE) & (TBSTYLE_FLAT | TBSTYLE_TOOLTIPS),
+              TBSTYLE_FLAT | TBSTYLE_TOOLTIPS);
     bar.Enable(IDM_MAIN_EDIT, false);
     EXPECT_FALSE(bar.IsEnabled(IDM_MAIN_EDIT));
     bar.Enable(IDM_MAIN_EDIT, true);
@@ -443,12 +425,8 @@ TEST(ToolbarTest, ButtonsHintsAndEnabling)
     info.hdr.code = TTN_GETDISPINFOA;
     EXPECT_TRUE(host.frame->OnNotify(info.hdr));
     EXPECT_STREQ(info.lpszText, "Delete");
-}
 
-TEST(FrameTest, StatusBarIsSimpleWithoutGrip)
-{
-    InitControls();
-    FrameHost host;
+    // The status bar is simple, without a grip.
     HWND status = host.frame->Status().Hwnd();
     EXPECT_FALSE(::GetWindowLongA(status, GWL_STYLE) & SBARS_SIZEGRIP);
     EXPECT_TRUE(::SendMessageA(status, SB_ISSIMPLE, 0, 0));
@@ -562,7 +540,7 @@ protected:
     testfiles::TempDir dir_;
 };
 
-TEST_F(ReminderListTest, RowsShowTheirRecords)
+TEST_F(ReminderListTest, RowsShowTheirRecordsAndProgramChangesWriteNothing)
 {
     ListHost host(dir_.Path().string());
     host.AddEvent("Dentist", true, At(2025, 3, 4, 9, 30));
@@ -576,29 +554,40 @@ TEST_F(ReminderListTest, RowsShowTheirRecords)
     EXPECT_FALSE(list.Checked(1));
     EXPECT_EQ(list.Find("BACKUP"), 1);
     EXPECT_EQ(list.Find("nothing"), -1);
-    // Filling the list writes nothing.
-    EXPECT_EQ(host.enabledChanges, 0);
-    EXPECT_EQ(host.StoredEnabled("Backup"), "0");
-}
-
-TEST_F(ReminderListTest, ProgramChangesNeverWriteTheRecord)
-{
-    ListHost host(dir_.Path().string());
-    host.AddEvent("Dentist", true, At(2025, 3, 4, 9, 30));
-    host.List().Select(0);
-    host.List().SetChecked(0, false);
+    list.Select(0);
+    list.SetChecked(0, false);
     EXPECT_EQ(host.enabledChanges, 0);
     EXPECT_TRUE(host.Events()[0].Enabled);
     EXPECT_EQ(host.StoredEnabled("Dentist"), "1");
+    EXPECT_EQ(host.StoredEnabled("Backup"), "0");
+
+    EXPECT_EQ(list.ColumnWidth(0), 150);
+    list.SetColumnWidth(2, 77);
+    EXPECT_EQ(list.ColumnWidth(2), 77);
+    list.SetGridLines(false);
+    EXPECT_FALSE(list.GridLines());
+    list.SetGridLines(true);
+    EXPECT_TRUE(list.GridLines());
+    const LONG style = ::GetWindowLongA(list.Hwnd(), GWL_STYLE);
+    EXPECT_EQ(style & (LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_EDITLABELS),
+              LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS);
+    const auto ex = ::SendMessageA(list.Hwnd(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
+    EXPECT_EQ(ex & (LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT), LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
 }
 
-TEST_F(ReminderListTest, CheckBoxOfAnUnselectedRowChangesOnlyItsRecord)
+TEST_F(ReminderListTest, CheckBoxAndSpaceWriteTheirOwnRecordOnly)
 {
     ListHost host(dir_.Path().string());
     host.AddEvent("first", true, At(2025, 3, 4));
     host.AddEvent("second", true, At(2025, 3, 5));
     host.AddEvent("third", false, At(2025, 3, 6));
     TReminderList& list = host.List();
+    // Without any selection.
+    ASSERT_EQ(list.Selected(), -1);
+    ClickAt(list.Hwnd(), CheckBoxPoint(list.Hwnd(), 2));
+    EXPECT_TRUE(host.Events()[2].Enabled);
+    EXPECT_EQ(host.StoredEnabled("third"), "1");
+    // An unselected row.
     list.Select(0);
     ClickAt(list.Hwnd(), CheckBoxPoint(list.Hwnd(), 1));
     EXPECT_EQ(list.Selected(), 0);
@@ -608,36 +597,16 @@ TEST_F(ReminderListTest, CheckBoxOfAnUnselectedRowChangesOnlyItsRecord)
     EXPECT_TRUE(host.Events()[0].Enabled);
     EXPECT_EQ(host.StoredEnabled("first"), "1");
     EXPECT_GT(host.enabledChanges, 0);
-
-    ClickAt(list.Hwnd(), CheckBoxPoint(list.Hwnd(), 2));
-    EXPECT_TRUE(host.Events()[2].Enabled);
-    EXPECT_EQ(host.StoredEnabled("third"), "1");
-}
-
-TEST_F(ReminderListTest, CheckBoxWithoutAnySelectionStillWrites)
-{
-    ListHost host(dir_.Path().string());
-    host.AddEvent("only", true, At(2025, 3, 4));
-    ASSERT_EQ(host.List().Selected(), -1);
-    ClickAt(host.List().Hwnd(), CheckBoxPoint(host.List().Hwnd(), 0));
-    EXPECT_FALSE(host.Events()[0].Enabled);
-    EXPECT_EQ(host.StoredEnabled("only"), "0");
-}
-
-TEST_F(ReminderListTest, SpaceTogglesTheSelectedRow)
-{
-    ListHost host(dir_.Path().string());
-    host.AddEvent("only", true, At(2025, 3, 4));
-    host.List().Select(0);
-    ::SendMessageA(host.List().Hwnd(), WM_KEYDOWN, VK_SPACE, 0);
-    ::SendMessageA(host.List().Hwnd(), WM_KEYUP, VK_SPACE, 0);
+    // Space toggles the selected row.
+    ::SendMessageA(list.Hwnd(), WM_KEYDOWN, VK_SPACE, 0);
+    ::SendMessageA(list.Hwnd(), WM_KEYUP, VK_SPACE, 0);
     wintest::PumpMessages();
-    EXPECT_FALSE(host.List().Checked(0));
+    EXPECT_FALSE(list.Checked(0));
     EXPECT_FALSE(host.Events()[0].Enabled);
-    EXPECT_EQ(host.StoredEnabled("only"), "0");
+    EXPECT_EQ(host.StoredEnabled("first"), "0");
 }
 
-TEST_F(ReminderListTest, SortKeepsTheSelectionOnItsRow)
+TEST_F(ReminderListTest, SortAndDeleteKeepTheSelectionInPlace)
 {
     ListHost host(dir_.Path().string());
     host.AddEvent("b", true, At(2025, 1, 1));
@@ -647,9 +616,8 @@ TEST_F(ReminderListTest, SortKeepsTheSelectionOnItsRow)
     list.Select(1);  // "c"
     list.ColumnClick(0);
     EXPECT_EQ(host.sortedColumn, 0);
-    EXPECT_EQ(list.Caption(0), "a");
-    EXPECT_EQ(list.Caption(1), "b");
-    EXPECT_EQ(list.Caption(2), "c");
+    EXPECT_EQ((std::vector<std::string>{list.Caption(0), list.Caption(1), list.Caption(2)}),
+              (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(list.Selected(), 2);
     list.ColumnClick(1);
     EXPECT_EQ(list.Caption(0), "c");
@@ -657,47 +625,19 @@ TEST_F(ReminderListTest, SortKeepsTheSelectionOnItsRow)
     host.sortedColumn = -1;
     list.ColumnClick(5);
     EXPECT_EQ(host.sortedColumn, -1);
-}
 
-TEST_F(ReminderListTest, DeletingTheSelectedRowSelectsTheOneAbove)
-{
-    ListHost host(dir_.Path().string());
-    for (const char* name : {"r0", "r1", "r2"})
-        host.AddEvent(name, true, At(2025, 1, 1));
-    TReminderList& list = host.List();
+    // Deleting the selected row selects the one above, or the new first row.
     list.Select(2);
     list.DeleteKeepingSelection(2);
     EXPECT_EQ(list.Selected(), 1);
     list.Select(0);
     list.DeleteKeepingSelection(0);
     EXPECT_EQ(list.Selected(), 0);
-    EXPECT_EQ(list.Caption(0), "r1");
+    EXPECT_EQ(list.Caption(0), "b");
     list.DeleteKeepingSelection(0);
     EXPECT_EQ(list.Selected(), -1);
     EXPECT_EQ(list.Count(), 0);
-    // Nothing of this touched a record.
-    EXPECT_EQ(host.enabledChanges, 0);
-}
-
-TEST_F(ReminderListTest, GridLinesAndColumnWidths)
-{
-    ListHost host(dir_.Path().string());
-    TReminderList& list = host.List();
-    EXPECT_EQ(list.ColumnWidth(0), 150);
-    list.SetColumnWidth(2, 77);
-    EXPECT_EQ(list.ColumnWidth(2), 77);
-    list.SetGridLines(false);
-    EXPECT_FALSE(list.GridLines());
-    list.SetGridLines(true);
-    EXPECT_TRUE(list.GridLines());
-    const LONG style = ::GetWindowLongA(list.Hwnd(), GWL_STYLE);
-    EXPECT_TRUE(style & LVS_REPORT);
-    EXPECT_TRUE(style & LVS_SINGLESEL);
-    EXPECT_TRUE(style & LVS_SHOWSELALWAYS);
-    EXPECT_FALSE(style & LVS_EDITLABELS);
-    const auto ex = ::SendMessageA(list.Hwnd(), LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
-    EXPECT_TRUE(ex & LVS_EX_CHECKBOXES);
-    EXPECT_TRUE(ex & LVS_EX_FULLROWSELECT);
+    EXPECT_EQ(host.enabledChanges, 0);  // nothing of this touched a record
 }
 
 // --- the real main window ----------------------------------------------------------
@@ -886,29 +826,23 @@ TEST_F(MainWindowUi, EachColumnSortsItsOwnWay)
 {
     TfrmMainList& w = Open();
     struct Case {
+        bool births;
         int column;
         std::vector<std::string> order;
-    } eventCases[] = {
-        {1, {"Call mum", "Backup the laptop", "Pay the rent", "Dentist"}},
-        {2, {"Call mum", "Pay the rent", "Dentist", "Backup the laptop"}},
-        {0, {"Backup the laptop", "Call mum", "Dentist", "Pay the rent"}},
+    } cases[] = {
+        {false, 1, {"Call mum", "Backup the laptop", "Pay the rent", "Dentist"}},
+        {false, 2, {"Call mum", "Pay the rent", "Dentist", "Backup the laptop"}},
+        {false, 0, {"Backup the laptop", "Call mum", "Dentist", "Pay the rent"}},
+        {true, 2, {"Anna Berg", "Tom Weller", "Grandma"}},
+        {true, 1, {"Grandma", "Tom Weller", "Anna Berg"}},
+        {true, 0, {"Anna Berg", "Grandma", "Tom Weller"}},
     };
-    for (const Case& c : eventCases) {
-        SCOPED_TRACE(c.column);
-        ClickHeader(w.EventsView(), c.column);
-        EXPECT_EQ(Captions(w.EventsView()), c.order);
-        EXPECT_EQ(Settings().lvEventsSortIndex, c.column);
-    }
-    Case birthdayCases[] = {
-        {2, {"Anna Berg", "Tom Weller", "Grandma"}},
-        {1, {"Grandma", "Tom Weller", "Anna Berg"}},
-        {0, {"Anna Berg", "Grandma", "Tom Weller"}},
-    };
-    for (const Case& c : birthdayCases) {
-        SCOPED_TRACE(c.column);
-        ClickHeader(w.BirthdaysView(), c.column);
-        EXPECT_EQ(Captions(w.BirthdaysView()), c.order);
-        EXPECT_EQ(Settings().lvBirthSortIndex, c.column);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.births << " " << c.column);
+        TReminderList& list = c.births ? w.BirthdaysView() : w.EventsView();
+        ClickHeader(list, c.column);
+        EXPECT_EQ(Captions(list), c.order);
+        EXPECT_EQ(c.births ? Settings().lvBirthSortIndex : Settings().lvEventsSortIndex, c.column);
     }
 }
 
@@ -963,10 +897,15 @@ TEST_F(MainWindowUi, CheckBoxWritesEnabledOfItsOwnRowOnly)
     EXPECT_TRUE(w.Birthdays().Find("Grandma")->Enabled);
 }
 
-TEST_F(MainWindowUi, DeleteAsksThenSelectsTheRowAbove)
+TEST_F(MainWindowUi, TestRunsAndDeleteAsksThenSelectsTheRowAbove)
 {
     TfrmMainList& w = Open();
     TReminderList& events = w.EventsView();
+    w.RunCommand(IDM_MAIN_TEST);
+    ASSERT_EQ(desktop->notes.size(), 1u);
+    EXPECT_EQ(desktop->notes[0], "Dentist (04.03.2027 09:30:00)");
+    EXPECT_EQ(Stored("events.ini", "Dentist", "LastDateTime"), "<none>");
+
     ASSERT_EQ(events.Caption(2), "Dentist");
     events.Select(2);
 
@@ -1014,26 +953,6 @@ TEST_F(MainWindowUi, DeleteBirthdaySelectsTheRowAboveOnScreen)
     EXPECT_EQ(w.Birthdays().Count(), 2);
 }
 
-TEST_F(MainWindowUi, NothingToDeleteOrTestWithoutASelection)
-{
-    TfrmMainList& w = Open();
-    w.EventsView().Select(-1);
-    w.RunCommand(IDM_MAIN_DELETE);
-    w.RunCommand(IDM_MAIN_TEST);
-    EXPECT_TRUE(asked.empty());
-    EXPECT_TRUE(desktop->notes.empty());
-    EXPECT_EQ(w.Events().Count(), 4);
-}
-
-TEST_F(MainWindowUi, TestRunsTheSelectedRecord)
-{
-    TfrmMainList& w = Open();
-    w.RunCommand(IDM_MAIN_TEST);
-    ASSERT_EQ(desktop->notes.size(), 1u);
-    EXPECT_EQ(desktop->notes[0], "Dentist (04.03.2027 09:30:00)");
-    EXPECT_EQ(Stored("events.ini", "Dentist", "LastDateTime"), "<none>");
-}
-
 TEST_F(MainWindowUi, FileMenuFollowsTheSelection)
 {
     TfrmMainList& w = Open();
@@ -1045,7 +964,13 @@ TEST_F(MainWindowUi, FileMenuFollowsTheSelection)
     EXPECT_FALSE(Enabled(file, IDM_MAIN_NEW));
     EXPECT_TRUE(Enabled(file, IDM_MAIN_HIDE));
 
+    // Without a selection there is nothing to delete or test.
     w.EventsView().Select(-1);
+    w.RunCommand(IDM_MAIN_DELETE);
+    w.RunCommand(IDM_MAIN_TEST);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(desktop->notes.empty());
+    EXPECT_EQ(w.Events().Count(), 4);
     ::SendMessageA(w.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
     EXPECT_FALSE(Enabled(file, IDM_MAIN_TEST));
     EXPECT_FALSE(Enabled(file, IDM_MAIN_DELETE));
@@ -1096,6 +1021,10 @@ TEST_F(MainWindowUi, PageSwitchFromTheSidebar)
     ::SendMessageA(w.Hwnd(), WM_MENUSELECT, MAKEWPARAM(IDM_MAIN_NEW, MF_STRING),
                    reinterpret_cast<LPARAM>(w.Menus().FileMenu()));
     EXPECT_EQ(w.Frame().Status().Text(), "Create new event... (not available yet)");
+    // Hiding empties the status bar; with the tray icon the program stays.
+    w.actHideMainForm();
+    EXPECT_EQ(w.Frame().Status().Text(), "");
+    EXPECT_NE(w.Hwnd(), nullptr);
 }
 
 TEST_F(MainWindowUi, WithoutAPageTheCommandsDoNothing)
@@ -1235,15 +1164,6 @@ TEST_F(MainWindowUi, MaximizedWindowIsSavedAsStateOneAndOpensMaximized)
     ::ShowWindow(again.Hwnd(), SW_HIDE);
     EXPECT_FALSE(TShortcutFilter::Translate(again.Hwnd(), again.Menus().Accelerators(), del));
     EXPECT_EQ(asked.size(), 1u);
-}
-
-TEST_F(MainWindowUi, HidingEmptiesTheStatusBar)
-{
-    TfrmMainList& w = Open();  // with the tray icon: hiding keeps the program
-    w.Frame().Status().SetText("Create new event...");
-    w.actHideMainForm();
-    EXPECT_EQ(w.Frame().Status().Text(), "");
-    EXPECT_NE(w.Hwnd(), nullptr);
 }
 
 }  // namespace
