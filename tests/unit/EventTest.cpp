@@ -65,33 +65,12 @@ private:
 
 TEvent SampleEvent()
 {
-    TEvent e;
-    e.Name = "Morning walk";
-    e.Enabled = true;
-    e.EnabledSound = true;
-    e.EnabledNote = true;
-    e.EnabledAction = false;
-    e.SoundFile = "C:\\Sounds\\chime.wav";
-    e.Notes = "Shoes\r\nWater";
-    e.StartDateTime = EncodeDateTime({2024, 3, 15}, {8, 30});
-    e.LastDateTime = NeverTime;
-    e.DifDateTime = 1.0 / 24 + 15.0 / 1440;
-    e.SnoozeDateTime = 0;
-    e.Dif2DateTime = 5.0 / 1440;
-    e.PeriodInd = pkHourly;
-    e.ExpiredInd = ekRunAgain;
-    e.DeleteAfterRun = false;
-    e.IconIndex = 3;
-    e.DaysBin = "0100010";
-    e.MonthsBin = "101000000000";
-    e.ActionIndex = akRunApplication;
-    e.RunAppName = "notepad.exe";
-    e.RunAppParams = "C:\\notes.txt";
-    e.RunAppCmdInd = 2;
-    e.ShtShowingSec = 10;
-    e.ShtCloseByForce = false;
-    e.ShowInTTDaysBefore = 2;
-    return e;
+    return {.Name = "Morning walk", .StartDateTime = EncodeDateTime({2024, 3, 15}, {8, 30}),
+            .DifDateTime = 1.0 / 24 + 15.0 / 1440, .Dif2DateTime = 5.0 / 1440, .EnabledSound = true,
+            .EnabledNote = true, .PeriodInd = pkHourly, .ExpiredInd = ekRunAgain,
+            .Notes = "Shoes\r\nWater", .SoundFile = "C:\\Sounds\\chime.wav", .IconIndex = 3,
+            .DaysBin = "0100010", .MonthsBin = "101000000000", .RunAppName = "notepad.exe",
+            .RunAppParams = "C:\\notes.txt", .RunAppCmdInd = 2, .ShowInTTDaysBefore = 2};
 }
 
 const char kSampleSection[] =
@@ -388,34 +367,18 @@ TEST(EventFile, SaveThenLoadGivesBackTheRecord)
     IniFile file(dir.File("events.ini"));
     std::vector<TEvent> saved;
     for (int n = 0; n < 40; ++n) {
-        TEvent e;
-        e.Name = "Event " + std::to_string(n);
-        e.StartDateTime = real(-100000, 100000);
-        e.LastDateTime = pick(0, 3) == 0 ? NeverTime : real(-100000, 100000);
-        e.DifDateTime = real(-1e6, 1e6);
-        e.Dif2DateTime = pick(0, 3) == 0 ? 1e-7 : real(0, 2);
-        e.SnoozeDateTime = pick(0, 1) ? 0 : real(-100000, 100000);
-        e.Enabled = pick(0, 1);
-        e.EnabledSound = pick(0, 1);
-        e.EnabledNote = pick(0, 1);
-        e.EnabledAction = pick(0, 1);
-        e.PeriodInd = pick(-3, 8);
-        e.ExpiredInd = pick(0, 2);
-        e.DeleteAfterRun = pick(0, 1);
-        e.Notes = text(20);
+        TEvent e{.Name = "Event " + std::to_string(n), .StartDateTime = real(-1e5, 1e5),
+                 .LastDateTime = pick(0, 3) == 0 ? NeverTime : real(-1e5, 1e5), .DifDateTime = real(-1e6, 1e6),
+                 .Dif2DateTime = pick(0, 3) == 0 ? 1e-7 : real(0, 2), .SnoozeDateTime = pick(0, 1) ? 0 : real(-1e5, 1e5),
+                 .Enabled = pick(0, 1) != 0, .EnabledSound = pick(0, 1) != 0, .EnabledNote = pick(0, 1) != 0,
+                 .EnabledAction = pick(0, 1) != 0, .PeriodInd = pick(-3, 8), .ExpiredInd = pick(0, 2),
+                 .DeleteAfterRun = pick(0, 1) != 0, .Notes = text(20), .SoundFile = text(20),
+                 .IconIndex = pick(-2147483647 - 1, 2147483647), .DaysBin = mask(pick(0, 7)),
+                 .MonthsBin = mask(12), .ActionIndex = pick(0, 4), .RunAppName = text(20),
+                 .RunAppParams = text(20), .RunAppCmdInd = pick(-1, 9), .ShtShowingSec = pick(0, 3600),
+                 .ShtCloseByForce = pick(0, 1) != 0, .ShowInTTDaysBefore = pick(0, 365)};
         for (int lines = pick(0, 3); lines > 0; --lines)
             e.Notes += "\r\n" + text(20);
-        e.SoundFile = text(20);
-        e.IconIndex = pick(-2147483647 - 1, 2147483647);
-        e.DaysBin = mask(pick(0, 7));
-        e.MonthsBin = mask(12);
-        e.ActionIndex = pick(0, 4);
-        e.RunAppName = text(20);
-        e.RunAppParams = text(20);
-        e.RunAppCmdInd = pick(-1, 9);
-        e.ShtShowingSec = pick(0, 3600);
-        e.ShtCloseByForce = pick(0, 1);
-        e.ShowInTTDaysBefore = pick(0, 365);
         e.SaveToFile(file);
         saved.push_back(e);
     }
