@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
 #include <memory>
-#include <set>
 #include <string>
+#include <tuple>
 
 #include "core/DateTime.h"
 #include "core/Event.h"
@@ -20,64 +20,32 @@ TDateTime At(int y, int mo, int d, int h = 0, int mi = 0, int s = 0)
     return EncodeDateTime(DateParts{y, mo, d}, TimeParts{h, mi, s, 0});
 }
 
-// Equal to the millisecond, the resolution the program works with.
-void ExpectSameMoment(TDateTime actual, TDateTime expected)
-{
-    EXPECT_NEAR(actual, expected, 0.5 / 86400000.0) << actual << " vs " << expected;
-}
-
-TEST(SnoozeTime, InAddsMinutes)
-{
-    const TDateTime now = At(2024, 5, 17, 9, 41, 12);
-    struct Case {
-        int tag;
-        TDateTime expected;
-    } cases[] = {
-        {1, At(2024, 5, 17, 9, 42, 12)},   {3, At(2024, 5, 17, 9, 44, 12)},
-        {45, At(2024, 5, 17, 10, 26, 12)}, {420, At(2024, 5, 17, 16, 41, 12)},
-        {720, At(2024, 5, 17, 21, 41, 12)},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.tag);
-        ExpectSameMoment(SnoozeInTime(now, c.tag), c.expected);
-    }
-}
-
-TEST(SnoozeTime, SevenHoursIsFourHundredTwentyMinutes)
-{
-    const TDateTime now = At(2023, 12, 31, 20, 0);
-    ExpectSameMoment(SnoozeInTime(now, 420), At(2024, 1, 1, 3, 0));
-}
-
-TEST(SnoozeTime, OnAddsDaysForOrdinaryTags)
-{
-    const TDateTime now = At(2024, 2, 27, 6, 30);
-    ExpectSameMoment(SnoozeOnTime(now, 1), At(2024, 2, 28, 6, 30));
-    ExpectSameMoment(SnoozeOnTime(now, 3), At(2024, 3, 1, 6, 30));
-    ExpectSameMoment(SnoozeOnTime(now, 5), At(2024, 3, 3, 6, 30));
-    ExpectSameMoment(SnoozeOnTime(now, 7), At(2024, 3, 5, 6, 30));
-    ExpectSameMoment(SnoozeOnTime(now, 21), At(2024, 3, 19, 6, 30));
-}
-
-TEST(SnoozeTime, MonthKeysAddCalendarMonths)
+TEST(SnoozeTime, Examples)
 {
     struct Case {
+        bool in;
         TDateTime now;
         int tag;
         TDateTime expected;
     } cases[] = {
-        {At(2024, 3, 31, 10, 15), 31, At(2024, 4, 30, 10, 15)},
-        {At(2023, 1, 31, 8, 0), 31, At(2023, 2, 28, 8, 0)},
-        {At(2024, 1, 31, 8, 0), 31, At(2024, 2, 29, 8, 0)},
-        {At(2024, 11, 30, 23, 59, 59), 93, At(2025, 2, 28, 23, 59, 59)},
-        {At(2024, 8, 31, 12, 0), 186, At(2025, 2, 28, 12, 0)},
-        {At(2024, 5, 31, 0, 0), 279, At(2025, 2, 28, 0, 0)},
-        {At(2024, 2, 29, 18, 45), 372, At(2025, 2, 28, 18, 45)},
-        {At(2023, 7, 14, 9, 0), 372, At(2024, 7, 14, 9, 0)},
+        {true, At(2024, 5, 17, 9, 41, 12), 1, At(2024, 5, 17, 9, 42, 12)},
+        {true, At(2024, 5, 17, 9, 41, 12), 45, At(2024, 5, 17, 10, 26, 12)},
+        {true, At(2024, 5, 17, 9, 41, 12), 720, At(2024, 5, 17, 21, 41, 12)},
+        {true, At(2023, 12, 31, 20, 0), 420, At(2024, 1, 1, 3, 0)},
+        {false, At(2024, 2, 27, 6, 30), 3, At(2024, 3, 1, 6, 30)},
+        {false, At(2024, 2, 27, 6, 30), 21, At(2024, 3, 19, 6, 30)},
+        {false, At(2024, 3, 31, 10, 15), 31, At(2024, 4, 30, 10, 15)},
+        {false, At(2023, 1, 31, 8, 0), 31, At(2023, 2, 28, 8, 0)},
+        {false, At(2024, 1, 31, 8, 0), 31, At(2024, 2, 29, 8, 0)},
+        {false, At(2024, 11, 30, 23, 59, 59), 93, At(2025, 2, 28, 23, 59, 59)},
+        {false, At(2024, 8, 31, 12, 0), 186, At(2025, 2, 28, 12, 0)},
+        {false, At(2024, 5, 31, 0, 0), 279, At(2025, 2, 28, 0, 0)},
+        {false, At(2024, 2, 29, 18, 45), 372, At(2025, 2, 28, 18, 45)},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.tag);
-        ExpectSameMoment(SnoozeOnTime(c.now, c.tag), c.expected);
+        SCOPED_TRACE(testing::Message() << (c.in ? "in " : "on ") << c.tag << " at " << c.now);
+        EXPECT_NEAR(c.in ? SnoozeInTime(c.now, c.tag) : SnoozeOnTime(c.now, c.tag), c.expected,
+                    0.5 / 86400000.0);
     }
 }
 
@@ -86,57 +54,39 @@ TEST(SnoozeTime, MonthKeysAddCalendarMonths)
 // is the same unless the target month is shorter, when it is that month's last.
 TEST(SnoozeTime, MonthKeysOverAFourYearCycle)
 {
-    const struct {
-        int tag;
-        int months;
-    } keys[] = {{31, 1}, {93, 3}, {186, 6}, {279, 9}, {372, 12}};
-    const TimeParts time{17, 5, 30, 250};
+    const int keys[][2] = {{31, 1}, {93, 3}, {186, 6}, {279, 9}, {372, 12}};
     for (TDateTime day = At(2020, 1, 1); day < At(2024, 1, 1); day += 1) {
-        const TDateTime now = day + EncodeTime(time.hour, time.minute, time.second, time.millisecond);
+        const TDateTime now = day + EncodeTime(17, 5, 30, 250);
         const DateParts from = DecodeDate(now);
         for (const auto& k : keys) {
-            const TDateTime got = SnoozeOnTime(now, k.tag);
+            const TDateTime got = SnoozeOnTime(now, k[0]);
             const DateParts to = DecodeDate(got);
             const TimeParts t = DecodeTime(got);
-            const int monthIndex = from.year * 12 + from.month - 1 + k.months;
-            ASSERT_EQ(to.year, monthIndex / 12);
-            ASSERT_EQ(to.month, monthIndex % 12 + 1);
-            ASSERT_EQ(to.day, std::min(from.day, DaysInMonth(to.year, to.month)));
-            ASSERT_EQ(t.hour, time.hour);
-            ASSERT_EQ(t.minute, time.minute);
-            ASSERT_EQ(t.second, time.second);
-            ASSERT_EQ(t.millisecond, time.millisecond);
+            const int monthIndex = from.year * 12 + from.month - 1 + k[1];
+            const int day2 = std::min(from.day, DaysInMonth(monthIndex / 12, monthIndex % 12 + 1));
+            ASSERT_EQ(std::tie(to.year, to.month, to.day, t.hour, t.minute, t.second, t.millisecond),
+                      std::make_tuple(monthIndex / 12, monthIndex % 12 + 1, day2, 17, 5, 30, 250));
         }
     }
 }
 
 TEST(SnoozeChoices, MenuTablesInOrder)
 {
-    const auto in = SnoozeInChoices();
-    ASSERT_EQ(in.size(), 12u);
-    const int inTags[] = {1, 3, 5, 15, 30, 45, 60, 180, 300, 420, 600, 720};
-    for (size_t i = 0; i < in.size(); ++i) EXPECT_EQ(in[i].Tag, inTags[i]) << in[i].Caption;
-    EXPECT_STREQ(in[0].Caption, "1 min");
-    EXPECT_STREQ(in[6].Caption, "1 hour");
-    EXPECT_STREQ(in[11].Caption, "12 hours");
-    EXPECT_STREQ(in[2].Shortcut, "Ctrl+5");
-    EXPECT_STREQ(in[3].Shortcut, "");
-
-    const auto on = SnoozeOnChoices();
-    ASSERT_EQ(on.size(), 10u);
-    const int onTags[] = {1, 3, 5, 7, 21, 31, 93, 186, 279, 372};
-    for (size_t i = 0; i < on.size(); ++i) EXPECT_EQ(on[i].Tag, onTags[i]) << on[i].Caption;
-    EXPECT_STREQ(on[0].Shortcut, "Shift+1");
-    EXPECT_STREQ(on[4].Caption, "3 weeks");
-    EXPECT_STREQ(on[9].Caption, "1 year");
-
-    // One column break in each submenu: before "1 hour" and before "1 month".
-    std::set<std::string> breaks;
-    for (const auto& c : in)
-        if (c.NewColumn) breaks.insert(c.Caption);
-    for (const auto& c : on)
-        if (c.NewColumn) breaks.insert(c.Caption);
-    EXPECT_EQ(breaks, (std::set<std::string>{"1 hour", "1 month"}));
+    auto text = [](std::span<const SnoozeChoice> choices) {
+        std::string s;
+        for (const SnoozeChoice& c : choices)
+            s += std::string(c.NewColumn ? "|" : "") + c.Name + ":" + c.Caption + "=" + std::to_string(c.Tag) +
+                 (*c.Shortcut ? std::string("\t") + c.Shortcut : "") + ";";
+        return s;
+    };
+    EXPECT_EQ(text(SnoozeInChoices()),
+              "pmi1min:1 min=1\tCtrl+1;pmi3min:3 min=3\tCtrl+3;pmi5min:5 min=5\tCtrl+5;pmi15min:15 min=15;"
+              "pmi30min:30 min=30;pmi45min:45 min=45;|pmi1hour:1 hour=60;pmi3hours:3 hours=180;"
+              "pmi5hours:5 hours=300;pmi7hours:7 hours=420;pmi10hours:10 hours=600;pmi12hours:12 hours=720;");
+    EXPECT_EQ(text(SnoozeOnChoices()),
+              "pmi1day:1 day=1\tShift+1;pmi3days:3 days=3\tShift+3;pmi5days:5 days=5\tShift+5;"
+              "pmi1week:1 week=7;pmi3weeks:3 weeks=21;|pmi1month:1 month=31;pmi3months:3 months=93;"
+              "pmi6months:6 months=186;pmi9months:9 months=279;pmi1year:1 year=372;");
 }
 
 TEST(NoteKeys, Rules)
@@ -148,16 +98,15 @@ TEST(NoteKeys, Rules)
         K expected;
     } cases[] = {
         {0x1B, false, false, K::Close},     {0x1B, true, true, K::Close},
-        {0x20, false, false, K::OpenMenu},  {0x20, true, false, K::OpenMenu},
-        {0x23, false, false, K::StopMusic}, {0x23, false, true, K::StopMusic},
+        {0x20, true, false, K::OpenMenu},   {0x23, false, true, K::StopMusic},
         {'1', true, false, K::In1Min},      {'3', true, false, K::In3Min},
         {'5', true, false, K::In5Min},      {'1', false, true, K::On1Day},
         {'3', false, true, K::On3Days},     {'5', false, true, K::On5Days},
         // Ctrl wins over Shift.
-        {'1', true, true, K::In1Min},       {'5', true, true, K::In5Min},
+        {'1', true, true, K::In1Min},       {'3', true, true, K::In3Min},
         // Other digits and plain digits do nothing.
         {'1', false, false, K::None},       {'2', true, false, K::None},
-        {'4', false, true, K::None},        {'3', true, true, K::In3Min},
+        {'4', false, true, K::None},
         // Ctrl with another key does not fall back to the Shift rules.
         {'7', true, true, K::None},         {0x61 /* numpad 1 */, true, false, K::None},
         {0x0D, false, false, K::None},
@@ -172,10 +121,6 @@ class ApplySnoozeTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        path = dir.File("events.ini");
-        original =
-            "[Morning walk]\r\nStartDateTime=45000.25\r\nSnoozeDateTime=0\r\n"
-            "[Tea]\r\nStartDateTime=45001.5\r\n";
         testfiles::WriteBytes(path, original);
         for (const char* name : {"Morning walk", "Tea"}) {
             auto e = std::make_unique<TEvent>();
@@ -185,8 +130,10 @@ protected:
     }
 
     testfiles::TempDir dir;
-    std::string path;
-    std::string original;
+    std::string path = dir.File("events.ini");
+    std::string original =
+        "[Morning walk]\r\nStartDateTime=45000.25\r\nSnoozeDateTime=0\r\n"
+        "[Tea]\r\nStartDateTime=45001.5\r\n";
     EventList list;
 };
 
@@ -197,23 +144,13 @@ TEST_F(ApplySnoozeTest, FoundEventGetsTheTimeInMemoryAndFile)
     ASSERT_TRUE(ApplySnooze(list, file, "morning WALK", when));
     EXPECT_EQ(list[0].SnoozeDateTime, when);
     EXPECT_EQ(list[1].SnoozeDateTime, 0);
-
-    const IniText text = IniText::Parse(testfiles::ReadBytes(path));
-    const auto stored = text.Read("Morning walk", "SnoozeDateTime");
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_NEAR(ParseNumber(*stored, 0), when, 1e-9);
-    // The other section is untouched.
-    EXPECT_FALSE(text.Read("Tea", "SnoozeDateTime").has_value());
-}
-
-TEST_F(ApplySnoozeTest, KeyIsAddedWhenMissing)
-{
-    IniFile file(path);
+    // The key missing from a section is added.
     ASSERT_TRUE(ApplySnooze(list, file, "Tea", 45002.75));
+
     const IniText text = IniText::Parse(testfiles::ReadBytes(path));
-    const auto stored = text.Read("Tea", "SnoozeDateTime");
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_NEAR(ParseNumber(*stored, 0), 45002.75, 1e-9);
+    EXPECT_NEAR(ParseNumber(text.Read("Morning walk", "SnoozeDateTime").value_or(""), 0), when, 1e-9);
+    EXPECT_NEAR(ParseNumber(text.Read("Tea", "SnoozeDateTime").value_or(""), 0), 45002.75, 1e-9);
+    EXPECT_EQ(text.Read("Tea", "StartDateTime"), "45001.5");
 }
 
 TEST_F(ApplySnoozeTest, UnknownNameWritesNothing)
@@ -226,12 +163,9 @@ TEST_F(ApplySnoozeTest, UnknownNameWritesNothing)
     EXPECT_EQ(testfiles::ReadBytes(path), original);
     EXPECT_EQ(list[0].SnoozeDateTime, 0);
     EXPECT_EQ(list[1].SnoozeDateTime, 0);
-}
-
-TEST_F(ApplySnoozeTest, UnknownNameDoesNotCreateAMissingFile)
-{
-    IniFile file(dir.File("absent.ini"));
-    EXPECT_FALSE(ApplySnooze(list, file, "Nobody", 45010.0));
+    // Nor does it create a file that is missing.
+    IniFile absent(dir.File("absent.ini"));
+    EXPECT_FALSE(ApplySnooze(list, absent, "Nobody", 45010.0));
     EXPECT_FALSE(std::filesystem::exists(dir.File("absent.ini")));
 }
 
