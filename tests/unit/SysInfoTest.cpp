@@ -24,52 +24,43 @@ WindowsVersionInfo Version(unsigned major, unsigned minor, unsigned platform, un
     return v;
 }
 
+WindowsVersionInfo Failed(WindowsVersionInfo v)
+{
+    v.ok = false;
+    return v;
+}
+
 TEST(WindowsVersionCode, FollowsTheReleaseTable)
 {
     struct Case {
-        unsigned major, minor, platform;
+        WindowsVersionInfo v;
         int code;
     };
     const Case cases[] = {
-        {4, 0, kPlatformWindows, 1},  // 95
-        {4, 0, kPlatformWin32s, 1},   // 4.0 that is not NT
-        {4, 0, 7, 1},
-        {4, 10, kPlatformWindows, 2},  // 98
-        {4, 90, kPlatformWindows, 3},  // Me
-        {3, 51, kPlatformNT, 4},
-        {3, 10, kPlatformWin32s, 4},
-        {3, 0, kPlatformNT, 4},
-        {4, 0, kPlatformNT, 5},
-        {5, 0, kPlatformNT, 6},
-        {5, 1, kPlatformNT, 7},  // XP
-        {5, 2, kPlatformNT, 0},  // Server 2003 and everything newer
-        {6, 0, kPlatformNT, 0},
-        {6, 1, kPlatformNT, 0},
-        {6, 2, kPlatformNT, 0},
-        {10, 0, kPlatformNT, 0},
-        {4, 3, kPlatformNT, 0},
-        {2, 0, kPlatformNT, 0},
-        {0, 0, 0, 0},
+        {Version(4, 0, kPlatformWindows), 1},  // 95
+        {Version(4, 0, kPlatformWin32s), 1},   // 4.0 that is not NT
+        {Version(4, 10, kPlatformWindows), 2},  // 98
+        {Version(4, 90, kPlatformWindows), 3},  // Me
+        {Version(3, 51, kPlatformNT), 4},        {Version(3, 10, kPlatformWin32s), 4},
+        {Version(4, 0, kPlatformNT), 5},         {Version(5, 0, kPlatformNT), 6},
+        {Version(5, 1, kPlatformNT), 7},  // XP
+        {Version(5, 2, kPlatformNT), 0},  // Server 2003 and everything newer
+        {Version(10, 0, kPlatformNT), 0},        {Version(4, 3, kPlatformNT), 0},
+        {Version(2, 0, kPlatformNT), 0},         {Version(0, 0, 0), 0},
+        {Failed(Version(5, 1, kPlatformNT)), 0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.major) + "." + std::to_string(c.minor) + " platform " +
-                     std::to_string(c.platform));
-        EXPECT_EQ(WindowsVersionCodeFrom(Version(c.major, c.minor, c.platform)), c.code);
+        SCOPED_TRACE(testing::Message() << c.v.major << "." << c.v.minor << " platform " << c.v.platform);
+        EXPECT_EQ(WindowsVersionCodeFrom(c.v), c.code);
     }
-}
-
-TEST(WindowsVersionCode, FailedQueryGivesZero)
-{
-    WindowsVersionInfo v = Version(5, 1, kPlatformNT);
-    v.ok = false;
-    EXPECT_EQ(WindowsVersionCodeFrom(v), 0);
 }
 
 TEST(WindowsVersionText, ReadsAsTheReleaseWithBuildAndServicePack)
 {
+    using namespace std::string_literals;
     struct Case {
         WindowsVersionInfo v;
-        const char* text;
+        std::string text;
     };
     const Case cases[] = {
         {Version(5, 1, kPlatformNT, 2600, "Service Pack 2"),
@@ -79,28 +70,14 @@ TEST(WindowsVersionText, ReadsAsTheReleaseWithBuildAndServicePack)
         {Version(6, 2, 3, 9200), " Version 6.2\r\n (Build 9200: )"},
         {Version(4294967295u, 4294967295u, kPlatformNT, 4294967295u),
          "Windows NT Version 4294967295.4294967295\r\n (Build 4294967295: )"},
+        // The service pack stops at a zero byte and after 128 characters.
+        {Version(5, 1, kPlatformNT, 1, "SP3\0garbage"s), "Windows NT Version 5.1\r\n (Build 1: SP3)"},
+        {Version(5, 1, kPlatformNT, 1, std::string(300, 'x')),
+         "Windows NT Version 5.1\r\n (Build 1: " + std::string(128, 'x') + ")"},
+        {Failed(Version(5, 1, kPlatformNT, 2600, "Service Pack 2")), ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(WindowsVersionTextFrom(c.v), c.text);
-}
-
-TEST(WindowsVersionText, ServicePackStopsAtZeroByteAndAt128Characters)
-{
-    using namespace std::string_literals;
-    EXPECT_EQ(WindowsVersionTextFrom(Version(5, 1, kPlatformNT, 1, "SP3\0garbage"s)),
-              "Windows NT Version 5.1\r\n (Build 1: SP3)");
-    const std::string longText(300, 'x');
-    EXPECT_EQ(WindowsVersionTextFrom(Version(5, 1, kPlatformNT, 1, longText)),
-              "Windows NT Version 5.1\r\n (Build 1: " + std::string(128, 'x') + ")");
-    EXPECT_EQ(WindowsVersionTextFrom(Version(5, 1, kPlatformNT, 1, std::string(128, 'y'))),
-              "Windows NT Version 5.1\r\n (Build 1: " + std::string(128, 'y') + ")");
-}
-
-TEST(WindowsVersionText, FailedQueryGivesEmptyText)
-{
-    WindowsVersionInfo v = Version(5, 1, kPlatformNT, 2600, "Service Pack 2");
-    v.ok = false;
-    EXPECT_EQ(WindowsVersionTextFrom(v), "");
 }
 
 TEST(CompareDateTimes, FollowsTheOperatorTable)
@@ -113,40 +90,21 @@ TEST(CompareDateTimes, FollowsTheOperatorTable)
     };
     const Case cases[] = {
         // 0: near
-        {0, 1.0, 1.0, eps, true},
-        {0, 1.0, 1.0, 0.0, false},
-        {0, 1.0, 1.0 + 0.5 * eps, eps, true},
-        {0, 1.0 + 0.5 * eps, 1.0, eps, true},
+        {0, 1.0, 1.0, eps, true},  {0, 1.0, 1.0, 0.0, false}, {0, 1.0, 1.0 + 0.5 * eps, eps, true},
         {0, 1.0, 1.0 + 2 * eps, eps, false},
-        // 1: greater
-        {1, 2.0, 1.0, eps, true},
-        {1, 1.0, 1.0, eps, false},
-        {1, 1.0 + 0.5 * eps, 1.0, eps, true},
-        {1, 1.0, 2.0, eps, false},
-        // 2: less
-        {2, 1.0, 2.0, eps, true},
-        {2, 1.0, 1.0, eps, false},
-        {2, 2.0, 1.0, eps, false},
-        // 3: greater or near
-        {3, 2.0, 1.0, 0.0, true},
-        {3, 1.0, 1.0, 0.0, false},
-        {3, 1.0, 1.0, eps, true},
-        {3, 1.0 - 0.5 * eps, 1.0, eps, true},
-        {3, 1.0 - 2 * eps, 1.0, eps, false},
-        // 4: less or near
-        {4, 1.0, 2.0, 0.0, true},
-        {4, 1.0, 1.0, 0.0, false},
-        {4, 1.0, 1.0, eps, true},
-        {4, 1.0 + 0.5 * eps, 1.0, eps, true},
+        // 1: greater, 2: less
+        {1, 2.0, 1.0, eps, true},  {1, 1.0, 1.0, eps, false}, {1, 1.0 + 0.5 * eps, 1.0, eps, true},
+        {2, 1.0, 2.0, eps, true},  {2, 1.0, 1.0, eps, false}, {2, 2.0, 1.0, eps, false},
+        // 3: greater or near, 4: less or near
+        {3, 2.0, 1.0, 0.0, true},  {3, 1.0, 1.0, 0.0, false}, {3, 1.0, 1.0, eps, true},
+        {3, 1.0 - 0.5 * eps, 1.0, eps, true},                 {3, 1.0 - 2 * eps, 1.0, eps, false},
+        {4, 1.0, 1.0, 0.0, false}, {4, 1.0, 1.0, eps, true},  {4, 1.0 + 0.5 * eps, 1.0, eps, true},
         {4, 1.0 + 2 * eps, 1.0, eps, false},
         // anything else
-        {5, 1.0, 1.0, 1.0, false},
-        {-1, 1.0, 2.0, 10.0, false},
-        {100, 2.0, 1.0, 10.0, false},
+        {5, 1.0, 1.0, 1.0, false}, {100, 2.0, 1.0, 10.0, false},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE("op " + std::to_string(c.op) + " a " + std::to_string(c.a) + " b " +
-                     std::to_string(c.b) + " tol " + std::to_string(c.tolerance));
+        SCOPED_TRACE(testing::Message() << "op " << c.op << " a " << c.a << " b " << c.b << " tol " << c.tolerance);
         EXPECT_EQ(CompareDateTimes(c.op, c.a, c.b, c.tolerance), c.result);
     }
 }
@@ -164,17 +122,13 @@ TEST(CompareDateTimes, GreaterAndLessMirrorEachOther)
             }
 }
 
-TEST(WindowsVersionCode, ProcessWideValueStartsAtZeroAndKeepsWhatIsSet)
+TEST(WindowsVersionCode, ProcessWideValueKeepsWhatIsSetAndOnlyXpAsksForTheDropShadow)
 {
     const int before = WindowsVersionCode();
     SetWindowsVersionCode(7);
     EXPECT_EQ(WindowsVersionCode(), 7);
     SetWindowsVersionCode(before);
     EXPECT_EQ(WindowsVersionCode(), before);
-}
-
-TEST(WindowsVersionCode, OnlyXpAsksForTheDropShadow)
-{
     for (int code = -1; code <= 8; ++code)
         EXPECT_EQ(DropShadowClassStyle(code), code == 7 ? 0x20000u : 0u) << code;
 }
