@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/Clock.h"
@@ -103,11 +103,7 @@ protected:
         ConfigureLog("", nullptr);
     }
 
-    void WriteFile(const std::string& name, const std::string& text)
-    {
-        std::ofstream out(dir.File(name), std::ios::binary);
-        out << text;
-    }
+    void WriteFile(const std::string& name, const std::string& text) { testfiles::WriteBytes(dir.File(name), text); }
 
     void WriteConfig(const std::string& keys) { WriteFile("config.cfg", "[Options]\r\n" + keys); }
 
@@ -141,6 +137,15 @@ protected:
 
     IniText File(const std::string& name) { return IniFile(dir.File(name)).Load(); }
     std::string Log() { return testfiles::ReadBytes(dir.File("log.txt")); }
+    // The stored values of these [Options] keys, space separated.
+    std::string Config(std::initializer_list<const char*> keys)
+    {
+        const IniText cfg = File("config.cfg");
+        std::string values;
+        for (const char* key : keys)
+            values += (values.empty() ? "" : " ") + cfg.ReadString("Options", key, "?");
+        return values;
+    }
 };
 
 std::string NoteEvent(const std::string& name, TDateTime start, const std::string& extra = "")
@@ -172,16 +177,14 @@ TEST_F(MainListTest, StartUpRunsTheReportThenTheMissedEventsThenArmsTheScheduler
     TfrmMainList& w = Create(true);
 
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Vellomir. Attention!");
-    EXPECT_EQ(boxes[0].text, "Some birthdays of following persons were missed: \r\nAnn\r\n");
-    EXPECT_EQ(boxes[0].style, static_cast<UINT>(MB_ICONINFORMATION));
-    EXPECT_TRUE(boxes[0].ownerless);
+    EXPECT_EQ(std::tie(boxes[0].caption, boxes[0].text, boxes[0].style, boxes[0].ownerless),
+              std::make_tuple("Vellomir. Attention!", "Some birthdays of following persons were missed: \r\nAnn\r\n",
+                              static_cast<UINT>(MB_ICONINFORMATION), true));
     EXPECT_TRUE(goneStillInFileAtReport) << "the report comes before the missed-events pass";
     EXPECT_FALSE(timerRunningAtReport);
     EXPECT_EQ(ParseNumber(*File("birthdays.ini").Read("Ann", "LastStart"), 0), At(2024, 3, 15));
 
     ASSERT_EQ(w.Events().Count(), 2);
-    EXPECT_EQ(w.Events().IndexOf("Gone"), -1);
     EXPECT_FALSE(File("events.ini").HasSection("Gone"));
     TEvent* again = w.Events().Find("Again");
     ASSERT_NE(again, nullptr);
@@ -190,19 +193,9 @@ TEST_F(MainListTest, StartUpRunsTheReportThenTheMissedEventsThenArmsTheScheduler
 
     const Scheduler& s = w.GetScheduler();
     EXPECT_NEAR(s.NextDueTime, kNow + 5.0 / 1440, 1e-9) << "the snooze of the missed event comes first";
-    EXPECT_EQ(s.LastFiredDue, 0);
-    EXPECT_EQ(s.LastBirthdayScanDate, At(2024, 3, 14));
-    EXPECT_EQ(s.TickNow, kNow);
+    EXPECT_EQ(std::tie(s.LastFiredDue, s.LastBirthdayScanDate, s.TickNow),
+              std::make_tuple(TDateTime{0}, At(2024, 3, 14), kNow));
     EXPECT_TRUE(w.TimerRunning());
-    EXPECT_EQ(Settings().DateFormat, "dd.mm.yyyy");
-}
-
-TEST_F(MainListTest, WindowCarriesTheClassAndCaptionASecondInstanceLooksFor)
-{
-    TfrmMainList& w = Create();
-    EXPECT_EQ(wintest::ClassName(w.Hwnd()), "TfrmMainList");
-    EXPECT_EQ(wintest::WindowText(w.Hwnd()), "Main Window");
-    EXPECT_EQ(OurMainWindow(), w.Hwnd());
 }
 
 struct VisibilityCase {
@@ -226,6 +219,9 @@ TEST_P(MainListVisibilityTest, StartsHiddenWithATrayIconOrAPinnedTooltip)
     EXPECT_EQ((exStyle & WS_EX_TOOLWINDOW) != 0, !GetParam().visible) << GetParam().config;
     EXPECT_EQ(wintest::WindowText(app.Hwnd()), "Vellomir");
     EXPECT_EQ(::GetWindow(window->Hwnd(), GW_OWNER), app.Hwnd());
+    // What a second instance looks for.
+    EXPECT_EQ(wintest::ClassName(window->Hwnd()), "TfrmMainList");
+    EXPECT_EQ(OurMainWindow(), window->Hwnd());
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, MainListVisibilityTest,
@@ -234,38 +230,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, MainListVisibilityTest,
                                            VisibilityCase{"ShowTrayIcon=0\r\nTTShowFixed=1\r\n", false},
                                            VisibilityCase{"ShowTrayIcon=0\r\nTTShowFixed=0\r\n", true}));
 
-TEST_F(MainListTest, PlacementComesFromTheSettings)
-{
-    WriteConfig("ShowTrayIcon=0\r\nMainFormX=33\r\nMainFormY=44\r\nMainFormHeight=310\r\nMainFormWeight=530\r\n");
-    TfrmMainList& w = Create();
-    RECT r{};
-    ::GetWindowRect(w.Hwnd(), &r);
-    EXPECT_EQ(r.left, 33);
-    EXPECT_EQ(r.top, 44);
-    EXPECT_EQ(r.right - r.left, 530);
-    EXPECT_EQ(r.bottom - r.top, 310);
-    EXPECT_FALSE(::IsZoomed(w.Hwnd()));
-}
-
-TEST_F(MainListTest, MaximizedStateOpensMaximizedWhenShown)
-{
-    WriteConfig("MainFormState=1\r\n");
-    TfrmMainList& w = Create();
-    EXPECT_FALSE(::IsWindowVisible(w.Hwnd()));
-    ::SendMessageA(w.Hwnd(), WM_SHOWMAINFORM, 0, 0);
-    EXPECT_TRUE(::IsWindowVisible(w.Hwnd()));
-    EXPECT_TRUE(::IsZoomed(w.Hwnd()));
-}
-
 // --- the program's messages ----------------------------------------------------------
-
-TEST_F(MainListTest, ShowMainFormShowsTheHiddenWindow)
-{
-    TfrmMainList& w = Create();
-    ASSERT_FALSE(::IsWindowVisible(w.Hwnd()));
-    EXPECT_EQ(::SendMessageA(w.Hwnd(), WM_SHOWMAINFORM, 0, 0), 0);
-    EXPECT_TRUE(::IsWindowVisible(w.Hwnd()));
-}
 
 TEST_F(MainListTest, EventFireRunsTheEventAndDeletesAOnceEventThatAsksForIt)
 {
@@ -273,6 +238,10 @@ TEST_F(MainListTest, EventFireRunsTheEventAndDeletesAOnceEventThatAsksForIt)
     WriteFile("events.ini", NoteEvent("Stay", At(2024, 3, 20)) +
                                 NoteEvent("Once", At(2024, 3, 15, 10, 0), "DeleteAfterRun=1\r\n"));
     TfrmMainList& w = Create();
+    // Indexes outside the list are ignored.
+    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, 5);
+    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 1, -1);
+    EXPECT_TRUE(desktop->notes.empty());
 
     EXPECT_EQ(::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, 1), 0);
 
@@ -282,9 +251,10 @@ TEST_F(MainListTest, EventFireRunsTheEventAndDeletesAOnceEventThatAsksForIt)
     EXPECT_EQ(w.Events().Count(), 1);
     EXPECT_FALSE(File("events.ini").HasSection("Once"));
     EXPECT_TRUE(File("events.ini").HasSection("Stay"));
+    EXPECT_TRUE(boxes.empty());
 }
 
-TEST_F(MainListTest, WithTheRealDesktopASnoozeRunOpensANoteSayingSnoozing)
+TEST_F(MainListTest, WithTheRealDesktopASnoozeRunOpensANoteSayingSnoozingAndKeepsTheStart)
 {
     WriteConfig("DateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n");
     WriteFile("events.ini", NoteEvent("Stretch", At(2024, 3, 20, 9, 0), "Notes=Up<br>and about\r\n"));
@@ -302,36 +272,12 @@ TEST_F(MainListTest, WithTheRealDesktopASnoozeRunOpensANoteSayingSnoozing)
     ASSERT_NE(note, nullptr);
     EXPECT_EQ(wintest::WindowText(note), "Stretch (15.03.2024 10:00)");
     EXPECT_TRUE(::IsWindowVisible(note));
-    EXPECT_EQ(wintest::WindowText(wintest::FindChild(note, "Edit")), "Up\r\nand about");
+    EXPECT_EQ(wintest::WindowText(::FindWindowExA(note, nullptr, "Edit", nullptr)), "Up\r\nand about");
     HWND status = ::FindWindowExA(note, nullptr, "Static", "Snoozing...");
     ASSERT_NE(status, nullptr);
     EXPECT_TRUE(::IsWindowVisible(status));
     ::DestroyWindow(note);
-}
-
-TEST_F(MainListTest, EventFireWithAnIndexOutsideTheListDoesNothing)
-{
-    WriteFile("events.ini", NoteEvent("Only", At(2024, 3, 20)));
-    TfrmMainList& w = Create();
-    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, 5);
-    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 1, -1);
-    EXPECT_TRUE(desktop->notes.empty());
-    EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(MainListTest, SnoozeRunShowsSnoozingAndKeepsTheStart)
-{
-    WriteConfig("DateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n");
-    WriteFile("events.ini", NoteEvent("Walk", At(2024, 3, 18, 7, 0), "PeriodInd=2\r\nDaysBin=0111110\r\n"));
-    TfrmMainList& w = Create();
-
-    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 1, 0);
-
-    ASSERT_EQ(desktop->notes.size(), 1u);
-    EXPECT_EQ(desktop->notes[0].Caption, "Walk (15.03.2024 10:00)");
-    EXPECT_EQ(desktop->notes[0].Status, "Snoozing...");
-    EXPECT_TRUE(desktop->notes[0].StatusVisible);
-    EXPECT_NEAR(w.Events()[0].StartDateTime, At(2024, 3, 18, 7, 0), 1e-8);
+    EXPECT_NEAR(window->Events()[0].StartDateTime, At(2024, 3, 20, 9, 0), 1e-8);
 }
 
 TEST_F(MainListTest, WriteFailureDuringAFiringIsShownAndTheProgramGoesOn)
@@ -410,26 +356,21 @@ TEST_F(MainListTest, TimerTicksOnTheWindowThreadUntilTheWindowGoes)
 TEST_F(MainListTest, ResumeFromSuspendReportsMissedBirthdaysAndLogs)
 {
     TfrmMainList& w = Create();
-    ASSERT_TRUE(boxes.empty());
+    // Other power events are left to the system.
+    ::SendMessageA(w.Hwnd(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    ::SendMessageA(w.Hwnd(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
+    EXPECT_EQ(Log().find("PBT_APMRESUMESUSPEND"), std::string::npos);
     auto ann = std::make_unique<TBirthday>();
     ann->Name = "Ann";
     ann->BirthDate = At(1980, 3, 1);
     w.Birthdays().Add(std::move(ann));
 
+    ASSERT_TRUE(boxes.empty());
     EXPECT_EQ(::SendMessageA(w.Hwnd(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0), TRUE);
 
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Some birthdays of following persons were missed: \r\nAnn\r\n");
     EXPECT_NE(Log().find(" PBT_APMRESUMESUSPEND\r\n"), std::string::npos) << Log();
-}
-
-TEST_F(MainListTest, OtherPowerEventsAreLeftToTheSystem)
-{
-    TfrmMainList& w = Create();
-    ::SendMessageA(w.Hwnd(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-    ::SendMessageA(w.Hwnd(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
-    EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(Log().find("PBT_APMRESUMESUSPEND"), std::string::npos);
 }
 
 TEST_F(MainListTest, SnoozeFromANoteWritesTheTimeAndRearmsTheScheduler)
@@ -452,7 +393,9 @@ TEST_F(MainListTest, SnoozeFromANoteWritesTheTimeAndRearmsTheScheduler)
 TEST_F(MainListTest, CloseBoxOnlyHidesWhileThereIsATrayIcon)
 {
     TfrmMainList& w = Create();
-    ::SendMessageA(w.Hwnd(), WM_SHOWMAINFORM, 0, 0);
+    ASSERT_FALSE(::IsWindowVisible(w.Hwnd()));
+    EXPECT_EQ(::SendMessageA(w.Hwnd(), WM_SHOWMAINFORM, 0, 0), 0);
+    EXPECT_TRUE(::IsWindowVisible(w.Hwnd()));
     ::SendMessageA(w.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(::IsWindow(w.Hwnd()));
     EXPECT_FALSE(::IsWindowVisible(w.Hwnd()));
@@ -465,17 +408,10 @@ TEST_F(MainListTest, CloseBoxWithoutTrayIconClosesAndSavesTheGeometry)
     TfrmMainList& w = Create();
     HWND hwnd = w.Hwnd();
     ::SetWindowPos(hwnd, nullptr, 50, 60, 400, 300, SWP_NOZORDER);
-
     ::SendMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-
     EXPECT_FALSE(::IsWindow(hwnd));
-    const IniText cfg = File("config.cfg");
-    EXPECT_EQ(cfg.ReadString("Options", "MainFormX", ""), "50");
-    EXPECT_EQ(cfg.ReadString("Options", "MainFormY", ""), "60");
-    EXPECT_EQ(cfg.ReadString("Options", "MainFormWeight", ""), "400");
-    EXPECT_EQ(cfg.ReadString("Options", "MainFormHeight", ""), "300");
-    EXPECT_EQ(cfg.ReadString("Options", "MainFormState", ""), "0");
-    EXPECT_EQ(cfg.ReadString("Options", "ShowTrayIcon", ""), "0");
+    EXPECT_EQ(Config({"MainFormX", "MainFormY", "MainFormWeight", "MainFormHeight", "MainFormState", "ShowTrayIcon"}),
+              "50 60 400 300 0 0");
 }
 
 TEST_F(MainListTest, ClosingWhileMinimizedKeepsTheLastNormalGeometry)
@@ -485,13 +421,8 @@ TEST_F(MainListTest, ClosingWhileMinimizedKeepsTheLastNormalGeometry)
     TfrmMainList& w = Create();
     ::ShowWindow(w.Hwnd(), SW_MINIMIZE);
     ASSERT_TRUE(::IsIconic(w.Hwnd()));
-
     ::SendMessageA(w.Hwnd(), WM_CLOSE, 0, 0);
-
-    const IniText cfg = File("config.cfg");
-    EXPECT_EQ(cfg.ReadString("Options", "MainFormState", ""), "0");
-    EXPECT_EQ(cfg.ReadString("Options", "MainFormX", ""), "70");
-    EXPECT_EQ(cfg.ReadString("Options", "MainFormWeight", ""), "510");
+    EXPECT_EQ(Config({"MainFormState", "MainFormX", "MainFormY", "MainFormWeight", "MainFormHeight"}), "0 70 80 510 290");
 }
 
 TEST_F(MainListTest, HideWithoutTrayIconOrPinnedTooltipEndsTheProgram)
