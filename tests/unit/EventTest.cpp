@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <optional>
+#include <tuple>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -125,55 +127,45 @@ std::vector<std::string> Names(const EventList& list)
     return names;
 }
 
+std::unique_ptr<TEvent> Named(const char* name)
+{
+    auto e = std::make_unique<TEvent>();
+    e->Name = name;
+    return e;
+}
+
 }  // namespace
 
 // ---- the record and its keys ------------------------------------------------
 
 TEST(EventRecord, MissingSectionGivesTheDefaultsOfAFreshRecord)
 {
-    TEvent named;
-    named.Name = "Nothing";
     const TEvent e = ReadEvent("[Lonely]\r\nEnabled=0\r\n", "Nothing");
-    ExpectSameEvent(e, named);
-    EXPECT_EQ(e.StartDateTime, NeverTime);
-    EXPECT_EQ(e.LastDateTime, NeverTime);
-    EXPECT_EQ(e.SnoozeDateTime, 0);
-    EXPECT_TRUE(e.Enabled);
-    EXPECT_EQ(e.PeriodInd, pkOnce);
-    EXPECT_EQ(e.ShtShowingSec, 10);
-    EXPECT_EQ(e.DaysBin, "0000000");
-    EXPECT_EQ(e.MonthsBin, "000000000000");
+    EXPECT_EQ(std::tie(e.StartDateTime, e.LastDateTime, e.SnoozeDateTime, e.Enabled, e.PeriodInd, e.ShtShowingSec,
+                       e.DaysBin, e.MonthsBin),
+              std::make_tuple(NeverTime, NeverTime, 0.0, true, int(pkOnce), 10, "0000000", "000000000000"));
+    TEvent fresh;
+    fresh.Name = "Nothing";
+    ExpectSameEvent(e, fresh);
     // A section with only Enabled=0 is a disabled once-event that never comes.
-    const TEvent lonely = ReadEvent("[Lonely]\r\nEnabled=0\r\n", "Lonely");
-    named.Name = "Lonely";
-    named.Enabled = false;
-    ExpectSameEvent(lonely, named);
+    fresh.Name = "Lonely";
+    fresh.Enabled = false;
+    ExpectSameEvent(ReadEvent("[Lonely]\r\nEnabled=0\r\n", "Lonely"), fresh);
 }
 
-TEST(EventRecord, TextFormsOfFlagsAndIntegers)
+TEST(EventRecord, FlagsAndIntegersReadInTheirTextForms)
 {
-    struct Case {
-        const char *enabled, *period;
-        bool expectEnabled;
-        int expectPeriod;
-    };
+    struct Case { const char *enabled, *period; bool expectEnabled; int expectPeriod; };
     const Case cases[] = {
-        {"1", "0", true, pkOnce},
         {"0", "2", false, pkDaily},
-        {"yes", "$4", true, pkMonthly},      // not an integer: the default
-        {"0x1", "0x5", true, pkAnnually},    // hexadecimal
-        {"0X0", "3", false, pkWeekly},
-        {"2", "-1", true, -1},               // any non-zero value is true
-        {"", "", true, pkOnce},              // empty: the defaults
-        {"  0  ", " 1 ", false, pkHourly},   // blanks around values are dropped
-        {"\"0\"", "'2'", false, pkDaily},    // one pair of outer quotes too
-        {"0x", "$", true, pkOnce},           // a bare prefix is no number
-        {"99999999999", "99999999999", true, pkOnce},  // beyond 32 bits
+        {"yes", "$4", true, pkMonthly},  // not an integer: the default
+        {"0X0", "0x5", false, pkAnnually},
+        {"2", "-1", true, -1},  // any non-zero value is true
+        {"  0  ", "'2'", false, pkDaily},  // blanks and one pair of outer quotes dropped
     };
     for (const Case& c : cases) {
         const TEvent e = ReadEvent(std::string("[E]\r\nEnabled=") + c.enabled + "\r\nPeriodInd=" + c.period, "E");
-        EXPECT_EQ(e.Enabled, c.expectEnabled) << c.enabled;
-        EXPECT_EQ(e.PeriodInd, c.expectPeriod) << c.period;
+        EXPECT_EQ(std::tie(e.Enabled, e.PeriodInd), std::make_tuple(c.expectEnabled, c.expectPeriod)) << c.enabled;
     }
 }
 
@@ -186,53 +178,44 @@ TEST(EventRecord, OtherKeysAsRead)
         "E");
     // Numbers read with either separator; unreadable ones take their defaults.
     EXPECT_NEAR(e.StartDateTime, EncodeDateTime({2024, 3, 15}, {8, 30}), kMillisecond);
-    EXPECT_EQ(e.LastDateTime, NeverTime);
-    EXPECT_EQ(e.DifDateTime, 7);
-    EXPECT_EQ(e.SnoozeDateTime, 0);
     EXPECT_NEAR(e.Dif2DateTime, 1e-5, 1e-20);
-    EXPECT_EQ(e.ShtShowingSec, 10);
     // Only the notes turn "<br>" into line breaks; short masks stay as they are.
-    EXPECT_EQ(e.Notes, "\r\n\r\nx<BR>");
-    EXPECT_EQ(e.SoundFile, "a<br>b");
-    EXPECT_EQ(e.DaysBin, "01");
-    EXPECT_EQ(e.MonthsBin, "");
-
-    e = ReadEvent("[Meeting]\r\nperiodind=3\r\nPERIODIND=4\r\nUnknownKey=1\r\nstartdatetime=100\r\n",
-                  "MEETING");
-    EXPECT_EQ(e.PeriodInd, pkWeekly);  // letter case ignored, the first repeated key wins
-    EXPECT_EQ(e.StartDateTime, 100);
+    EXPECT_EQ(std::tie(e.LastDateTime, e.DifDateTime, e.SnoozeDateTime, e.ShtShowingSec, e.Notes, e.SoundFile,
+                       e.DaysBin, e.MonthsBin),
+              std::make_tuple(NeverTime, 7.0, 0.0, 10, "\r\n\r\nx<BR>", "a<br>b", "01", ""));
+    // Letter case ignored, the first repeated key wins.
+    e = ReadEvent("[Meeting]\r\nperiodind=3\r\nPERIODIND=4\r\nUnknownKey=1\r\nstartdatetime=100\r\n", "MEETING");
+    EXPECT_EQ(std::tie(e.PeriodInd, e.StartDateTime), std::make_tuple(int(pkWeekly), 100.0));
 }
 
 TEST(EventRecord, ReadFromResetsFieldsThatTheSectionLacks)
 {
     TEvent e = SampleEvent();
-    e.SnoozeRun = true;
-    e.MissedRun = true;
+    e.SnoozeRun = e.MissedRun = true;
     e.ReadFrom(IniText::Parse("[Morning walk]\r\nPeriodInd=2\r\n"));
-    EXPECT_EQ(e.PeriodInd, pkDaily);
-    EXPECT_EQ(e.StartDateTime, NeverTime);
-    EXPECT_EQ(e.Notes, "");
-    EXPECT_EQ(e.IconIndex, 0);
-    EXPECT_FALSE(e.SnoozeRun);
-    EXPECT_FALSE(e.MissedRun);
+    EXPECT_EQ(std::tie(e.PeriodInd, e.StartDateTime, e.Notes, e.IconIndex, e.SnoozeRun, e.MissedRun),
+              std::make_tuple(int(pkDaily), NeverTime, "", 0, false, false));
 }
 
 TEST(EventRecord, ShowCommandOfEachShowMode)
 {
-    const int expected[][2] = {{0, 1}, {1, 3}, {2, 2}, {3, 0}, {7, 0}, {-1, 0}, {1000000, 0}};
+    const int expected[][2] = {{0, 1}, {1, 3}, {2, 2}, {3, 0}, {-1, 0}, {1000000, 0}};
     for (const auto& c : expected)
         EXPECT_EQ(ShowCommandOf(c[0]), c[1]) << "RunAppCmdInd " << c[0];
 }
 
 // ---- writing the file -------------------------------------------------------
 
-TEST(EventFile, SaveToFileWritesTheSectionByteForByte)
-{
+class EventFile : public ::testing::Test {
+protected:
     TempDir dir;
-    IniFile file(dir.File("events.ini"));
+    IniFile file{dir.File("events.ini")};
+};
+
+TEST_F(EventFile, SaveToFileWritesTheSectionByteForByte)
+{
     SampleEvent().SaveToFile(file);
     EXPECT_EQ(ReadBytes(file.Path()), kSampleSection);
-
     // A new section is appended and the rest left alone.
     const std::string before = "; my events\r\n[Other]\r\nEnabled=0\r\nMine=kept\r\n";
     WriteBytes(file.Path(), before);
@@ -240,41 +223,35 @@ TEST(EventFile, SaveToFileWritesTheSectionByteForByte)
     EXPECT_EQ(ReadBytes(file.Path()), before + kSampleSection);
 }
 
-TEST(EventFile, SaveToFileReplacesValuesInPlaceInAnExistingSection)
+TEST_F(EventFile, SaveToFileReplacesValuesInPlaceInAnExistingSection)
 {
-    TempDir dir;
-    IniFile file(dir.File("events.ini"));
     WriteBytes(file.Path(), "[morning WALK]\r\nIconIndex=9\r\nExtra=x\r\nEnabled=0\r\n[Next]\r\nEnabled=1\r\n");
     SampleEvent().SaveToFile(file);
     const IniText text = file.Load();
     EXPECT_EQ(text.SectionNames(), (std::vector<std::string>{"morning WALK", "Next"}));
-    EXPECT_EQ(text.Read("Morning walk", "IconIndex"), "3");
-    EXPECT_EQ(text.Read("Morning walk", "Enabled"), "1");
-    EXPECT_EQ(text.Read("Morning walk", "Extra"), "x");
-    EXPECT_EQ(text.Read("Morning walk", "ShowInTTDaysBefore"), "2");
+    std::vector<std::optional<std::string>> values;
+    for (const char* key : {"IconIndex", "Enabled", "Extra", "ShowInTTDaysBefore"})
+        values.push_back(text.Read("Morning walk", key));
+    EXPECT_EQ(values, (std::vector<std::optional<std::string>>{"3", "1", "x", "2"}));
     EXPECT_EQ(text.Read("Next", "Enabled"), "1");
 }
 
-TEST(EventFile, NumbersAreWrittenWithTheCurrentDecimalSeparator)
+TEST_F(EventFile, NumbersAreWrittenWithTheCurrentDecimalSeparator)
 {
-    TempDir dir;
-    IniFile file(dir.File("events.ini"));
     {
         DecimalSeparatorScope comma(',');
         SampleEvent().SaveToFile(file);
     }
-    const IniText text = file.Load();
-    EXPECT_EQ(text.Read("Morning walk", "StartDateTime"), "45366,3541666667");
-    EXPECT_EQ(text.Read("Morning walk", "DifDateTime"), "0,0520833333333333");
-    EXPECT_EQ(text.Read("Morning walk", "LastDateTime"), "-100000");
+    std::string expected = kSampleSection;
+    for (const char* key : {"StartDateTime=45366", "DifDateTime=0", "Dif2DateTime=0"})
+        expected[expected.find(key) + std::string_view(key).size()] = ',';
+    EXPECT_EQ(ReadBytes(file.Path()), expected);
     // Read back whatever the separator is now.
-    ExpectSameEvent(ReadEvent(ReadBytes(file.Path()), "Morning walk"), SampleEvent());
+    ExpectSameEvent(ReadEvent(expected, "Morning walk"), SampleEvent());
 }
 
-TEST(EventFile, NotesNeverPutARawLineBreakIntoTheFile)
+TEST_F(EventFile, NotesNeverPutARawLineBreakIntoTheFile)
 {
-    TempDir dir;
-    IniFile file(dir.File("events.ini"));
     TEvent e;
     e.Name = "N";
     e.Notes = "a\r\nb\nc\rd";
@@ -283,10 +260,8 @@ TEST(EventFile, NotesNeverPutARawLineBreakIntoTheFile)
     EXPECT_EQ(ReadEvent(ReadBytes(file.Path()), "N").Notes, "a\r\nb\r\nc\r\nd");
 }
 
-TEST(EventFile, WriteKeyWritesOneKeyInItsTextForm)
+TEST_F(EventFile, WriteKeyWritesOneKeyInItsTextForm)
 {
-    TempDir dir;
-    IniFile file(dir.File("events.ini"));
     TEvent e = SampleEvent();
     e.SaveToFile(file);
     std::string expected = ReadBytes(file.Path());
@@ -313,72 +288,61 @@ TEST(EventFile, WriteKeyWritesOneKeyInItsTextForm)
     EXPECT_EQ(ReadBytes(file.Path()), expected);
 }
 
-TEST(EventFile, EraseAndWriteKeyTouchOnlyTheirSection)
+TEST_F(EventFile, EraseAndWriteKeyTouchOnlyTheirSection)
 {
-    TempDir dir;
-    IniFile file(dir.File("events.ini"));
     WriteBytes(file.Path(), "[A]\r\nEnabled=1\r\n[B]\r\nEnabled=0\r\n[C]\r\nEnabled=1\r\n");
     TEvent e;
     e.Name = "b";
+    e.LastDateTime = 7;
     e.EraseFromFile(file);
     EXPECT_EQ(ReadBytes(file.Path()), "[A]\r\nEnabled=1\r\n[C]\r\nEnabled=1\r\n");
     // Writing a key of an erased section adds it at the end.
-    e.LastDateTime = 7;
     e.WriteKey(file, "LastDateTime");
     EXPECT_EQ(ReadBytes(file.Path()), "[A]\r\nEnabled=1\r\n[C]\r\nEnabled=1\r\n[b]\r\nLastDateTime=7\r\n");
 }
 
-TEST(EventFile, AFailedSaveThrowsTheWriteErrorWithTheFileName)
+TEST_F(EventFile, AFailedSaveThrowsTheWriteErrorWithTheFileName)
 {
-    TempDir dir;
-    IniFile file((dir.Path() / "missing-folder" / "events.ini").string());
+    IniFile nowhere((dir.Path() / "missing-folder" / "events.ini").string());
     try {
-        SampleEvent().SaveToFile(file);
-        FAIL() << "no error";
+        SampleEvent().SaveToFile(nowhere);
+        ADD_FAILURE() << "no error";
     } catch (const IniWriteError& error) {
-        EXPECT_EQ(std::string(error.what()), "Unable to write to " + file.Path());
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + nowhere.Path());
     }
-    EXPECT_THROW(SampleEvent().WriteKey(file, "Enabled"), IniWriteError);
+    EXPECT_THROW(SampleEvent().WriteKey(nowhere, "Enabled"), IniWriteError);
 }
 
 // Property: whatever a record holds comes back from the file as it was (dates
 // to the millisecond), including texts with blanks, quotes and ANSI bytes.
-TEST(EventFile, SaveThenLoadGivesBackTheRecord)
+TEST_F(EventFile, SaveThenLoadGivesBackTheRecord)
 {
     std::mt19937 rng(20240315);
     auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     auto real = [&rng](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
     const std::string alphabet = " \t\"';=[]<>#$abcXYZ019\\/.,\xE4\xFC\xDF\x80\xFF";
-    auto text = [&](int maxLength) {
+    // Texts, or masks when only '0' and '1' are allowed.
+    auto text = [&](int maxLength, std::string_view from) {
         std::string s;
         for (int n = pick(0, maxLength); n > 0; --n)
-            s += alphabet[rng() % alphabet.size()];
+            s += from[rng() % from.size()];
         for (std::size_t at; (at = s.find("<br>")) != std::string::npos;)
             s.erase(at, 4);  // "<br>" in the notes would read back as a line break
         return s;
     };
-    auto mask = [&](int length) {
-        std::string s;
-        for (int i = 0; i < length; ++i)
-            s += pick(0, 1) ? '1' : '0';
-        return s;
-    };
-    TempDir dir;
-    IniFile file(dir.File("events.ini"));
     std::vector<TEvent> saved;
-    for (int n = 0; n < 40; ++n) {
+    for (int n = 0; n < 30; ++n) {
         TEvent e{.Name = "Event " + std::to_string(n), .StartDateTime = real(-1e5, 1e5),
                  .LastDateTime = pick(0, 3) == 0 ? NeverTime : real(-1e5, 1e5), .DifDateTime = real(-1e6, 1e6),
                  .Dif2DateTime = pick(0, 3) == 0 ? 1e-7 : real(0, 2), .SnoozeDateTime = pick(0, 1) ? 0 : real(-1e5, 1e5),
                  .Enabled = pick(0, 1) != 0, .EnabledSound = pick(0, 1) != 0, .EnabledNote = pick(0, 1) != 0,
                  .EnabledAction = pick(0, 1) != 0, .PeriodInd = pick(-3, 8), .ExpiredInd = pick(0, 2),
-                 .DeleteAfterRun = pick(0, 1) != 0, .Notes = text(20), .SoundFile = text(20),
-                 .IconIndex = pick(-2147483647 - 1, 2147483647), .DaysBin = mask(pick(0, 7)),
-                 .MonthsBin = mask(12), .ActionIndex = pick(0, 4), .RunAppName = text(20),
-                 .RunAppParams = text(20), .RunAppCmdInd = pick(-1, 9), .ShtShowingSec = pick(0, 3600),
-                 .ShtCloseByForce = pick(0, 1) != 0, .ShowInTTDaysBefore = pick(0, 365)};
-        for (int lines = pick(0, 3); lines > 0; --lines)
-            e.Notes += "\r\n" + text(20);
+                 .DeleteAfterRun = pick(0, 1) != 0, .Notes = text(20, alphabet) + "\r\n" + text(20, alphabet),
+                 .SoundFile = text(20, alphabet), .IconIndex = pick(-2147483647 - 1, 2147483647),
+                 .DaysBin = text(7, "01"), .MonthsBin = text(12, "01"), .ActionIndex = pick(0, 4),
+                 .RunAppName = text(20, alphabet), .RunAppParams = text(20, alphabet), .RunAppCmdInd = pick(-1, 9),
+                 .ShtShowingSec = pick(0, 3600), .ShtCloseByForce = pick(0, 1) != 0,
+                 .ShowInTTDaysBefore = pick(0, 365)};
         e.SaveToFile(file);
         saved.push_back(e);
     }
@@ -395,18 +359,13 @@ TEST(EventListTest, LookupsAddAndDelete)
 {
     EventList list;
     for (const char* name : {"Alpha", "beta", "Gamma \xC4", "D"}) {
-        auto e = std::make_unique<TEvent>();
-        e->Name = name;
-        const int index = list.Add(std::move(e));
-        EXPECT_EQ(index, list.Count() - 1);
+        const int count = list.Count();
+        EXPECT_EQ(list.Add(Named(name)), count);
     }
     EXPECT_EQ(list.Add(nullptr), -1);
-    EXPECT_EQ(list.IndexOf("ALPHA"), 0);
-    EXPECT_EQ(list.IndexOf("gamma \xC4"), 2);
-    EXPECT_EQ(list.IndexOf("Alph"), -1);
-    EXPECT_EQ(list.IndexOf(""), -1);
-    ASSERT_NE(list.Find("BETA"), nullptr);
-    EXPECT_EQ(list.Find("BETA")->Name, "beta");
+    EXPECT_EQ(std::make_tuple(list.IndexOf("ALPHA"), list.IndexOf("gamma \xC4"), list.IndexOf("Alph"), list.IndexOf("")),
+              std::make_tuple(0, 2, -1, -1));
+    ASSERT_EQ(list.Find("BETA"), &list[1]);
     EXPECT_EQ(list.Find("delta"), nullptr);
     list.Delete(1);
     list.Delete(-1);
@@ -416,10 +375,7 @@ TEST(EventListTest, LookupsAddAndDelete)
 
 TEST(EventListTest, SameNameComparesAsTheFileDoes)
 {
-    struct Case {
-        const char *a, *b;
-        bool same;
-    };
+    struct Case { const char *a, *b; bool same; };
     const Case cases[] = {
         {"Walk the Dog", "WALK THE dog", true},
         {"", "", true},
@@ -438,16 +394,13 @@ TEST(EventListTest, SameNameComparesAsTheFileDoes)
 }
 
 // Two events the list tells apart must never share a section of the file.
-TEST(EventListTest, NamesTheListTellsApartGetSectionsOfTheirOwn)
+TEST_F(EventFile, NamesTheListTellsApartGetSectionsOfTheirOwn)
 {
-    TempDir dir;
-    IniFile file(dir.File("events.ini"));
     EventList list;
     for (const char* name : {"Tea", " tea", "TEA ", "T\xC9" "A", "t\xE9" "a", "Tea\n", "Te a"}) {
         if (list.IndexOf(name) >= 0)
             continue;  // what the editors do: refuse a name the list already has
-        auto e = std::make_unique<TEvent>();
-        e->Name = name;
+        auto e = Named(name);
         e->IconIndex = list.Count();
         e->SaveToFile(file);
         list.Add(std::move(e));
@@ -462,85 +415,61 @@ TEST(EventListTest, NamesTheListTellsApartGetSectionsOfTheirOwn)
 
 // ---- loading ----------------------------------------------------------------
 
-TEST(EventLoad, SectionsLoadInFileOrderIntoAClearedList)
+TEST_F(EventFile, SectionsLoadInFileOrderIntoAClearedList)
 {
     EventList list;
     LoadEvents(IniText::Parse("[Old]\r\n"), list);
     LoadEvents(IniText::Parse("[Zeta]\r\n[alpha]\r\nPeriodInd=2\r\n[Mid]\r\nEnabled=0\r\n"), list);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"Zeta", "alpha", "Mid"}));
-    EXPECT_EQ(list[1].PeriodInd, pkDaily);
-    EXPECT_FALSE(list[2].Enabled);
-
-    TempDir dir;  // a missing file gives an empty list and creates nothing
-    IniFile file(dir.File("events.ini"));
+    EXPECT_EQ(std::tie(list[1].PeriodInd, list[2].Enabled), std::make_tuple(int(pkDaily), false));
+    // A missing file gives an empty list and creates nothing.
     LoadEvents(file, list);
     EXPECT_TRUE(list.Empty());
     EXPECT_FALSE(std::filesystem::exists(file.Path()));
 }
 
-TEST(EventLoad, DuplicateSectionsAreSkippedAndLogged)
+TEST_F(EventFile, DuplicateSectionsAreSkippedAndLoggedAndLoadingNeverWrites)
 {
-    TempDir dir;
     LogScope log(dir);
-    IniFile file(dir.File("events.ini"));
-    const std::string bytes =
-        "[Alpha]\r\nIconIndex=1\r\n[Beta]\r\nIconIndex=2\r\n[ALPHA]\r\nIconIndex=3\r\n[alpha]\r\n[Beta]\r\n";
-    WriteBytes(file.Path(), bytes);
-    EventList list;
-    LoadEvents(file, list);
-    EXPECT_EQ(Names(list), (std::vector<std::string>{"Alpha", "Beta"}));
-    EXPECT_EQ(list[0].IconIndex, 1);
-    EXPECT_EQ(list[1].IconIndex, 2);
-    for (const char* name : {"ALPHA", "alpha", "Beta"})
-        EXPECT_NE(log.Text().find(std::string(" Duplicate event section skipped: ") + name + "\r\n"),
-                  std::string::npos) << name;
-    EXPECT_EQ(ReadBytes(file.Path()), bytes);  // nothing merged, nothing written
-}
-
-TEST(EventLoad, LoadingNeverChangesTheFile)
-{
-    TempDir dir;
-    IniFile file(dir.File("events.ini"));
-    const std::string bytes =
-        "\xEF\xBB\xBF; comment\n[A]\nEnabled=yes\nStartDateTime=garbage\n"
-        "[A]\r\n[B]\rNotes=x<br>y\r\n  [C]  \r\nk\r\n";
+    const std::string bytes = "\xEF\xBB\xBF; comment\n[Alpha]\nIconIndex=1\nStartDateTime=garbage\n"
+                              "[Beta]\rIconIndex=2\r\n[ALPHA]\r\nIconIndex=3\r\n[alpha]\r\n  [Beta]  \r\nk\r\n";
     WriteBytes(file.Path(), bytes);
     const auto stamp = std::filesystem::last_write_time(file.Path()) - std::chrono::hours(1);
     std::filesystem::last_write_time(file.Path(), stamp);
     EventList list;
     LoadEvents(file, list);
-    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(Names(list), (std::vector<std::string>{"Alpha", "Beta"}));
+    EXPECT_EQ(std::tie(list[0].IconIndex, list[1].IconIndex), std::make_tuple(1, 2));
+    for (const char* name : {"ALPHA", "alpha", "Beta"})
+        EXPECT_NE(log.Text().find(std::string(" Duplicate event section skipped: ") + name + "\r\n"),
+                  std::string::npos) << name;
+    // Nothing merged, nothing written, no temporary files in the folder.
     EXPECT_EQ(ReadBytes(file.Path()), bytes);
     EXPECT_EQ(std::filesystem::last_write_time(file.Path()), stamp);
-    // Nothing else appeared in the folder either (no temporary files).
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()),
-                            std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
+              2);  // events.ini and the log
 }
 
 TEST(EventLoad, GarbageLoadsWhatCanBeLoaded)
 {
     std::mt19937 rng(1626);
-    const std::string pieces[] = {"[", "]", "=", "\r\n", "\n", "\r", "\"", "'", " ",
-                                  "Enabled", "StartDateTime", "Notes", "<br>", "DaysBin",
-                                  "0x", "$", "-", "1e400", "nan", "inf", "9", ",", ".",
-                                  "\xFF\xFE", "\xEF\xBB\xBF", "\xC4", ";", "PeriodInd"};
-    for (int round = 0; round < 150; ++round) {
+    const std::string pieces[] = {"[", "]", "=", "\r\n", "\n", "\r", "\"", "'", " ", "Enabled", "StartDateTime",
+                                  "Notes", "<br>", "DaysBin", "0x", "$", "-", "1e400", "nan", "inf", "9", ",",
+                                  ".", "\xFF\xFE", "\xEF\xBB\xBF", "\xC4", ";", "PeriodInd"};
+    for (int round = 0; round < 100; ++round) {
         std::string bytes;
         for (unsigned n = rng() % 201; n > 0; --n)
             bytes += rng() % 4 == 0 ? std::string(1, static_cast<char>(rng() & 0xFF)) : pieces[rng() % std::size(pieces)];
         EventList list;
         LoadEvents(IniText::Parse(bytes), list);
-        for (int i = 0; i < list.Count(); ++i) {
+        for (int i = 0; i < list.Count(); ++i)
             for (int j = 0; j < i; ++j)
                 EXPECT_FALSE(SameName(list[i].Name, list[j].Name));
-        }
     }
 }
 
-TEST(EventLoad, TenThousandEventsLoadWhole)
+TEST_F(EventFile, TenThousandEventsLoadWhole)
 {
-    TempDir dir;
-    IniFile file(dir.File("events.ini"));
     std::string bytes;
     const std::string body = std::string(kSampleSection).substr(std::string("[Morning walk]\r\n").size());
     for (int i = 0; i < 10000; ++i)
