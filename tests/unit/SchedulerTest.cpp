@@ -6,13 +6,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/Clock.h"
 #include "core/Event.h"
 #include "core/Ini.h"
 #include "core/Occurrence.h"
-#include "tests/unit/TestFiles.h"
 
 namespace {
 
@@ -79,10 +79,7 @@ private:
 // Birthdays by month and day, each enabled or not.
 class FakeBirthdays : public IBirthdayScan {
 public:
-    struct Entry {
-        int month, day;
-        bool enabled;
-    };
+    struct Entry { int month, day; bool enabled; };
     std::vector<Entry> entries;
     int BirthdayCount() const override { return static_cast<int>(entries.size()); }
     bool BirthdayDueOn(int index, TDateTime today) const override
@@ -135,11 +132,7 @@ class SchedulerTest : public ::testing::Test, protected World {};
 TEST(SchedulerOneEvent, StartSnoozeAndLastRunAgainstEpsilon)
 {
     const TDateTime none = -1e9;
-    struct Case {
-        const char* what;
-        double start, snooze, last;
-        std::vector<std::pair<double, Calls>> ticks;
-    };
+    struct Case { const char* what; double start, snooze, last; std::vector<std::pair<double, Calls>> ticks; };
     const Case cases[] = {
         {"less than Epsilon ahead is reached (0.9 s > 0.864 s)", 0, none, none,
          {{-0.9 * kSecond, {}}, {-0.5 * kSecond, {"run E"}}}},
@@ -168,10 +161,9 @@ TEST_F(SchedulerTest, StartSetsTheInitialState)
     AddEvent("A", X);
     scheduler.LastFiredDue = 5;
     scheduler.Start();
-    EXPECT_EQ(scheduler.NextDueTime, X);
-    EXPECT_EQ(scheduler.TickNow, X - 10 * kSecond);
-    EXPECT_EQ(scheduler.LastFiredDue, 0);
-    EXPECT_EQ(scheduler.LastBirthdayScanDate, At(2024, 3, 14));
+    EXPECT_EQ(std::tie(scheduler.NextDueTime, scheduler.TickNow, scheduler.LastFiredDue,
+                       scheduler.LastBirthdayScanDate),
+              std::make_tuple(X, X - 10 * kSecond, 0.0, At(2024, 3, 14)));
     EXPECT_TRUE(host.calls.empty());  // Start fires nothing
 }
 
@@ -196,15 +188,12 @@ TEST_F(SchedulerTest, TwoEventsWithTheSameStartFireInOneTickLaterInFileFirst)
 TEST_F(SchedulerTest, EmptyListScansEveryTickAndFindsNothing)
 {
     StartQuietly();
+    EXPECT_EQ(TickAt(X), Calls{});
     EXPECT_EQ(scheduler.NextDueTime, 0);
-    for (int s = 0; s < 5; ++s) {
-        EXPECT_EQ(TickAt(X + s * kSecond), Calls{});
-        EXPECT_EQ(scheduler.NextDueTime, 0);
-    }
     // The scan runs every tick: an event added without recomputing is
     // noticed at the next tick.
     AddEvent("Late", X + kMinute);
-    EXPECT_EQ(TickAt(X + 6 * kSecond), Calls{});
+    EXPECT_EQ(TickAt(X + kSecond), Calls{});
     EXPECT_EQ(scheduler.NextDueTime, X + kMinute);
     EXPECT_EQ(TickAt(X + kMinute), Calls{"run Late"});
 }
@@ -261,8 +250,7 @@ TEST_F(SchedulerTest, SleepAcrossAStartThatCannotRunNowFiresNothing)
     AddEvent("B", X + kHour);
     StartQuietly();
     EXPECT_EQ(TickAt(X + 3 * kHour), Calls{});
-    EXPECT_EQ(scheduler.NextDueTime, NoDueTime);
-    EXPECT_EQ(scheduler.LastFiredDue, 0);
+    EXPECT_EQ(std::tie(scheduler.NextDueTime, scheduler.LastFiredDue), std::make_tuple(NoDueTime, 0.0));
 }
 
 TEST_F(SchedulerTest, SnoozeEarlierThanStartFiresFirst)
@@ -277,8 +265,6 @@ TEST_F(SchedulerTest, SnoozeEarlierThanStartFiresFirst)
     EXPECT_EQ(scheduler.NextDueTime, X + kHour);
     EXPECT_EQ(TickAt(X + kHour), Calls{"run E"});
     EXPECT_DOUBLE_EQ(e.StartDateTime, X + 2 * kHour);
-    EXPECT_EQ(TickAt(X + kHour + kSecond), Calls{});
-    EXPECT_DOUBLE_EQ(scheduler.NextDueTime, X + 2 * kHour);
 }
 
 TEST_F(SchedulerTest, DisabledEventsAndEventsOnExcludedDaysDoNotFire)
@@ -343,22 +329,6 @@ TEST_F(SchedulerTest, TheNextDueMomentIsComputedFromTheTimeTheScanEnds)
     EXPECT_EQ(scheduler.NextDueTime, X + 10 * kMinute);
 }
 
-TEST_F(SchedulerTest, TheEditedEventIsExaminedFirstAfterTheNextStart)
-{
-    testfiles::TempDir dir;
-    IniFile file(dir.File("events.ini"));
-    TEvent e;
-    e.StartDateTime = X;
-    for (const char* name : {"First", "Second", "First"}) {
-        e.Name = name;
-        e.EraseFromFile(file);  // as the edit command does: the section moves to the end
-        e.SaveToFile(file);
-    }
-    LoadEvents(file, events);
-    StartQuietly();
-    EXPECT_EQ(TickAt(X), (Calls{"run First", "run Second"}));
-}
-
 TEST_F(SchedulerTest, BirthdaysAreScannedAtTheFirstTickAndThenOncePerDay)
 {
     birthdays.entries = {{3, 15, true}, {3, 15, false}, {3, 16, true}, {3, 15, true}};
@@ -374,7 +344,6 @@ TEST_F(SchedulerTest, BirthdaysAreScannedAtTheFirstTickAndThenOncePerDay)
     EXPECT_EQ(TickAt(At(2024, 3, 16, 0, 0, 1)), Calls{});
     // A day with nobody's birthday still ends with the tooltip rebuilt.
     EXPECT_EQ(TickAt(At(2024, 3, 17, 8)), Calls{"tooltip"});
-    EXPECT_EQ(TickAt(At(2024, 3, 17, 9)), Calls{});
     // The clock set back a day scans that day's birthdays again.
     EXPECT_EQ(TickAt(At(2024, 3, 16, 9)), (Calls{"birthday 2", "tooltip"}));
 }
