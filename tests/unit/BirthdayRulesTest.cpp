@@ -1,5 +1,5 @@
 // When birthdays are due, ages and days left, the note macros, the firing of
-// a birthday, the missed-birthdays report and the daily scan of the tick.
+// a birthday and the missed-birthdays report.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,7 +13,6 @@
 #include "core/Desktop.h"
 #include "core/Event.h"
 #include "core/Ini.h"
-#include "core/Scheduler.h"
 #include "shell/Log.h"
 #include "tests/unit/TestFiles.h"
 
@@ -269,18 +268,6 @@ TEST(BirthdayFiring, CaptionShowsDaysLeft) {
     }
 }
 
-TEST(BirthdayFiring, RealRunRecordsTheDay) {
-    FiringFixture f;
-    f.clock.Set(Day(2026, 5, 10) + 0.25);
-    TBirthday b = Person("N", Day(1980, 5, 10));
-    b.SaveToFile(f.file);
-    ExecuteBirthday(b, false, f.ctx);
-    EXPECT_EQ(b.LastStart, Day(2026, 5, 10));
-    EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46152");
-    // Nothing else of the section changed.
-    EXPECT_EQ(f.file.ReadString("N", "BirthDate", ""), "29351");
-}
-
 TEST(BirthdayFiring, TestRunAfterTheBirthdayShowsDaysToNextYearAndRecordsNothing) {
     FiringFixture f;
     f.clock.Set(Day(2026, 5, 17) + 0.6);
@@ -304,11 +291,15 @@ TEST(BirthdayFiring, SoundFollowsItsSwitchAndTheDayIsRecordedEvenWithNothingShow
         TBirthday b = Person("N", Day(1980, 5, 10));
         b.EnabledSound = sound;
         b.SoundFile = "C:\\tada.wav";
+        b.SaveToFile(f.file);
+        std::string expected = ReadBytes(f.file.Path());
+        expected.replace(expected.find("LastStart=0\r\n"), 11, "LastStart=46152");
+        b.Phone = "only in memory";  // only LastStart is written
         ExecuteBirthday(b, false, f.ctx);
         EXPECT_TRUE(f.desktop.notes.empty());
         EXPECT_EQ(f.desktop.sounds, sound ? Names{"C:\\tada.wav"} : Names{});
         EXPECT_EQ(b.LastStart, Day(2026, 5, 10));
-        EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46152");
+        EXPECT_EQ(ReadBytes(f.file.Path()), expected);
     }
 }
 
@@ -442,23 +433,16 @@ TEST(BirthdayReport, TwentyNinthOfFebruaryIsMissedOnTheFirstOfMarch) {
     EXPECT_EQ(f.Report(Day(2024, 3, 1)), Names{"Leap"});
 }
 
-TEST(BirthdayReport, WithoutTheBoxTheDayIsStillRecorded) {
-    ReportFixture f;
-    f.Add(Person("N", Day(1980, 5, 10)));
-    EXPECT_EQ(f.Report(Day(2026, 5, 12), false), Names{"N"});
-    EXPECT_TRUE(f.boxes.empty());
-    EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46154");
-    EXPECT_TRUE(f.Report(Day(2026, 6, 1), true).empty());
-    EXPECT_TRUE(f.boxes.empty());
-}
-
-TEST(BirthdayReport, NothingMissedShowsNothingAndWritesNothing) {
+TEST(BirthdayReport, WithoutTheBoxTheDayIsStillRecordedAndNothingMissedWritesNothing) {
     ReportFixture f;
     f.Add(Person("N", Day(1980, 5, 10)));
     const std::string before = ReadBytes(f.file.Path());
     EXPECT_TRUE(f.Report(Day(2026, 5, 1)).empty());
-    EXPECT_TRUE(f.boxes.empty());
     EXPECT_EQ(ReadBytes(f.file.Path()), before);
+    EXPECT_EQ(f.Report(Day(2026, 5, 12), false), Names{"N"});
+    EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46154");
+    EXPECT_TRUE(f.Report(Day(2026, 6, 1), true).empty());
+    EXPECT_TRUE(f.boxes.empty());
     BirthdayList empty;
     EXPECT_TRUE(ReportMissedBirthdays(empty, f.file, Day(2026, 5, 1), true, nullptr).empty());
 }
@@ -483,121 +467,3 @@ TEST(BirthdayReport, CaptionFollowsTheApplicationTitle) {
     EXPECT_EQ(MissedBirthdaysText({}), "Some birthdays of following persons were missed: \r\n");
 }
 
-// ---------------------------------------------------------------- the tick
-
-namespace {
-
-// The main window as the tick sees it: fires birthdays for real into a
-// recording desktop and remembers the order.
-class BirthdayHost : public ISchedulerHost {
-public:
-    BirthdayHost(BirthdayList& list, BirthdayFiringContext& ctx) : list_(list), ctx_(ctx) {}
-    std::vector<std::string> fired;
-    int refreshes = 0;
-
-    void FireEvent(int, bool) override { ADD_FAILURE() << "no events in these tests"; }
-    void FireBirthday(int index) override {
-        fired.push_back(list_.NameAt(index));
-        ExecuteBirthday(list_[index], false, ctx_);
-    }
-    void RefreshTooltip() override { ++refreshes; }
-
-private:
-    BirthdayList& list_;
-    BirthdayFiringContext& ctx_;
-};
-
-struct ScanFixture {
-    FiringFixture firing;
-    BirthdayList list;
-    EventList events;
-    BirthdayHost host{list, firing.ctx};
-    Scheduler scheduler{firing.clock, events, host, &list};
-
-    void Add(TBirthday b) {
-        b.EnabledNote = true;
-        b.SaveToFile(firing.file);
-        list.Add(std::make_unique<TBirthday>(std::move(b)));
-    }
-    // Ticks once a second for the given number of seconds.
-    void Run(int seconds) {
-        for (int i = 0; i < seconds; ++i) {
-            firing.clock.Advance(1.0 / 86400);
-            scheduler.Tick();
-        }
-    }
-};
-
-}  // namespace
-
-TEST(BirthdayScan, AcrossMidnightFiresOnceInListOrder) {
-    ScanFixture s;
-    s.Add(Person("Ann", Day(1980, 5, 10), true));
-    TBirthday off = Person("Off", Day(1970, 4, 26));
-    off.Enabled = false;
-    s.Add(off);
-    s.Add(Person("Bob", Day(1990, 4, 26)));
-    s.Add(Person("Cid", Day(1991, 4, 27)));
-
-    s.firing.clock.Set(Day(2026, 4, 25) + 86390.0 / 86400);  // 23:59:50
-    s.scheduler.Start();
-    s.Run(5);  // the first tick after start scans 25 April: nothing due
-    EXPECT_TRUE(s.host.fired.empty());
-    EXPECT_EQ(s.host.refreshes, 1);
-
-    s.Run(20);  // across midnight into 26 April
-    EXPECT_EQ(s.host.fired, (Names{"Ann", "Bob"}));
-    EXPECT_EQ(s.host.refreshes, 2);
-    ASSERT_EQ(s.firing.desktop.notes.size(), 2u);
-    EXPECT_EQ(s.firing.desktop.notes[0].Caption, "Birthday! (Days Left: 14)");
-    EXPECT_EQ(s.firing.desktop.notes[1].Caption, "Birthday!");
-    EXPECT_EQ(s.list[0].LastStart, Day(2026, 4, 26));
-    EXPECT_EQ(s.list[1].LastStart, 0);
-    EXPECT_EQ(s.firing.file.ReadString("Bob", "LastStart", ""), "46138");
-
-    s.Run(60);  // the rest of the day brings nothing more
-    EXPECT_EQ(s.host.fired.size(), 2u);
-}
-
-TEST(BirthdayScan, AcrossTheYearEndTheAnniversaryIsNotRolledOver) {
-    ScanFixture s;
-    s.Add(Person("January third", Day(1990, 1, 3), false, true, false));
-    s.Add(Person("New year", Day(1990, 1, 1), false, false, true));
-    s.firing.clock.Set(Day(2025, 12, 26) + 0.5);
-    s.scheduler.Start();
-    std::vector<std::pair<TDateTime, std::string>> fired;
-    for (int day = 0; day < 10; ++day) {
-        s.host.fired.clear();
-        s.Run(1);
-        for (const auto& name : s.host.fired) fired.emplace_back(DateOf(s.firing.clock.Now()), name);
-        s.firing.clock.Advance(1);
-    }
-    const std::vector<std::pair<TDateTime, std::string>> expected = {
-        {Day(2026, 1, 1), "New year"}, {Day(2026, 1, 3), "January third"}};
-    EXPECT_EQ(fired, expected);
-}
-
-TEST(BirthdayScan, DueTodayFiresAtTheFirstTickAfterTheReport) {
-    ScanFixture s;
-    TBirthday b = Person("N", Day(1980, 5, 12));
-    b.LastStart = Day(2025, 5, 12);
-    s.Add(b);
-    TBirthday missed = Person("M", Day(1980, 5, 10));
-    missed.LastStart = Day(2025, 5, 10);
-    s.Add(missed);
-
-    s.firing.clock.Set(Day(2026, 5, 12) + 0.4);
-    std::vector<std::string> boxes;
-    EXPECT_EQ(ReportMissedBirthdays(s.list, s.firing.file, s.firing.clock.Today(), true,
-                                    [&](const std::string& t) { boxes.push_back(t); }),
-              Names{"M"});
-    s.scheduler.Start();
-    s.Run(1);
-    EXPECT_EQ(s.host.fired, Names{"N"});
-    EXPECT_EQ(s.list[0].LastStart, Day(2026, 5, 12));
-    // After the reminder of the day, a resume on the same day reports nothing.
-    EXPECT_TRUE(ReportMissedBirthdays(s.list, s.firing.file, s.firing.clock.Today(), true,
-                                      [&](const std::string& t) { boxes.push_back(t); })
-                    .empty());
-    EXPECT_EQ(boxes.size(), 1u);
-}
