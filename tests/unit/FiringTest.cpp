@@ -5,9 +5,9 @@
 #include <cmath>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -26,26 +26,11 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-struct CountdownCall {
-    std::string actionName;
-    unsigned exitFlags = 0;
-    int seconds = 0;
-};
-
-struct ShellCall {
-    std::string file;
-    std::string params;
-    int showCommand = -1;
-};
-
-// Records what the firing asks of the desktop, in order.
+// Records what the firing asks of the desktop, in order, one text per call.
 class FakeDesktop final : public IDesktop {
 public:
     Strings calls;
     std::vector<NoteRequest> notes;
-    Strings sounds;
-    std::vector<ShellCall> shellCalls;
-    std::vector<CountdownCall> countdowns;
     bool countdownOpen = false;
     bool failNote = false;
     std::function<void()> duringCountdown;  // runs while the "modal" countdown shows
@@ -57,22 +42,16 @@ public:
             throw std::runtime_error("no window");
         notes.push_back(note);
     }
-    void PlaySoundFile(const std::string& path) override
-    {
-        calls.push_back("sound");
-        sounds.push_back(path);
-    }
+    void PlaySoundFile(const std::string& path) override { calls.push_back("sound " + path); }
     void StopSound() override { calls.push_back("stop"); }
     void ShellOpen(const std::string& file, const std::string& params, int showCommand) override
     {
-        calls.push_back("shell");
-        shellCalls.push_back({file, params, showCommand});
+        calls.push_back("shell " + file + " | " + params + " | " + std::to_string(showCommand));
     }
     bool CountdownOpen() const override { return countdownOpen; }
     void RunCountdown(const std::string& actionName, unsigned exitFlags, int seconds) override
     {
-        calls.push_back("countdown");
-        countdowns.push_back({actionName, exitFlags, seconds});
+        calls.push_back("countdown " + actionName + " " + std::to_string(exitFlags) + " " + std::to_string(seconds));
         if (duringCountdown)
             duringCountdown();
     }
@@ -110,7 +89,8 @@ protected:
         return FiringContext{desktop, clock, file, "dd.mm.yyyy", "hh:nn:ss", [this] { ++tooltipRefreshes; }};
     }
 
-    static TEvent Make(const std::string& name)
+    // A note event starting at the clock's moment; an action index of -1 means no action.
+    static TEvent Make(const std::string& name, int period = pkOnce, double dif = 0, int action = -1)
     {
         TEvent e;
         e.Name = name;
@@ -118,22 +98,14 @@ protected:
         e.EnabledNote = true;
         e.Notes = "line one\r\nline two";
         e.IconIndex = 17;
-        return e;
-    }
-    static TEvent Periodic(const std::string& name, int period, double dif)
-    {
-        TEvent e = Make(name);
         e.PeriodInd = period;
         e.DifDateTime = dif;
+        e.EnabledAction = action >= 0;
+        if (action >= 0)
+            e.ActionIndex = action;
         return e;
     }
-    static TEvent Action(const std::string& name, int action)
-    {
-        TEvent e = Make(name);
-        e.EnabledAction = true;
-        e.ActionIndex = action;
-        return e;
-    }
+    static TEvent Action(const std::string& name, int action) { return Make(name, pkOnce, 0, action); }
 
     // Puts the events into the list and into the file, as loading would.
     void Store(std::vector<TEvent> items)
@@ -144,12 +116,10 @@ protected:
         }
     }
 
-    std::optional<double> StoredNumber(const std::string& section, const std::string& key) const
+    // NaN when the key is missing.
+    double StoredNumber(const std::string& section, const std::string& key) const
     {
-        const std::string text = events.ReadString(section, key, "");
-        if (text.empty())
-            return std::nullopt;
-        return ParseNumber(text, NAN);
+        return ParseNumber(events.ReadString(section, key, ""), NAN);
     }
 };
 
@@ -166,15 +136,11 @@ TEST_F(FiringTest, RegularRunShowsNameAndStartInTheUserFormats)
 
     ASSERT_EQ(desktop.notes.size(), 1u);
     const NoteRequest& n = desktop.notes[0];
-    EXPECT_EQ(n.Caption, "Dentist (15.03.2024 08:30:00)");
-    EXPECT_EQ(n.Text, "line one\r\nline two");
-    EXPECT_EQ(n.EventName, "Dentist");
-    EXPECT_EQ(n.IconList, NoteIconList::Events);
-    EXPECT_EQ(n.IconIndex, 17);
-    EXPECT_EQ(n.Status, "");
-    EXPECT_FALSE(n.StatusVisible);
-    EXPECT_EQ(n.RemindLater, RemindLaterState::Shown);
-    EXPECT_EQ(desktop.sounds, Strings{"C:\\sounds\\bell.wav"});
+    EXPECT_EQ(std::tie(n.Caption, n.Text, n.EventName, n.IconList, n.IconIndex, n.Status, n.StatusVisible,
+                       n.RemindLater),
+              std::make_tuple("Dentist (15.03.2024 08:30:00)", "line one\r\nline two", "Dentist",
+                              NoteIconList::Events, 17, "", false, RemindLaterState::Shown));
+    EXPECT_EQ(desktop.calls, (Strings{"note", "sound C:\\sounds\\bell.wav"}));
     EXPECT_DOUBLE_EQ(e.LastDateTime, At(2024, 3, 15, 8, 30, 1));
 
     // The two patterns are the settings of the moment, joined by one blank.
@@ -214,11 +180,11 @@ TEST_F(FiringTest, NoteStatusFirstCaseThatAppliesWins)
         desktop.notes.clear();
         ExecuteEvent(e, c.test, Ctx());
         ASSERT_EQ(desktop.notes.size(), 1u);
-        EXPECT_EQ(desktop.notes[0].Status, c.status);
-        EXPECT_EQ(desktop.notes[0].StatusVisible, c.statusVisible);
-        EXPECT_EQ(desktop.notes[0].RemindLater, c.remindLater);
-        EXPECT_FALSE(e.SnoozeRun);  // the run flags are cleared after every firing
-        EXPECT_FALSE(e.MissedRun);
+        const NoteRequest& n = desktop.notes[0];
+        EXPECT_EQ(std::tie(n.Status, n.StatusVisible, n.RemindLater),
+                  std::make_tuple(c.status, c.statusVisible, c.remindLater));
+        // The run flags are cleared after every firing.
+        EXPECT_EQ(std::make_pair(e.SnoozeRun, e.MissedRun), std::make_pair(false, false));
     }
 }
 
@@ -229,14 +195,13 @@ TEST_F(FiringTest, NoteSoundRecordActionInThatOrder)
     made.SoundFile = "x.wav";
     made.ShtShowingSec = 30;
     Store({made});
-    std::optional<double> lastWhileCounting;
+    double lastWhileCounting = NAN;
     desktop.duringCountdown = [&] { lastWhileCounting = StoredNumber("Backup", "LastDateTime"); };
 
     ExecuteEvent(list[0], false, Ctx());
 
-    EXPECT_EQ(desktop.calls, (Strings{"note", "sound", "countdown"}));
-    ASSERT_TRUE(lastWhileCounting.has_value()) << "LastDateTime is written before the action";
-    EXPECT_NEAR(*lastWhileCounting, clock.Now(), 1e-8);
+    EXPECT_EQ(desktop.calls, (Strings{"note", "sound x.wav", "countdown Restart 2 30"}));
+    EXPECT_NEAR(lastWhileCounting, clock.Now(), 1e-8) << "LastDateTime is written before the action";
     EXPECT_DOUBLE_EQ(list[0].LastDateTime, clock.Now());
 }
 
@@ -253,22 +218,9 @@ TEST_F(FiringTest, TestRunLeavesTheRecordOfTheRunAloneButStillActs)
 
     EXPECT_DOUBLE_EQ(list[0].LastDateTime, At(2024, 1, 1, 12, 0));
     EXPECT_EQ(testfiles::ReadBytes(eventsPath), before);
-    EXPECT_EQ(desktop.calls, (Strings{"note", "sound", "countdown"}));
+    EXPECT_EQ(desktop.calls, (Strings{"note", "sound chime.wav", "countdown Turn Off 1 10"}));
     // A test run never writes, so an unwritable file is no error either.
     EXPECT_NO_THROW(ExecuteEvent(list[0], true, Ctx(unwritable)));
-}
-
-TEST_F(FiringTest, NoteAndSoundFollowTheirSwitches)
-{
-    for (bool note : {false, true}) {
-        TEvent e = Make("Quiet");
-        e.EnabledNote = note;
-        e.EnabledSound = !note;
-        e.SoundFile = "s.wav";
-        desktop.calls.clear();
-        ExecuteEvent(e, false, Ctx());
-        EXPECT_EQ(desktop.calls, Strings{note ? "note" : "sound"});
-    }
 }
 
 TEST_F(FiringTest, FailedNoteIsLoggedAndTheRestStillHappens)
@@ -286,8 +238,8 @@ TEST_F(FiringTest, FailedNoteIsLoggedAndTheRestStillHappens)
     const std::string log = testfiles::ReadBytes(logPath);
     ConfigureLog("", nullptr);
 
-    EXPECT_EQ(desktop.calls, (Strings{"note", "sound", "shell"}));
-    EXPECT_TRUE(StoredNumber("Broken", "LastDateTime").has_value());
+    EXPECT_EQ(desktop.calls, (Strings{"note", "sound s.wav", "shell notepad.exe |  | 1"}));
+    EXPECT_NEAR(StoredNumber("Broken", "LastDateTime"), clock.Now(), 1e-8);
     EXPECT_NE(log.find("Error in TEvent.Execute\r\n"), std::string::npos) << log;
 }
 
@@ -302,12 +254,10 @@ TEST_F(FiringTest, RunApplicationOpensTheProgramWithItsParametersAndShowCommand)
         e.RunAppName = "C:\\Tools\\report.exe";
         e.RunAppParams = "/daily \"a b\"";
         e.RunAppCmdInd = c.cmdInd;
-        desktop.shellCalls.clear();
+        e.EnabledNote = false;
+        desktop.calls.clear();
         ExecuteEvent(e, false, Ctx());
-        ASSERT_EQ(desktop.shellCalls.size(), 1u);
-        EXPECT_EQ(desktop.shellCalls[0].file, "C:\\Tools\\report.exe");
-        EXPECT_EQ(desktop.shellCalls[0].params, "/daily \"a b\"");
-        EXPECT_EQ(desktop.shellCalls[0].showCommand, c.showCommand);
+        EXPECT_EQ(desktop.calls, Strings{"shell C:\\Tools\\report.exe | /daily \"a b\" | " + std::to_string(c.showCommand)});
     }
 }
 
@@ -345,14 +295,10 @@ TEST_F(FiringTest, PowerActionCountdownGetsTheActionWordAndExitFlags)
         TEvent e = Action("Power", c.action);
         e.ShtCloseByForce = c.force;
         e.ShtShowingSec = 12;
-        desktop.countdowns.clear();
+        e.EnabledNote = false;
+        desktop.calls.clear();
         ExecuteEvent(e, false, Ctx());
-        ASSERT_EQ(desktop.countdowns.size(), 1u);
-        EXPECT_EQ(desktop.countdowns[0].actionName, c.name);
-        EXPECT_EQ(desktop.countdowns[0].exitFlags, c.flags);
-        EXPECT_EQ(desktop.countdowns[0].seconds, 12);
-        EXPECT_STREQ(PowerActionName(c.action), c.name);
-        EXPECT_EQ(PowerActionFlags(c.action, c.force), c.flags);
+        EXPECT_EQ(desktop.calls, Strings{std::string("countdown ") + c.name + " " + std::to_string(c.flags) + " 12"});
     }
 }
 
@@ -362,7 +308,7 @@ TEST_F(FiringTest, PowerActionWhileACountdownIsOpenDoesNothing)
     e.SnoozeRun = true;
     desktop.countdownOpen = true;
     ExecuteEvent(e, false, Ctx());
-    EXPECT_TRUE(desktop.countdowns.empty());
+    EXPECT_EQ(desktop.calls, Strings{"note"});
     EXPECT_FALSE(e.SnoozeRun);
 }
 
@@ -378,9 +324,8 @@ TEST_F(FiringTest, UnwritableFileStillRunsTheActionThenReportsTheFailure)
     } catch (const IniWriteError& err) {
         EXPECT_EQ(std::string(err.what()).rfind("Unable to write to ", 0), 0u) << err.what();
     }
-    EXPECT_EQ(desktop.shellCalls.size(), 1u);
-    EXPECT_FALSE(e.SnoozeRun);
-    EXPECT_FALSE(e.MissedRun);
+    EXPECT_EQ(desktop.calls, (Strings{"note", "shell a.exe |  | 1"}));
+    EXPECT_EQ(std::make_pair(e.SnoozeRun, e.MissedRun), std::make_pair(false, false));
     EXPECT_DOUBLE_EQ(e.LastDateTime, clock.Now());
 }
 
@@ -412,41 +357,29 @@ TEST_F(FiringTest, OnceEventThatDeletesItselfIsGoneFromFileRowsAndList)
     }
 }
 
-TEST_F(FiringTest, PeriodicEventWithDeleteAfterRunIsNotDeletedButAdvanced)
+TEST_F(FiringTest, PeriodicEventWithDeleteAfterRunIsNotDeletedButAdvancedAndAOnceEventStays)
 {
-    TEvent weekly = Periodic("Weekly", pkWeekly, 7);
+    TEvent weekly = Make("Weekly", pkWeekly, 7);
     weekly.DeleteAfterRun = true;
-    Store({weekly});
+    Store({weekly, Make("Once")});
 
     FireEvent(list, 0, false, Ctx(), &rows);
+    FireEvent(list, 1, false, Ctx(), &rows);
 
-    ASSERT_EQ(desktop.notes.size(), 1u);
+    ASSERT_EQ(desktop.notes.size(), 2u);
     EXPECT_EQ(desktop.notes[0].RemindLater, RemindLaterState::Disabled);
-    ASSERT_EQ(list.Count(), 1);
+    ASSERT_EQ(list.Count(), 2);
     EXPECT_DOUBLE_EQ(list[0].StartDateTime, At(2024, 3, 22, 8, 30));
+    EXPECT_DOUBLE_EQ(list[1].StartDateTime, At(2024, 3, 15, 8, 30));
     EXPECT_TRUE(events.Load().HasSection("Weekly"));
     EXPECT_TRUE(rows.removed.empty());
+    EXPECT_EQ(rows.changed, Strings{"Weekly"});
 }
 
-TEST_F(FiringTest, RegularRunOfADailyEventMovesToTheNextSelectedWeekday)
+TEST_F(FiringTest, SnoozeRunKeepsTheStartAndShowsTheTimeThenARegularRunMovesToTheNextSelectedWeekday)
 {
-    TEvent daily = Periodic("Gym", pkDaily, 0);
+    TEvent daily = Make("Gym", pkDaily, 0);
     daily.DaysBin = "0100010";  // Monday and Friday; the start is a Friday
-    Store({daily});
-
-    FireEvent(list, 0, false, Ctx(), &rows);
-
-    EXPECT_DOUBLE_EQ(list[0].StartDateTime, At(2024, 3, 18, 8, 30));
-    const auto stored = StoredNumber("Gym", "StartDateTime");
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_NEAR(*stored, At(2024, 3, 18, 8, 30), 1e-8);
-    EXPECT_EQ(rows.changed, Strings{"Gym"});
-}
-
-TEST_F(FiringTest, SnoozeRunNeverAdvancesTheStartAndShowsTheCurrentTime)
-{
-    TEvent daily = Periodic("Gym", pkDaily, 0);
-    daily.DaysBin = "0100010";
     daily.SnoozeDateTime = At(2024, 3, 15, 8, 45);
     Store({daily});
     clock.Set(At(2024, 3, 15, 8, 45));
@@ -460,15 +393,12 @@ TEST_F(FiringTest, SnoozeRunNeverAdvancesTheStartAndShowsTheCurrentTime)
     EXPECT_FALSE(list[0].SnoozeRun);
     EXPECT_TRUE(rows.changed.empty());
     EXPECT_EQ(tooltipRefreshes, 1);
-}
 
-TEST_F(FiringTest, OnceEventWithoutDeleteStaysAndKeepsItsStart)
-{
-    Store({Make("Once")});
     FireEvent(list, 0, false, Ctx(), &rows);
-    ASSERT_EQ(list.Count(), 1);
-    EXPECT_DOUBLE_EQ(list[0].StartDateTime, At(2024, 3, 15, 8, 30));
-    EXPECT_TRUE(rows.changed.empty());
+
+    EXPECT_DOUBLE_EQ(list[0].StartDateTime, At(2024, 3, 18, 8, 30));
+    EXPECT_NEAR(StoredNumber("Gym", "StartDateTime"), At(2024, 3, 18, 8, 30), 1e-8);
+    EXPECT_EQ(rows.changed, Strings{"Gym"});
 }
 
 TEST_F(FiringTest, IndexOutsideTheListDoesNothing)
@@ -485,10 +415,7 @@ TEST_F(FiringTest, IndexOutsideTheListDoesNothing)
 
 TEST_F(FiringTest, EventDeletedWhileItsCountdownShowsIsLeftAlone)
 {
-    TEvent power = Periodic("Power", pkWeekly, 7);
-    power.EnabledAction = true;
-    power.ActionIndex = akTurnOff;
-    Store({Make("Other"), power});
+    Store({Make("Other"), Make("Power", pkWeekly, 7, akTurnOff)});
     desktop.duringCountdown = [&] {  // the user deletes it from the main window meanwhile
         list[1].EraseFromFile(events);
         list.Delete(1);
@@ -506,10 +433,7 @@ TEST_F(FiringTest, EventDeletedWhileItsCountdownShowsIsLeftAlone)
 
 TEST_F(FiringTest, EventMovedWhileItsCountdownShowsIsFoundByName)
 {
-    TEvent power = Periodic("Power", pkWeekly, 7);
-    power.EnabledAction = true;
-    power.ActionIndex = akRestart;
-    Store({Make("First"), power});
+    Store({Make("First"), Make("Power", pkWeekly, 7, akRestart)});
     desktop.duringCountdown = [&] { list.Delete(0); };  // its index drops by one
 
     FireEvent(list, 1, false, Ctx(), &rows);
@@ -541,7 +465,7 @@ TEST_F(FiringTest, OnceEventWhoseSectionCannotBeErasedStaysAndTheFailureIsReport
 
 TEST_F(FiringTest, PeriodicScheduleMovesOnEvenWhenTheFileIsUnwritable)
 {
-    list.Add(std::make_unique<TEvent>(Periodic("Hourly", pkHourly, 1.0 / 24)));
+    list.Add(std::make_unique<TEvent>(Make("Hourly", pkHourly, 1.0 / 24)));
     EXPECT_THROW(FireEvent(list, 0, false, Ctx(unwritable), &rows), IniWriteError);
     EXPECT_NEAR(list[0].StartDateTime, At(2024, 3, 15, 9, 30), 1e-9);
     EXPECT_EQ(tooltipRefreshes, 1);
