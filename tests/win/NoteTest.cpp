@@ -5,11 +5,13 @@
 
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "alerts/win/DesktopWin.h"
 #include "alerts/win/Note.h"
+#include "alerts/Snooze.h"
 #include "alerts/win/PowerWin.h"
 #include "core/Clock.h"
 #include "core/DateTime.h"
@@ -77,8 +79,7 @@ TEST_F(NoteTest, DesignedWindow)
     EXPECT_EQ(wintest::ClassName(hwnd), "TfrmNote");
     EXPECT_EQ(WindowText(hwnd), "Events");
     const SIZE client = wintest::ClientSize(hwnd);
-    EXPECT_EQ(client.cx, 389);
-    EXPECT_EQ(client.cy, 221);
+    EXPECT_EQ(std::make_pair(client.cx, client.cy), std::make_pair(LONG(389), LONG(221)));
     EXPECT_TRUE(HasStyle(hwnd, WS_SYSMENU | WS_MINIMIZEBOX));
     EXPECT_FALSE(::GetWindowLongPtrA(hwnd, GWL_STYLE) & (WS_MAXIMIZEBOX | WS_THICKFRAME));
     EXPECT_EQ(::GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_TOPMOST),
@@ -122,9 +123,8 @@ TEST_F(NoteTest, DesignedWindow)
     // The buttons match the artwork.
     const RECT close = note->CloseButtonRect();
     const RECT arrow = note->ArrowButtonRect();
-    EXPECT_EQ(close.right - close.left, 61);
-    EXPECT_EQ(close.bottom - close.top, 29);
-    EXPECT_EQ(arrow.bottom - arrow.top, 29);
+    EXPECT_EQ((std::vector<LONG>{close.right - close.left, close.bottom - close.top, arrow.bottom - arrow.top}),
+              (std::vector<LONG>{61, 29, 29}));
     EXPECT_LE(close.right, arrow.left);
     EXPECT_LE(arrow.right, TfrmNote::kClientWidth);
 }
@@ -147,32 +147,18 @@ TEST_F(NoteTest, ActionMenu)
     EXPECT_EQ(MenuItemInfo(later, 0).hSubMenu, note->InMenu());
     EXPECT_EQ(MenuItemInfo(later, 1).hSubMenu, note->OnMenu());
 
-    struct Row {
-        const char* text;
-        int tag;
-        bool newColumn;
-    };
-    const std::vector<Row> in = {{"1 min\tCtrl+1", 1, false}, {"3 min\tCtrl+3", 3, false}, {"5 min\tCtrl+5", 5, false},
-                                 {"15 min", 15, false},       {"30 min", 30, false},       {"45 min", 45, false},
-                                 {"1 hour", 60, true},        {"3 hours", 180, false},     {"5 hours", 300, false},
-                                 {"7 hours", 420, false},     {"10 hours", 600, false},    {"12 hours", 720, false}};
-    const std::vector<Row> on = {{"1 day\tShift+1", 1, false}, {"3 days\tShift+3", 3, false},
-                                 {"5 days\tShift+5", 5, false}, {"1 week", 7, false},
-                                 {"3 weeks", 21, false},        {"1 month", 31, true},
-                                 {"3 months", 93, false},       {"6 months", 186, false},
-                                 {"9 months", 279, false},      {"1 year", 372, false}};
-    for (auto [sub, rows, firstId] : {std::tuple{note->InMenu(), &in, UINT(IDM_NOTE_IN_FIRST)},
-                                      std::tuple{note->OnMenu(), &on, UINT(IDM_NOTE_ON_FIRST)}}) {
-        ASSERT_EQ(::GetMenuItemCount(sub), static_cast<int>(rows->size()));
-        for (UINT i = 0; i < rows->size(); ++i) {
-            const Row& row = (*rows)[i];
-            SCOPED_TRACE(row.text);
+    // The submenus mirror the snooze tables, shortcut after a tab.
+    for (auto [sub, table, firstId] : {std::tuple{note->InMenu(), SnoozeInChoices(), UINT(IDM_NOTE_IN_FIRST)},
+                                       std::tuple{note->OnMenu(), SnoozeOnChoices(), UINT(IDM_NOTE_ON_FIRST)}}) {
+        ASSERT_EQ(::GetMenuItemCount(sub), static_cast<int>(table.size()));
+        for (UINT i = 0; i < table.size(); ++i) {
+            const SnoozeChoice& row = table[i];
+            SCOPED_TRACE(row.Caption);
             const MENUITEMINFOA mii = MenuItemInfo(sub, i);
-            EXPECT_EQ(MenuItemText(sub, i), row.text);
-            EXPECT_EQ(static_cast<int>(mii.dwItemData), row.tag);
-            EXPECT_EQ(mii.wID, firstId + i);
-            EXPECT_EQ((mii.fType & MFT_MENUBARBREAK) != 0, row.newColumn);
-            EXPECT_FALSE(mii.fState & MFS_DISABLED);
+            EXPECT_EQ(MenuItemText(sub, i), std::string(row.Caption) + (*row.Shortcut ? "\t" : "") + row.Shortcut);
+            EXPECT_EQ(std::make_tuple(static_cast<int>(mii.dwItemData), mii.wID, (mii.fType & MFT_MENUBARBREAK) != 0,
+                                      (mii.fState & MFS_DISABLED) != 0),
+                      std::make_tuple(row.Tag, firstId + i, row.NewColumn, false));
         }
     }
 }
@@ -224,30 +210,37 @@ TEST_F(NoteTest, RequestSetsTextsMenuAndStatus)
     }
 }
 
-TEST_F(NoteTest, SnoozeKeysWorkWhateverTheRemindLaterItem)
+// Keys snooze whatever the state of the "Remind later" item; menu commands
+// snooze by their item's tag.
+TEST_F(NoteTest, SnoozeKeysAndMenuCommands)
 {
-    const TDateTime now = clock.Now();
+    using RL = RemindLaterState;
     struct Case {
+        UINT id;  // a menu command, or 0 for the key
         int vk;
         bool ctrl, shift;
-        TDateTime expected;
-        RemindLaterState later;
+        RL later;
+        TDateTime now, expected;
     } cases[] = {
-        {'1', true, false, now + 1.0 / 1440, RemindLaterState::Shown},
-        {'3', true, false, now + 3.0 / 1440, RemindLaterState::Shown},
-        {'5', true, false, now + 5.0 / 1440, RemindLaterState::Hidden},
-        {'1', false, true, now + 1, RemindLaterState::Shown},
-        {'3', false, true, now + 3, RemindLaterState::Disabled},
-        {'5', false, true, now + 5, RemindLaterState::Shown},
-        {'1', true, true, now + 1.0 / 1440, RemindLaterState::Shown},  // Ctrl wins
+        {0, '1', true, false, RL::Shown, At(2024, 3, 31, 10, 15), At(2024, 3, 31, 10, 16)},
+        {0, '5', true, false, RL::Hidden, At(2024, 3, 31, 10, 15), At(2024, 3, 31, 10, 20)},
+        {0, '3', false, true, RL::Disabled, At(2024, 3, 31, 10, 15), At(2024, 4, 3, 10, 15)},
+        {0, '1', true, true, RL::Shown, At(2024, 3, 31, 10, 15), At(2024, 3, 31, 10, 16)},  // Ctrl wins
+        {IDM_NOTE_IN_FIRST + 11, 0, false, false, RL::Shown, At(2024, 5, 1, 20, 0), At(2024, 5, 2, 8, 0)},
+        {IDM_NOTE_ON_FIRST + 4, 0, false, false, RL::Shown, At(2024, 5, 1, 20, 0), At(2024, 5, 22, 20, 0)},
+        {IDM_NOTE_ON_FIRST + 5, 0, false, false, RL::Shown, At(2024, 3, 31, 10, 15), At(2024, 4, 30, 10, 15)},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << char(c.vk) << " ctrl " << c.ctrl << " shift " << c.shift);
+        SCOPED_TRACE(testing::Message() << c.id << " " << char(c.vk) << " ctrl " << c.ctrl << " shift " << c.shift);
+        clock.Set(c.now);
         TfrmNote* note = MakeNote();
         note->SetRemindLater(c.later);
         HWND hwnd = note->Hwnd();
-        note->FormKeyDown(c.vk, c.ctrl, c.shift);
-        ExpectSnoozed("Dentist", c.expected);
+        if (c.id != 0)
+            ::SendMessageA(hwnd, WM_COMMAND, c.id, 0);
+        else
+            note->FormKeyDown(c.vk, c.ctrl, c.shift);
+        ExpectSnoozed("Dentist", c.expected, 1e-8);
         EXPECT_FALSE(::IsWindow(hwnd));
     }
     // Without a host the note only closes.
@@ -260,9 +253,8 @@ TEST_F(NoteTest, OtherKeysCommandsAndClicks)
 {
     TfrmNote* note = MakeNote();
     HWND hwnd = note->Hwnd();
-    for (auto [vk, ctrl, shift] : {std::tuple{'1', false, false}, {'2', true, false}, {'4', false, true},
-                                   {'7', true, true}, {VK_RETURN, false, false}})
-        note->FormKeyDown(vk, ctrl, shift);
+    note->FormKeyDown('2', true, false);
+    note->FormKeyDown(VK_RETURN, false, false);
     // A shortcut whose item is disabled does nothing either.
     ::EnableMenuItem(note->InMenu(), IDM_NOTE_IN_FIRST + 1, MF_BYCOMMAND | MF_GRAYED);
     note->FormKeyDown('3', true, false);
@@ -297,30 +289,6 @@ TEST_F(NoteTest, OtherKeysCommandsAndClicks)
         EXPECT_EQ(soundStops, 1);
     }
     EXPECT_TRUE(host.snoozes.empty());
-}
-
-TEST_F(NoteTest, MenuCommandsSnoozeByTheirTags)
-{
-    struct Case {
-        UINT id;
-        TDateTime now;
-        TDateTime expected;
-    } cases[] = {
-        {IDM_NOTE_IN_FIRST + 9, At(2024, 5, 1, 20, 0), At(2024, 5, 2, 3, 0)},       // 7 hours
-        {IDM_NOTE_IN_FIRST + 11, At(2024, 5, 1, 20, 0), At(2024, 5, 2, 8, 0)},      // 12 hours
-        {IDM_NOTE_ON_FIRST + 4, At(2024, 5, 1, 20, 0), At(2024, 5, 22, 20, 0)},     // 3 weeks
-        {IDM_NOTE_ON_FIRST + 5, At(2024, 3, 31, 10, 15), At(2024, 4, 30, 10, 15)},  // 1 month
-        {IDM_NOTE_ON_FIRST + 8, At(2024, 5, 31, 7, 0), At(2025, 2, 28, 7, 0)},      // 9 months
-        {IDM_NOTE_ON_FIRST + 9, At(2024, 2, 29, 9, 30), At(2025, 2, 28, 9, 30)},    // 1 year
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.id);
-        clock.Set(c.now);
-        HWND hwnd = MakeNote("Report")->Hwnd();
-        ::SendMessageA(hwnd, WM_COMMAND, c.id, 0);
-        ExpectSnoozed("Report", c.expected, 1e-8);
-        EXPECT_FALSE(::IsWindow(hwnd));
-    }
 }
 
 TEST_F(NoteTest, KeysReachTheNoteThroughItsTextControlAndNotesAreIndependent)
@@ -408,27 +376,6 @@ TEST_F(NoteTest, ShownNoteOpensItsMenuOnSpaceAndClosesOnEscape)
     EXPECT_EQ(soundStops, 1);
 }
 
-TEST_F(NoteTest, IconFromImageList)
-{
-    HIMAGELIST list = ::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 2, 0);
-    ASSERT_NE(list, nullptr);
-    HICON icon = static_cast<HICON>(::LoadImageA(TWindow::Instance(), MAKEINTRESOURCEA(IDI_EVENT_FIRST), IMAGE_ICON,
-                                                 32, 32, 0));
-    if (!icon) icon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_INFORMATION));
-    ::ImageList_AddIcon(list, icon);
-    TfrmNote* note = MakeNote();
-    note->SetIconFromList(list, 0);
-    EXPECT_NE(note->Icon(), nullptr);
-    note->SetIconFromList(list, 5);
-    EXPECT_EQ(note->Icon(), nullptr);
-    note->SetIconFromList(nullptr, 0);
-    EXPECT_EQ(note->Icon(), nullptr);
-    note->SetIcon(icon);
-    EXPECT_NE(note->Icon(), nullptr);
-    EXPECT_NE(note->Icon(), icon);  // a copy
-    ::ImageList_Destroy(list);
-}
-
 class NullPower final : public IPowerApi {
 public:
     int calls = 0;
@@ -442,7 +389,7 @@ public:
     void WriteLog(const std::string&) override {}
 };
 
-TEST_F(NoteTest, DesktopShowsNotesAndIgnoresMissingSounds)
+TEST_F(NoteTest, DesktopShowsNotesWithTheirIconsAndIgnoresMissingSounds)
 {
     NullPower power;
     HIMAGELIST events = ::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 0);
@@ -452,17 +399,13 @@ TEST_F(NoteTest, DesktopShowsNotesAndIgnoresMissingSounds)
     request.Caption = "Dentist (31.03.2024 10:15)";
     request.Text = "Line one\r\nLine two";
     request.EventName = "Dentist";
-    request.Status = "Snoozing...";
-    request.StatusVisible = true;
     desktop.ShowNote(request);
     HWND hwnd = desktop.LastNote();
     ASSERT_TRUE(::IsWindow(hwnd));
     EXPECT_TRUE(::IsWindowVisible(hwnd));
     auto* note = static_cast<TfrmNote*>(TWindow::FromHandle(hwnd));
     ASSERT_NE(note, nullptr);
-    EXPECT_EQ(WindowText(hwnd), "Dentist (31.03.2024 10:15)");
-    EXPECT_EQ(WindowText(note->TextControl()), "Line one\r\nLine two");
-    EXPECT_EQ(WindowText(note->StatusControl()), "Snoozing...");
+    EXPECT_EQ(WindowText(note->TextControl()), "Line one\r\nLine two");  // the request applied
     EXPECT_NE(note->Icon(), nullptr);
 
     // A birthday note takes its icon from the (missing) birthday list.
@@ -474,6 +417,13 @@ TEST_F(NoteTest, DesktopShowsNotesAndIgnoresMissingSounds)
     EXPECT_EQ(birthday->Icon(), nullptr);
     EXPECT_NE(desktop.LastNote(), hwnd);
     EXPECT_FALSE(desktop.CountdownOpen());
+    // An index outside the list clears the icon; a given icon is copied.
+    note->SetIconFromList(events, 5);
+    EXPECT_EQ(note->Icon(), nullptr);
+    HICON icon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_INFORMATION));
+    note->SetIcon(icon);
+    EXPECT_NE(note->Icon(), nullptr);
+    EXPECT_NE(note->Icon(), icon);
     ::ImageList_Destroy(events);
 
     desktop.PlaySoundFile("");
