@@ -422,7 +422,8 @@ TEST_F(MainListTest, ClosingWhileMinimizedKeepsTheLastNormalGeometry)
     ::ShowWindow(w.Hwnd(), SW_MINIMIZE);
     ASSERT_TRUE(::IsIconic(w.Hwnd()));
     ::SendMessageA(w.Hwnd(), WM_CLOSE, 0, 0);
-    EXPECT_EQ(Config({"MainFormState", "MainFormX", "MainFormY", "MainFormWeight", "MainFormHeight"}), "0 70 80 510 290");
+    EXPECT_EQ(Config({"MainFormState", "MainFormX", "MainFormY", "MainFormWeight", "MainFormHeight"}),
+              "0 70 80 510 290");
 }
 
 TEST_F(MainListTest, HideWithoutTrayIconOrPinnedTooltipEndsTheProgram)
