@@ -61,12 +61,6 @@ inline SIZE ClientSize(HWND hwnd)
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
-// The first child window of a class (e.g. "Edit", "Button"), or null.
-inline HWND FindChild(HWND parent, const char* className)
-{
-    return ::FindWindowExA(parent, nullptr, className, nullptr);
-}
-
 // The text of a menu item by position, as shown (shortcut column included).
 inline std::string MenuItemText(HMENU menu, UINT position)
 {
@@ -88,10 +82,6 @@ inline MENUITEMINFOA MenuItemInfo(HMENU menu, UINT position)
     ::GetMenuItemInfoA(menu, position, TRUE, &mii);
     return mii;
 }
-
-}  // namespace wintest
-
-namespace wintest {
 
 // A plain top-level window to stand in for the main window: counts the
 // paints it gets and reports whether it is enabled when asked.
