@@ -246,8 +246,8 @@ TEST_F(MainListTest, EventFireRunsTheEventAndDeletesAOnceEventThatAsksForIt)
     EXPECT_EQ(::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, 1), 0);
 
     ASSERT_EQ(desktop->notes.size(), 1u);
-    EXPECT_EQ(desktop->notes[0].Caption, "Once (15.03.2024 10:00)");
-    EXPECT_EQ(desktop->notes[0].RemindLater, RemindLaterState::Disabled);
+    EXPECT_EQ(std::tie(desktop->notes[0].Caption, desktop->notes[0].RemindLater),
+              std::make_tuple("Once (15.03.2024 10:00)", RemindLaterState::Disabled));
     EXPECT_EQ(w.Events().Count(), 1);
     EXPECT_FALSE(File("events.ini").HasSection("Once"));
     EXPECT_TRUE(File("events.ini").HasSection("Stay"));
@@ -297,8 +297,8 @@ TEST_F(MainListTest, WriteFailureDuringAFiringIsShownAndTheProgramGoesOn)
 
     ASSERT_EQ(desktop->notes.size(), 1u);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption, "Vellomir");
-    EXPECT_EQ(boxes[0].text, "Unable to write to " + dir.File("events.ini"));
+    EXPECT_EQ(std::tie(boxes[0].caption, boxes[0].text),
+              std::make_tuple("Vellomir", "Unable to write to " + dir.File("events.ini")));
     EXPECT_TRUE(::IsWindow(w.Hwnd()));
 }
 
