@@ -95,7 +95,11 @@ protected:
     std::function<void(const Box&)> onBox;
     std::unique_ptr<TfrmMainList> window;
 
-    void SetUp() override { ConfigureLog(dir.File("log.txt"), &clock); }
+    void SetUp() override
+    {
+        ConfigureLog(dir.File("log.txt"), &clock);
+        WriteConfig("");
+    }
 
     void TearDown() override
     {
@@ -105,7 +109,10 @@ protected:
 
     void WriteFile(const std::string& name, const std::string& text) { testfiles::WriteBytes(dir.File(name), text); }
 
-    void WriteConfig(const std::string& keys) { WriteFile("config.cfg", "[Options]\r\n" + keys); }
+    void WriteConfig(const std::string& keys)
+    {
+        WriteFile("config.cfg", "[Options]\r\nDateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n" + keys);
+    }
 
     MainListOptions Options(bool startTimer = false)
     {
@@ -157,7 +164,7 @@ std::string NoteEvent(const std::string& name, TDateTime start, const std::strin
 
 TEST_F(MainListTest, StartUpRunsTheReportThenTheMissedEventsThenArmsTheScheduler)
 {
-    WriteConfig("ShowTrayIcon=0\r\nDateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n");
+    WriteConfig("ShowTrayIcon=0\r\n");
     WriteFile("events.ini", NoteEvent("Gone", At(2024, 3, 1), "ExpiredInd=2\r\n") +
                                 NoteEvent("Again", At(2024, 3, 14), "ExpiredInd=1\r\nDif2DateTime=" +
                                                                         Num(5.0 / 1440) + "\r\n") +
@@ -198,43 +205,34 @@ TEST_F(MainListTest, StartUpRunsTheReportThenTheMissedEventsThenArmsTheScheduler
     EXPECT_TRUE(w.TimerRunning());
 }
 
-struct VisibilityCase {
-    const char* config;
-    bool visible;
-};
-
-class MainListVisibilityTest : public MainListTest, public ::testing::WithParamInterface<VisibilityCase> {};
-
-TEST_P(MainListVisibilityTest, StartsHiddenWithATrayIconOrAPinnedTooltip)
+TEST_F(MainListTest, StartsHiddenWithATrayIconOrAPinnedTooltip)
 {
-    WriteConfig(GetParam().config);
-    TApplicationWindow app;
-    MainListOptions options = Options();
-    options.App = &app;
-    window = std::make_unique<TfrmMainList>(std::move(options));
+    for (auto [config, visible] : {std::pair{"", false}, std::pair{"ShowTrayIcon=1\r\n", false},
+                                   std::pair{"ShowTrayIcon=0\r\nTTShowFixed=1\r\n", false},
+                                   std::pair{"ShowTrayIcon=0\r\nTTShowFixed=0\r\n", true}}) {
+        SCOPED_TRACE(config);
+        WriteConfig(config);
+        TApplicationWindow app;
+        MainListOptions options = Options();
+        options.App = &app;
+        window = std::make_unique<TfrmMainList>(std::move(options));
 
-    EXPECT_EQ(::IsWindowVisible(window->Hwnd()) != FALSE, GetParam().visible) << GetParam().config;
-    EXPECT_EQ(::IsWindowVisible(app.Hwnd()) != FALSE, GetParam().visible) << GetParam().config;
-    const LONG exStyle = ::GetWindowLongA(app.Hwnd(), GWL_EXSTYLE);
-    EXPECT_EQ((exStyle & WS_EX_TOOLWINDOW) != 0, !GetParam().visible) << GetParam().config;
-    EXPECT_EQ(wintest::WindowText(app.Hwnd()), "Vellomir");
-    EXPECT_EQ(::GetWindow(window->Hwnd(), GW_OWNER), app.Hwnd());
-    // What a second instance looks for.
-    EXPECT_EQ(wintest::ClassName(window->Hwnd()), "TfrmMainList");
-    EXPECT_EQ(OurMainWindow(), window->Hwnd());
+        EXPECT_EQ(::IsWindowVisible(window->Hwnd()) != FALSE, visible);
+        EXPECT_EQ(::IsWindowVisible(app.Hwnd()) != FALSE, visible);
+        EXPECT_EQ((::GetWindowLongA(app.Hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0, !visible);
+        EXPECT_EQ(wintest::WindowText(app.Hwnd()), "Vellomir");
+        EXPECT_EQ(::GetWindow(window->Hwnd(), GW_OWNER), app.Hwnd());
+        // What a second instance looks for.
+        EXPECT_EQ(wintest::ClassName(window->Hwnd()), "TfrmMainList");
+        EXPECT_EQ(OurMainWindow(), window->Hwnd());
+        window.reset();  // before its application window goes
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, MainListVisibilityTest,
-                         ::testing::Values(VisibilityCase{"", false},
-                                           VisibilityCase{"ShowTrayIcon=1\r\n", false},
-                                           VisibilityCase{"ShowTrayIcon=0\r\nTTShowFixed=1\r\n", false},
-                                           VisibilityCase{"ShowTrayIcon=0\r\nTTShowFixed=0\r\n", true}));
 
 // --- the program's messages ----------------------------------------------------------
 
 TEST_F(MainListTest, EventFireRunsTheEventAndDeletesAOnceEventThatAsksForIt)
 {
-    WriteConfig("DateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n");
     WriteFile("events.ini", NoteEvent("Stay", At(2024, 3, 20)) +
                                 NoteEvent("Once", At(2024, 3, 15, 10, 0), "DeleteAfterRun=1\r\n"));
     TfrmMainList& w = Create();
@@ -256,7 +254,6 @@ TEST_F(MainListTest, EventFireRunsTheEventAndDeletesAOnceEventThatAsksForIt)
 
 TEST_F(MainListTest, WithTheRealDesktopASnoozeRunOpensANoteSayingSnoozingAndKeepsTheStart)
 {
-    WriteConfig("DateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n");
     WriteFile("events.ini", NoteEvent("Stretch", At(2024, 3, 20, 9, 0), "Notes=Up<br>and about\r\n"));
     MainListOptions options = Options();
     options.MakeDesktop = nullptr;  // the program's own note windows
@@ -304,7 +301,6 @@ TEST_F(MainListTest, WriteFailureDuringAFiringIsShownAndTheProgramGoesOn)
 
 TEST_F(MainListTest, TickFiresADueEventOnceAndTheBirthdayOfToday)
 {
-    WriteConfig("DateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n");
     WriteFile("events.ini", NoteEvent("Now", kNow));
     WriteFile("birthdays.ini", "[Bob]\r\nBirthDate=" + Num(At(1990, 3, 15)) +
                                    "\r\nEnabledNote=1\r\nNotes=%PersonName\r\n");
@@ -322,7 +318,6 @@ TEST_F(MainListTest, TickFiresADueEventOnceAndTheBirthdayOfToday)
 
 TEST_F(MainListTest, TickArrivingWhileAFiringRunsDoesNothing)
 {
-    WriteConfig("DateFormat=dd.mm.yyyy\r\nTimeFormat=hh:nn\r\n");
     // The scan goes from the last event up: the power action fires first.
     WriteFile("events.ini", NoteEvent("Note", kNow) +
                                 "[Power]\r\nEnabled=1\r\nEnabledAction=1\r\nActionIndex=2\r\nStartDateTime=" +
@@ -392,6 +387,7 @@ TEST_F(MainListTest, SnoozeFromANoteWritesTheTimeAndRearmsTheScheduler)
 
 TEST_F(MainListTest, CloseBoxOnlyHidesWhileThereIsATrayIcon)
 {
+    const std::string config = testfiles::ReadBytes(dir.File("config.cfg"));
     TfrmMainList& w = Create();
     ASSERT_FALSE(::IsWindowVisible(w.Hwnd()));
     EXPECT_EQ(::SendMessageA(w.Hwnd(), WM_SHOWMAINFORM, 0, 0), 0);
@@ -399,7 +395,7 @@ TEST_F(MainListTest, CloseBoxOnlyHidesWhileThereIsATrayIcon)
     ::SendMessageA(w.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(::IsWindow(w.Hwnd()));
     EXPECT_FALSE(::IsWindowVisible(w.Hwnd()));
-    EXPECT_FALSE(File("config.cfg").HasSection("Options"));
+    EXPECT_EQ(testfiles::ReadBytes(dir.File("config.cfg")), config);
 }
 
 TEST_F(MainListTest, CloseBoxWithoutTrayIconClosesAndSavesTheGeometry)
@@ -433,7 +429,7 @@ TEST_F(MainListTest, HideWithoutTrayIconOrPinnedTooltipEndsTheProgram)
     HWND hwnd = w.Hwnd();
     w.actHideMainForm();
     EXPECT_FALSE(::IsWindow(hwnd));
-    EXPECT_TRUE(File("config.cfg").HasSection("Options"));
+    EXPECT_EQ(Config({"MainFormState"}), "0");  // the settings were saved
 }
 
 }  // namespace
