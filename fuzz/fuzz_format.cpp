@@ -11,28 +11,7 @@
 #include <string_view>
 
 #include "core/DateFormat.h"
-
-namespace {
-
-FormatSettings Settings24Hour()
-{
-    FormatSettings fs;
-    fs.DateSeparator = '.';
-    fs.TimeSeparator = ':';
-    fs.DecimalSeparator = ',';
-    fs.ShortDateFormat = "dd/mm/yyyy";
-    fs.LongDateFormat = "dddd, d. mmmm yyyy";
-    fs.ShortTimeFormat = "hh:nn";
-    fs.LongTimeFormat = "hh:nn:ss";
-    fs.ShortMonthNames = {"Jan", "Feb", "Mrz", "Apr", "Mai", "Jun", "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
-    fs.LongMonthNames = {"Januar", "Februar", "Maerz",     "April",   "Mai",      "Juni",
-                         "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
-    fs.ShortDayNames = {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
-    fs.LongDayNames = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
-    return fs;
-}
-
-}  // namespace
+#include "tests/TestLocales.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -43,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t choice = data[8];
     const std::string_view pattern(reinterpret_cast<const char*>(data + 9), size - 9);
 
-    static const FormatSettings german = Settings24Hour();
+    static const FormatSettings german = GermanLikeFormatSettings();
     const FormatSettings& english = EnglishUSFormatSettings();
 
     std::string out = FormatDateTime(pattern, value, english);

@@ -6,30 +6,9 @@
 #include <string>
 
 #include "core/DateFormat.h"
+#include "tests/TestLocales.h"
 
 namespace {
-
-// A 24-hour locale with '.' between the parts of a date and ',' as decimal
-// point, in the spirit of German; names kept ASCII.
-FormatSettings GermanLike()
-{
-    FormatSettings fs;
-    fs.DateSeparator = '.';
-    fs.TimeSeparator = ':';
-    fs.DecimalSeparator = ',';
-    fs.ShortDateFormat = "dd/mm/yyyy";
-    fs.LongDateFormat = "dddd, d. mmmm yyyy";
-    fs.ShortTimeFormat = "hh:nn";
-    fs.LongTimeFormat = "hh:nn:ss";
-    fs.TimeAMString = "";
-    fs.TimePMString = "";
-    fs.ShortMonthNames = {"Jan", "Feb", "Mrz", "Apr", "Mai", "Jun", "Jul", "Aug", "Sep", "Okt", "Nov", "Dez"};
-    fs.LongMonthNames = {"Januar", "Februar", "Maerz",     "April",   "Mai",      "Juni",
-                         "Juli",   "August",  "September", "Oktober", "November", "Dezember"};
-    fs.ShortDayNames = {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
-    fs.LongDayNames = {"Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag"};
-    return fs;
-}
 
 const FormatSettings& US()
 {
@@ -38,7 +17,7 @@ const FormatSettings& US()
 
 const FormatSettings& DE()
 {
-    static const FormatSettings fs = GermanLike();
+    static const FormatSettings fs = GermanLikeFormatSettings();
     return fs;
 }
 
