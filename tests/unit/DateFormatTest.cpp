@@ -215,44 +215,6 @@ TEST(DateFormat, CurrentSettingsStartAsEnglishAndCanBeReplaced)
     EXPECT_EQ(DateTimeToString(kAfternoon), "3/5/2024 2:07:09 PM");
 }
 
-TEST(DateFormat, EnglishSettings)
-{
-    const FormatSettings& fs = US();
-    EXPECT_EQ(fs.DecimalSeparator, '.');  // the patterns and markers show in the tables above
-    // Every month and weekday name lines up with the calendar.
-    for (int m = 1; m <= 12; ++m)
-        EXPECT_EQ(FormatDateTime("mmmm", EncodeDate(2024, m, 1), fs), fs.LongMonthNames[m - 1]);
-    EXPECT_EQ(FormatDateTime("dddd", EncodeDate(2024, 3, 3), fs), "Sunday");
-    EXPECT_EQ(FormatDateTime("ddd", EncodeDate(2024, 3, 9), fs), "Sat");
-}
-
-TEST(DateFormat, RandomPatternsNeverBreak)
-{
-    // A quick, fixed-seed cousin of the fuzz target: any bytes, any value.
-    std::mt19937 rng(20240305);
-    const char alphabet[] = "cdmyhnsztaAMPpDYHNSZT/:'\" .xq";
-    for (int i = 0; i < 5000; ++i) {
-        std::string pattern;
-        const int len = static_cast<int>(rng() % 24);
-        for (int k = 0; k < len; ++k) {
-            if (rng() % 8 == 0)
-                pattern += static_cast<char>(rng() % 256);
-            else
-                pattern += alphabet[rng() % (sizeof(alphabet) - 1)];
-        }
-        const double unit = static_cast<double>(rng()) / 4294967296.0;
-        const double values[] = {std::ldexp(static_cast<double>(rng()), static_cast<int>(rng() % 2100) - 1050),
-                                 (unit - 0.5) * 2.0 * 3.0e6, -static_cast<double>(rng() % 700000) - unit,
-                                 std::numeric_limits<double>::quiet_NaN()};
-        const double value = values[rng() % 4];
-        const std::string us = FormatDateTime(pattern, value, US());
-        const std::string de = FormatDateTime(pattern, value, DE());
-        // Each byte of the pattern produces at most one long expansion.
-        ASSERT_LT(us.size(), 64u * (pattern.size() + 1));
-        ASSERT_LT(de.size(), 64u * (pattern.size() + 1));
-    }
-}
-
 struct TranslationRow {
     const char* windows;
     char dateSeparator;
@@ -306,35 +268,6 @@ TEST(DateFormatTranslate, WindowsTimePatterns)
         EXPECT_EQ(TranslateWindowsTimePattern(r.windows, r.dateSeparator, r.timeSeparator), r.expected)
             << "[" << r.windows << "]";
     EXPECT_EQ(TranslateWindowsTimePattern("HH:mm:ss"), "hh:nn:ss");
-}
-
-TEST(DateFormatTranslate, TranslatedPatternsFormatAsWindowsWould)
-{
-    // Pattern, separators, what Windows shows for Tuesday 5 March 2024 14:07:09.
-    struct Case {
-        const char* windows;
-        bool date;
-        char dateSeparator;
-        char timeSeparator;
-        const char* shown;
-    };
-    const Case cases[] = {
-        {"dd.MM.yyyy", true, '.', ':', "05.03.2024"}, {"M/d/yyyy", true, '/', ':', "3/5/2024"},
-        {"yyyy/MM/dd", true, '-', ':', "2024/03/05"},
-        {"dddd, MMMM d, yyyy", true, '/', ':', "Tuesday, March 5, 2024"},
-        {"d' de 'MMMM' de 'yyyy", true, '/', ':', "5 de March de 2024"}, {"dd x MM", true, '/', ':', "05 x 03"},
-        {"'it''s' d", true, '/', ':', "it's 5"}, {"h:mm:ss tt", false, '/', ':', "2:07:09 PM"},
-        {"HH:mm:ss", false, '/', ':', "14:07:09"}, {"HH:mm", false, '/', '.', "14:07"},
-        {"H' h 'mm", false, '/', ':', "14 h 07"}, {"HH:mm:ss T", false, '/', ':', "14:07:09 T"},
-    };
-    for (const Case& c : cases) {
-        FormatSettings fs = US();
-        fs.DateSeparator = c.dateSeparator;
-        fs.TimeSeparator = c.timeSeparator;
-        const std::string ours = c.date ? TranslateWindowsDatePattern(c.windows, c.dateSeparator, c.timeSeparator)
-                                        : TranslateWindowsTimePattern(c.windows, c.dateSeparator, c.timeSeparator);
-        EXPECT_EQ(FormatDateTime(ours, kAfternoon, fs), c.shown) << c.windows << " -> " << ours;
-    }
 }
 
 TEST(DateFormatTranslate, ShortTimeFromLongTime)

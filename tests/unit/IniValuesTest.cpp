@@ -105,43 +105,6 @@ TEST(IniValuesNumber, DatesRoundTripWithinAMillisecond)
     }
 }
 
-// Any magnitude: 15 significant digits, so the relative error is at most half
-// a unit in the 15th digit.
-TEST(IniValuesNumber, AnyMagnitudeRoundTripsTo15Digits)
-{
-    std::mt19937_64 rng(42);
-    std::uniform_real_distribution<double> mantissa(1.0, 10.0);
-    std::uniform_int_distribution<int> exponent(-300, 300);
-    for (int i = 0; i < 5000; ++i) {
-        const double v = (i % 2 ? -1 : 1) * mantissa(rng) * std::pow(10.0, exponent(rng));
-        ASSERT_LE(std::fabs(ParseNumber(FormatNumber(v, '.'), 0) - v), std::fabs(v) * 5.1e-15) << v;
-    }
-}
-
-// A value that already has at most 15 significant digits is stored exactly as
-// its digits, and reads back as the same double. Below 0.0001 values take the
-// exponent form, which the table covers.
-TEST(IniValuesNumber, FifteenDigitValuesRoundTripExactly)
-{
-    std::mt19937_64 rng(15);
-    std::uniform_int_distribution<std::int64_t> digits(100000000000000LL, 999999999999999LL);
-    std::uniform_int_distribution<int> point(-3, 14);  // digits before the separator
-    for (int i = 0; i < 5000; ++i) {
-        std::string d = std::to_string(digits(rng));
-        while (d.back() == '0')
-            d.pop_back();
-        const int p = point(rng);
-        const auto up = static_cast<std::size_t>(std::max(p, 0));
-        const std::string text = p <= 0        ? "0." + std::string(static_cast<std::size_t>(-p), '0') + d
-                                 : up >= d.size() ? d + std::string(up - d.size(), '0')
-                                                  : d.substr(0, up) + "." + d.substr(up);
-        const double v = ParseNumber(text, std::nan(""));
-        ASSERT_FALSE(std::isnan(v)) << text;
-        ASSERT_EQ(FormatNumber(v, '.'), text);
-        ASSERT_EQ(ParseNumber(FormatNumber(v, '.'), 0), v) << text;
-    }
-}
-
 TEST(IniValuesNotes, EncodeAndDecodeTables)
 {
     const std::pair<const char*, const char*> encode[] = {  // text, stored
@@ -157,22 +120,6 @@ TEST(IniValuesNotes, EncodeAndDecodeTables)
     };
     for (const auto& [text, stored] : decode)
         EXPECT_EQ(DecodeNotes(stored), text) << stored;
-}
-
-TEST(IniValuesNotes, TwoLinesRoundTrip)
-{
-    std::mt19937 rng(3);
-    const char pieces[][4] = {"a", "b", " ", "\r\n", "<", ">", "br"};
-    for (int i = 0; i < 1000; ++i) {
-        std::string text;
-        for (unsigned n = rng() % 7 * 3; n > 0; --n)
-            text += pieces[rng() % 7];
-        if (text.find("<br>") != std::string::npos)
-            continue;  // such text comes back with a line break in its place
-        const std::string stored = EncodeNotes(text);
-        EXPECT_EQ(stored.find_first_of("\r\n"), std::string::npos);
-        EXPECT_EQ(DecodeNotes(stored), text);
-    }
 }
 
 }  // namespace

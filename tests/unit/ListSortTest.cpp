@@ -164,14 +164,6 @@ TEST_F(ListSortRecords, BirthdaysByEachColumn)
               (Names{"minus", "word", "nine", "ten"}));
 }
 
-TEST_F(ListSortRecords, EqualKeysKeepTheirOrder)
-{
-    const std::vector<ListRowTexts> rows{{"b", "", "Once"}, {"a", "", "Once"}, {"call mum", "", "Daily"}};
-    EXPECT_EQ(Sort(true, rows, 2), (Names{"call mum", "b", "a"}));
-    EXPECT_EQ(Sort(true, {{"Backup", "", ""}, {"BACKUP", "", ""}, {"call mum", "", ""}}, 1),
-              (Names{"call mum", "Backup", "BACKUP"}));
-}
-
 TEST(ListSortKeys, NotANumberDateCountsAsZero)
 {
     RowSortKey nan{.Rule = SortRule::DateTime, .Text = {}, .Date = std::nan("")};

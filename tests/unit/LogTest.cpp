@@ -57,12 +57,6 @@ protected:
     ManualClock clock_;
 };
 
-TEST_F(LogTest, LineIsDateTimeBlankMessageCrLf)
-{
-    EXPECT_EQ(FormatLogLine("PBT_APMRESUMESUSPEND", At(2024, 3, 15, 8, 30, 5), locale_),
-              "2024-03-15 08:30:05 PBT_APMRESUMESUSPEND\r\n");
-}
-
 TEST_F(LogTest, TimeIsLeftOutAtExactlyMidnight)
 {
     struct Case {
@@ -121,20 +115,6 @@ TEST_F(LogTest, UnwritableLogIsSkippedWithoutThrowing)
     ConfigureLog(path_, &clock_, &locale_);
     EXPECT_NO_THROW(WriteLog("lost too"));
     EXPECT_TRUE(fs::is_directory(path_));
-}
-
-TEST_F(LogTest, NothingIsWrittenUntilConfigured)
-{
-    ConfigureLog("", &clock_, &locale_);
-    WriteLog("nowhere");
-    EXPECT_TRUE(fs::is_empty(dir_));
-}
-
-TEST_F(LogTest, WithoutALocaleTheCurrentRegionalSettingsAreUsed)
-{
-    ConfigureLog(path_, &clock_);
-    WriteLog("x");
-    EXPECT_EQ(Contents(), FormatLogLine("x", clock_.Now(), CurrentFormatSettings()));
 }
 
 }  // namespace

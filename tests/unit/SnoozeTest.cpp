@@ -49,27 +49,6 @@ TEST(SnoozeTime, Examples)
     }
 }
 
-// For every day of a four-year cycle and every month key: the time of day is
-// kept, the result lies the right number of calendar months ahead, and the day
-// is the same unless the target month is shorter, when it is that month's last.
-TEST(SnoozeTime, MonthKeysOverAFourYearCycle)
-{
-    const int keys[][2] = {{31, 1}, {93, 3}, {186, 6}, {279, 9}, {372, 12}};
-    for (TDateTime day = At(2020, 1, 1); day < At(2024, 1, 1); day += 1) {
-        const TDateTime now = day + EncodeTime(17, 5, 30, 250);
-        const DateParts from = DecodeDate(now);
-        for (const auto& k : keys) {
-            const TDateTime got = SnoozeOnTime(now, k[0]);
-            const DateParts to = DecodeDate(got);
-            const TimeParts t = DecodeTime(got);
-            const int monthIndex = from.year * 12 + from.month - 1 + k[1];
-            const int day2 = std::min(from.day, DaysInMonth(monthIndex / 12, monthIndex % 12 + 1));
-            ASSERT_EQ(std::tie(to.year, to.month, to.day, t.hour, t.minute, t.second, t.millisecond),
-                      std::make_tuple(monthIndex / 12, monthIndex % 12 + 1, day2, 17, 5, 30, 250));
-        }
-    }
-}
-
 TEST(SnoozeChoices, MenuTablesInOrder)
 {
     auto text = [](std::span<const SnoozeChoice> choices) {

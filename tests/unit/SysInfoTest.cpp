@@ -109,26 +109,8 @@ TEST(CompareDateTimes, FollowsTheOperatorTable)
     }
 }
 
-TEST(CompareDateTimes, GreaterAndLessMirrorEachOther)
+TEST(WindowsVersionCode, OnlyXpAsksForTheDropShadow)
 {
-    const double values[] = {-100000.0, -1.25, 0.0, 1e-6, 0.5, 45366.3541666667, 100000.0};
-    const double tolerances[] = {0.0, 1e-5, 1.0};
-    for (double a : values)
-        for (double b : values)
-            for (double t : tolerances) {
-                EXPECT_EQ(CompareDateTimes(1, a, b, t), CompareDateTimes(2, b, a, t));
-                EXPECT_EQ(CompareDateTimes(3, a, b, t), CompareDateTimes(4, b, a, t));
-                EXPECT_EQ(CompareDateTimes(0, a, b, t), CompareDateTimes(0, b, a, t));
-            }
-}
-
-TEST(WindowsVersionCode, ProcessWideValueKeepsWhatIsSetAndOnlyXpAsksForTheDropShadow)
-{
-    const int before = WindowsVersionCode();
-    SetWindowsVersionCode(7);
-    EXPECT_EQ(WindowsVersionCode(), 7);
-    SetWindowsVersionCode(before);
-    EXPECT_EQ(WindowsVersionCode(), before);
     for (int code = -1; code <= 8; ++code)
         EXPECT_EQ(DropShadowClassStyle(code), code == 7 ? 0x20000u : 0u) << code;
 }
