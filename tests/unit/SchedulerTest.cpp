@@ -165,6 +165,31 @@ TEST_F(SchedulerTest, TwoEventsWithTheSameStartFireInOneTickLaterInFileFirst)
     EXPECT_EQ(TickAt(X + 2.3 * kSecond), Calls{});
 }
 
+TEST_F(SchedulerTest, EmptyListScansEveryTickAndFindsNothing)
+{
+    StartQuietly();
+    EXPECT_EQ(TickAt(X), Calls{});
+    EXPECT_EQ(scheduler.NextDueTime, 0);
+    // The scan runs every tick: an event added without recomputing is
+    // noticed at the next tick.
+    AddEvent("Late", X + kMinute);
+    EXPECT_EQ(TickAt(X + kSecond), Calls{});
+    EXPECT_EQ(scheduler.NextDueTime, X + kMinute);
+    EXPECT_EQ(TickAt(X + kMinute), Calls{"run Late"});
+}
+
+TEST_F(SchedulerTest, ClockSetBackDelaysTheScanUntilItCatchesUp)
+{
+    AddEvent("A", X);
+    StartQuietly();
+    // Another event is added behind the scheduler's back, due before X.
+    AddEvent("Sneaky", X - 30 * kMinute);
+    for (TDateTime t = X - kHour; t < X - kSecond; t += 5 * kMinute)
+        EXPECT_EQ(TickAt(t), Calls{});
+    EXPECT_EQ(scheduler.NextDueTime, X);
+    EXPECT_EQ(TickAt(X), Calls{"run A"});
+}
+
 TEST_F(SchedulerTest, NoEnabledEventAheadMeansNoScan)
 {
     AddEvent("Passed", X - kHour);
