@@ -231,52 +231,6 @@ TEST_F(MainListTest, StartsHiddenWithATrayIconOrAPinnedTooltip)
 
 // --- the program's messages ----------------------------------------------------------
 
-TEST_F(MainListTest, EventFireRunsTheEventAndDeletesAOnceEventThatAsksForIt)
-{
-    WriteFile("events.ini", NoteEvent("Stay", At(2024, 3, 20)) +
-                                NoteEvent("Once", At(2024, 3, 15, 10, 0), "DeleteAfterRun=1\r\n"));
-    TfrmMainList& w = Create();
-    // Indexes outside the list are ignored.
-    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, 5);
-    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 1, -1);
-    EXPECT_TRUE(desktop->notes.empty());
-
-    EXPECT_EQ(::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, 1), 0);
-
-    ASSERT_EQ(desktop->notes.size(), 1u);
-    EXPECT_EQ(std::tie(desktop->notes[0].Caption, desktop->notes[0].RemindLater),
-              std::make_tuple("Once (15.03.2024 10:00)", RemindLaterState::Disabled));
-    EXPECT_EQ(w.Events().Count(), 1);
-    EXPECT_FALSE(File("events.ini").HasSection("Once"));
-    EXPECT_TRUE(File("events.ini").HasSection("Stay"));
-    EXPECT_TRUE(boxes.empty());
-}
-
-TEST_F(MainListTest, WithTheRealDesktopASnoozeRunOpensANoteSayingSnoozingAndKeepsTheStart)
-{
-    WriteFile("events.ini", NoteEvent("Stretch", At(2024, 3, 20, 9, 0), "Notes=Up<br>and about\r\n"));
-    MainListOptions options = Options();
-    options.MakeDesktop = nullptr;  // the program's own note windows
-    window = std::make_unique<TfrmMainList>(std::move(options));
-
-    ::SendMessageA(window->Hwnd(), WM_EVENTFIRE, 1, 0);
-
-    HWND note = nullptr;
-    HWND candidate = nullptr;
-    while ((candidate = ::FindWindowExA(nullptr, candidate, "TfrmNote", nullptr)) != nullptr)
-        if (::GetWindowThreadProcessId(candidate, nullptr) == ::GetCurrentThreadId())
-            note = candidate;
-    ASSERT_NE(note, nullptr);
-    EXPECT_EQ(wintest::WindowText(note), "Stretch (15.03.2024 10:00)");
-    EXPECT_TRUE(::IsWindowVisible(note));
-    EXPECT_EQ(wintest::WindowText(::FindWindowExA(note, nullptr, "Edit", nullptr)), "Up\r\nand about");
-    HWND status = ::FindWindowExA(note, nullptr, "Static", "Snoozing...");
-    ASSERT_NE(status, nullptr);
-    EXPECT_TRUE(::IsWindowVisible(status));
-    ::DestroyWindow(note);
-    EXPECT_NEAR(window->Events()[0].StartDateTime, At(2024, 3, 20, 9, 0), 1e-8);
-}
-
 TEST_F(MainListTest, WriteFailureDuringAFiringIsShownAndTheProgramGoesOn)
 {
     // A file saved as UTF-16 reads fine but refuses every write.
@@ -299,23 +253,6 @@ TEST_F(MainListTest, WriteFailureDuringAFiringIsShownAndTheProgramGoesOn)
     EXPECT_TRUE(::IsWindow(w.Hwnd()));
 }
 
-TEST_F(MainListTest, TickFiresADueEventOnceAndTheBirthdayOfToday)
-{
-    WriteFile("events.ini", NoteEvent("Now", kNow));
-    WriteFile("birthdays.ini", "[Bob]\r\nBirthDate=" + Num(At(1990, 3, 15)) +
-                                   "\r\nEnabledNote=1\r\nNotes=%PersonName\r\n");
-    TfrmMainList& w = Create();
-
-    w.SchedulerTickNow();
-    w.SchedulerTickNow();
-    clock.Advance(2.0 / 86400);
-    w.SchedulerTickNow();
-
-    EXPECT_EQ(desktop->log, (std::vector<std::string>{"note:Now (15.03.2024 10:00)", "note:Birthday!"}));
-    EXPECT_EQ(ParseNumber(*File("birthdays.ini").Read("Bob", "LastStart"), 0), At(2024, 3, 15));
-    EXPECT_TRUE(File("events.ini").Read("Now", "LastDateTime").has_value());
-}
-
 TEST_F(MainListTest, TickArrivingWhileAFiringRunsDoesNothing)
 {
     // The scan goes from the last event up: the power action fires first.
@@ -333,19 +270,6 @@ TEST_F(MainListTest, TickArrivingWhileAFiringRunsDoesNothing)
 
     EXPECT_EQ(desktop->log, (std::vector<std::string>{"countdown:Restart", "countdown-end",
                                                       "note:Note (15.03.2024 10:00)"}));
-}
-
-TEST_F(MainListTest, TimerTicksOnTheWindowThreadUntilTheWindowGoes)
-{
-    TfrmMainList& w = Create(true);
-    ASSERT_TRUE(w.TimerRunning());
-    // The first tick scans the birthdays and marks today as scanned.
-    EXPECT_TRUE(wintest::PumpUntil([&] { return w.GetScheduler().LastBirthdayScanDate == At(2024, 3, 15); },
-                                   5000));
-    ::DestroyWindow(w.Hwnd());
-    EXPECT_FALSE(w.TimerRunning());
-    ::Sleep(1200);
-    wintest::PumpMessages();
 }
 
 TEST_F(MainListTest, ResumeFromSuspendReportsMissedBirthdaysAndLogs)
@@ -377,10 +301,6 @@ TEST_F(MainListTest, SnoozeFromANoteWritesTheTimeAndRearmsTheScheduler)
     EXPECT_DOUBLE_EQ(w.Events()[0].SnoozeDateTime, when);
     EXPECT_NEAR(ParseNumber(*File("events.ini").Read("Nap", "SnoozeDateTime"), 0), when, 1e-9);
     EXPECT_DOUBLE_EQ(w.GetScheduler().NextDueTime, when);
-
-    const std::string before = testfiles::ReadBytes(dir.File("events.ini"));
-    w.Snooze("", kNow + 1);  // a birthday note
-    EXPECT_EQ(testfiles::ReadBytes(dir.File("events.ini")), before);
 }
 
 // --- closing ----------------------------------------------------------------------------
@@ -396,18 +316,6 @@ TEST_F(MainListTest, CloseBoxOnlyHidesWhileThereIsATrayIcon)
     EXPECT_TRUE(::IsWindow(w.Hwnd()));
     EXPECT_FALSE(::IsWindowVisible(w.Hwnd()));
     EXPECT_EQ(testfiles::ReadBytes(dir.File("config.cfg")), config);
-}
-
-TEST_F(MainListTest, CloseBoxWithoutTrayIconClosesAndSavesTheGeometry)
-{
-    WriteConfig("ShowTrayIcon=0\r\n");
-    TfrmMainList& w = Create();
-    HWND hwnd = w.Hwnd();
-    ::SetWindowPos(hwnd, nullptr, 50, 60, 400, 300, SWP_NOZORDER);
-    ::SendMessageA(hwnd, WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_FALSE(::IsWindow(hwnd));
-    EXPECT_EQ(Config({"MainFormX", "MainFormY", "MainFormWeight", "MainFormHeight", "MainFormState", "ShowTrayIcon"}),
-              "50 60 400 300 0 0");
 }
 
 TEST_F(MainListTest, ClosingWhileMinimizedKeepsTheLastNormalGeometry)

@@ -76,35 +76,13 @@ protected:
     std::unique_ptr<TfrmShutDown> form;
 };
 
-TEST_F(ShutDownTest, DesignedWindow)
+TEST_F(ShutDownTest, DesignedTexts)
 {
     TfrmShutDown form(power, kNoTicks);
-    HWND hwnd = form.Hwnd();
-    EXPECT_EQ(frmShutDown, &form);
-    EXPECT_EQ(wintest::ClassName(hwnd), "TfrmShutDown");
-    EXPECT_EQ(WindowText(hwnd), "Warning!");
-    const SIZE client = wintest::ClientSize(hwnd);
-    EXPECT_EQ(client.cx, 290);
-    EXPECT_EQ(client.cy, 131);
-    const LONG_PTR style = ::GetWindowLongPtrA(hwnd, GWL_STYLE);
-    EXPECT_TRUE(style & WS_SYSMENU);
-    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
-    EXPECT_EQ(::GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_TOPMOST),
-              WS_EX_APPWINDOW | WS_EX_TOPMOST);
+    EXPECT_EQ(WindowText(form.Hwnd()), "Warning!");
     EXPECT_EQ(WindowText(form.TitleLabel()), "Vellomir");
-    EXPECT_EQ(WindowText(form.InfoLabel()), "INFO");
     EXPECT_EQ(WindowText(form.LinkLabel()), "Now!");
     EXPECT_EQ(WindowText(form.CancelButton()), "Cancel");
-    EXPECT_EQ(::GetDlgCtrlID(form.CancelButton()), IDCANCEL);
-    EXPECT_EQ(ProgressPos(form.ProgressBar()), 10);
-    EXPECT_EQ(::SendMessageA(form.ProgressBar(), PBM_GETRANGE, FALSE, 0), 10);
-    LOGFONTA link{}, info{};
-    ASSERT_TRUE(::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(form.LinkLabel(), WM_GETFONT, 0, 0)),
-                             sizeof link, &link));
-    ASSERT_TRUE(::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(form.InfoLabel(), WM_GETFONT, 0, 0)),
-                             sizeof info, &info));
-    EXPECT_TRUE(link.lfUnderline);
-    EXPECT_GE(info.lfWeight, FW_BOLD);
 }
 
 TEST_F(ShutDownTest, CountsDownAndActsAtZero)
@@ -215,69 +193,6 @@ TEST_F(ShutDownTest, MessageBoxDuringTheActionDoesNotActTwice)
     EXPECT_EQ(power.boxes, std::vector<std::string>{"Exit Error|OpenProcessToken() Failed"});
     EXPECT_TRUE(power.exits.empty());
     EXPECT_FALSE(::IsWindow(hwnd));
-}
-
-// Runs inside the modal loop: notes what it sees, then (later, so that the
-// owner's paint comes first) presses Esc on the focused button as a user would.
-struct ModalProbe {
-    wintest::OwnerWindow* owner = nullptr;
-    bool ownerDisabled = false;
-    int ownerPaintsBefore = 0;
-    std::string info;
-};
-ModalProbe* g_probe = nullptr;
-
-void CALLBACK PressEscape(HWND, UINT, UINT_PTR id, DWORD)
-{
-    ::KillTimer(nullptr, id);
-    if (!frmShutDown) return;
-    ::PostMessageA(frmShutDown->CancelButton(), WM_KEYDOWN, VK_ESCAPE, 0);
-    ::PostMessageA(frmShutDown->CancelButton(), WM_KEYUP, VK_ESCAPE, 0);
-}
-
-void CALLBACK ProbeModal(HWND, UINT, UINT_PTR id, DWORD)
-{
-    ::KillTimer(nullptr, id);
-    if (!frmShutDown) return;
-    g_probe->ownerDisabled = !::IsWindowEnabled(g_probe->owner->Hwnd());
-    g_probe->info = WindowText(frmShutDown->InfoLabel());
-    g_probe->ownerPaintsBefore = g_probe->owner->Paints();
-    ::InvalidateRect(g_probe->owner->Hwnd(), nullptr, TRUE);
-    ::SetTimer(nullptr, 0, 150, &PressEscape);
-}
-
-TEST_F(ShutDownTest, ModalRunDisablesTheOwnerAndEscCancels)
-{
-    wintest::OwnerWindow owner;
-    ::ShowWindow(owner.Hwnd(), SW_SHOWNA);
-    wintest::PumpMessages();
-    ModalProbe probe;
-    probe.owner = &owner;
-    g_probe = &probe;
-    DesktopWin desktop(owner.Hwnd(), nullptr, nullptr, nullptr, power);
-    ::SetTimer(nullptr, 0, 100, &ProbeModal);
-    desktop.RunCountdown("Restart", kExitReboot, 10);
-    g_probe = nullptr;
-
-    EXPECT_TRUE(probe.ownerDisabled);
-    EXPECT_EQ(probe.info, "Restart system in: 10 second(s)!");
-    EXPECT_GT(owner.Paints(), probe.ownerPaintsBefore);  // the owner still painted
-    EXPECT_TRUE(::IsWindowEnabled(owner.Hwnd()));
-    EXPECT_TRUE(power.exits.empty());
-    EXPECT_FALSE(desktop.CountdownOpen());
-}
-
-TEST_F(ShutDownTest, ModalRunActsWhenTheTimeIsUp)
-{
-    wintest::OwnerWindow owner;
-    DesktopWin desktop(owner.Hwnd(), nullptr, nullptr, nullptr, power);
-    // The real one-second timer: zero seconds acts at its first tick.
-    const DWORD start = ::GetTickCount();
-    desktop.RunCountdown("Log Off", kExitLogOff | kExitForce, 0);
-    EXPECT_GE(::GetTickCount() - start, 900u);
-    EXPECT_EQ(power.exits, Exits{4});
-    EXPECT_TRUE(::IsWindowEnabled(owner.Hwnd()));
-    EXPECT_FALSE(desktop.CountdownOpen());
 }
 
 }  // namespace
