@@ -13,6 +13,7 @@
 #include "core/Desktop.h"
 #include "core/Event.h"
 #include "core/Ini.h"
+#include "shell/Log.h"
 #include "tests/unit/TestFiles.h"
 
 namespace {
@@ -46,8 +47,12 @@ class RecordingDesktop : public IDesktop {
 public:
     std::vector<NoteRequest> notes;
     std::vector<std::string> sounds;
+    bool failNotes = false;
 
-    void ShowNote(const NoteRequest& note) override { notes.push_back(note); }
+    void ShowNote(const NoteRequest& note) override {
+        if (failNotes) throw std::runtime_error("no window");
+        notes.push_back(note);
+    }
     void PlaySoundFile(const std::string& path) override { sounds.push_back(path); }
     void StopSound() override {}
     void ShellOpen(const std::string&, const std::string&, int) override {}
@@ -241,6 +246,22 @@ TEST(BirthdayFiring, UnwritableFileIsReported) {
     EXPECT_THROW(ExecuteBirthday(b, false, ctx), IniWriteError);
     EXPECT_EQ(f.desktop.notes.size(), 1u);
     EXPECT_NO_THROW(ExecuteBirthday(b, true, ctx));
+}
+
+TEST(BirthdayFiring, FailingNoteIsLoggedAndTheRestFollows) {
+    FiringFixture f;
+    const std::string logPath = f.dir.File("log.txt");
+    ConfigureLog(logPath, &f.clock);
+    f.clock.Set(Day(2026, 5, 10) + 0.5);
+    f.desktop.failNotes = true;
+    TBirthday b = Person("N", Day(1980, 5, 10));
+    b.EnabledNote = b.EnabledSound = true;
+    b.SoundFile = "s.wav";
+    EXPECT_NO_THROW(ExecuteBirthday(b, false, f.ctx));
+    ConfigureLog("", nullptr);
+    EXPECT_EQ(f.desktop.sounds.size(), 1u);
+    EXPECT_EQ(b.LastStart, Day(2026, 5, 10));
+    EXPECT_NE(ReadBytes(logPath).find(" Error in TBirthday\r\n"), std::string::npos);
 }
 
 // ---------------------------------------------------------------- report
