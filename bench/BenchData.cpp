@@ -88,6 +88,7 @@ std::string MakeEventsFile(int n)
         Key(out, "ShtShowingSec", FormatInt(10 + i % 50));
         Key(out, "ShtCloseByForce", FormatFlag(false));
         Key(out, "ShowInTTDaysBefore", FormatInt(i % 8));
+        Key(out, "ShtShowWarning", FormatFlag(true));
     }
     return out;
 }

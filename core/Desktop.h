@@ -42,4 +42,6 @@ public:
     // Shows the countdown window modally and returns when it has closed (after
     // acting or being cancelled).
     virtual void RunCountdown(const std::string& actionName, unsigned exitFlags, int seconds) = 0;
+    // Shuts down, restarts or logs off at once, without a countdown.
+    virtual void RunPowerAction(unsigned exitFlags) = 0;
 };

@@ -68,6 +68,7 @@ constexpr KeySpec kKeys[EventKeyCount] = {
     IntKey("ShtShowingSec", &TEvent::ShtShowingSec),
     FlagKey("ShtCloseByForce", &TEvent::ShtCloseByForce),
     IntKey("ShowInTTDaysBefore", &TEvent::ShowInTTDaysBefore),
+    FlagKey("ShtShowWarning", &TEvent::ShtShowWarning),
 };
 
 // The defaults of a missing key are the initial values of a fresh record.
@@ -169,6 +170,7 @@ constinit const char* const EventKeys[EventKeyCount] = {
     kKeys[6].key,  kKeys[7].key,  kKeys[8].key,  kKeys[9].key,  kKeys[10].key, kKeys[11].key,
     kKeys[12].key, kKeys[13].key, kKeys[14].key, kKeys[15].key, kKeys[16].key, kKeys[17].key,
     kKeys[18].key, kKeys[19].key, kKeys[20].key, kKeys[21].key, kKeys[22].key, kKeys[23].key,
+    kKeys[24].key,
 };
 
 bool SameName(std::string_view a, std::string_view b)
@@ -191,8 +193,28 @@ void TEvent::ReadFrom(const IniText& file)
     MissedRun = false;
 }
 
+bool IsStorableName(std::string_view name)
+{
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v'; };
+    if (name.empty() || blank(name.front()) || blank(name.back()))
+        return false;
+    return name.find_first_of("]\r\n") == std::string_view::npos;
+}
+
 void TEvent::SaveToFile(IniFile& file) const
 {
+    WriteSection(file, nullptr);
+}
+
+void TEvent::ReplaceInFile(IniFile& file, std::string_view oldName) const
+{
+    WriteSection(file, &oldName);
+}
+
+void TEvent::WriteSection(IniFile& file, const std::string_view* erase) const
+{
+    if (!IsStorableName(Name))
+        throw std::invalid_argument("The name cannot contain ] and cannot begin or end with a blank.");
     const char separator = CurrentFormatSettings().DecimalSeparator;
     // All values are formatted before the file is touched, so the edit itself
     // only has to place them.
@@ -200,6 +222,8 @@ void TEvent::SaveToFile(IniFile& file) const
     for (int i = 0; i < EventKeyCount; ++i)
         values[i] = FormatValue(*this, kKeys[i], separator);
     file.Edit([&](IniText& text) {
+        if (erase != nullptr)
+            text.EraseSection(*erase);
         for (int i = 0; i < EventKeyCount; ++i)
             text.Write(Name, kKeys[i].key, values[i]);
     });

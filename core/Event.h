@@ -44,17 +44,25 @@ public:
     int ShtShowingSec = 10;
     bool ShtCloseByForce = false;
     int ShowInTTDaysBefore = 0;
+    // The power action shows its countdown first; cleared, it acts at once.
+    bool ShtShowWarning = true;
 
     // Reads the record's 24 keys from its section (Name) of a loaded file;
     // a missing or unreadable value gets the field's default (the initial
     // value above), never the value the field held before. SnoozeRun and
     // MissedRun become false. Never throws on bad file content.
     void ReadFrom(const IniText& file);
-    // Writes all 24 keys, in their order, into section Name as one read and
+    // Writes all 25 keys, in their order, into section Name as one read and
     // one atomic write; numbers use the current decimal separator, Notes is
     // stored with "<br>" for its line breaks. Throws IniWriteError (the file
-    // is then unchanged).
+    // is then unchanged), and std::invalid_argument, writing nothing, for a
+    // name that would not read back as the same section (IsStorableName).
     void SaveToFile(IniFile& file) const;
+    // An edit that renames: erases section oldName and writes the record as
+    // SaveToFile does (the section then stands at the end of the file), both
+    // in one atomic write, so the file holds either the old section or the
+    // new one. Throws as SaveToFile.
+    void ReplaceInFile(IniFile& file, std::string_view oldName) const;
     // Erases section Name. Throws IniWriteError.
     void EraseFromFile(IniFile& file) const;
     // Writes one key of section Name with the field's current value, in the
@@ -63,14 +71,17 @@ public:
     // Throws std::invalid_argument for a key that is not one of them, and
     // IniWriteError when the file cannot be written.
     void WriteKey(IniFile& file, std::string_view key) const;
+
+private:
+    void WriteSection(IniFile& file, const std::string_view* erase) const;
 };
 
 // The show command handed to the shell for RunAppCmdInd: 0 -> SW_SHOWNORMAL (1),
 // 1 -> SW_SHOWMAXIMIZED (3), 2 -> SW_SHOWMINIMIZED (2), anything else SW_HIDE (0).
 int ShowCommandOf(int runAppCmdInd);
 
-// The 24 keys of an event's section, in the order SaveToFile writes them.
-inline constexpr int EventKeyCount = 24;
+// The 25 keys of an event's section, in the order SaveToFile writes them.
+inline constexpr int EventKeyCount = 25;
 extern const char* const EventKeys[EventKeyCount];
 
 // The events in file order. Names are unique without regard to letter case.
@@ -100,6 +111,11 @@ private:
 // without regard to case, blanks and line breaks around the names ignored, a
 // line break inside counting as a blank; every other byte as it is.
 bool SameName(std::string_view a, std::string_view b);
+
+// Whether a name can be a section name that reads back unchanged: not empty,
+// no "]" and no line break, and no blank (space, tab, vertical tab) at either
+// end. A header stops at the first "]" and loses its surrounding blanks.
+bool IsStorableName(std::string_view name);
 
 // Loads events.ini into list (which is cleared first): one event per section,
 // in file order. A section whose name repeats an earlier one (in any letter

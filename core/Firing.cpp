@@ -59,6 +59,7 @@ struct PendingAction {
     int showCommand = 0;
     int seconds = 0;
     bool force = false;
+    bool warn = true;
 };
 
 PendingAction ActionOf(const TEvent& e)
@@ -71,6 +72,7 @@ PendingAction ActionOf(const TEvent& e)
     a.showCommand = ShowCommandOf(e.RunAppCmdInd);
     a.seconds = e.ShtShowingSec;
     a.force = e.ShtCloseByForce;
+    a.warn = e.ShtShowWarning;
     return a;
 }
 
@@ -86,6 +88,11 @@ void RunAction(const PendingAction& a, const FiringContext& ctx)
     case akTurnOff:
     case akRestart:
     case akLogOff:
+        if (!a.warn) {
+            // The user chose no warning window: act at once.
+            ctx.Desktop.RunPowerAction(PowerActionFlags(a.index, a.force));
+            break;
+        }
         // One countdown at a time; a second power action is dropped, not queued.
         if (!ctx.Desktop.CountdownOpen())
             ctx.Desktop.RunCountdown(PowerActionName(a.index), PowerActionFlags(a.index, a.force),

@@ -40,6 +40,60 @@
 #define IDC_SIDEBAR_BIRTHS_IMAGE 2112
 #define IDC_SIDEBAR_BIRTHS_LABEL 2113
 
+/* Event editor: the dialog, then its pages General, Sound, Action, Options */
+#define IDC_EE_TABS              2500
+#define IDC_EE_ENABLED           2510
+#define IDC_EE_NAME_LABEL        2511
+#define IDC_EE_NAME              2512
+#define IDC_EE_ICON              2513
+#define IDC_EE_PERIOD_LABEL      2514
+#define IDC_EE_PERIOD            2515
+#define IDC_EE_MIN_LABEL         2516
+#define IDC_EE_MIN               2517
+#define IDC_EE_MIN_UD            2518
+#define IDC_EE_DAYS              2519
+#define IDC_EE_MONTHS            2520
+#define IDC_EE_DATE_LABEL        2521
+#define IDC_EE_DATE              2522
+#define IDC_EE_TIME              2523
+#define IDC_EE_NOTE              2524
+#define IDC_EE_NOTES             2525
+#define IDC_EE_PREVIEW           2526
+#define IDC_EE_SOUND             2530
+#define IDC_EE_SOUND_LABEL       2531
+#define IDC_EE_SOUNDFILE         2532
+#define IDC_EE_OPENSOUND         2533
+#define IDC_EE_PLAY              2534
+#define IDC_EE_ACTION_ENABLED    2540
+#define IDC_EE_ACTION_LABEL      2541
+#define IDC_EE_ACTION            2542
+#define IDC_EE_APP_LABEL         2543
+#define IDC_EE_APP               2544
+#define IDC_EE_OPENAPP           2545
+#define IDC_EE_PARAMS_LABEL      2546
+#define IDC_EE_PARAMS            2547
+#define IDC_EE_SHOWMODE_LABEL    2548
+#define IDC_EE_SHOWMODE          2549
+#define IDC_EE_TEST              2550
+#define IDC_EE_SHOWWARN          2551
+#define IDC_EE_SHTIME            2552
+#define IDC_EE_SHTIME_UD         2553
+#define IDC_EE_SEC_LABEL         2554
+#define IDC_EE_FORCE             2555
+#define IDC_EE_EVSET_LABEL       2560
+#define IDC_EE_INFO_LABEL        2561
+#define IDC_EE_EXPSET            2562
+#define IDC_EE_RUNAGAIN_LABEL    2563
+#define IDC_EE_RUNAGAIN          2564
+#define IDC_EE_RUNAGAIN_UD       2565
+#define IDC_EE_RUNAGAIN_LABEL2   2566
+#define IDC_EE_DELONCE           2567
+#define IDC_EE_TT1_LABEL         2568
+#define IDC_EE_TT2_LABEL         2569
+#define IDC_EE_TT                2570
+#define IDC_EE_TT_UD             2571
+#define IDC_EE_TT3_LABEL         2572
+
 /* ---- Menu commands (IDM_) ---------------------------------------------- */
 
 /* Note action menu: 3000 .. 3099 */
@@ -84,9 +138,21 @@
 #define IDM_QUICK_NEAR_FIRST     3190
 #define IDM_QUICK_NEAR_LAST      3196
 
+/* Event editor: pmDays (a weekday from Sunday, then select all) and
+   pmMonths (a month from January, then select all) */
+#define IDM_EE_DAY_FIRST         3500
+#define IDM_EE_DAYS_SELALL       3507
+#define IDM_EE_MONTH_FIRST       3510
+#define IDM_EE_MONTHS_SELALL     3522
+
 /* ---- Dialog templates (IDD_) ------------------------------------------- */
 
 /* Options 4000, about 4001, event editor 4002, birthday editor 4003,
-   icons picker 4004. */
+   icons picker 4004; the pages of the dialogs from 4010, ten per dialog. */
+#define IDD_EDITEVENT            4002
+#define IDD_EDITEVENT_GENERAL    4010
+#define IDD_EDITEVENT_SOUND      4011
+#define IDD_EDITEVENT_ACTION     4012
+#define IDD_EDITEVENT_OPTIONS    4013
 
 #endif

@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include "alerts/Power.h"
 #include "alerts/win/ShutDown.h"
 
 DesktopWin::DesktopWin(HWND owner, HIMAGELIST events32, HIMAGELIST birthdays32, INoteHost* host,
@@ -66,4 +67,9 @@ void DesktopWin::RunCountdown(const std::string& actionName, unsigned exitFlags,
     form.ExitFlags = exitFlags;
     form.SetSeconds(seconds);
     form.ShowModal(owner_);
+}
+
+void DesktopWin::RunPowerAction(unsigned exitFlags)
+{
+    ShutDownSystem(exitFlags, power_);
 }

@@ -28,6 +28,7 @@ public:
     void ShellOpen(const std::string& file, const std::string& params, int showCommand) override;
     bool CountdownOpen() const override;
     void RunCountdown(const std::string& actionName, unsigned exitFlags, int seconds) override;
+    void RunPowerAction(unsigned exitFlags) override;
 
     // The note ShowNote made last (until it closes); for tests.
     HWND LastNote() const noexcept { return lastNote_; }

@@ -142,7 +142,8 @@ TfrmNote::TfrmNote(const NoteServices& services)
     const POINT pos = CenteredOnScreen(size.cx, size.cy);
     // The desktop as owner: every note gets its own task-bar button and
     // lives independently of the main window.
-    CreateHandle(cls, kExStyle, "Events", kStyle, pos.x, pos.y, size.cx, size.cy, ::GetDesktopWindow());
+    CreateHandle(cls, kExStyle, "Events", kStyle, pos.x, pos.y, size.cx, size.cy,
+                 services.Owner ? services.Owner : ::GetDesktopWindow());
     CreateControls();
 }
 

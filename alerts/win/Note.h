@@ -32,6 +32,7 @@ struct NoteServices {
     INoteHost* Host = nullptr;        // null: snooze choices only close the note
     const IClock* Clock = nullptr;    // null: the system clock
     std::function<void()> StopSound;  // empty: stop the program's sound
+    HWND Owner = nullptr;             // the note goes with its owner; null: none
 };
 
 class TfrmNote final : public TWindow {

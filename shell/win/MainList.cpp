@@ -270,9 +270,14 @@ LRESULT TfrmMainList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 
 int TfrmMainList::ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT style)
 {
-    if (options_.MessageBox)
-        return options_.MessageBox(owner, text, caption, style);
-    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+    return ShowMessageBox(options_.MessageBox, owner, text, caption, style);
+}
+
+int TfrmMainList::RunDialog(TDialog& dialog)
+{
+    if (options_.RunDialog)
+        return options_.RunDialog(dialog);
+    return dialog.ShowModal(Hwnd());
 }
 
 int TfrmMainList::ScreenWidth() const
@@ -456,42 +461,30 @@ void TfrmMainList::actSortingBirths()
     lvBirthdays_->ColumnClick(Settings().lvBirthSortIndex);
 }
 
-// Asks, then removes the selected row's record from its file and list and
-// the row from the view; the row above becomes selected. A record that cannot
-// be erased from its file stays, row and all.
 void TfrmMainList::DeleteSelected(TReminderList& list, const std::string& question,
-                                  const std::function<bool(const std::string& caption)>& erase)
+                                  const std::function<void(const std::string& caption)>& erase)
 {
-    const int row = list.Selected();
-    if (row < 0)
+    const int selected = list.Selected();
+    if (selected < 0)
         return;
-    const std::string caption = list.Caption(row);
+    const std::string caption = list.Caption(selected);
     const int answer = ShowMessage(Hwnd(), question + "\"" + caption + "\"?", kAppTitle,
                                    MB_OKCANCEL | MB_ICONQUESTION);
     // Nothing is deleted unless the user said OK (a box that failed to show
     // counts as no answer).
     if (answer != IDCANCEL && answer != 0) {
         bool erased = false;
-        ReportWriteErrors([&] { erased = erase(caption); });
-        if (erased) {
+        ReportWriteErrors([&] {
+            erase(caption);
+            erased = true;
+        });
+        const int row = list.Find(caption);
+        if (erased && row >= 0) {
             list.DeleteKeepingSelection(row);
             RefreshTooltip();
         }
     }
     ::SetFocus(list.Hwnd());
-}
-
-void TfrmMainList::actDeleteEvent()
-{
-    DeleteSelected(*lvEvents_, "Delete the event ", [this](const std::string& caption) {
-        const int index = events_.IndexOf(caption);
-        if (index >= 0) {
-            events_[index].EraseFromFile(eventsFile_);
-            events_.Delete(index);
-        }
-        scheduler_->RecomputeNextDue();
-        return true;
-    });
 }
 
 void TfrmMainList::actDeleteBirthday()
@@ -502,19 +495,7 @@ void TfrmMainList::actDeleteBirthday()
             birthdays_[index].EraseFromFile(birthdaysFile_);
             birthdays_.Delete(index);
         }
-        return true;
     });
-}
-
-void TfrmMainList::actTestEvent()
-{
-    const int row = lvEvents_->Selected();
-    if (row < 0)
-        return;
-    TEvent* event = events_.Find(lvEvents_->Caption(row));
-    if (event == nullptr)
-        return;
-    ReportWriteErrors([&] { ExecuteEvent(*event, true, MakeFiringContext()); });
 }
 
 void TfrmMainList::actTestBirthday()
@@ -557,20 +538,32 @@ void TfrmMainList::RunCommand(unsigned command)
         // The New Event command proposes this moment when a quick-event item
         // starts it.
         quickEventTime_ = ::QuickEventTime(quick->Kind, quick->Tag, clock_->Now());
+        eventCommands_.actNewEventExecute(true);
         return;
     }
     switch (command) {
+    case IDM_MAIN_NEW:
+        if (page == 0)
+            eventCommands_.actNewEventExecute(false);
+        break;
+    case IDM_MAIN_EDIT:
+        if (page == 0)
+            eventCommands_.actEditEventExecute();
+        break;
     case IDM_MAIN_DELETE:
         if (page == 0)
-            actDeleteEvent();
+            eventCommands_.actDeleteEventExecute();
         else if (page == 1)
             actDeleteBirthday();
         break;
     case IDM_MAIN_TEST:
         if (page == 0)
-            actTestEvent();
+            eventCommands_.actTestEventExecute();
         else if (page == 1)
             actTestBirthday();
+        break;
+    case IDM_TRAY_NEW_EVENT:
+        eventCommands_.actNewEventExecute(false);
         break;
     case IDM_MAIN_HIDE:
         actHideMainForm();
@@ -663,9 +656,10 @@ void TfrmMainList::ListSelectionChanged(TReminderList& list)
         UpdateCommandStates();
 }
 
-void TfrmMainList::ListDoubleClicked(TReminderList&)
+void TfrmMainList::ListDoubleClicked(TReminderList& list)
 {
-    // A double click edits the row; the editors bring that.
+    if (&list == lvEvents_.get() && list.Selected() >= 0)
+        eventCommands_.actEditEventExecute();
 }
 
 void TfrmMainList::ListContextMenu(TReminderList&, POINT screen)
@@ -688,7 +682,9 @@ void TfrmMainList::ListKeyDown(TReminderList& list, WORD virtualKey)
     if (&list != lvEvents_.get())
         return;
     if (virtualKey == VK_DELETE)
-        actDeleteEvent();
+        eventCommands_.actDeleteEventExecute();
+    else if (virtualKey == VK_F4)
+        eventCommands_.actEditEventExecute();
 }
 
 void TfrmMainList::ListWriteFailed(TReminderList&, const IniWriteError& error)

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "alerts/win/Note.h"
+#include "editors/win/EventCommands.h"
 #include "birthdays/Birthday.h"
 #include "core/Event.h"
 #include "core/Ini.h"
@@ -21,6 +22,7 @@
 #include "shell/win/ImageLists.h"
 #include "shell/win/MainListView.h"
 #include "shell/win/MainMenus.h"
+#include "shell/win/Dialog.h"
 #include "shell/win/MainToolbar.h"
 #include "shell/win/Window.h"
 
@@ -45,11 +47,6 @@ inline constexpr UINT WM_SCHEDULERTICK = WM_APP + 100;
 inline constexpr const char* kMainWindowClass = "TfrmMainList";
 inline constexpr const char* kMainWindowCaption = "Main Window";
 
-// Message boxes of the main window go through this, so that tests can answer
-// them; the default is MessageBoxA.
-using MessageBoxFn = std::function<int(HWND owner, const std::string& text,
-                                       const std::string& caption, UINT style)>;
-
 struct MainListOptions {
     // Where events.ini, birthdays.ini and config.cfg live.
     std::string ProgramDir;
@@ -64,7 +61,13 @@ struct MainListOptions {
     // The system calls of the power actions for the real desktop services;
     // null: the system's. Must outlive the window.
     IPowerApi* Power = nullptr;
+    // Message boxes of the main window and its dialogs; empty: MessageBoxA.
     MessageBoxFn MessageBox;
+    // The open-file dialogs of the editors; empty: the system's.
+    ChooseFileFn ChooseFile;
+    // Runs a dialog (an editor) modally and returns its result; empty: the
+    // dialog's own modal loop. Tests fill and confirm the dialog here.
+    std::function<int(TDialog&)> RunDialog;
     // Start the multimedia timer at start-up; tests drive ticks by hand.
     bool StartTimer = true;
     // The program ends when the window is destroyed.
@@ -133,15 +136,33 @@ public:
     // "lvBirthSortIndex"); a stored value other than 0, 1 or 2 does nothing.
     void actSortingEvents();
     void actSortingBirths();
-    // Delete (after the user confirms) or test the record of the selected
+    // Delete (after the user confirms) or test the birthday of the selected
     // row; nothing without a selected row.
-    void actDeleteEvent();
     void actDeleteBirthday();
-    void actTestEvent();
     void actTestBirthday();
 
     // Runs a command of the tool bar, the menus or the shortcuts (IDM_*).
     void RunCommand(unsigned command);
+    TEventCommands& EventCommands() noexcept { return eventCommands_; }
+
+    // What the commands of the lists share.
+    const std::string& ProgramDir() const noexcept { return options_.ProgramDir; }
+    const MessageBoxFn& MessageBoxHook() const noexcept { return options_.MessageBox; }
+    const ChooseFileFn& ChooseFileHook() const noexcept { return options_.ChooseFile; }
+    int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT style);
+    // Runs a dialog modally, owned by this window.
+    int RunDialog(TDialog& dialog);
+    // Runs work, reporting a file write failure in a message box; the
+    // program goes on.
+    void ReportWriteErrors(const std::function<void()>& work);
+    FiringContext MakeFiringContext();
+    // Asks (question + the caption in quotes + "?"), then runs erase for the
+    // selected row's caption and removes its row; the row above becomes
+    // selected. The row is found again by its caption after the question, as
+    // a firing meanwhile may have moved or removed it. A record that cannot
+    // be erased from its file stays, row and all.
+    void DeleteSelected(TReminderList& list, const std::string& question,
+                        const std::function<void(const std::string& caption)>& erase);
     // Opens the tray menu at a point of the screen.
     void PopupTrayMenu(POINT screen);
 
@@ -177,10 +198,6 @@ private:
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
     void RunMissedBirthdaysReport();
     void RunMissedEventsPass();
-    FiringContext MakeFiringContext();
-    // Runs work, reporting a file write failure in a message box; the
-    // program goes on.
-    void ReportWriteErrors(const std::function<void()>& work);
 
     // ISchedulerHost: hands each due event or birthday to this window's own
     // message handlers, synchronously.
@@ -209,8 +226,6 @@ private:
     LRESULT OnNotify(NMHDR& hdr);
     void ToggleGridLines();
     void ToggleStatusBar();
-    void DeleteSelected(TReminderList& list, const std::string& question,
-                        const std::function<bool(const std::string& caption)>& erase);
 
     // IListHost: what happens in the two lists.
     void ListEnabledChanged(TReminderList& list) override;
@@ -220,8 +235,6 @@ private:
     void ListSorted(TReminderList& list, int column) override;
     void ListKeyDown(TReminderList& list, WORD virtualKey) override;
     void ListWriteFailed(TReminderList& list, const IniWriteError& error) override;
-
-    int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT style);
 
     MainListOptions options_;
     const IClock* clock_;
@@ -248,5 +261,6 @@ private:
     std::unique_ptr<TShortcutFilter> shortcuts_;
     CommandAvailability available_;
     TDateTime quickEventTime_ = 0;
+    TEventCommands eventCommands_{*this};
     int hintPage_ = 0;  // the page whose hints the commands show
 };

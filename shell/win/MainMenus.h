@@ -27,8 +27,8 @@ using UniqueAccelerators = UniqueHandle<handle_traits::Accelerators>;
 // about box. Until one is there its buttons and menu items stay disabled and
 // their hints say so.
 struct CommandAvailability {
-    bool NewEvent = false;
-    bool EditEvent = false;
+    bool NewEvent = true;
+    bool EditEvent = true;
     bool NewBirthday = false;
     bool EditBirthday = false;
     bool Options = false;

@@ -1,5 +1,7 @@
 #include "shell/win/Window.h"
 
+#include "shell/win/Handles.h"
+
 #include <exception>
 #include <set>
 #include <stdexcept>
@@ -26,6 +28,11 @@ std::set<std::string>& RegisteredClasses()
 void SetWindowErrorHandler(WindowErrorHandler handler)
 {
     g_errorHandler = handler ? handler : &ShowErrorBox;
+}
+
+void ReportWindowError(const char* message)
+{
+    g_errorHandler(message);
 }
 
 TWindow::TWindow(WindowLifetime lifetime) noexcept : lifetime_(lifetime) {}
@@ -230,4 +237,16 @@ SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD e
 void TrimWorkingSet() noexcept
 {
     ::SetProcessWorkingSetSize(::GetCurrentProcess(), static_cast<SIZE_T>(-1), static_cast<SIZE_T>(-1));
+}
+
+int ScreenDpi() noexcept
+{
+    WindowDC screen(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen.Get(), LOGPIXELSY) : 96;
+    return dpi > 0 ? dpi : 96;
+}
+
+int Scaled(int pixels) noexcept
+{
+    return ::MulDiv(pixels, ScreenDpi(), 96);
 }

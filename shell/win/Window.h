@@ -36,6 +36,8 @@ struct WindowClassSpec {
 // default shows the text in an error box titled "Vellomir".
 using WindowErrorHandler = void (*)(const char* message);
 void SetWindowErrorHandler(WindowErrorHandler handler);
+// Hands the text of an exception caught in a handler to the error handler.
+void ReportWindowError(const char* message);
 
 class TWindow {
 public:
@@ -109,3 +111,7 @@ SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD e
 // Hands the process's idle pages back to the system; done whenever a
 // secondary window closes.
 void TrimWorkingSet() noexcept;
+// The screen's DPI (96 at 100 %; the program is DPI aware for the system
+// setting), and a size given in pixels at 96 DPI scaled to it.
+int ScreenDpi() noexcept;
+int Scaled(int pixels) noexcept;

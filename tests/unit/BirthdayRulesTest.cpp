@@ -11,6 +11,7 @@
 #include "core/Clock.h"
 #include "core/DateFormat.h"
 #include "core/Desktop.h"
+#include "tests/unit/NullDesktop.h"
 #include "core/Event.h"
 #include "core/Ini.h"
 #include "shell/Log.h"
@@ -43,7 +44,7 @@ std::vector<TDateTime> DueDays(const TBirthday& b, int firstYear, int lastYear) 
     return days;
 }
 
-class RecordingDesktop : public IDesktop {
+class RecordingDesktop : public NullDesktop {
 public:
     std::vector<NoteRequest> notes;
     std::vector<std::string> sounds;
@@ -54,10 +55,6 @@ public:
         notes.push_back(note);
     }
     void PlaySoundFile(const std::string& path) override { sounds.push_back(path); }
-    void StopSound() override {}
-    void ShellOpen(const std::string&, const std::string&, int) override {}
-    bool CountdownOpen() const override { return false; }
-    void RunCountdown(const std::string&, unsigned, int) override {}
 };
 
 }  // namespace

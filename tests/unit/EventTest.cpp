@@ -72,7 +72,8 @@ TEvent SampleEvent()
             .EnabledNote = true, .PeriodInd = pkHourly, .ExpiredInd = ekRunAgain,
             .Notes = "Shoes\r\nWater", .SoundFile = "C:\\Sounds\\chime.wav", .IconIndex = 3,
             .DaysBin = "0100010", .MonthsBin = "101000000000", .RunAppName = "notepad.exe",
-            .RunAppParams = "C:\\notes.txt", .RunAppCmdInd = 2, .ShowInTTDaysBefore = 2};
+            .RunAppParams = "C:\\notes.txt", .RunAppCmdInd = 2, .ShowInTTDaysBefore = 2,
+            .ShtShowWarning = false};
 }
 
 const char kSampleSection[] =
@@ -100,7 +101,8 @@ const char kSampleSection[] =
     "RunAppCmdInd=2\r\n"
     "ShtShowingSec=10\r\n"
     "ShtCloseByForce=0\r\n"
-    "ShowInTTDaysBefore=2\r\n";
+    "ShowInTTDaysBefore=2\r\n"
+    "ShtShowWarning=0\r\n";
 
 void ExpectSameEvent(const TEvent& a, const TEvent& b)
 {
@@ -114,7 +116,7 @@ void ExpectSameEvent(const TEvent& a, const TEvent& b)
                         e.PeriodInd, e.ExpiredInd, e.DeleteAfterRun, e.Notes, e.SoundFile,
                         e.IconIndex, e.DaysBin, e.MonthsBin, e.ActionIndex, e.RunAppName,
                         e.RunAppParams, e.RunAppCmdInd, e.ShtShowingSec, e.ShtCloseByForce,
-                        e.ShowInTTDaysBefore);
+                        e.ShowInTTDaysBefore, e.ShtShowWarning);
     };
     EXPECT_EQ(exact(a), exact(b));
 }

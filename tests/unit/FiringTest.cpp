@@ -15,6 +15,7 @@
 #include "core/DateFormat.h"
 #include "core/DateTime.h"
 #include "core/Desktop.h"
+#include "tests/unit/NullDesktop.h"
 #include "core/Event.h"
 #include "core/Ini.h"
 #include "core/IniValues.h"
@@ -27,7 +28,7 @@ namespace {
 using Strings = std::vector<std::string>;
 
 // Records what the firing asks of the desktop, in order, one text per call.
-class FakeDesktop final : public IDesktop {
+class FakeDesktop final : public NullDesktop {
 public:
     Strings calls;
     std::vector<NoteRequest> notes;
@@ -55,6 +56,7 @@ public:
         if (duringCountdown)
             duringCountdown();
     }
+    void RunPowerAction(unsigned exitFlags) override { calls.push_back("power " + std::to_string(exitFlags)); }
 };
 
 // Records what the firing tells the list on screen.
@@ -259,20 +261,23 @@ TEST_F(FiringTest, PowerActionCountdownGetsTheActionWordAndExitFlags)
     const struct {
         int action;
         bool force;
-        const char* name;
-        unsigned flags;
-    } cases[] = {{akTurnOff, false, "Turn Off", 1}, {akRestart, false, "Restart", 2},
-                 {akLogOff, false, "Log Off", 0},   {akTurnOff, true, "Turn Off", 5},
-                 {akRestart, true, "Restart", 6},   {akLogOff, true, "Log Off", 4}};
+        bool warn;
+        std::string call;
+    } cases[] = {{akTurnOff, false, true, "countdown Turn Off 1 12"}, {akRestart, false, true, "countdown Restart 2 12"},
+                 {akLogOff, false, true, "countdown Log Off 0 12"},   {akTurnOff, true, true, "countdown Turn Off 5 12"},
+                 {akRestart, true, true, "countdown Restart 6 12"},   {akLogOff, true, true, "countdown Log Off 4 12"},
+                 // Without the warning window the action runs at once.
+                 {akRestart, false, false, "power 2"},                {akLogOff, true, false, "power 4"}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name + std::string(c.force ? " forced" : ""));
+        SCOPED_TRACE(c.call);
         TEvent e = Action("Power", c.action);
         e.ShtCloseByForce = c.force;
+        e.ShtShowWarning = c.warn;
         e.ShtShowingSec = 12;
         e.EnabledNote = false;
         desktop.calls.clear();
         ExecuteEvent(e, false, Ctx());
-        EXPECT_EQ(desktop.calls, Strings{std::string("countdown ") + c.name + " " + std::to_string(c.flags) + " 12"});
+        EXPECT_EQ(desktop.calls, Strings{c.call});
     }
 }
 

@@ -13,6 +13,7 @@
 #include "core/Clock.h"
 #include "core/DateTime.h"
 #include "core/Desktop.h"
+#include "tests/unit/NullDesktop.h"
 #include "core/Ini.h"
 #include "core/IniValues.h"
 #include "shell/Log.h"
@@ -50,7 +51,7 @@ std::string Num(double value)
 
 // Records what firing asks of the desktop; a countdown runs the test's hook
 // in place of its modal loop.
-class RecordingDesktop final : public IDesktop {
+class RecordingDesktop final : public NullDesktop {
 public:
     std::vector<NoteRequest> notes;
     std::vector<std::string> log;  // "note:<caption>", "countdown:<action>"
@@ -61,9 +62,6 @@ public:
         notes.push_back(note);
         log.push_back("note:" + note.Caption);
     }
-    void PlaySoundFile(const std::string&) override {}
-    void StopSound() override {}
-    void ShellOpen(const std::string&, const std::string&, int) override {}
     bool CountdownOpen() const override { return countdownOpen_; }
     void RunCountdown(const std::string& actionName, unsigned, int) override
     {

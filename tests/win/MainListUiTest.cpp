@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -14,9 +15,11 @@
 #include "core/Clock.h"
 #include "core/DateTime.h"
 #include "core/Desktop.h"
+#include "tests/unit/NullDesktop.h"
 #include "core/Event.h"
 #include "core/Ini.h"
 #include "core/IniValues.h"
+#include "editors/win/EditEvent.h"
 #include "res/resource.h"
 #include "shell/Settings.h"
 #include "shell/win/ImageLists.h"
@@ -95,7 +98,8 @@ TEST(MainMenusTest, TrayMenu)
     EXPECT_EQ(ItemTexts(::GetSubMenu(tray, 4)),
               (std::vector<std::string>{"Event\tCtrl+Alt+E", "Birthday\tCtrl+Alt+B"}));
     EXPECT_FALSE(Enabled(tray, IDM_TRAY_OPTIONS));
-    EXPECT_FALSE(Enabled(tray, IDM_TRAY_NEW_EVENT));
+    EXPECT_TRUE(Enabled(tray, IDM_TRAY_NEW_EVENT));
+    EXPECT_FALSE(Enabled(tray, IDM_TRAY_NEW_BIRTHDAY));
     EXPECT_TRUE(Enabled(tray, IDM_TRAY_EXIT));
     // The default item survives the new caption.
     EXPECT_EQ(::GetMenuDefaultItem(tray, FALSE, 0), static_cast<UINT>(IDM_TRAY_MAIN));
@@ -103,7 +107,7 @@ TEST(MainMenusTest, TrayMenu)
     settings.NewEvent.HotKey = 0;  // no key: no shortcut text
     menus.UpdateTrayMenu(settings, CommandAvailability{true, false, true, false, true, true});
     EXPECT_EQ(MenuItemText(::GetSubMenu(tray, 4), 0), "Event");
-    EXPECT_TRUE(Enabled(tray, IDM_TRAY_NEW_EVENT));
+    EXPECT_TRUE(Enabled(tray, IDM_TRAY_NEW_BIRTHDAY));
 }
 
 TEST(MainMenusTest, HintsFollowThePageAndAvailability)
@@ -196,15 +200,10 @@ std::string Num(double value)
     return FormatNumber(value, '.');
 }
 
-class QuietDesktop final : public IDesktop {
+class QuietDesktop final : public NullDesktop {
 public:
     std::vector<std::string> notes;
     void ShowNote(const NoteRequest& note) override { notes.push_back(note.Caption); }
-    void PlaySoundFile(const std::string&) override {}
-    void StopSound() override {}
-    void ShellOpen(const std::string&, const std::string&, int) override {}
-    bool CountdownOpen() const override { return false; }
-    void RunCountdown(const std::string&, unsigned, int) override {}
 };
 
 struct Asked {
@@ -269,7 +268,16 @@ protected:
         };
         options.MessageBox = [this](HWND, const std::string& text, const std::string& caption, UINT style) {
             asked.push_back(Asked{text, caption, style});
+            if (duringBox)
+                duringBox();
             return answer;
+        };
+        // The editors run here instead of modally: the test fills and
+        // confirms them, or they are cancelled.
+        options.RunDialog = [this](TDialog& dialog) {
+            auto* editor = dynamic_cast<TfrmEditEvent*>(&dialog);
+            editors.push_back(editor ? wintest::WindowText(editor->Hwnd()) : "?");
+            return editor && onEditor ? onEditor(*editor) : IDCANCEL;
         };
         window = std::make_unique<TfrmMainList>(std::move(options));
         return *window;
@@ -317,6 +325,9 @@ protected:
     QuietDesktop* desktop = nullptr;
     std::vector<Asked> asked;
     int answer = IDOK;
+    std::function<void()> duringBox;
+    std::vector<std::string> editors;  // the captions of the editors opened
+    std::function<int(TfrmEditEvent&)> onEditor;
     std::unique_ptr<TfrmMainList> window;
 };
 
@@ -497,13 +508,14 @@ TEST_F(MainWindowUi, ToolbarHintsAndTheStatusBar)
 {
     TfrmMainList& w = Open();
     TMainToolbar& bar = w.Frame().Toolbar();
-    // Hovering the first button shows its long hint in the status bar, also
-    // while it is disabled.
-    ASSERT_FALSE(bar.IsEnabled(IDM_MAIN_NEW));
+    // Hovering a button shows its long hint in the status bar, also while it
+    // is disabled.
+    ASSERT_FALSE(bar.IsEnabled(IDM_MAIN_OPTIONS));
     RECT r{};
-    ::SendMessageA(bar.Hwnd(), TB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&r));
+    const auto options = ::SendMessageA(bar.Hwnd(), TB_COMMANDTOINDEX, IDM_MAIN_OPTIONS, 0);
+    ::SendMessageA(bar.Hwnd(), TB_GETITEMRECT, static_cast<WPARAM>(options), reinterpret_cast<LPARAM>(&r));
     ::SendMessageA(bar.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-    EXPECT_EQ(w.Frame().Status().Text(), "Create new event... (not available yet)");
+    EXPECT_EQ(w.Frame().Status().Text(), "Change the settings of the program (not available yet)");
     ::SendMessageA(bar.Hwnd(), WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(w.Frame().Status().Text(), "");
 
@@ -553,17 +565,100 @@ TEST_F(MainWindowUi, WithoutAPageTheCommandsDoNothingAndTheViewMenuToggles)
     EXPECT_EQ(Config({"CurPageIndex", "ShowGridLines", "ShowStatusBar"}), "1 1 0");
 }
 
-TEST_F(MainWindowUi, QuickEventItemsProposeTheirMoment)
+TEST_F(MainWindowUi, QuickEventItemsOpenTheEditorAtTheirMoment)
 {
     clock.Set(At(2026, 6, 15, 9, 0));
     TfrmMainList& w = Open();
+    std::vector<TDateTime> proposed;
+    onEditor = [&](TfrmEditEvent& editor) {
+        proposed.push_back(editor.Values().Start());
+        return IDCANCEL;
+    };
     w.RunCommand(IDM_QUICK_AT_FIRST + 9);
-    EXPECT_NEAR(w.QuickEventTime(), At(2026, 6, 15, 9, 0), 1e-8);
     clock.Set(At(2026, 6, 15, 9, 0, 1));
     w.RunCommand(IDM_QUICK_AT_FIRST + 9);
-    EXPECT_NEAR(w.QuickEventTime(), At(2026, 6, 16, 9, 0), 1e-8);
     w.RunCommand(IDM_QUICK_NEAR_FIRST + 1);  // Monday, today
-    EXPECT_NEAR(w.QuickEventTime(), At(2026, 6, 15, 9, 0, 1), 1e-8);
+    w.RunCommand(IDM_QUICK_IN_FIRST);        // 3 minutes
+    const std::vector<TDateTime> expected{At(2026, 6, 15, 9, 0), At(2026, 6, 16, 9, 0), At(2026, 6, 15, 9, 0, 1),
+                                          At(2026, 6, 15, 9, 3, 1)};
+    ASSERT_EQ(proposed.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NEAR(proposed[i], expected[i], 1e-8) << i;
+    EXPECT_NEAR(w.QuickEventTime(), expected.back(), 1e-8);
+    EXPECT_EQ(editors, std::vector<std::string>(4, "New Event"));
+}
+
+TEST_F(MainWindowUi, NewEventIsStoredListedAndScheduled)
+{
+    TfrmMainList& w = Open();
+    TReminderList& view = w.EventsView();
+    onEditor = [&](TfrmEditEvent& editor) {
+        EXPECT_EQ(editor.Tag, 0);
+        EXPECT_NEAR(editor.Values().Start(), kNow + 2.0 / 1440, 1e-8);
+        // Every other way to a new event brings this editor forward instead.
+        w.RunCommand(IDM_TRAY_NEW_EVENT);
+        w.RunCommand(IDM_QUICK_IN_FIRST);
+        EXPECT_EQ(frmEditEvent, &editor);
+        editor.SetItemText(IDC_EE_NAME, "Walk");
+        editor.btnOkClick();
+        return editor.ModalResult();
+    };
+    w.RunCommand(IDM_MAIN_NEW);
+    EXPECT_EQ(editors, std::vector<std::string>{"New Event"});
+    EXPECT_EQ(frmEditEvent, nullptr);
+    EXPECT_EQ(Stored("events.ini", "Walk", "StartDateTime"), Num(kNow + 2.0 / 1440));
+    EXPECT_EQ(Captions(view),
+              (std::vector<std::string>{"Backup the laptop", "Call mum", "Dentist", "Pay the rent", "Walk"}));
+    EXPECT_EQ(view.Selected(), 4);
+    EXPECT_EQ(view.Text(4, 1), "15.06.2026 12:02:00");
+    EXPECT_NEAR(w.GetScheduler().NextDueTime, kNow + 2.0 / 1440, 1e-8);
+
+    // Cancel stores nothing.
+    onEditor = nullptr;
+    w.RunCommand(IDM_MAIN_NEW);
+    EXPECT_EQ(w.Events().Count(), 5);
+}
+
+TEST_F(MainWindowUi, EditRewritesTheEventUnderItsNewNameAndKeepsItsRow)
+{
+    TfrmMainList& w = Open();
+    TReminderList& view = w.EventsView();
+    ASSERT_EQ(view.Caption(2), "Dentist");
+    view.Select(2);
+    onEditor = [&](TfrmEditEvent& editor) {
+        EXPECT_EQ(std::tie(editor.Tag, editor.EditedName), std::make_tuple(1, std::string("Dentist")));
+        const EventEditorValues v = editor.Values();
+        EXPECT_EQ(std::tie(v.Name, v.IconIndex), std::make_tuple(std::string("Dentist"), 13));
+        EXPECT_NEAR(v.Start(), At(2027, 3, 4, 9, 30), 1e-8);
+        editor.SetItemText(IDC_EE_NAME, "Orthodontist");
+        editor.btnOkClick();
+        return editor.ModalResult();
+    };
+    // A double click on the row edits it, as F4 and the menus do.
+    NMHDR click{view.Hwnd(), static_cast<UINT_PTR>(view.Id()), static_cast<UINT>(NM_DBLCLK)};
+    ::SendMessageA(w.Hwnd(), WM_NOTIFY, click.idFrom, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ(editors, std::vector<std::string>{"Edit Event"});
+    EXPECT_EQ(IniFile(dir.File("events.ini")).ReadSections(),
+              (std::vector<std::string>{"Backup the laptop", "Call mum", "Pay the rent", "Orthodontist"}));
+    EXPECT_EQ(Stored("events.ini", "Orthodontist", "SnoozeDateTime"), "0");
+    EXPECT_EQ(view.Caption(view.Selected()), "Orthodontist");
+    EXPECT_EQ(view.Image(view.Selected()), 13);
+    EXPECT_EQ(w.Events()[0].Name, "Orthodontist") << "the record keeps its place in the list";
+}
+
+TEST_F(MainWindowUi, DeleteFindsTheRowAgainAfterTheQuestion)
+{
+    TfrmMainList& w = Open();
+    TReminderList& view = w.EventsView();
+    view.Select(2);  // Dentist
+    // While the question is open a firing removes a row above it.
+    duringBox = [&] {
+        w.Events().Delete(w.Events().IndexOf("Backup the laptop"));
+        view.Delete(0);
+    };
+    w.RunCommand(IDM_MAIN_DELETE);
+    EXPECT_EQ(Captions(view), (std::vector<std::string>{"Call mum", "Pay the rent"}));
+    EXPECT_EQ(view.Caption(view.Selected()), "Call mum");
 }
 
 TEST_F(MainWindowUi, LayoutIsSavedOnCloseAndRestoredAtTheNextStart)

@@ -1,0 +1,114 @@
+// TfrmEditEvent: the modal dialog in which an event is created or changed.
+// Four pages (General, Sound, Action, Options); OK runs the checks, then
+// hands the values to the command that opened it, which stores them.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "editors/EventEditor.h"
+#include "shell/win/Dialog.h"
+#include "shell/win/Handles.h"
+
+class EventList;
+class IClock;
+class IDesktop;
+class TIconImage;
+class TfrmEditEvent;
+
+// The event editor on show, null when none is: while it is set, every way
+// to a new event brings this dialog to the front instead of opening another.
+extern TfrmEditEvent* frmEditEvent;
+
+// What the dialog needs of the program; everything may be left empty.
+struct EditEventServices {
+    HIMAGELIST Icons = nullptr;          // imglEvents32: btnIcon and the picker
+    IDesktop* Desktop = nullptr;         // Play, Test, stopping the sound
+    const IClock* Clock = nullptr;       // null: the system clock
+    const EventList* Events = nullptr;   // the names already taken
+    std::string ProgramDir;              // the sound dialog starts in its "sounds"
+    MessageBoxFn MessageBox;
+    ChooseFileFn ChooseFile;             // empty: the system's open-file dialog
+    // Stores the values once the checks have passed. When it throws, the
+    // message is shown and the dialog stays open with the user's entries.
+    std::function<void(const EventEditorValues&)> Commit;
+};
+
+class TfrmEditEvent final : public TDialog {
+public:
+    // FormCreate: the hidden dialog in its designed state, owned by owner,
+    // the first page shown; sets frmEditEvent.
+    TfrmEditEvent(HWND owner, EditEventServices services);
+    ~TfrmEditEvent() override;
+
+    // 0 for a new event, 1 for an edited one (whose name EditedName is).
+    int Tag = 0;
+    std::string EditedName;
+
+    void SetCaption(const std::string& caption);
+    // Puts the values into the controls and runs the handlers that follow
+    // them (cbNoteClick, cbSoundClick, cbPeriodChange, cbExpSetChange,
+    // cbActionSelect, cbEnabledActionClick).
+    void SetValues(const EventEditorValues& values);
+    // What the controls hold now.
+    EventEditorValues Values() const;
+
+    TIconImage& IconImage() noexcept { return *btnIcon_; }
+    HMENU DaysMenu() const noexcept { return pmDays_.Get(); }
+    HMENU MonthsMenu() const noexcept { return pmMonths_.Get(); }
+    // The last preview note, while it is open.
+    HWND PreviewNote() const;
+
+    // The handlers, public so that tests can drive them.
+    void FormShow();
+    void cbSoundClick();
+    void btnOpenSoundClick();
+    void btnPlayClick();
+    void cbNoteClick();
+    void btnPreviewClick();
+    void btnIconClick();
+    void cbPeriodChange();
+    void cbExpSetChange();
+    void pmDaysPopup();
+    void pmMonthsPopup();
+    // A click on an item of pmDays / pmMonths (IDM_EE_*).
+    void DaysItemClick(unsigned id);
+    void MonthsItemClick(unsigned id);
+    void pmiSelAllClick();
+    void pmiSelAll2Click();
+    void btnDaysClick();
+    void btnMonthsClick();
+    void cbEnabledActionClick();
+    void cbActionSelect();
+    void btnOpnAppClick();
+    void btnTestClick();
+    void btnOkClick();
+    void btnCancelClick();
+
+protected:
+    void OnCommand(int id, int code, HWND control) override;
+    void OnShow() override { FormShow(); }
+    void OnDestroy() override;
+
+private:
+    void CreateControls(HWND owner);
+    void BuildMenus();
+    void AddTooltip(int id, const char* text);
+    int Field(int editId, int min, int max) const;
+    void ShowMenuBelow(int buttonId, HMENU menu, void (TfrmEditEvent::*onItem)(unsigned));
+    static LRESULT CALLBACK MinutesKeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                           DWORD_PTR self);
+
+    EditEventServices services_;
+    std::unique_ptr<TIconImage> btnIcon_;
+    UniqueMenu pmDays_;
+    UniqueMenu pmMonths_;
+    UniqueFont boldFont_;
+    HWND tooltips_ = nullptr;
+    HWND preview_ = nullptr;
+    int selAllTag_ = 0;   // pmiSelAll's Tag: 1 = the next click clears all
+    int selAll2Tag_ = 0;  // pmiSelAll2's Tag
+};

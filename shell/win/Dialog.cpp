@@ -1,0 +1,425 @@
+#include "shell/win/Dialog.h"
+
+#include <commdlg.h>
+#include <uxtheme.h>
+
+#include <algorithm>
+#include <exception>
+#include <stdexcept>
+
+#include "core/DateTime.h"
+#include "shell/win/AppServices.h"
+#include "shell/win/Window.h"
+
+namespace {
+
+TDialog* BoundDialog(HWND hwnd)
+{
+    return reinterpret_cast<TDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+}
+
+}  // namespace
+
+int ShowMessageBox(const MessageBoxFn& fn, HWND owner, const std::string& text, const std::string& caption,
+                   UINT style)
+{
+    if (fn)
+        return fn(owner, text, caption, style);
+    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+}
+
+std::optional<std::string> ChooseFile(HWND owner, const FileChoice& choice)
+{
+    // The filter as the dialog wants it: NUL between the parts, two at the end.
+    std::string filter = choice.Filter;
+    for (char& c : filter)
+        if (c == '|')
+            c = '\0';
+    filter.append(2, '\0');
+    std::string file = choice.File;
+    file.resize(std::max<size_t>(file.size() + 1, 32768), '\0');
+    OPENFILENAMEA ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+    ofn.lpstrInitialDir = choice.InitialDir.empty() ? nullptr : choice.InitialDir.c_str();
+    ofn.lpstrTitle = choice.Title.empty() ? nullptr : choice.Title.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
+                OFN_NOCHANGEDIR;
+    ofn.FlagsEx = OFN_EX_NOPLACESBAR;
+    if (!::GetOpenFileNameA(&ofn))
+        return std::nullopt;
+    file.resize(file.find('\0'));
+    return file;
+}
+
+TDialog::~TDialog()
+{
+    if (!hwnd_)
+        return;
+    // The derived part is gone: no more handlers, just take the window down.
+    HWND hwnd = hwnd_;
+    ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    for (HWND page : pages_)
+        ::SetWindowLongPtrA(page, DWLP_USER, 0);
+    hwnd_ = nullptr;
+    RemoveModelessWindow(hwnd);
+    if (modalOwner_)
+        ::EnableWindow(modalOwner_, TRUE);
+    ::DestroyWindow(hwnd);
+}
+
+void TDialog::Create(int templateId, HWND owner)
+{
+    ::CreateDialogParamA(TWindow::Instance(), MAKEINTRESOURCEA(templateId), owner, &TDialog::DialogProc,
+                         reinterpret_cast<LPARAM>(this));
+    if (!hwnd_)
+        throw std::runtime_error("CreateDialogParam failed for dialog " + std::to_string(templateId) + ", error " +
+                                 std::to_string(::GetLastError()));
+    // Tab, arrows, Enter, Esc and mnemonics, in whichever loop runs.
+    AddModelessWindow(hwnd_);
+}
+
+void TDialog::AddPage(int tabId, int templateId, const char* caption)
+{
+    tab_ = Item(tabId);
+    HWND page = ::CreateDialogParamA(TWindow::Instance(), MAKEINTRESOURCEA(templateId), hwnd_, &TDialog::PageProc,
+                                     reinterpret_cast<LPARAM>(this));
+    if (!page)
+        throw std::runtime_error("CreateDialogParam failed for page " + std::to_string(templateId));
+    // The page looks like the tab's body where themes draw one.
+    ::EnableThemeDialogTexture(page, ETDT_ENABLETAB);
+    TCITEMA item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = const_cast<char*>(caption);
+    ::SendMessageA(tab_, TCM_INSERTITEMA, pages_.size(), reinterpret_cast<LPARAM>(&item));
+    pages_.push_back(page);
+    PlacePages();
+    ShowPage(0);
+}
+
+// Every page fills the tab's display area and follows the tab in the tab
+// order (and lies above it, so the tab does not paint over the page).
+void TDialog::PlacePages()
+{
+    RECT r{};
+    ::GetWindowRect(tab_, &r);
+    ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
+    ::SendMessageA(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    for (HWND page : pages_)
+        ::SetWindowPos(page, tab_, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
+}
+
+int TDialog::PageIndex() const
+{
+    return tab_ ? static_cast<int>(::SendMessageA(tab_, TCM_GETCURSEL, 0, 0)) : -1;
+}
+
+void TDialog::ShowPage(int index)
+{
+    if (index < 0 || static_cast<size_t>(index) >= pages_.size())
+        return;
+    // The focus must not stay on a control that is about to be hidden.
+    HWND focus = ::GetFocus();
+    bool focusHidden = false;
+    for (size_t i = 0; i < pages_.size(); ++i)
+        if (static_cast<int>(i) != index && focus && ::IsChild(pages_[i], focus))
+            focusHidden = true;
+    ::SendMessageA(tab_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    for (size_t i = 0; i < pages_.size(); ++i)
+        ::ShowWindow(pages_[i], static_cast<int>(i) == index ? SW_SHOWNA : SW_HIDE);
+    if (focusHidden)
+        ::SetFocus(tab_);
+}
+
+void TDialog::BringToFront() const
+{
+    if (!hwnd_)
+        return;
+    if (::IsIconic(hwnd_))
+        ::ShowWindow(hwnd_, SW_RESTORE);
+    ::SetForegroundWindow(hwnd_);
+}
+
+HWND TDialog::Item(int id) const
+{
+    if (!hwnd_)
+        return nullptr;
+    if (HWND h = ::GetDlgItem(hwnd_, id))
+        return h;
+    for (HWND page : pages_)
+        if (HWND h = ::GetDlgItem(page, id))
+            return h;
+    return nullptr;
+}
+
+std::string TDialog::ItemText(int id) const
+{
+    HWND h = Item(id);
+    const int length = ::GetWindowTextLengthA(h);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const int got = ::GetWindowTextA(h, text.data(), length + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+void TDialog::SetItemText(int id, const std::string& text)
+{
+    ::SetWindowTextA(Item(id), text.c_str());
+}
+
+bool TDialog::Checked(int id) const
+{
+    return ::SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void TDialog::SetChecked(int id, bool checked)
+{
+    ::SendMessageA(Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+int TDialog::ComboIndex(int id) const
+{
+    return static_cast<int>(::SendMessageA(Item(id), CB_GETCURSEL, 0, 0));
+}
+
+void TDialog::SetComboIndex(int id, int index)
+{
+    ::SendMessageA(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+void TDialog::FillCombo(int id, std::initializer_list<const char*> items)
+{
+    HWND combo = Item(id);
+    ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    for (const char* text : items)
+        ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void TDialog::EnableItem(int id, bool enabled)
+{
+    ::EnableWindow(Item(id), enabled ? TRUE : FALSE);
+}
+
+void TDialog::ShowItem(int id, bool visible)
+{
+    ::ShowWindow(Item(id), visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TDialog::SetUpDown(int id, int min, int max, int position)
+{
+    HWND upDown = Item(id);
+    ::SendMessageA(upDown, UDM_SETRANGE32, static_cast<WPARAM>(min), static_cast<LPARAM>(max));
+    ::SendMessageA(upDown, UDM_SETPOS32, 0, static_cast<LPARAM>(position));
+}
+
+int TDialog::ShowModal(HWND owner)
+{
+    if (!hwnd_)
+        return IDCANCEL;
+    if (owner && owner != hwnd_ && ::IsWindowEnabled(owner)) {
+        ::EnableWindow(owner, FALSE);
+        modalOwner_ = owner;
+    }
+    ::ShowWindow(hwnd_, SW_SHOW);
+    ::SetForegroundWindow(hwnd_);
+    OnShow();
+
+    bool quit = false;
+    int quitCode = 0;
+    MSG msg;
+    while (!ended_ && hwnd_) {
+        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            quit = true;
+            quitCode = static_cast<int>(msg.wParam);
+            break;
+        }
+        if (got == -1)
+            break;
+        if (hwnd_ && (msg.hwnd == hwnd_ || ::IsChild(hwnd_, msg.hwnd)) && PreTranslate(msg))
+            continue;
+        if (PreTranslateAppMessage(msg))
+            continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    if (!ended_)
+        result_ = IDCANCEL;
+    // The owner first, so that activation goes back to it and not to some
+    // other program's window.
+    if (modalOwner_) {
+        ::EnableWindow(modalOwner_, TRUE);
+        modalOwner_ = nullptr;
+    }
+    if (hwnd_)
+        ::DestroyWindow(hwnd_);
+    if (quit)
+        ::PostQuitMessage(quitCode);
+    return result_;
+}
+
+void TDialog::EndModal(int result)
+{
+    result_ = result;
+    ended_ = true;
+    // Wakes the modal loop if it is waiting.
+    if (hwnd_)
+        ::PostMessageA(hwnd_, WM_NULL, 0, 0);
+}
+
+bool TDialog::PreTranslate(MSG& msg)
+{
+    if (msg.message != WM_KEYDOWN || pages_.empty())
+        return false;
+    const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+    int step = 0;
+    if (ctrl && msg.wParam == VK_TAB)
+        step = shift ? -1 : 1;
+    else if (ctrl && msg.wParam == VK_NEXT)
+        step = 1;
+    else if (ctrl && msg.wParam == VK_PRIOR)
+        step = -1;
+    if (step == 0)
+        return false;
+    const int count = static_cast<int>(pages_.size());
+    ShowPage((PageIndex() + step + count) % count);
+    return true;
+}
+
+void TDialog::OnCommand(int id, int, HWND)
+{
+    // The dialog manager's Enter and Esc.
+    if (id == IDCANCEL)
+        EndModal(IDCANCEL);
+}
+
+bool TDialog::OnNotify(NMHDR& hdr, LRESULT&)
+{
+    if (hdr.hwndFrom == tab_ && tab_ && hdr.code == TCN_SELCHANGE) {
+        ShowPage(static_cast<int>(::SendMessageA(tab_, TCM_GETCURSEL, 0, 0)));
+        return true;
+    }
+    return false;
+}
+
+bool TDialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&)
+{
+    return false;
+}
+
+// One message of the dialog or of a page; from is the window it came to,
+// which takes the result.
+INT_PTR TDialog::Dispatch(HWND from, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT result = 0;
+    bool handled = false;
+    try {
+        switch (msg) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            return TRUE;
+        case WM_NOTIFY:
+            handled = OnNotify(*reinterpret_cast<NMHDR*>(lParam), result);
+            break;
+        case WM_CLOSE:
+            // The close box, Alt+F4, and Esc in a multi-line edit (which
+            // closes its parent, a page).
+            OnCommand(IDCANCEL, BN_CLICKED, nullptr);
+            return TRUE;
+        default:
+            handled = OnMessage(msg, wParam, lParam, result);
+            break;
+        }
+    } catch (const std::exception& e) {
+        ReportWindowError(e.what());
+        return TRUE;
+    } catch (...) {
+        ReportWindowError("Unknown error");
+        return TRUE;
+    }
+    if (!handled)
+        return FALSE;
+    ::SetWindowLongPtrA(from, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+INT_PTR CALLBACK TDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_INITDIALOG) {
+        auto* self = reinterpret_cast<TDialog*>(lParam);
+        self->hwnd_ = hwnd;
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        return TRUE;
+    }
+    TDialog* self = BoundDialog(hwnd);
+    if (!self)
+        return FALSE;
+    if (msg == WM_DESTROY) {
+        RemoveModelessWindow(hwnd);
+        if (self->modalOwner_) {
+            ::EnableWindow(self->modalOwner_, TRUE);
+            self->modalOwner_ = nullptr;
+        }
+        try {
+            self->OnDestroy();
+        } catch (const std::exception& e) {
+            ReportWindowError(e.what());
+        }
+        return FALSE;
+    }
+    if (msg == WM_NCDESTROY) {
+        self->hwnd_ = nullptr;
+        self->pages_.clear();
+        self->tab_ = nullptr;
+        return FALSE;
+    }
+    return self->Dispatch(hwnd, msg, wParam, lParam);
+}
+
+INT_PTR CALLBACK TDialog::PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_INITDIALOG) {
+        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        return FALSE;
+    }
+    TDialog* owner = BoundDialog(hwnd);
+    if (!owner || !owner->hwnd_)
+        return FALSE;
+    switch (msg) {
+    case WM_COMMAND:
+    case WM_NOTIFY:
+    case WM_CLOSE:
+    case WM_DRAWITEM:
+        return owner->Dispatch(hwnd, msg, wParam, lParam);
+    default:
+        return FALSE;
+    }
+}
+
+double PickerValue(HWND picker)
+{
+    SYSTEMTIME st{};
+    if (::SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) != GDT_VALID)
+        return 0;
+    return EncodeDateTime(DateParts{st.wYear, st.wMonth, st.wDay},
+                          TimeParts{st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
+}
+
+void SetPickerValue(HWND picker, double value)
+{
+    const DateParts d = DecodeDate(value);
+    const TimeParts t = DecodeTime(value);
+    SYSTEMTIME st{};
+    st.wYear = static_cast<WORD>(d.year);
+    st.wMonth = static_cast<WORD>(d.month);
+    st.wDay = static_cast<WORD>(d.day);
+    st.wDayOfWeek = static_cast<WORD>(DayOfWeek(value) - 1);
+    st.wHour = static_cast<WORD>(t.hour);
+    st.wMinute = static_cast<WORD>(t.minute);
+    st.wSecond = static_cast<WORD>(t.second);
+    ::SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+}

@@ -1,0 +1,120 @@
+// The base of the program's laid-out dialogs: a dialog template from the
+// resources (so sizes follow the dialog font and the screen's DPI), bound to
+// a C++ object, with optional pages shown one at a time in a tab control,
+// and a modal loop of its own.
+//
+// The pages are child dialogs of their own templates. They only hold
+// controls: every command and notification of a page's controls reaches the
+// dialog's handlers, so control ids are unique across a dialog and its pages.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Shows a message box; tests replace it to answer boxes themselves.
+using MessageBoxFn = std::function<int(HWND owner, const std::string& text, const std::string& caption,
+                                       UINT style)>;
+// MessageBoxA, or fn when it is set.
+int ShowMessageBox(const MessageBoxFn& fn, HWND owner, const std::string& text, const std::string& caption,
+                   UINT style);
+
+// What an open-file dialog offers.
+struct FileChoice {
+    std::string Filter;      // pairs of name and pattern, separated by "|"
+    std::string Title;       // empty: the system's
+    std::string InitialDir;  // where the dialog starts
+    std::string File;        // shown first; empty: none
+};
+// GetOpenFileNameA without the places bar: the chosen file's full name, or
+// nothing when the user cancels.
+std::optional<std::string> ChooseFile(HWND owner, const FileChoice& choice);
+// ChooseFile, or a stand-in (tests).
+using ChooseFileFn = std::function<std::optional<std::string>(HWND owner, const FileChoice& choice)>;
+
+class TDialog {
+public:
+    TDialog(const TDialog&) = delete;
+    TDialog& operator=(const TDialog&) = delete;
+    // Destroys the window if it still exists.
+    virtual ~TDialog();
+
+    HWND Hwnd() const noexcept { return hwnd_; }
+    // A control of the dialog or of one of its pages; null when none has the id.
+    HWND Item(int id) const;
+
+    // Shows the dialog and runs a message loop until EndModal, with owner
+    // disabled meanwhile; then destroys the window and returns the result.
+    // A WM_QUIT ends the loop with IDCANCEL and is posted again.
+    int ShowModal(HWND owner);
+    // Ends the modal loop with this result (IDOK, IDCANCEL).
+    void EndModal(int result);
+    // The result EndModal set; 0 while the dialog is still open.
+    int ModalResult() const noexcept { return result_; }
+    // Brings the dialog to the front (a second request for it).
+    void BringToFront() const;
+
+    // The page book: the index of the page shown, and a switch that also
+    // selects the tab.
+    int PageIndex() const;
+    void ShowPage(int index);
+
+    // Control helpers.
+    std::string ItemText(int id) const;
+    void SetItemText(int id, const std::string& text);
+    bool Checked(int id) const;
+    void SetChecked(int id, bool checked);
+    int ComboIndex(int id) const;
+    void SetComboIndex(int id, int index);
+    void FillCombo(int id, std::initializer_list<const char*> items);
+    void EnableItem(int id, bool enabled);
+    void ShowItem(int id, bool visible);
+    // An up-down control's range and position (its buddy shows the number).
+    void SetUpDown(int id, int min, int max, int position);
+
+protected:
+    TDialog() = default;
+
+    // Creates the dialog (hidden) from its template; owner may be null.
+    // Throws std::runtime_error when the template cannot be made into a window.
+    void Create(int templateId, HWND owner);
+    // Adds a page from its template to the tab control tabId, with this tab
+    // caption; the first page added is shown.
+    void AddPage(int tabId, int templateId, const char* caption);
+
+    // The handlers; called with exceptions caught and reported.
+    virtual void OnCommand(int id, int code, HWND control);
+    // A notification from a control; result is what the dialog answers.
+    virtual bool OnNotify(NMHDR& hdr, LRESULT& result);
+    // Any other message of the dialog; true when handled.
+    virtual bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Called when ShowModal has shown the dialog (FormShow).
+    virtual void OnShow() {}
+    // Called once as the dialog's window goes (FormClose).
+    virtual void OnDestroy() {}
+    // A message of the modal loop before the dialog manager sees it; true
+    // when handled. The base switches pages with Ctrl+Tab and Ctrl+Shift+Tab.
+    virtual bool PreTranslate(MSG& msg);
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    INT_PTR Dispatch(HWND from, UINT msg, WPARAM wParam, LPARAM lParam);
+    void PlacePages();
+
+    HWND hwnd_ = nullptr;
+    HWND tab_ = nullptr;
+    std::vector<HWND> pages_;
+    int result_ = 0;
+    bool ended_ = false;
+    HWND modalOwner_ = nullptr;
+};
+
+// A date and time picker's value as a moment (30 December 1899 when none),
+// and a moment into the picker (keeping the parts the picker shows).
+double PickerValue(HWND picker);
+void SetPickerValue(HWND picker, double value);
