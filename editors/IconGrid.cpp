@@ -14,15 +14,15 @@ IconGridLayout LayoutIconGrid(int count, int cellWidth, int cellHeight, int marg
     IconGridLayout g;
     g.CellWidth = cellWidth;
     g.CellHeight = cellHeight;
-    g.Margin = margin;
+    g.CellMargin = margin;
     const double s = std::sqrt(count > 0 ? count : 0);
-    g.Columns = static_cast<int>(std::nearbyint(s)) + 1;
-    g.Rows = static_cast<int>(s);
+    g.ColCount = static_cast<int>(std::nearbyint(s)) + 1;
+    g.RowCount = static_cast<int>(s);
     // Never fewer cells than icons, whatever the rounding.
-    while (g.Rows * g.Columns < count)
-        ++g.Rows;
-    g.GridWidth = g.Columns * g.PitchX();
-    g.GridHeight = g.Rows * g.PitchY();
+    while (g.RowCount * g.ColCount < count)
+        ++g.RowCount;
+    g.GridWidth = g.ColCount * g.PitchX();
+    g.GridHeight = g.RowCount * g.PitchY();
     const int maxWidth = kViewColumns * g.PitchX() + scrollBarWidth;
     const int maxHeight = kViewRows * g.PitchY();
     g.Scrolls = g.GridHeight > maxHeight && g.GridWidth > maxWidth;
@@ -31,10 +31,10 @@ IconGridLayout LayoutIconGrid(int count, int cellWidth, int cellHeight, int marg
         g.ViewHeight = g.GridHeight;
         return g;
     }
-    g.Columns = kViewColumns;
-    g.Rows = (count + kViewColumns - 1) / kViewColumns;
-    g.GridWidth = g.Columns * g.PitchX();
-    g.GridHeight = g.Rows * g.PitchY();
+    g.ColCount = kViewColumns;
+    g.RowCount = (count + kViewColumns - 1) / kViewColumns;
+    g.GridWidth = g.ColCount * g.PitchX();
+    g.GridHeight = g.RowCount * g.PitchY();
     g.ViewWidth = maxWidth;
     g.ViewHeight = maxHeight;
     return g;

@@ -5,9 +5,9 @@
 struct IconGridLayout {
     int CellWidth = 0;   // the icons' size
     int CellHeight = 0;
-    int Margin = 0;      // around every icon
-    int Columns = 0;
-    int Rows = 0;
+    int CellMargin = 0;      // around every icon
+    int ColCount = 0;
+    int RowCount = 0;
     int GridWidth = 0;
     int GridHeight = 0;
     int ViewWidth = 0;   // the window, a vertical scroll bar included
@@ -15,11 +15,11 @@ struct IconGridLayout {
     bool Scrolls = false;
 
     // One cell with its margins; the scroll step.
-    int PitchX() const { return CellWidth + 2 * Margin; }
-    int PitchY() const { return CellHeight + 2 * Margin; }
+    int PitchX() const { return CellWidth + 2 * CellMargin; }
+    int PitchY() const { return CellHeight + 2 * CellMargin; }
     // The top-left corner of icon k in the grid, in reading order.
-    int CellLeft(int k) const { return (k % Columns) * PitchX() + Margin; }
-    int CellTop(int k) const { return (k / Columns) * PitchY() + Margin; }
+    int CellLeft(int k) const { return (k % ColCount) * PitchX() + CellMargin; }
+    int CellTop(int k) const { return (k / ColCount) * PitchY() + CellMargin; }
 };
 
 // About square: s = the square root of count, round(s) + 1 columns (halves

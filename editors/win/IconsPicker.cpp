@@ -201,8 +201,8 @@ void TfrmIconsPicker::ShowIconsPicker(TIconImage& target, HIMAGELIST list)
 
     // The keyboard starts on the icon the target shows.
     Focus(target.Tag() >= 0 && target.Tag() < count ? target.Tag() : 0);
+    // Activated, so that it takes the keys and closes when it loses them.
     ::ShowWindow(Hwnd(), SW_SHOW);
-    ::SetForegroundWindow(Hwnd());
 }
 
 RECT TfrmIconsPicker::CellRect(int k) const
@@ -214,9 +214,9 @@ RECT TfrmIconsPicker::CellRect(int k) const
 
 int TfrmIconsPicker::CellAt(POINT client) const
 {
-    if (layout_.Columns == 0 || client.x < 0 || client.y < 0 || client.x >= layout_.GridWidth)
+    if (layout_.ColCount == 0 || client.x < 0 || client.y < 0 || client.x >= layout_.GridWidth)
         return -1;
-    const int k = (client.y + scroll_) / layout_.PitchY() * layout_.Columns + client.x / layout_.PitchX();
+    const int k = (client.y + scroll_) / layout_.PitchY() * layout_.ColCount + client.x / layout_.PitchX();
     return k < IconCount() ? k : -1;
 }
 
@@ -295,7 +295,7 @@ void TfrmIconsPicker::Focus(int index)
     if (IconCount() == 0)
         return;
     focused_ = std::clamp(index, 0, IconCount() - 1);
-    const int top = layout_.CellTop(focused_) - layout_.Margin;
+    const int top = layout_.CellTop(focused_) - layout_.CellMargin;
     if (top < scroll_)
         ScrollTo(top);
     else if (top + layout_.PitchY() > scroll_ + layout_.ViewHeight)
@@ -305,7 +305,7 @@ void TfrmIconsPicker::Focus(int index)
 
 void TfrmIconsPicker::FormKeyDown(WPARAM key)
 {
-    const int columns = std::max(1, layout_.Columns);
+    const int columns = std::max(1, layout_.ColCount);
     const int rows = std::max(1, layout_.ViewHeight / std::max(1, layout_.PitchY()));
     switch (key) {
     case VK_ESCAPE:
@@ -363,7 +363,7 @@ void TfrmIconsPicker::Paint(HDC dc)
             continue;
         if (k == hot_ || k == focused_) {
             RECT frame = cell;
-            ::InflateRect(&frame, layout_.Margin / 2, layout_.Margin / 2);
+            ::InflateRect(&frame, layout_.CellMargin / 2, layout_.CellMargin / 2);
             ::FillRect(out, &frame, ::GetSysColorBrush(k == hot_ ? COLOR_MENUHILIGHT : COLOR_BTNSHADOW));
             ::InflateRect(&frame, -1, -1);
             ::FillRect(out, &frame, ::GetSysColorBrush(COLOR_MENU));

@@ -269,6 +269,10 @@ class Program:
         code, _ = self.run_probe("keys", hwnd, spec)
         check(code == 0, "typing %s into window %d failed" % (spec, hwnd))
 
+    def type(self, hwnd, text):
+        code, _ = self.run_probe("type", hwnd, text)
+        check(code == 0, "typing %r into window %d failed" % (text, hwnd))
+
 
 def due_in(program, seconds):
     """A whole-second moment that many seconds from now."""
@@ -281,3 +285,7 @@ def check_started_before(program, moment):
     program.wait_started()
     check(datetime.datetime.now() < moment - datetime.timedelta(seconds=0.5),
           "the program took too long to start (it must run before %s)" % moment.time())
+
+
+def wait_gone_by_title(program, title, timeout):
+    poll(lambda: program.find(title=title, visible=True) is None, timeout, what="%r to close" % title)

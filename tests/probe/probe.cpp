@@ -8,7 +8,9 @@
 //   probe post HWND MSG WPARAM LPARAM   PostMessageA
 //   probe send HWND MSG WPARAM LPARAM   SendMessageTimeoutA; prints the result
 //   probe keys HWND KEYS                brings HWND to the front and types
-//                                       KEYS, e.g. ctrl+1, shift+3, esc
+//                                       KEYS, e.g. ctrl+1, shift+3, esc, f4
+//   probe type HWND TEXT                brings HWND to the front and types
+//                                       TEXT (printable ASCII)
 //
 // Numbers may be decimal or 0x-hexadecimal. Exit code 0 on success.
 #include <windows.h>
@@ -179,6 +181,12 @@ bool ParseKeys(const std::string& spec, std::vector<WORD>& modifiers, WORD& key)
                 key = VK_END;
             else if (part == "enter")
                 key = VK_RETURN;
+            else if (part == "del")
+                key = VK_DELETE;
+            else if (part == "f4")
+                key = VK_F4;
+            else if (part == "tab")
+                key = VK_TAB;
             else if (part.size() == 1 && std::isalnum(static_cast<unsigned char>(part[0])))
                 key = static_cast<WORD>(std::toupper(static_cast<unsigned char>(part[0])));
             else
@@ -219,6 +227,31 @@ int Keys(char** argv)
     return sent == inputs.size() ? 0 : 1;
 }
 
+int Type(char** argv)
+{
+    HWND hwnd = WindowArg(argv[0]);
+    ::SetForegroundWindow(hwnd);
+    ::Sleep(200);
+    std::vector<INPUT> inputs;
+    for (const char* p = argv[1]; *p; ++p) {
+        const SHORT scan = ::VkKeyScanA(*p);
+        if (scan == -1) {
+            std::fprintf(stderr, "cannot type: %c\n", *p);
+            return 2;
+        }
+        const WORD vk = LOBYTE(scan);
+        const bool shift = (HIBYTE(scan) & 1) != 0;
+        if (shift)
+            inputs.push_back(KeyInput(VK_SHIFT, false));
+        inputs.push_back(KeyInput(vk, false));
+        inputs.push_back(KeyInput(vk, true));
+        if (shift)
+            inputs.push_back(KeyInput(VK_SHIFT, true));
+    }
+    const UINT sent = ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+    return sent == inputs.size() ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -231,7 +264,9 @@ int main(int argc, char** argv)
         return Send(argv + 2);
     if (argc >= 4 && std::string(argv[1]) == "keys")
         return Keys(argv + 2);
+    if (argc >= 4 && std::string(argv[1]) == "type")
+        return Type(argv + 2);
     std::fprintf(stderr, "usage: probe list | post HWND MSG WPARAM LPARAM | send HWND MSG WPARAM LPARAM | "
-                         "keys HWND KEYS\n");
+                         "keys HWND KEYS | type HWND TEXT\n");
     return 2;
 }

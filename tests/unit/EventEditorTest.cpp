@@ -288,9 +288,9 @@ TEST(IconGrid, SizesOfTheGrid)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.count);
         const IconGridLayout g = LayoutIconGrid(c.count, 32, 32, 10, 15);
-        EXPECT_EQ(std::make_tuple(g.Columns, g.Rows, g.ViewWidth, g.ViewHeight, g.Scrolls),
+        EXPECT_EQ(std::make_tuple(g.ColCount, g.RowCount, g.ViewWidth, g.ViewHeight, g.Scrolls),
                   std::make_tuple(c.columns, c.rows, c.viewWidth, c.viewHeight, c.scrolls));
-        EXPECT_GE(g.Columns * g.Rows, c.count);
+        EXPECT_GE(g.ColCount * g.RowCount, c.count);
     }
     const IconGridLayout g = LayoutIconGrid(54, 32, 32, 10, 15);
     EXPECT_EQ(std::make_tuple(g.CellLeft(53), g.CellTop(53), g.GridHeight), std::make_tuple(270, 426, 468));

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <tuple>
@@ -70,6 +71,11 @@ protected:
         s.Desktop = &desktop;
         s.Clock = &clock;
         s.Events = &events;
+        s.ProgramDir = "C:\\Vellomir";
+        s.ChooseFile = [this](HWND, const FileChoice& choice) {
+            choices.push_back(choice);
+            return std::optional<std::string>("C:\\picked.wav");
+        };
         s.MessageBox = [this](HWND, const std::string& text, const std::string&, UINT style) {
             boxes.push_back(Box{text, style});
             return IDOK;
@@ -103,6 +109,7 @@ protected:
     wintest::OwnerWindow owner;
     std::vector<Box> boxes;
     std::vector<EventEditorValues> committed;
+    std::vector<FileChoice> choices;
     bool failCommit = false;
     std::unique_ptr<TfrmEditEvent> dialog;
 };
@@ -151,7 +158,13 @@ TEST_F(EditEventTest, ControlsFollowTheirSwitches)
     Select(IDC_EE_ACTION, akTurnOff);
     EXPECT_TRUE(!Shown(IDC_EE_APP) && Shown(IDC_EE_SHTIME) && Shown(IDC_EE_SHOWWARN));
 
-    // Play and Test hand their fields to the desktop; closing stops the sound.
+    // The sound dialog starts in the sounds folder; Play and Test hand their
+    // fields to the desktop; closing stops the sound.
+    Click(IDC_EE_OPENSOUND);
+    ASSERT_EQ(choices.size(), 1u);
+    EXPECT_EQ(std::tie(choices[0].Filter, choices[0].InitialDir),
+              std::make_tuple(std::string("Wave|*.Wav|All Files|*.*"), std::string("C:\\Vellomir\\sounds")));
+    EXPECT_EQ(d.ItemText(IDC_EE_SOUNDFILE), "C:\\picked.wav");
     d.SetItemText(IDC_EE_SOUNDFILE, "C:\\chime.wav");
     Click(IDC_EE_PLAY);
     d.SetItemText(IDC_EE_APP, "notepad.exe");
@@ -273,7 +286,7 @@ TEST_F(EditEventTest, PickerShowsEveryEventIconAndSetsTheTag)
     d.btnIconClick();
     ASSERT_NE(frmIconsPicker, nullptr);
     const IconGridLayout& grid = frmIconsPicker->Layout();
-    EXPECT_EQ(std::make_tuple(frmIconsPicker->IconCount(), grid.Columns, grid.Rows, grid.Scrolls),
+    EXPECT_EQ(std::make_tuple(frmIconsPicker->IconCount(), grid.ColCount, grid.RowCount, grid.Scrolls),
               std::make_tuple(54, 6, 9, true));
     // The last icon can be reached: the wheel scrolls a row at a time.
     RECT client{};
@@ -318,7 +331,7 @@ TEST_F(EditEventTest, PickerGridsForFewIconsStayOnScreen)
         TfrmIconsPicker* picker = TfrmIconsPicker::Create(d.Hwnd());
         picker->ShowIconsPicker(d.IconImage(), c.list);
         const IconGridLayout& g = picker->Layout();
-        EXPECT_EQ(std::make_tuple(g.Columns, g.Rows, g.ViewWidth, g.ViewHeight, g.Scrolls),
+        EXPECT_EQ(std::make_tuple(g.ColCount, g.RowCount, g.ViewWidth, g.ViewHeight, g.Scrolls),
                   std::make_tuple(c.columns, c.rows, Scaled(c.width), Scaled(c.height), false));
         RECT r{};
         ::GetWindowRect(picker->Hwnd(), &r);

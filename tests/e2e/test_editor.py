@@ -1,0 +1,51 @@
+"""The event editor on the real program, driven from the keyboard: a new event
+from Ctrl+N, F4 to change it, Enter to test it and Del to delete it."""
+
+from harness import check, poll
+
+EDIT_NAME = 2512  # the name field of the event editor
+
+
+def name_field(window):
+    return next((c for c in window.controls if c["id"] == EDIT_NAME), None)
+
+
+def test_events_made_changed_tested_and_deleted_from_the_keyboard(program):
+    program.write_config(ShowTrayIcon=0, CurPageIndex=0)
+    program.start()
+    main = program.wait_window(20, cls="TfrmMainList", title="Main Window", visible=True)
+
+    program.keys(main.hwnd, "ctrl+n")
+    editor = program.wait_window(10, title="New Event", visible=True)
+    program.type(editor.hwnd, "Dentist")
+    program.keys(editor.hwnd, "enter")
+    poll(lambda: "dentist" in program.events(), 10, what="the new section in events.ini")
+    check(program.find(title="New Event", visible=True) is None, "Enter closed the editor")
+    section = program.events()["dentist"]
+    check(section["periodind"] == "0" and section["enablednote"] == "1", "a once event with a note: %r" % section)
+
+    # F4 edits the new row, which is selected.
+    program.keys(main.hwnd, "f4")
+    editor = program.wait_window(10, title="Edit Event", visible=True)
+    field = name_field(editor)
+    check(field is not None and field["text"] == "Dentist", "the editor shows the event: %r" % field)
+    program.type(editor.hwnd, "Doctor")  # the name is selected: typing replaces it
+    program.keys(editor.hwnd, "enter")
+    poll(lambda: "doctor" in program.events(), 10, what="the renamed section")
+    check("dentist" not in program.events(), "the old section is gone: %r" % list(program.events()))
+
+    # Enter runs the event as a test: its note shows, nothing is recorded.
+    program.keys(main.hwnd, "enter")
+    note = program.wait_window(10, cls="TfrmNote", title_pattern=r"^Doctor \(", visible=True)
+    check("lastdatetime" not in program.events()["doctor"] or program.events()["doctor"]["lastdatetime"] == "0",
+          "a test run records nothing")
+    program.keys(note.hwnd, "esc")
+    program.wait_gone(note.hwnd, 10)
+
+    # Del asks first; OK deletes.
+    program.keys(main.hwnd, "del")
+    question = program.wait_window(10, cls="#32770", title="Vellomir", visible=True)
+    check(question.control(pattern=r'^Delete the event "Doctor"\?$') is not None,
+          "the question: %r" % [c["text"] for c in question.controls])
+    program.keys(question.hwnd, "enter")
+    poll(lambda: "doctor" not in program.events(), 10, what="the section to be erased")
