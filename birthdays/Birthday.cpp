@@ -5,23 +5,10 @@
 #include "core/DateFormat.h"
 #include "core/Ini.h"
 #include "core/IniValues.h"
+#include "core/Names.h"
 #include "shell/Log.h"
 
 namespace {
-
-// Names compare as the profile functions compare section names: letter case
-// of the ASCII letters does not count.
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
 
 std::string Number(double value) { return FormatNumber(value, CurrentFormatSettings().DecimalSeparator); }
 
@@ -90,13 +77,20 @@ void TBirthday::ReadFrom(const IniText& file) {
     ShowInTTDaysBefore = integer("ShowInTTDaysBefore", 0);
 }
 
-void TBirthday::SaveToFile(IniFile& file) const {
+void TBirthday::SaveToFile(IniFile& file) const { WriteSection(file, nullptr); }
+
+void TBirthday::ReplaceInFile(IniFile& file, std::string_view oldName) const { WriteSection(file, &oldName); }
+
+void TBirthday::WriteSection(IniFile& file, const std::string_view* erase) const {
+    if (!IsStorableName(Name))
+        throw std::invalid_argument(kUnstorableNameText);
     // Format every value before touching the file so that the edit itself
     // cannot fail half-way.
     std::vector<std::string> values;
     values.reserve(BirthdayKeys().size());
     for (std::string_view key : BirthdayKeys()) values.push_back(KeyText(key));
     file.Edit([&](IniText& text) {
+        if (erase != nullptr) text.EraseSection(*erase);
         for (size_t i = 0; i < values.size(); ++i) text.Write(Name, BirthdayKeys()[i], values[i]);
     });
 }
@@ -122,12 +116,6 @@ int BirthdayList::IndexOf(std::string_view name) const {
 TBirthday* BirthdayList::Find(std::string_view name) {
     const int index = IndexOf(name);
     return index < 0 ? nullptr : items_[static_cast<size_t>(index)].Record.get();
-}
-
-bool BirthdayList::ContainsExactly(std::string_view name) const {
-    for (const Entry& entry : items_)
-        if (entry.Name == name) return true;
-    return false;
 }
 
 int BirthdayList::Add(std::unique_ptr<TBirthday> record) {

@@ -42,8 +42,13 @@ public:
     // is missing or unreadable takes its default.
     void ReadFrom(const IniText& file);
     // Writes the sixteen keys, in the file's key order, into section Name as
-    // one atomic write. Throws IniWriteError (the file is then unchanged).
+    // one atomic write. Throws IniWriteError (the file is then unchanged), and
+    // std::invalid_argument, writing nothing, for a name that would not read
+    // back as the same section (IsStorableName).
     void SaveToFile(IniFile& file) const;
+    // An edit that renames: erases section oldName and writes the record as
+    // SaveToFile does (at the end of the file), in one atomic write.
+    void ReplaceInFile(IniFile& file, std::string_view oldName) const;
     // Erases section Name. Throws IniWriteError.
     void EraseFromFile(IniFile& file) const;
     // Writes one key of section Name with the field's current value, e.g.
@@ -52,6 +57,9 @@ public:
     void WriteKey(IniFile& file, std::string_view key) const;
     // The stored text of one key; std::invalid_argument for an unknown key.
     std::string KeyText(std::string_view key) const;
+
+private:
+    void WriteSection(IniFile& file, const std::string_view* erase) const;
 };
 
 // The sixteen keys of a birthday section in the order SaveToFile writes them.
@@ -73,8 +81,6 @@ public:
     // Position of the first entry with this name (letter case ignored), or -1.
     int IndexOf(std::string_view name) const;
     TBirthday* Find(std::string_view name);
-    // Whether an entry has exactly this name (letter case counts).
-    bool ContainsExactly(std::string_view name) const;
     // Appends under the record's Name; returns the new position.
     int Add(std::unique_ptr<TBirthday> record);
     void Delete(int index);

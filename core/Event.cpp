@@ -6,6 +6,7 @@
 #include "core/DateFormat.h"
 #include "core/Ini.h"
 #include "core/IniValues.h"
+#include "core/Names.h"
 #include "shell/Log.h"
 
 namespace {
@@ -78,43 +79,6 @@ const TEvent& Defaults()
     return defaults;
 }
 
-// Names compare the way the INI engine compares section names, so that two
-// events the list tells apart never share one section: ASCII letters without
-// regard to case, blanks and line breaks around the name ignored, a line break
-// inside it the same as a blank (it is stored as one).
-bool IsNameSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\v' || c == '\r' || c == '\n';
-}
-
-std::string_view TrimName(std::string_view name)
-{
-    size_t b = 0;
-    size_t e = name.size();
-    while (b < e && IsNameSpace(name[b]))
-        ++b;
-    while (e > b && IsNameSpace(name[e - 1]))
-        --e;
-    return name.substr(b, e - b);
-}
-
-char FoldCase(char c)
-{
-    if (c >= 'a' && c <= 'z')
-        return static_cast<char>(c - 'a' + 'A');
-    if (c == '\r' || c == '\n')
-        return ' ';
-    return c;
-}
-
-std::string Folded(std::string_view name)
-{
-    std::string result(TrimName(name));
-    for (char& c : result)
-        c = FoldCase(c);
-    return result;
-}
-
 std::string FormatValue(const TEvent& e, const KeySpec& spec, char decimalSeparator)
 {
     switch (spec.form) {
@@ -173,17 +137,6 @@ constinit const char* const EventKeys[EventKeyCount] = {
     kKeys[24].key,
 };
 
-bool SameName(std::string_view a, std::string_view b)
-{
-    a = TrimName(a);
-    b = TrimName(b);
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i]))
-            return false;
-    return true;
-}
 
 void TEvent::ReadFrom(const IniText& file)
 {
@@ -193,13 +146,6 @@ void TEvent::ReadFrom(const IniText& file)
     MissedRun = false;
 }
 
-bool IsStorableName(std::string_view name)
-{
-    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\v'; };
-    if (name.empty() || blank(name.front()) || blank(name.back()))
-        return false;
-    return name.find_first_of("]\r\n") == std::string_view::npos;
-}
 
 void TEvent::SaveToFile(IniFile& file) const
 {
@@ -214,7 +160,7 @@ void TEvent::ReplaceInFile(IniFile& file, std::string_view oldName) const
 void TEvent::WriteSection(IniFile& file, const std::string_view* erase) const
 {
     if (!IsStorableName(Name))
-        throw std::invalid_argument("The name cannot contain ] and cannot begin or end with a blank.");
+        throw std::invalid_argument(kUnstorableNameText);
     const char separator = CurrentFormatSettings().DecimalSeparator;
     // All values are formatted before the file is touched, so the edit itself
     // only has to place them.
@@ -307,7 +253,7 @@ void LoadEvents(const IniText& text, EventList& list)
     std::unordered_set<std::string> seen;
     seen.reserve(sections.size());
     for (const std::string& name : sections) {
-        if (!seen.insert(Folded(name)).second) {
+        if (!seen.insert(FoldedName(name)).second) {
             WriteLog("Duplicate event section skipped: " + name);
             continue;
         }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/DateTime.h"
+#include "core/Names.h"
 
 class IniFile;
 class IniText;
@@ -107,15 +108,7 @@ private:
     std::vector<std::unique_ptr<TEvent>> items_;
 };
 
-// Compares two names the way events.ini compares section names: ASCII letters
-// without regard to case, blanks and line breaks around the names ignored, a
-// line break inside counting as a blank; every other byte as it is.
-bool SameName(std::string_view a, std::string_view b);
 
-// Whether a name can be a section name that reads back unchanged: not empty,
-// no "]" and no line break, and no blank (space, tab, vertical tab) at either
-// end. A header stops at the first "]" and loses its surrounding blanks.
-bool IsStorableName(std::string_view name);
 
 // Loads events.ini into list (which is cleared first): one event per section,
 // in file order. A section whose name repeats an earlier one (in any letter

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "core/Event.h"
+#include "core/Names.h"
 #include "core/Ini.h"
 #include "core/Occurrence.h"
 
@@ -78,8 +79,7 @@ std::optional<EditorRefusal> CheckEventEditor(const EventEditorValues& v, TDateT
     // A section header ends at its first "]" and loses surrounding blanks, so
     // such a name would come back as another one after the next start.
     if (!IsStorableName(v.Name))
-        return EditorRefusal{"The name cannot contain ] and cannot begin or end with a blank.",
-                             RefusalIcon::Exclamation};
+        return EditorRefusal{kUnstorableNameText, RefusalIcon::Exclamation};
     const TDateTime start = v.Start();
     if (!(start > now))
         return EditorRefusal{
@@ -111,22 +111,6 @@ bool EditorKeyAllowed(char key, char decimalSeparator, std::string_view minutesT
     if (key == '0' && minutesText.empty())
         return false;
     return true;
-}
-
-int NumberFieldValue(std::string_view text, int min, int max)
-{
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    long long value = 0;
-    bool any = false;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        any = true;
-        value = std::min<long long>(value * 10 + (text[i] - '0'), max);
-    }
-    if (!any)
-        return min;
-    return static_cast<int>(std::clamp<long long>(value, min, max));
 }
 
 void ReadEditorIntoEvent(const EventEditorValues& v, TEvent& e)

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/DateTime.h"
+#include "editors/EditorCommon.h"
 
 class EventList;
 class IniFile;
@@ -61,15 +62,6 @@ struct EventEditorValues {
 inline constexpr int kMinutesMax = 59;
 inline constexpr int kWarningSecondsMin = 1;
 inline constexpr int kWarningSecondsMax = 99;
-inline constexpr int kTooltipDaysMax = 99;
-
-// Why OK may not close the dialog: the message and its icon.
-enum class RefusalIcon { Exclamation, Stop };
-struct EditorRefusal {
-    std::string Text;
-    RefusalIcon Icon = RefusalIcon::Exclamation;
-    bool operator==(const EditorRefusal&) const = default;
-};
 
 // The checks of OK, in their order; the first that fails is returned, none
 // when the values may be stored. editedName is the name of the event being
@@ -100,9 +92,6 @@ bool OffersDeselectAll(const std::array<bool, N>& ticks)
 // key is discarded.
 bool EditorKeyAllowed(char key, char decimalSeparator, std::string_view minutesText);
 
-// The number a number field shows, held within its range: the leading
-// digits of its text (blanks before them ignored); min when there are none.
-int NumberFieldValue(std::string_view text, int min, int max);
 
 // Puts a dialog's values into a record: every field the dialog holds, the
 // period steps included (DifDateTime, Dif2DateTime). Only the mask of the

@@ -59,11 +59,12 @@
 #define IDC_EE_NOTE              2524
 #define IDC_EE_NOTES             2525
 #define IDC_EE_PREVIEW           2526
-#define IDC_EE_SOUND             2530
-#define IDC_EE_SOUND_LABEL       2531
-#define IDC_EE_SOUNDFILE         2532
-#define IDC_EE_OPENSOUND         2533
-#define IDC_EE_PLAY              2534
+/* The Sound page, shared by both editors */
+#define IDC_SOUND_ENABLED        2530
+#define IDC_SOUND_LABEL          2531
+#define IDC_SOUND_FILE           2532
+#define IDC_SOUND_OPEN           2533
+#define IDC_SOUND_PLAY           2534
 #define IDC_EE_ACTION_ENABLED    2540
 #define IDC_EE_ACTION_LABEL      2541
 #define IDC_EE_ACTION            2542
@@ -151,7 +152,7 @@
    icons picker 4004; the pages of the dialogs from 4010, ten per dialog. */
 #define IDD_EDITEVENT            4002
 #define IDD_EDITEVENT_GENERAL    4010
-#define IDD_EDITEVENT_SOUND      4011
+#define IDD_PAGE_SOUND           4011
 #define IDD_EDITEVENT_ACTION     4012
 #define IDD_EDITEVENT_OPTIONS    4013
 

@@ -69,22 +69,11 @@ void SetMenuText(HMENU menu, unsigned id, std::string text)
     ::SetMenuItemInfoA(menu, id, FALSE, &mii);
 }
 
-UINT BoxIcon(RefusalIcon icon)
-{
-    return icon == RefusalIcon::Stop ? MB_ICONSTOP : MB_ICONEXCLAMATION;
-}
-
-const IClock& ClockOf(const IClock* clock)
-{
-    return clock ? *clock : SystemClock();
-}
-
 }  // namespace
 
-TfrmEditEvent::TfrmEditEvent(HWND owner, EditEventServices services) : services_(std::move(services))
+TfrmEditEvent::TfrmEditEvent(HWND owner, EditEventServices services)
+    : TEditorDialog(services), events_(services.Events), commit_(std::move(services.Commit))
 {
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_DATE_CLASSES | ICC_UPDOWN_CLASS | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&icc);
     CreateControls(owner);
     BuildMenus();
     frmEditEvent = this;
@@ -104,7 +93,7 @@ void TfrmEditEvent::CreateControls(HWND owner)
 {
     Create(IDD_EDITEVENT, owner);
     AddPage(IDC_EE_TABS, IDD_EDITEVENT_GENERAL, "General");
-    AddPage(IDC_EE_TABS, IDD_EDITEVENT_SOUND, "Sound");
+    AddPage(IDC_EE_TABS, IDD_PAGE_SOUND, "Sound");
     AddPage(IDC_EE_TABS, IDD_EDITEVENT_ACTION, "Action");
     AddPage(IDC_EE_TABS, IDD_EDITEVENT_OPTIONS, "Options");
 
@@ -126,33 +115,8 @@ void TfrmEditEvent::CreateControls(HWND owner)
     range[0].wDay = 1;
     ::SendMessageA(Item(IDC_EE_DATE), DTM_SETRANGE, GDTR_MIN, reinterpret_cast<LPARAM>(range));
 
-    btnIcon_ = std::make_unique<TIconImage>(Item(IDC_EE_ICON), [this] { btnIconClick(); });
-
-    // The two headings of the Options page.
-    LOGFONTA lf{};
-    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(Hwnd(), WM_GETFONT, 0, 0)), sizeof lf, &lf);
-    lf.lfWeight = FW_BOLD;
-    boldFont_.Reset(::CreateFontIndirectA(&lf));
-    for (int id : {IDC_EE_EVSET_LABEL, IDC_EE_TT1_LABEL})
-        ::SendMessageA(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
-
-    tooltips_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr,
-                                  TWindow::Instance(), nullptr);
-    AddTooltip(IDC_EE_ICON, "Select icon");
-    AddTooltip(IDC_EE_OPENSOUND, "Open sound file...");
+    SetUpSharedControls(IDC_EE_ICON, {IDC_EE_EVSET_LABEL, IDC_EE_TT1_LABEL});
     AddTooltip(IDC_EE_OPENAPP, "Select application or document");
-}
-
-void TfrmEditEvent::AddTooltip(int id, const char* text)
-{
-    TTTOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = Hwnd();
-    tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
-    tool.lpszText = const_cast<char*>(text);
-    ::SendMessageA(tooltips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void TfrmEditEvent::BuildMenus()
@@ -185,7 +149,7 @@ void TfrmEditEvent::SetValues(const EventEditorValues& v)
 {
     SetChecked(IDC_EE_ENABLED, v.Enabled);
     SetItemText(IDC_EE_NAME, v.Name);
-    btnIcon_->SetPicture(services_.Icons, v.IconIndex);
+    IconImage().SetPicture(services_.Icons, v.IconIndex);
     SetComboIndex(IDC_EE_PERIOD, v.PeriodIndex);
     SetUpDown(IDC_EE_MIN_UD, 0, kMinutesMax, v.Minutes);
     for (size_t d = 0; d < v.Days.size(); ++d)
@@ -196,8 +160,8 @@ void TfrmEditEvent::SetValues(const EventEditorValues& v)
     SetPickerValue(Item(IDC_EE_TIME), TimeOf(v.Time));
     SetChecked(IDC_EE_NOTE, v.ShowNote);
     SetItemText(IDC_EE_NOTES, v.Notes);
-    SetChecked(IDC_EE_SOUND, v.PlaySound);
-    SetItemText(IDC_EE_SOUNDFILE, v.SoundFile);
+    SetChecked(IDC_SOUND_ENABLED, v.PlaySound);
+    SetItemText(IDC_SOUND_FILE, v.SoundFile);
     SetChecked(IDC_EE_ACTION_ENABLED, v.ActionEnabled);
     SetComboIndex(IDC_EE_ACTION, v.ActionIndex);
     SetItemText(IDC_EE_APP, v.AppName);
@@ -230,7 +194,7 @@ EventEditorValues TfrmEditEvent::Values() const
     EventEditorValues v;
     v.Enabled = Checked(IDC_EE_ENABLED);
     v.Name = ItemText(IDC_EE_NAME);
-    v.IconIndex = btnIcon_->Tag();
+    v.IconIndex = IconImage().Tag();
     v.PeriodIndex = combo(IDC_EE_PERIOD);
     v.Minutes = Field(IDC_EE_MIN, 0, kMinutesMax);
     for (size_t d = 0; d < v.Days.size(); ++d)
@@ -241,8 +205,8 @@ EventEditorValues TfrmEditEvent::Values() const
     v.Time = PickerValue(Item(IDC_EE_TIME));
     v.ShowNote = Checked(IDC_EE_NOTE);
     v.Notes = ItemText(IDC_EE_NOTES);
-    v.PlaySound = Checked(IDC_EE_SOUND);
-    v.SoundFile = ItemText(IDC_EE_SOUNDFILE);
+    v.PlaySound = Checked(IDC_SOUND_ENABLED);
+    v.SoundFile = ItemText(IDC_SOUND_FILE);
     v.ActionEnabled = Checked(IDC_EE_ACTION_ENABLED);
     v.ActionIndex = combo(IDC_EE_ACTION);
     v.AppName = ItemText(IDC_EE_APP);
@@ -256,11 +220,6 @@ EventEditorValues TfrmEditEvent::Values() const
     v.DeleteOnceEvent = Checked(IDC_EE_DELONCE);
     v.TooltipDays = Field(IDC_EE_TT, 0, kTooltipDaysMax);
     return v;
-}
-
-HWND TfrmEditEvent::PreviewNote() const
-{
-    return preview_ && ::IsWindow(preview_) ? preview_ : nullptr;
 }
 
 // --- handlers -------------------------------------------------------------------
@@ -277,30 +236,7 @@ void TfrmEditEvent::OnDestroy()
     // FormClose.
     if (frmEditEvent == this)
         frmEditEvent = nullptr;
-    if (services_.Desktop)
-        services_.Desktop->StopSound();
-    TrimWorkingSet();
-}
-
-void TfrmEditEvent::cbSoundClick()
-{
-    const bool on = Checked(IDC_EE_SOUND);
-    for (int id : {IDC_EE_SOUNDFILE, IDC_EE_OPENSOUND, IDC_EE_PLAY})
-        EnableItem(id, on);
-}
-
-void TfrmEditEvent::btnOpenSoundClick()
-{
-    FileChoice choice{"Wave|*.Wav|All Files|*.*", "", services_.ProgramDir + "\\sounds", ""};
-    const auto file = services_.ChooseFile ? services_.ChooseFile(Hwnd(), choice) : ChooseFile(Hwnd(), choice);
-    if (file)
-        SetItemText(IDC_EE_SOUNDFILE, *file);
-}
-
-void TfrmEditEvent::btnPlayClick()
-{
-    if (services_.Desktop)
-        services_.Desktop->PlaySoundFile(ItemText(IDC_EE_SOUNDFILE));
+    TEditorDialog::OnDestroy();
 }
 
 void TfrmEditEvent::cbNoteClick()
@@ -312,28 +248,7 @@ void TfrmEditEvent::cbNoteClick()
 
 void TfrmEditEvent::btnPreviewClick()
 {
-    NoteServices services;
-    services.Owner = Hwnd();  // it goes with the dialog
-    services.Clock = services_.Clock;
-    TfrmNote* note = TfrmNote::Create(services);
-    HWND hwnd = note->Hwnd();
-    try {
-        note->SetCaption("Preview: " + ItemText(IDC_EE_NAME));
-        note->SetText(ItemText(IDC_EE_NOTES));
-        note->SetIcon(btnIcon_->Picture());
-        note->SetStopMusicVisible(false);
-        note->SetRemindLater(RemindLaterState::Hidden);
-    } catch (...) {
-        ::DestroyWindow(hwnd);
-        throw;
-    }
-    note->Show();
-    preview_ = hwnd;
-}
-
-void TfrmEditEvent::btnIconClick()
-{
-    TfrmIconsPicker::Create(Hwnd())->ShowIconsPicker(*btnIcon_, services_.Icons);
+    OpenPreview("Preview: " + ItemText(IDC_EE_NAME), ItemText(IDC_EE_NOTES));
 }
 
 void TfrmEditEvent::cbPeriodChange()
@@ -360,7 +275,7 @@ void TfrmEditEvent::pmDaysPopup()
         ticks[d] = MenuChecked(menu, DayId(d));
     selAllTag_ = OffersDeselectAll(ticks) ? 1 : 0;
     SetMenuText(menu, IDM_EE_DAYS_SELALL, selAllTag_ ? "&Deselect all" : "&Select all");
-    const size_t today = static_cast<size_t>(DayOfWeek(ClockOf(services_.Clock).Now()) - 1);
+    const size_t today = static_cast<size_t>(DayOfWeek(Clock().Now()) - 1);
     for (size_t d = 0; d < kDayNames.size(); ++d)
         SetMenuText(menu, DayId(d), std::string(kDayNames[d]) + (d == today ? " (Now)" : ""));
 }
@@ -377,7 +292,7 @@ void TfrmEditEvent::pmMonthsPopup()
     }
     selAll2Tag_ = OffersDeselectAll(ticks) ? 1 : 0;
     SetMenuText(menu, IDM_EE_MONTHS_SELALL, selAll2Tag_ ? "&Deselect all" : "&Select all");
-    const size_t now = static_cast<size_t>(DecodeDate(ClockOf(services_.Clock).Now()).month - 1);
+    const size_t now = static_cast<size_t>(DecodeDate(Clock().Now()).month - 1);
     for (size_t m = 0; m < kMonthNames.size(); ++m)
         SetMenuText(menu, MonthId(m), std::string(kMonthNames[m]) + (m == now ? " (Now)" : ""));
 }
@@ -476,23 +391,12 @@ void TfrmEditEvent::btnOkClick()
 {
     static const EventList kNoEvents;
     const EventEditorValues values = Values();
-    const std::optional<EditorRefusal> refusal =
-        CheckEventEditor(values, ClockOf(services_.Clock).Now(), services_.Events ? *services_.Events : kNoEvents,
-                         Tag == 1 ? &EditedName : nullptr);
-    if (refusal) {
-        ShowMessageBox(services_.MessageBox, Hwnd(), refusal->Text, kAppTitle, MB_OK | BoxIcon(refusal->Icon));
+    const std::optional<EditorRefusal> refusal = CheckEventEditor(
+        values, Clock().Now(), events_ ? *events_ : kNoEvents, Tag == 1 ? &EditedName : nullptr);
+    if (!Accept(refusal ? std::vector<EditorRefusal>{*refusal} : std::vector<EditorRefusal>{}))
         return;
-    }
-    if (services_.Commit) {
-        // A file that cannot be written keeps the dialog open: nothing the
-        // user typed is lost, and OK can be tried again.
-        try {
-            services_.Commit(values);
-        } catch (const std::exception& e) {
-            ShowMessageBox(services_.MessageBox, Hwnd(), e.what(), kAppTitle, MB_OK | MB_ICONERROR);
-            return;
-        }
-    }
+    if (commit_ && !TryCommit([&] { commit_(values); }))
+        return;
     EndModal(IDOK);
 }
 
@@ -503,6 +407,8 @@ void TfrmEditEvent::btnCancelClick()
 
 void TfrmEditEvent::OnCommand(int id, int code, HWND)
 {
+    if (OnSoundCommand(id, code))
+        return;
     const bool clicked = code == BN_CLICKED;
     const bool selected = code == CBN_SELCHANGE;
     switch (id) {
@@ -511,16 +417,6 @@ void TfrmEditEvent::OnCommand(int id, int code, HWND)
         break;
     case IDCANCEL:
         btnCancelClick();
-        break;
-    case IDC_EE_SOUND:
-        if (clicked)
-            cbSoundClick();
-        break;
-    case IDC_EE_OPENSOUND:
-        btnOpenSoundClick();
-        break;
-    case IDC_EE_PLAY:
-        btnPlayClick();
         break;
     case IDC_EE_NOTE:
     case IDC_EE_DELONCE:

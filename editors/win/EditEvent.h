@@ -10,34 +10,26 @@
 #include <string>
 
 #include "editors/EventEditor.h"
-#include "shell/win/Dialog.h"
+#include "editors/win/EditorDialog.h"
 #include "shell/win/Handles.h"
 
 class EventList;
-class IClock;
-class IDesktop;
-class TIconImage;
 class TfrmEditEvent;
 
 // The event editor on show, null when none is: while it is set, every way
 // to a new event brings this dialog to the front instead of opening another.
 extern TfrmEditEvent* frmEditEvent;
 
-// What the dialog needs of the program; everything may be left empty.
-struct EditEventServices {
-    HIMAGELIST Icons = nullptr;          // imglEvents32: btnIcon and the picker
-    IDesktop* Desktop = nullptr;         // Play, Test, stopping the sound
-    const IClock* Clock = nullptr;       // null: the system clock
-    const EventList* Events = nullptr;   // the names already taken
-    std::string ProgramDir;              // the sound dialog starts in its "sounds"
-    MessageBoxFn MessageBox;
-    ChooseFileFn ChooseFile;             // empty: the system's open-file dialog
+// What the dialog needs of the program (Icons: imglEvents32); everything may
+// be left empty.
+struct EditEventServices : EditorServices {
+    const EventList* Events = nullptr;  // the names already taken
     // Stores the values once the checks have passed. When it throws, the
     // message is shown and the dialog stays open with the user's entries.
     std::function<void(const EventEditorValues&)> Commit;
 };
 
-class TfrmEditEvent final : public TDialog {
+class TfrmEditEvent final : public TEditorDialog {
 public:
     // FormCreate: the hidden dialog in its designed state, owned by owner,
     // the first page shown; sets frmEditEvent.
@@ -56,20 +48,13 @@ public:
     // What the controls hold now.
     EventEditorValues Values() const;
 
-    TIconImage& IconImage() noexcept { return *btnIcon_; }
     HMENU DaysMenu() const noexcept { return pmDays_.Get(); }
     HMENU MonthsMenu() const noexcept { return pmMonths_.Get(); }
-    // The last preview note, while it is open.
-    HWND PreviewNote() const;
 
     // The handlers, public so that tests can drive them.
     void FormShow();
-    void cbSoundClick();
-    void btnOpenSoundClick();
-    void btnPlayClick();
     void cbNoteClick();
     void btnPreviewClick();
-    void btnIconClick();
     void cbPeriodChange();
     void cbExpSetChange();
     void pmDaysPopup();
@@ -96,19 +81,15 @@ protected:
 private:
     void CreateControls(HWND owner);
     void BuildMenus();
-    void AddTooltip(int id, const char* text);
     int Field(int editId, int min, int max) const;
     void ShowMenuBelow(int buttonId, HMENU menu, void (TfrmEditEvent::*onItem)(unsigned));
     static LRESULT CALLBACK MinutesKeyProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                            DWORD_PTR self);
 
-    EditEventServices services_;
-    std::unique_ptr<TIconImage> btnIcon_;
+    const EventList* events_;
+    std::function<void(const EventEditorValues&)> commit_;
     UniqueMenu pmDays_;
     UniqueMenu pmMonths_;
-    UniqueFont boldFont_;
-    HWND tooltips_ = nullptr;
-    HWND preview_ = nullptr;
     int selAllTag_ = 0;   // pmiSelAll's Tag: 1 = the next click clears all
     int selAll2Tag_ = 0;  // pmiSelAll2's Tag
 };

@@ -145,9 +145,9 @@ TEST_F(EditEventTest, ControlsFollowTheirSwitches)
     Select(IDC_EE_EXPSET, ekDelete);
     EXPECT_FALSE(Shown(IDC_EE_RUNAGAIN));
 
-    EXPECT_FALSE(Enabled(IDC_EE_SOUNDFILE) || Enabled(IDC_EE_PLAY));
-    Click(IDC_EE_SOUND);
-    EXPECT_TRUE(Enabled(IDC_EE_SOUNDFILE) && Enabled(IDC_EE_OPENSOUND) && Enabled(IDC_EE_PLAY));
+    EXPECT_FALSE(Enabled(IDC_SOUND_FILE) || Enabled(IDC_SOUND_PLAY));
+    Click(IDC_SOUND_ENABLED);
+    EXPECT_TRUE(Enabled(IDC_SOUND_FILE) && Enabled(IDC_SOUND_OPEN) && Enabled(IDC_SOUND_PLAY));
     Click(IDC_EE_NOTE);
     EXPECT_FALSE(Enabled(IDC_EE_NOTES) || Enabled(IDC_EE_PREVIEW));
 
@@ -160,13 +160,13 @@ TEST_F(EditEventTest, ControlsFollowTheirSwitches)
 
     // The sound dialog starts in the sounds folder; Play and Test hand their
     // fields to the desktop; closing stops the sound.
-    Click(IDC_EE_OPENSOUND);
+    Click(IDC_SOUND_OPEN);
     ASSERT_EQ(choices.size(), 1u);
     EXPECT_EQ(std::tie(choices[0].Filter, choices[0].InitialDir),
               std::make_tuple(std::string("Wave|*.Wav|All Files|*.*"), std::string("C:\\Vellomir\\sounds")));
-    EXPECT_EQ(d.ItemText(IDC_EE_SOUNDFILE), "C:\\picked.wav");
-    d.SetItemText(IDC_EE_SOUNDFILE, "C:\\chime.wav");
-    Click(IDC_EE_PLAY);
+    EXPECT_EQ(d.ItemText(IDC_SOUND_FILE), "C:\\picked.wav");
+    d.SetItemText(IDC_SOUND_FILE, "C:\\chime.wav");
+    Click(IDC_SOUND_PLAY);
     d.SetItemText(IDC_EE_APP, "notepad.exe");
     d.SetComboIndex(IDC_EE_SHOWMODE, 1);
     d.btnTestClick();

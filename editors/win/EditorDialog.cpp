@@ -1,0 +1,153 @@
+#include "editors/win/EditorDialog.h"
+
+#include <commctrl.h>
+
+#include <exception>
+#include <utility>
+
+#include "alerts/win/Note.h"
+#include "core/Clock.h"
+#include "core/Desktop.h"
+#include "editors/win/IconsPicker.h"
+#include "res/resource.h"
+#include "shell/win/AppServices.h"
+#include "shell/win/Window.h"
+
+TEditorDialog::TEditorDialog(EditorServices services) : services_(std::move(services))
+{
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_DATE_CLASSES | ICC_UPDOWN_CLASS | ICC_TAB_CLASSES | ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&icc);
+}
+
+TEditorDialog::~TEditorDialog() = default;
+
+void TEditorDialog::SetUpSharedControls(int iconPlaceholderId, std::initializer_list<int> headingIds)
+{
+    btnIcon_ = std::make_unique<TIconImage>(Item(iconPlaceholderId), [this] { btnIconClick(); });
+    LOGFONTA lf{};
+    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(Hwnd(), WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    lf.lfWeight = FW_BOLD;
+    boldFont_.Reset(::CreateFontIndirectA(&lf));
+    for (int id : headingIds)
+        ::SendMessageA(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
+    // Owned by the dialog, so it goes with it.
+    tooltips_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr,
+                                  TWindow::Instance(), nullptr);
+    AddTooltip(iconPlaceholderId, "Select icon");
+    AddTooltip(IDC_SOUND_OPEN, "Open sound file...");
+}
+
+void TEditorDialog::AddTooltip(int id, const char* text)
+{
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = Hwnd();
+    tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
+    tool.lpszText = const_cast<char*>(text);
+    ::SendMessageA(tooltips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+const IClock& TEditorDialog::Clock() const
+{
+    return services_.Clock ? *services_.Clock : SystemClock();
+}
+
+HWND TEditorDialog::PreviewNote() const
+{
+    return preview_ && ::IsWindow(preview_) ? preview_ : nullptr;
+}
+
+bool TEditorDialog::Accept(const std::vector<EditorRefusal>& refusals)
+{
+    for (const EditorRefusal& r : refusals)
+        ShowMessageBox(services_.MessageBox, Hwnd(), r.Text, kAppTitle,
+                       MB_OK | (r.Icon == RefusalIcon::Stop ? MB_ICONSTOP : MB_ICONEXCLAMATION));
+    return refusals.empty();
+}
+
+bool TEditorDialog::TryCommit(const std::function<void()>& commit)
+{
+    // A file that cannot be written keeps the dialog open: nothing the user
+    // typed is lost, and OK can be tried again.
+    try {
+        commit();
+        return true;
+    } catch (const std::exception& e) {
+        ShowMessageBox(services_.MessageBox, Hwnd(), e.what(), kAppTitle, MB_OK | MB_ICONERROR);
+        return false;
+    }
+}
+
+void TEditorDialog::OpenPreview(const std::string& caption, const std::string& text)
+{
+    NoteServices services;
+    services.Owner = Hwnd();
+    services.Clock = services_.Clock;
+    TfrmNote* note = TfrmNote::Create(services);
+    HWND hwnd = note->Hwnd();
+    try {
+        note->SetCaption(caption);
+        note->SetText(text);
+        note->SetIcon(btnIcon_->Picture());
+        note->SetStopMusicVisible(false);
+        note->SetRemindLater(RemindLaterState::Hidden);
+    } catch (...) {
+        ::DestroyWindow(hwnd);
+        throw;
+    }
+    note->Show();
+    preview_ = hwnd;
+}
+
+void TEditorDialog::btnIconClick()
+{
+    TfrmIconsPicker::Create(Hwnd())->ShowIconsPicker(*btnIcon_, services_.Icons);
+}
+
+void TEditorDialog::cbSoundClick()
+{
+    const bool on = Checked(IDC_SOUND_ENABLED);
+    for (int id : {IDC_SOUND_FILE, IDC_SOUND_OPEN, IDC_SOUND_PLAY})
+        EnableItem(id, on);
+}
+
+void TEditorDialog::btnOpenSoundClick()
+{
+    const FileChoice choice{"Wave|*.Wav|All Files|*.*", "", services_.ProgramDir + "\\sounds", ""};
+    const auto file = services_.ChooseFile ? services_.ChooseFile(Hwnd(), choice) : ChooseFile(Hwnd(), choice);
+    if (file)
+        SetItemText(IDC_SOUND_FILE, *file);
+}
+
+void TEditorDialog::btnPlayClick()
+{
+    if (services_.Desktop)
+        services_.Desktop->PlaySoundFile(ItemText(IDC_SOUND_FILE));
+}
+
+bool TEditorDialog::OnSoundCommand(int id, int code)
+{
+    switch (id) {
+    case IDC_SOUND_ENABLED:
+        if (code == BN_CLICKED)
+            cbSoundClick();
+        return true;
+    case IDC_SOUND_OPEN:
+        btnOpenSoundClick();
+        return true;
+    case IDC_SOUND_PLAY:
+        btnPlayClick();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TEditorDialog::OnDestroy()
+{
+    if (services_.Desktop)
+        services_.Desktop->StopSound();
+    TrimWorkingSet();
+}

@@ -1,0 +1,74 @@
+// What the two editors (events and birthdays) share: their services, the
+// icon with its picker, the Sound page, the preview note, the bold headings
+// and tooltips, and OK's way of refusing or storing.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "editors/EditorCommon.h"
+#include "shell/win/Dialog.h"
+#include "shell/win/Handles.h"
+
+class IClock;
+class IDesktop;
+class TIconImage;
+
+// What an editor needs of the program; everything may be left empty.
+struct EditorServices {
+    HIMAGELIST Icons = nullptr;      // the 32 x 32 icons of btnIcon and the picker
+    IDesktop* Desktop = nullptr;     // Play, Test, stopping the sound
+    const IClock* Clock = nullptr;   // null: the system clock
+    std::string ProgramDir;          // the sound dialog starts in its "sounds"
+    MessageBoxFn MessageBox;
+    ChooseFileFn ChooseFile;         // empty: the system's open-file dialog
+};
+
+class TEditorDialog : public TDialog {
+public:
+    TIconImage& IconImage() noexcept { return *btnIcon_; }
+    const TIconImage& IconImage() const noexcept { return *btnIcon_; }
+    // The last preview note, while it is open.
+    HWND PreviewNote() const;
+
+    // The handlers both editors have.
+    void cbSoundClick();
+    void btnOpenSoundClick();
+    void btnPlayClick();
+    void btnIconClick();
+
+protected:
+    explicit TEditorDialog(EditorServices services);
+    ~TEditorDialog() override;
+
+    // Once the dialog and its pages exist: btnIcon in place of its
+    // placeholder, the headings in bold, a tooltip control.
+    void SetUpSharedControls(int iconPlaceholderId, std::initializer_list<int> headingIds);
+    void AddTooltip(int id, const char* text);
+    // Shows every refusal in a box of its own; true when there was none.
+    bool Accept(const std::vector<EditorRefusal>& refusals);
+    // Stores the dialog's values; a failure is shown, and false keeps the
+    // dialog open with everything the user typed.
+    bool TryCommit(const std::function<void()>& commit);
+    // A note owned by the dialog (it goes with it), without "Stop Music" and
+    // "Remind later", showing btnIcon's picture.
+    void OpenPreview(const std::string& caption, const std::string& text);
+    const IClock& Clock() const;
+    // The Sound page's commands; true when id was one of them.
+    bool OnSoundCommand(int id, int code);
+    // FormClose: stops the sound that Play started and trims the working set.
+    void OnDestroy() override;
+
+    EditorServices services_;
+
+private:
+    std::unique_ptr<TIconImage> btnIcon_;
+    UniqueFont boldFont_;
+    HWND tooltips_ = nullptr;
+    HWND preview_ = nullptr;
+};
