@@ -95,6 +95,39 @@
 #define IDC_EE_TT_UD             2571
 #define IDC_EE_TT3_LABEL         2572
 
+/* Birthday editor: the dialog, then its pages General, Contact, Options
+   (the Sound page is the event editor's) */
+#define IDC_EB_TABS              2700
+#define IDC_EB_ENABLED           2710
+#define IDC_EB_NAME_LABEL        2711
+#define IDC_EB_NAME              2712
+#define IDC_EB_ICON              2713
+#define IDC_EB_DATE_LABEL        2714
+#define IDC_EB_DATE              2715
+#define IDC_EB_SIGN_IMAGE        2716
+#define IDC_EB_SIGN              2717
+#define IDC_EB_PERIOD            2718
+#define IDC_EB_NOTE              2719
+#define IDC_EB_NOTES             2720
+#define IDC_EB_MACROS            2721
+#define IDC_EB_PREVIEW           2722
+#define IDC_EB_CONTACT_LABEL     2730
+#define IDC_EB_PHONE_LABEL       2731
+#define IDC_EB_PHONE             2732
+#define IDC_EB_ADDRESS_LABEL     2733
+#define IDC_EB_ADDRESS           2734
+#define IDC_EB_EMAIL_LABEL       2735
+#define IDC_EB_EMAIL             2736
+#define IDC_EB_REMIND_LABEL      2740
+#define IDC_EB_2WEEKS            2741
+#define IDC_EB_1WEEK             2742
+#define IDC_EB_1DAY              2743
+#define IDC_EB_TT1_LABEL         2744
+#define IDC_EB_TT2_LABEL         2745
+#define IDC_EB_TT                2746
+#define IDC_EB_TT_UD             2747
+#define IDC_EB_TT3_LABEL         2748
+
 /* ---- Menu commands (IDM_) ---------------------------------------------- */
 
 /* Note action menu: 3000 .. 3099 */
@@ -145,6 +178,9 @@
 #define IDM_EE_DAYS_SELALL       3507
 #define IDM_EE_MONTH_FIRST       3510
 #define IDM_EE_MONTHS_SELALL     3522
+/* Birthday editor: pmMacroses, its caption item, then the three macros */
+#define IDM_EB_MACRO_CAPTION     3600
+#define IDM_EB_MACRO_FIRST       3601
 
 /* ---- Dialog templates (IDD_) ------------------------------------------- */
 
@@ -155,5 +191,9 @@
 #define IDD_PAGE_SOUND           4011
 #define IDD_EDITEVENT_ACTION     4012
 #define IDD_EDITEVENT_OPTIONS    4013
+#define IDD_EDITBIRTH            4003
+#define IDD_EDITBIRTH_GENERAL    4020
+#define IDD_EDITBIRTH_CONTACT    4022
+#define IDD_EDITBIRTH_OPTIONS    4023
 
 #endif

@@ -27,13 +27,8 @@ void AddRow(TfrmMainList& main, const TEvent& event)
 EditEventServices ServicesOf(TfrmMainList& main)
 {
     EditEventServices services;
-    services.Icons = main.Images().Events32();
-    services.Desktop = &main.Desktop();
-    services.Clock = &main.Clock();
+    static_cast<EditorServices&>(services) = main.MakeEditorServices(main.Images().Events32());
     services.Events = &main.Events();
-    services.ProgramDir = main.ProgramDir();
-    services.MessageBox = main.MessageBoxHook();
-    services.ChooseFile = main.ChooseFileHook();
     return services;
 }
 

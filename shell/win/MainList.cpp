@@ -273,6 +273,18 @@ int TfrmMainList::ShowMessage(HWND owner, const std::string& text, const std::st
     return ShowMessageBox(options_.MessageBox, owner, text, caption, style);
 }
 
+EditorServices TfrmMainList::MakeEditorServices(HIMAGELIST icons)
+{
+    EditorServices services;
+    services.Icons = icons;
+    services.Desktop = desktop_.get();
+    services.Clock = clock_;
+    services.ProgramDir = options_.ProgramDir;
+    services.MessageBox = options_.MessageBox;
+    services.ChooseFile = options_.ChooseFile;
+    return services;
+}
+
 int TfrmMainList::RunDialog(TDialog& dialog)
 {
     if (options_.RunDialog)
@@ -487,28 +499,6 @@ void TfrmMainList::DeleteSelected(TReminderList& list, const std::string& questi
     ::SetFocus(list.Hwnd());
 }
 
-void TfrmMainList::actDeleteBirthday()
-{
-    DeleteSelected(*lvBirthdays_, "Delete the birthday of ", [this](const std::string& caption) {
-        const int index = birthdays_.IndexOf(caption);
-        if (index >= 0) {
-            birthdays_[index].EraseFromFile(birthdaysFile_);
-            birthdays_.Delete(index);
-        }
-    });
-}
-
-void TfrmMainList::actTestBirthday()
-{
-    const int row = lvBirthdays_->Selected();
-    if (row < 0)
-        return;
-    const int index = birthdays_.IndexOf(lvBirthdays_->Caption(row));
-    if (index < 0)
-        return;
-    BirthdayFiringContext ctx{*desktop_, *clock_, birthdaysFile_, Settings().DateFormat};
-    ReportWriteErrors([&] { ExecuteBirthday(birthdays_[index], true, ctx); });
-}
 
 void TfrmMainList::ToggleGridLines()
 {
@@ -545,25 +535,32 @@ void TfrmMainList::RunCommand(unsigned command)
     case IDM_MAIN_NEW:
         if (page == 0)
             eventCommands_.actNewEventExecute(false);
+        else if (page == 1)
+            birthdayCommands_.actNewBirthdayExecute();
         break;
     case IDM_MAIN_EDIT:
         if (page == 0)
             eventCommands_.actEditEventExecute();
+        else if (page == 1)
+            birthdayCommands_.actEditBirthdayExecute();
         break;
     case IDM_MAIN_DELETE:
         if (page == 0)
             eventCommands_.actDeleteEventExecute();
         else if (page == 1)
-            actDeleteBirthday();
+            birthdayCommands_.actDeleteBirthdayExecute();
         break;
     case IDM_MAIN_TEST:
         if (page == 0)
             eventCommands_.actTestEventExecute();
         else if (page == 1)
-            actTestBirthday();
+            birthdayCommands_.actTestBirthdayExecute();
         break;
     case IDM_TRAY_NEW_EVENT:
         eventCommands_.actNewEventExecute(false);
+        break;
+    case IDM_TRAY_NEW_BIRTHDAY:
+        birthdayCommands_.actNewBirthdayExecute();
         break;
     case IDM_MAIN_HIDE:
         actHideMainForm();
@@ -658,8 +655,12 @@ void TfrmMainList::ListSelectionChanged(TReminderList& list)
 
 void TfrmMainList::ListDoubleClicked(TReminderList& list)
 {
-    if (&list == lvEvents_.get() && list.Selected() >= 0)
+    if (list.Selected() < 0)
+        return;
+    if (&list == lvEvents_.get())
         eventCommands_.actEditEventExecute();
+    else
+        birthdayCommands_.actEditBirthdayExecute();
 }
 
 void TfrmMainList::ListContextMenu(TReminderList&, POINT screen)

@@ -12,6 +12,8 @@
 #include <string>
 
 #include "alerts/win/Note.h"
+#include "birthdays/win/BirthdayCommands.h"
+#include "editors/win/EditorDialog.h"
 #include "editors/win/EventCommands.h"
 #include "birthdays/Birthday.h"
 #include "core/Event.h"
@@ -136,22 +138,18 @@ public:
     // "lvBirthSortIndex"); a stored value other than 0, 1 or 2 does nothing.
     void actSortingEvents();
     void actSortingBirths();
-    // Delete (after the user confirms) or test the birthday of the selected
-    // row; nothing without a selected row.
-    void actDeleteBirthday();
-    void actTestBirthday();
 
     // Runs a command of the tool bar, the menus or the shortcuts (IDM_*).
     void RunCommand(unsigned command);
     TEventCommands& EventCommands() noexcept { return eventCommands_; }
+    TBirthdayCommands& BirthdayCommands() noexcept { return birthdayCommands_; }
 
     // What the commands of the lists share.
-    const std::string& ProgramDir() const noexcept { return options_.ProgramDir; }
-    const MessageBoxFn& MessageBoxHook() const noexcept { return options_.MessageBox; }
-    const ChooseFileFn& ChooseFileHook() const noexcept { return options_.ChooseFile; }
     int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT style);
     // Runs a dialog modally, owned by this window.
     int RunDialog(TDialog& dialog);
+    // What an editor opened from this window uses, with its 32 x 32 icons.
+    EditorServices MakeEditorServices(HIMAGELIST icons);
     // Runs work, reporting a file write failure in a message box; the
     // program goes on.
     void ReportWriteErrors(const std::function<void()>& work);
@@ -262,5 +260,6 @@ private:
     CommandAvailability available_;
     TDateTime quickEventTime_ = 0;
     TEventCommands eventCommands_{*this};
+    TBirthdayCommands birthdayCommands_{*this};
     int hintPage_ = 0;  // the page whose hints the commands show
 };

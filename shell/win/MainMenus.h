@@ -29,8 +29,8 @@ using UniqueAccelerators = UniqueHandle<handle_traits::Accelerators>;
 struct CommandAvailability {
     bool NewEvent = true;
     bool EditEvent = true;
-    bool NewBirthday = false;
-    bool EditBirthday = false;
+    bool NewBirthday = true;
+    bool EditBirthday = true;
     bool Options = false;
     bool About = false;
 };

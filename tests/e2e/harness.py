@@ -164,6 +164,9 @@ class Program:
     def events(self):
         return read_ini(self.path("events.ini"))
 
+    def birthdays(self):
+        return read_ini(self.path("birthdays.ini"))
+
     def config(self):
         return read_ini(self.path("config.cfg"))
 

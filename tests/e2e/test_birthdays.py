@@ -3,7 +3,7 @@ box that lists the birthdays that passed while the program was off."""
 
 import datetime
 
-from harness import BM_CLICK, check, format_number, poll, read_ini, to_tdatetime, write_ini
+from harness import BM_CLICK, check, format_number, poll, to_tdatetime, write_ini
 
 REPORT_CAPTION = "Vellomir. Attention!"
 REPORT_HEAD = "Some birthdays of following persons were missed: \r\n"
@@ -43,12 +43,8 @@ def write_birthdays(program, records):
     write_ini(program.path("birthdays.ini"), [(name, list(keys.items())) for name, keys in records])
 
 
-def birthdays(program):
-    return read_ini(program.path("birthdays.ini"))
-
-
 def last_start(program, name):
-    value = birthdays(program).get(name.lower(), {}).get("laststart")
+    value = program.birthdays().get(name.lower(), {}).get("laststart")
     return None if value is None else float(value)
 
 

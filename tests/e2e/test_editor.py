@@ -49,3 +49,19 @@ def test_events_made_changed_tested_and_deleted_from_the_keyboard(program):
           "the question: %r" % [c["text"] for c in question.controls])
     program.keys(question.hwnd, "enter")
     poll(lambda: "doctor" not in program.events(), 10, what="the section to be erased")
+
+
+def test_new_birthday_for_today_is_stored_and_reminded_at_once(program):
+    program.write_config(ShowTrayIcon=0, CurPageIndex=1)
+    program.start()
+    main = program.wait_window(20, cls="TfrmMainList", title="Main Window", visible=True)
+
+    program.keys(main.hwnd, "ctrl+n")
+    editor = program.wait_window(10, title="New Birthday", visible=True)
+    program.type(editor.hwnd, "Baby")  # born today, the date proposed
+    program.keys(editor.hwnd, "enter")
+    note = program.wait_window(10, cls="TfrmNote", title="Birthday!", visible=True)
+    text = note.control(cls="Edit")
+    check(text is not None and text["text"].startswith("Baby has birthday on "), "the note: %r" % (text,))
+    section = poll(lambda: program.birthdays().get("baby"), 5, what="the new section in birthdays.ini")
+    check(section.get("laststart") not in (None, "0"), "the reminder was recorded: %r" % section)

@@ -65,11 +65,6 @@ auto Fields(const TBirthday& b) {
                     b.Phone, b.ShowInTTDaysBefore);
 }
 
-// The sample section as saved under another name.
-std::string SampleSectionOf(const std::string& name) {
-    return std::string(SampleSection).replace(1, 9, name);
-}
-
 BirthdayList LoadText(const std::string& bytes) {
     BirthdayList list;
     LoadBirthdays(IniText::Parse(bytes), list);
@@ -108,25 +103,6 @@ TEST_F(BirthdayFile, MissingKeysAndUnreadableNumbersTakeTheirDefaults) {
 TEST_F(BirthdayFile, SaveToFileWritesTheSixteenKeysInOrder) {
     SampleBirthday().SaveToFile(file);
     EXPECT_EQ(ReadBytes(file.Path()), SampleSection);
-}
-
-TEST_F(BirthdayFile, ChangedRecordMovesToTheEndButKeepsItsListPosition) {
-    BirthdayList list;
-    for (const char* name : {"Ann Smith", "Bob", "Cid"}) {
-        auto b = std::make_unique<TBirthday>(SampleBirthday());
-        b->Name = name;
-        b->SaveToFile(file);
-        list.Add(std::move(b));
-    }
-    // The change as the edit command makes it: erase under the old name,
-    // rename, save under the new name.
-    list[0].EraseFromFile(file);
-    list.Rename(0, "Ann Jones");
-    list[0].SaveToFile(file);
-
-    EXPECT_EQ(list[0].Name, "Ann Jones");
-    // Erasing took the whole section, keys included.
-    EXPECT_EQ(ReadBytes(file.Path()), SampleSectionOf("Bob") + SampleSectionOf("Cid") + SampleSectionOf("Ann Jones"));
 }
 
 TEST_F(BirthdayFile, SaveThenLoadGivesTheRecordBack) {

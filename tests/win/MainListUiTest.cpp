@@ -19,6 +19,7 @@
 #include "core/Event.h"
 #include "core/Ini.h"
 #include "core/IniValues.h"
+#include "birthdays/win/EditBirth.h"
 #include "editors/win/EditEvent.h"
 #include "res/resource.h"
 #include "shell/Settings.h"
@@ -93,13 +94,13 @@ TEST(MainMenusTest, TrayMenu)
     EXPECT_EQ(ItemTexts(menus.QuickMenu()), (std::vector<std::string>{"In", "-", "On", "At", "-", "Near"}));
 
     AppSettings settings;
-    menus.UpdateTrayMenu(settings, CommandAvailability{});
+    const CommandAvailability none{false, false, false, false, false, false};
+    menus.UpdateTrayMenu(settings, none);
     EXPECT_EQ(MenuItemText(tray, 0), "Main\tShift+Ctrl+M");
     EXPECT_EQ(ItemTexts(::GetSubMenu(tray, 4)),
               (std::vector<std::string>{"Event\tCtrl+Alt+E", "Birthday\tCtrl+Alt+B"}));
     EXPECT_FALSE(Enabled(tray, IDM_TRAY_OPTIONS));
-    EXPECT_TRUE(Enabled(tray, IDM_TRAY_NEW_EVENT));
-    EXPECT_FALSE(Enabled(tray, IDM_TRAY_NEW_BIRTHDAY));
+    EXPECT_FALSE(Enabled(tray, IDM_TRAY_NEW_EVENT));
     EXPECT_TRUE(Enabled(tray, IDM_TRAY_EXIT));
     // The default item survives the new caption.
     EXPECT_EQ(::GetMenuDefaultItem(tray, FALSE, 0), static_cast<UINT>(IDM_TRAY_MAIN));
@@ -112,7 +113,7 @@ TEST(MainMenusTest, TrayMenu)
 
 TEST(MainMenusTest, HintsFollowThePageAndAvailability)
 {
-    const CommandAvailability none;
+    const CommandAvailability none{false, false, false, false, false, false};
     CommandAvailability all{true, true, true, true, true, true};
     struct Case {
         unsigned id;
@@ -275,9 +276,12 @@ protected:
         // The editors run here instead of modally: the test fills and
         // confirms them, or they are cancelled.
         options.RunDialog = [this](TDialog& dialog) {
-            auto* editor = dynamic_cast<TfrmEditEvent*>(&dialog);
-            editors.push_back(editor ? wintest::WindowText(editor->Hwnd()) : "?");
-            return editor && onEditor ? onEditor(*editor) : IDCANCEL;
+            editors.push_back(wintest::WindowText(dialog.Hwnd()));
+            if (auto* editor = dynamic_cast<TfrmEditEvent*>(&dialog); editor && onEditor)
+                return onEditor(*editor);
+            if (auto* editor = dynamic_cast<TfrmEditBirth*>(&dialog); editor && onBirthEditor)
+                return onBirthEditor(*editor);
+            return IDCANCEL;
         };
         window = std::make_unique<TfrmMainList>(std::move(options));
         return *window;
@@ -328,6 +332,7 @@ protected:
     std::function<void()> duringBox;
     std::vector<std::string> editors;  // the captions of the editors opened
     std::function<int(TfrmEditEvent&)> onEditor;
+    std::function<int(TfrmEditBirth&)> onBirthEditor;
     std::unique_ptr<TfrmMainList> window;
 };
 
@@ -644,6 +649,53 @@ TEST_F(MainWindowUi, EditRewritesTheEventUnderItsNewNameAndKeepsItsRow)
     EXPECT_EQ(view.Caption(view.Selected()), "Orthodontist");
     EXPECT_EQ(view.Image(view.Selected()), 13);
     EXPECT_EQ(w.Events()[0].Name, "Orthodontist") << "the record keeps its place in the list";
+}
+
+// A birthday whose anniversary is a week from today, reminded a week before.
+int EnterBirthdayInAWeek(TfrmEditBirth& editor, const char* name)
+{
+    BirthdayEditorValues v = editor.Values();
+    v.Name = name;
+    v.Enabled = false;
+    v.Date = At(1990, 6, 22) + kPickerTimeOfDay;
+    v.Remind1Week = true;
+    editor.SetValues(v);
+    editor.btnOkClick();
+    return editor.ModalResult();
+}
+
+TEST_F(MainWindowUi, NewBirthdayDueThisWeekIsRemindedAtOnceEditedIsNot)
+{
+    TfrmMainList& w = Open();
+    w.RunCommand(IDM_MAIN_BIRTHS_PAGE);
+    onBirthEditor = [&](TfrmEditBirth& editor) {
+        EXPECT_NEAR(editor.Values().Date, At(2026, 6, 15) + kPickerTimeOfDay, 1e-8);
+        w.RunCommand(IDM_TRAY_NEW_BIRTHDAY);  // brings this one forward
+        EXPECT_EQ(frmEditBirth, &editor);
+        return EnterBirthdayInAWeek(editor, "Nina");
+    };
+    w.RunCommand(IDM_MAIN_NEW);
+    EXPECT_EQ(editors, std::vector<std::string>{"New Birthday"});
+    // Reminded although it is not enabled, and recorded.
+    EXPECT_EQ(desktop->notes, std::vector<std::string>{"Birthday! (Days Left: 7)"});
+    EXPECT_EQ(Stored("birthdays.ini", "Nina", "BirthDate"), Num(At(1990, 6, 22) + kPickerTimeOfDay));
+    EXPECT_EQ(Stored("birthdays.ini", "Nina", "LastStart"), Num(At(2026, 6, 15)));
+    TReminderList& view = w.BirthdaysView();
+    EXPECT_EQ(view.Caption(view.Selected()), "Nina");
+
+    // The same change made to another birthday by Edit: nothing shows, and
+    // the date is stored as a whole day.
+    view.Select(view.Find("Anna Berg"));
+    onBirthEditor = [&](TfrmEditBirth& editor) {
+        EXPECT_EQ(editor.Tag, 1);
+        return EnterBirthdayInAWeek(editor, "Anna Weller");
+    };
+    w.RunCommand(IDM_MAIN_EDIT);
+    EXPECT_EQ(desktop->notes.size(), 1u);
+    EXPECT_EQ(Stored("birthdays.ini", "Anna Weller", "BirthDate"), Num(At(1990, 6, 22)));
+    EXPECT_EQ(Stored("birthdays.ini", "Anna Berg", "BirthDate"), "<none>");
+    EXPECT_EQ(view.Caption(view.Selected()), "Anna Weller");
+    EXPECT_EQ(view.Text(view.Selected(), 2), "35");
 }
 
 TEST_F(MainWindowUi, DeleteFindsTheRowAgainAfterTheQuestion)
