@@ -71,4 +71,11 @@
 #define SHUTDOWN_HEADER_BACK_G 255
 #define SHUTDOWN_HEADER_BACK_B 255
 
+/* The upcoming-reminders window: its title bar (270 x 25, an opaque
+   24-bit bitmap to stretch to the window's width) and the two pictures
+   of its pin button, not pinned and pinned (16, 24 and 32 pixels). */
+#define IDB_TOOLTIP_TITLE 1406
+#define IDI_PIN_OFF 1330
+#define IDI_PIN_ON 1331
+
 #endif

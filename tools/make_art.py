@@ -10,8 +10,9 @@
 
 The pictures are glyphs of the Noto Color Emoji font rendered at the font's
 native bitmap size and scaled down, plus a few shapes drawn here (the note
-card, its buttons, the power symbol).  The build never runs this script: its
-output is committed, so a build machine needs neither Python nor the fonts.
+card, its buttons, the power symbol, the upcoming-reminders title bar).  The
+build never runs this script: its output is committed, so a build machine
+needs neither Python nor the fonts.
 
 Needs Debian's python3-pil, fonts-noto-color-emoji and fonts-dejavu-core.
 The output is a pure function of those inputs: running it twice gives the same
@@ -149,12 +150,15 @@ IDI_TB_FIRST = 1300
 IDI_TB_DISABLED_FIRST = 1310
 IDI_SIDEBAR_EVENTS = 1320
 IDI_SIDEBAR_BIRTHDAYS = 1321
+IDI_PIN_OFF = 1330
+IDI_PIN_ON = 1331
 IDB_NOTE_BODY = 1400
 IDB_NOTE_CLOSE_UP = 1401
 IDB_NOTE_CLOSE_DOWN = 1402
 IDB_NOTE_ARROW_UP = 1403
 IDB_NOTE_ARROW_DOWN = 1404
 IDB_SHUTDOWN_HEADER = 1405
+IDB_TOOLTIP_TITLE = 1406
 
 # The note window: its client size, where its text and icon go, and where the
 # two buttons sit on the card.  The buttons' own images carry the card's
@@ -181,6 +185,18 @@ NOTE_FOOTER_TOP = 180
 
 SHUTDOWN_HEADER_SIZE = 33
 SHUTDOWN_HEADER_BACK = (255, 255, 255)
+
+# The upcoming-reminders window: a borderless pop-up this wide at 96 DPI,
+# framed by a one-pixel line in TOOLTIP_BORDER, its rows on the system's
+# tooltip colour, which is usually this pale yellow.  Its title bar carries the date in dark bold type on the
+# left and the pin button (16 x 16, 4 pixels from the right end) and is
+# stretched to the window's width, and in both directions at higher DPI.
+TOOLTIP_W = 270
+TOOLTIP_TITLE_H = 25
+TOOLTIP_BORDER = (240, 186, 104)
+TOOLTIP_BACK = (255, 255, 225)
+PIN_SIZES = (16, 24, 32)
+PIN_RIGHT_MARGIN = 4
 
 
 # ---------------------------------------------------------------------------
@@ -497,6 +513,80 @@ def note_bitmaps():
 
 
 # ---------------------------------------------------------------------------
+# The upcoming-reminders window: its title bar and pin button
+
+# Cream at the top warming to a light orange: in the family of the window's
+# border and of the tooltip yellow below, and light enough for dark bold
+# type.  The bottom row is the border's colour, so the bar ends in a line that
+# matches the frame.
+TITLE_TOP = (255, 249, 230)
+TITLE_BOTTOM = (252, 224, 170)
+TITLE_LINE = TOOLTIP_BORDER
+
+PUSHPIN = "\U0001F4CC"
+
+# How much of the turned pin's length is shown: upright, the head and a stub
+# of the needle; lying, all but the needle's tip.
+PIN_SUNK_KEEP = 0.72
+PIN_LOOSE_KEEP = 0.85
+
+
+def tooltip_title():
+    """The title bar: every column alike, so that stretching it to any width
+    changes nothing but its width, and a plain vertical gradient, which
+    stays smooth when it is stretched in height too."""
+    w, h = TOOLTIP_W, TOOLTIP_TITLE_H
+    img = Image.new("RGB", (w, h))
+    d = ImageDraw.Draw(img)
+    for y in range(h - 1):
+        d.line((0, y, w, y), fill=lerp(TITLE_TOP, TITLE_BOTTOM, y / (h - 2)))
+    d.line((0, h - 1, w, h - 1), fill=TITLE_LINE)
+    return img
+
+
+def ink_bbox(img):
+    """The extent of what one sees, ignoring the faint outer fringe."""
+    return img.getchannel("A").point(lambda a: 255 if a > 24 else 0).getbbox()
+
+
+def pin_picture(emoji, pinned):
+    """The pushpin at the font's native size.  The emoji leans at 45 degrees;
+    pinned, it stands upright with most of its needle sunk in, which also
+    leaves more of the square to its head; not pinned, it lies on its side
+    with the needle out, a little shortened so that the head does not shrink
+    to a few pixels at 16 x 16."""
+    # Turned premultiplied, so that the edges do not pull in the black of
+    # the transparent pixels around the glyph.
+    turned = emoji.glyph(PUSHPIN).convert("RGBa").rotate(
+        45 if pinned else -20, resample=Image.BICUBIC, expand=True).convert("RGBA")
+    turned = turned.crop(ink_bbox(turned))
+    w, h = turned.size
+    if pinned:
+        # The needle points down: keep the top.
+        turned = turned.crop((0, 0, w, round(h * PIN_SUNK_KEEP)))
+    else:
+        # The needle points left and a little down: trim its tip.
+        turned = turned.crop((round(w * (1 - PIN_LOOSE_KEEP)), 0, w, h))
+    return turned.crop(ink_bbox(turned))
+
+
+def faded(icon):
+    """The look of the pin that is not pushed in: most of its colour gone
+    and lighter, but still opaque so that it keeps a firm edge on the bar."""
+    grey = icon.convert("LA").convert("RGBA")
+    pale = Image.blend(grey, icon, 0.45)
+    pale = Image.blend(pale, Image.new("RGBA", icon.size, (255, 255, 255, 255)), 0.08)
+    pale.putalpha(icon.getchannel("A"))
+    return clean_transparent(pale)
+
+
+def pin_icons(emoji, pinned):
+    picture = pin_picture(emoji, pinned)
+    icons = [crisp(fit(picture, size, size - 2)) for size in PIN_SIZES]
+    return icons if pinned else [faded(i) for i in icons]
+
+
+# ---------------------------------------------------------------------------
 # File formats
 
 def ico_bytes(images):
@@ -657,6 +747,10 @@ def build():
              [list_icon(emoji, "\U0001F4C5")], "sidebar: events")
     add_icon(IDI_SIDEBAR_BIRTHDAYS, "icons/sidebar/birthdays.ico",
              [list_icon(emoji, "\U0001F382")], "sidebar: birthdays")
+    add_icon(IDI_PIN_OFF, "icons/tooltip/pin_off.ico", pin_icons(emoji, False),
+             "upcoming reminders: not pinned")
+    add_icon(IDI_PIN_ON, "icons/tooltip/pin_on.ico", pin_icons(emoji, True),
+             "upcoming reminders: pinned")
 
     note = note_bitmaps()
     for rid, name in ((IDB_NOTE_BODY, "note_body"), (IDB_NOTE_CLOSE_UP, "note_close_up"),
@@ -669,6 +763,9 @@ def build():
     header = power_symbol(SHUTDOWN_HEADER_SIZE, SHUTDOWN_HEADER_BACK).convert("RGB")
     files["bitmaps/shutdown_header.bmp"] = bmp_bytes(header)
     bitmaps.append((IDB_SHUTDOWN_HEADER, "bitmaps/shutdown_header.bmp", "shutdown header"))
+    files["bitmaps/tooltip_title.bmp"] = bmp_bytes(tooltip_title())
+    bitmaps.append((IDB_TOOLTIP_TITLE, "bitmaps/tooltip_title.bmp",
+                    "upcoming reminders: title bar"))
 
     files["ArtIds.h"] = art_ids_h().encode("ascii")
     files["art.rc"] = art_rc(icons, bitmaps).encode("ascii")
@@ -748,7 +845,20 @@ def art_ids_h():
         "   it so that the picture blends in. */",
     ]
     lines += rgb("SHUTDOWN_HEADER_BACK", SHUTDOWN_HEADER_BACK)
-    lines += ["", "#endif", ""]
+    lines += [
+        "",
+        "/* The upcoming-reminders window: its title bar (%d x %d, an opaque"
+        % (TOOLTIP_W, TOOLTIP_TITLE_H),
+        "   24-bit bitmap to stretch to the window's width) and the two pictures",
+        "   of its pin button, not pinned and pinned (%s and %d pixels). */"
+        % (", ".join(str(n) for n in PIN_SIZES[:-1]), PIN_SIZES[-1]),
+        "#define IDB_TOOLTIP_TITLE %d" % IDB_TOOLTIP_TITLE,
+        "#define IDI_PIN_OFF %d" % IDI_PIN_OFF,
+        "#define IDI_PIN_ON %d" % IDI_PIN_ON,
+        "",
+        "#endif",
+        "",
+    ]
     return "\n".join(lines)
 
 
@@ -796,6 +906,9 @@ def verify(files):
            "app.ico has 16, 24, 32 and 48 px entries")
     expect(icon_sizes("icons/shutdown.ico") == [(16, 16), (32, 32)],
            "shutdown.ico has 16 and 32 px entries")
+    for rel in ("icons/tooltip/pin_off.ico", "icons/tooltip/pin_on.ico"):
+        expect(icon_sizes(rel) == [(n, n) for n in PIN_SIZES],
+               rel + " has 16, 24 and 32 px entries")
     rels = [r for r in files if r.startswith("icons/")]
     for rel in rels:
         imgs = read_ico(files[rel])
@@ -830,7 +943,8 @@ def verify(files):
     sizes = {"note_body": (NOTE_W, NOTE_H), "note_close_up": NOTE_CLOSE_SIZE,
              "note_close_down": NOTE_CLOSE_SIZE, "note_arrow_up": NOTE_ARROW_SIZE,
              "note_arrow_down": NOTE_ARROW_SIZE,
-             "shutdown_header": (SHUTDOWN_HEADER_SIZE, SHUTDOWN_HEADER_SIZE)}
+             "shutdown_header": (SHUTDOWN_HEADER_SIZE, SHUTDOWN_HEADER_SIZE),
+             "tooltip_title": (TOOLTIP_W, TOOLTIP_TITLE_H)}
     bmps = {name: read_bmp(files["bitmaps/%s.bmp" % name]) for name in sizes}
     for name, size in sizes.items():
         expect(bmps[name].size == size, "%s.bmp is %dx%d" % ((name,) + size))
@@ -875,6 +989,38 @@ def verify(files):
     expect(bmps["shutdown_header"].getpixel((0, 0)) == SHUTDOWN_HEADER_BACK,
            "the header picture's corner is the published background")
 
+    # The title bar stretches to any width without a seam: all its columns
+    # are alike.  Above its bottom line it stays light enough for dark bold
+    # type, and the line is darker than the row above it.
+    title = bmps["tooltip_title"]
+    w, h = title.size
+    first = title.crop((0, 0, 1, h)).resize((w, h), Image.NEAREST)
+    expect(ImageChops.difference(title, first).getbbox() is None,
+           "the title bar's columns are alike")
+
+    def luma(c):
+        return (299 * c[0] + 587 * c[1] + 114 * c[2]) // 1000
+
+    rows = [title.getpixel((0, y)) for y in range(h)]
+    expect(min(luma(c) for c in rows[:-1]) >= 200, "the title bar is light behind the text")
+    expect(luma(rows[-1]) < luma(rows[-2]) - 15, "the title bar ends in a darker line")
+
+    # Pinned and not pinned tell apart at every size: one stands, the other
+    # lies, and the one that is not pinned has lost most of its colour.
+    def chroma(img):
+        px = [p for p in img.getdata() if p[3] >= 128]
+        return sum(max(p[:3]) - min(p[:3]) for p in px) / max(1, len(px))
+
+    pins_off = read_ico(files["icons/tooltip/pin_off.ico"])
+    pins_on = read_ico(files["icons/tooltip/pin_on.ico"])
+    for off, on in zip(pins_off, pins_on):
+        n = on.size[0]
+        l, t, r, b = ink_bbox(on)
+        expect(b - t > r - l, "the pinned pin stands at %d px" % n)
+        l, t, r, b = ink_bbox(off)
+        expect(r - l > b - t, "the unpinned pin lies at %d px" % n)
+        expect(chroma(off) < 0.6 * chroma(on), "the unpinned pin is faded at %d px" % n)
+
     # Every file is named by the resource script, once, with a unique number.
     rc = files["art.rc"].decode("ascii")
     ids = {}
@@ -895,6 +1041,9 @@ def verify(files):
         expect(ids[IDI_BIRTH_FIRST + i] == "icons/birthdays/birth%02d.ico" % i, "birthday ids")
     for i in range(len(ZODIAC_ICONS)):
         expect(ids[IDI_ZODIAC_FIRST + i] == "icons/zodiac/zod%02d.ico" % i, "zodiac ids")
+    expect(ids[IDI_PIN_OFF] == "icons/tooltip/pin_off.ico" and
+           ids[IDI_PIN_ON] == "icons/tooltip/pin_on.ico", "pin ids")
+    expect(ids[IDB_TOOLTIP_TITLE] == "bitmaps/tooltip_title.bmp", "title bar id")
     # The ranges do not run into each other.
     expect(IDI_EVENT_FIRST + len(EVENT_ICONS) <= IDI_BIRTH_FIRST, "event range")
     expect(IDI_BIRTH_FIRST + len(BIRTH_ICONS) <= IDI_ZODIAC_FIRST, "birthday range")
@@ -910,7 +1059,9 @@ def verify(files):
                       ("IDI_TB_CLOSE_D", 1315), ("IDI_SIDEBAR_EVENTS", 1320),
                       ("IDB_SHUTDOWN_HEADER", 1405), ("EVENT_ICON_COUNT", 54),
                       ("BIRTH_ICON_COUNT", 20), ("ZODIAC_ICON_COUNT", 12),
-                      ("NOTE_CLOSE_X", 300), ("NOTE_CLOSE_Y", 180), ("NOTE_ARROW_X", 361)):
+                      ("NOTE_CLOSE_X", 300), ("NOTE_CLOSE_Y", 180), ("NOTE_ARROW_X", 361),
+                      ("IDI_PIN_OFF", 1330), ("IDI_PIN_ON", 1331),
+                      ("IDB_TOOLTIP_TITLE", 1406)):
         expect(defines.get(name) == rid, "%s is %d" % (name, rid))
         if name.startswith(("IDI_", "IDB_")):
             expect(rid in ids, name + " is in art.rc")
@@ -970,6 +1121,47 @@ def contact_sheets(files, folder):
     sheet.save(os.path.join(folder, "note.png"))
     sheet.resize((sheet.width * 2, sheet.height * 2), Image.NEAREST).save(
         os.path.join(folder, "note_x2.png"))
+
+    # The upcoming-reminders window at 100, 150 and 200 percent, the title
+    # bar stretched as the window does and each pin on it, with a sample
+    # date where the window writes its own; then the bar's right end with
+    # the 16 px pins four times larger.
+    bar = read_bmp(files["bitmaps/tooltip_title.bmp"])
+    pins = [read_ico(files["icons/tooltip/pin_%s.ico" % state]) for state in ("off", "on")]
+    plain = os.path.join(os.path.dirname(TEXT_FONT_BOLD), "DejaVuSans.ttf")
+    views = []
+    for scale in (1, 1.5, 2):
+        for k in range(2):
+            w, th = round(TOOLTIP_W * scale), round(TOOLTIP_TITLE_H * scale)
+            v = Image.new("RGB", (w, th + round(38 * scale)), TOOLTIP_BACK)
+            v.paste(bar.resize((w, th), Image.BILINEAR), (0, 0))
+            n = round(16 * scale)
+            pin = [i for i in pins[k] if i.size[0] == n][0]
+            v.paste(pin, (w - round(PIN_RIGHT_MARGIN * scale) - n, (th - 1 - n) // 2), pin)
+            d = ImageDraw.Draw(v)
+            d.text((round(6 * scale), (th - 1) / 2), "Tuesday, 14 May 2024", anchor="lm",
+                   fill=(32, 24, 16), font=ImageFont.truetype(TEXT_FONT_BOLD, round(11 * scale)))
+            body = ImageFont.truetype(plain, round(11 * scale))
+            for j, line in enumerate(("09:30  Dentist", "18:00  Call Anna")):
+                d.text((round(8 * scale), th + round((6 + 15 * j) * scale)), line,
+                       fill=(0, 0, 0), font=body)
+            d.rectangle((0, 0, w - 1, v.height - 1), outline=TOOLTIP_BORDER)
+            views.append(v)
+    sheet = Image.new("RGB", (2 * views[-1].width + 30, sum(v.height for v in views[::2])
+                              + 40), (255, 255, 255))
+    y = 10
+    for i in range(0, len(views), 2):
+        sheet.paste(views[i], (10, y))
+        sheet.paste(views[i + 1], (20 + views[-1].width, y))
+        y += views[i].height + 10
+    sheet.save(os.path.join(folder, "tooltip.png"))
+    end = Image.new("RGB", (60 * 4 * 2 + 10, TOOLTIP_TITLE_H * 4), (255, 255, 255))
+    for k in range(2):
+        v = bar.crop((TOOLTIP_W - 60, 0, TOOLTIP_W, TOOLTIP_TITLE_H))
+        pin = pins[k][0]
+        v.paste(pin, (60 - PIN_RIGHT_MARGIN - 16, (TOOLTIP_TITLE_H - 1 - 16) // 2), pin)
+        end.paste(v.resize((240, TOOLTIP_TITLE_H * 4), Image.NEAREST), (k * 250, 0))
+    end.save(os.path.join(folder, "tooltip_pins_x4.png"))
 
 
 # ---------------------------------------------------------------------------

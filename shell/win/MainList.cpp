@@ -17,6 +17,7 @@
 #include "shell/SysInfo.h"
 #include "shell/win/AppServices.h"
 #include "shell/win/SysInfoWin.h"
+#include "tooltip/win/ToolTip.h"
 
 namespace {
 
@@ -86,6 +87,27 @@ void TfrmMainList::FormCreate()
     ApplyInitialVisibility();
     actSortingEvents();
     actSortingBirths();
+    if (Settings().TTShowFixed) {
+        // Pinned at its saved place, as if its title had been clicked.
+        OpenToolTip(Settings().TTWindowX, Settings().TTWindowY, false);
+        frmToolTip->imgTopClick();
+        frmToolTip->Show();
+    }
+}
+
+void TfrmMainList::OpenToolTip(int x, int y, bool anchored)
+{
+    ToolTipServices services;
+    services.Birthdays = &birthdays_;
+    services.Events = &events_;
+    services.Birth16 = images_.Birth16();
+    services.Events16 = images_.Events16();
+    services.Zodiac = images_.Zodiac();
+    services.Clock = clock_;
+    services.ShowMainWindow = [this] { actShowMainForm(); };
+    services.PopupTrayMenu = [this](POINT p) { PopupTrayMenu(p); };
+    services.CloseProgram = [this] { Close(); };
+    TfrmToolTip::CreateAt(x, y, anchored, std::move(services));
 }
 
 void TfrmMainList::LoadAll()
@@ -186,6 +208,9 @@ void TfrmMainList::FormDestroy()
 {
     // The timer first: no tick may reach a window that is going away.
     StopSchedulerTimer();
+    // The upcoming-reminders window shows this window's lists.
+    if (frmToolTip)
+        frmToolTip->Close();
     shortcuts_.reset();
     if (options_.App)
         options_.App->SetMainWindow(nullptr);

@@ -26,6 +26,7 @@
 #include "shell/win/MainMenus.h"
 #include "shell/win/Dialog.h"
 #include "shell/win/MainToolbar.h"
+#include "shell/win/Messages.h"
 #include "shell/win/Window.h"
 
 class IClock;
@@ -35,16 +36,6 @@ class TApplicationWindow;
 class TfrmMainList;
 struct FiringContext;
 
-// The program's own window messages. The numbers are fixed: a second instance
-// posts WM_SHOWMAINFORM to the running one.
-inline constexpr UINT WM_SHOWMAINFORM = WM_USER + 13;     // 1037
-inline constexpr UINT WM_EVENTFIRE = WM_USER + 100;       // 1124: wParam 1 = snooze run, lParam index
-inline constexpr UINT WM_BIRTHDAYFIRE = WM_USER + 200;    // 1224: lParam index
-inline constexpr UINT WM_TRAYICON = WM_USER + 123;        // 1147
-inline constexpr UINT WM_REFRESHTOOLTIP = WM_USER + 333;  // 1357, to the tooltip window
-// Posted by the multimedia timer's thread; the tick itself runs on this
-// window's thread (see MainListScheduler.cpp).
-inline constexpr UINT WM_SCHEDULERTICK = WM_APP + 100;
 
 inline constexpr const char* kMainWindowClass = "TfrmMainList";
 inline constexpr const char* kMainWindowCaption = "Main Window";
@@ -104,10 +95,12 @@ public:
     void actHideMainForm();
     bool Showing() const noexcept;
 
-    // The upcoming-reminders window, when one exists; it is told to rebuild
-    // after every firing and once a day.
-    void SetTooltipWindow(HWND hwnd) noexcept { tooltip_ = hwnd; }
+    // Tells the upcoming-reminders window, when one is open, to rebuild: after
+    // every firing and change of a record, and once a day.
     void RefreshTooltip() override;
+    // Opens the upcoming-reminders window on this window's lists: anchored,
+    // its bottom-right corner at (x, y), else its top-left corner there.
+    void OpenToolTip(int x, int y, bool anchored);
 
     // Runs one scheduler tick now, on this thread (what the timer's message
     // does). Does nothing while a firing is still running.
@@ -244,7 +237,6 @@ private:
     std::unique_ptr<Scheduler> scheduler_;
     std::unique_ptr<IDesktop> desktop_;
     TImageLists images_;  // every image list, loaded first
-    HWND tooltip_ = nullptr;
 
     UINT timerId_ = 0;
     bool inTick_ = false;           // a tick (and the firings it sends) is running

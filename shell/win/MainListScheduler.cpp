@@ -31,6 +31,7 @@
 #include "core/Firing.h"
 #include "shell/Log.h"
 #include "shell/win/AppServices.h"
+#include "tooltip/win/ToolTip.h"
 
 namespace {
 
@@ -105,8 +106,8 @@ void TfrmMainList::FireBirthday(int index)
 
 void TfrmMainList::RefreshTooltip()
 {
-    if (tooltip_ && ::IsWindow(tooltip_))
-        ::SendMessageA(tooltip_, WM_REFRESHTOOLTIP, 0, 0);
+    if (frmToolTip)
+        ::SendMessageA(frmToolTip->Hwnd(), WM_REFRESHTOOLTIP, 0, 0);
 }
 
 // --- the handlers --------------------------------------------------------------

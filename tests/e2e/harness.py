@@ -117,6 +117,7 @@ class Window:
         self.cls = data["class"]
         self.title = data["title"]
         self.visible = data["visible"]
+        self.rect = data.get("rect", [0, 0, 0, 0])
         self.controls = data["controls"]
 
     def control(self, cls=None, text=None, pattern=None):

@@ -2,7 +2,8 @@
 // the running program from outside and pokes them, the way a user would.
 //
 //   probe list                          one JSON line per top-level window:
-//                                       hwnd, pid, class, title, visible and
+//                                       hwnd, pid, class, title, visible,
+//                                       rect [left, top, right, bottom] and
 //                                       its child controls (hwnd, id, class,
 //                                       text, visible)
 //   probe post HWND MSG WPARAM LPARAM   PostMessageA
@@ -106,7 +107,11 @@ int List()
         ::GetWindowThreadProcessId(top, &pid);
         std::string line = "{\"hwnd\": " + std::to_string(HandleValue(top)) + ", \"pid\": " + std::to_string(pid) +
                            ", \"class\": " + JsonString(ClassOf(top)) + ", \"title\": " + JsonString(TextOf(top)) +
-                           ", \"visible\": " + (::IsWindowVisible(top) ? "true" : "false") + ", \"controls\": [";
+                           ", \"visible\": " + (::IsWindowVisible(top) ? "true" : "false");
+        RECT r{};
+        ::GetWindowRect(top, &r);
+        line += ", \"rect\": [" + std::to_string(r.left) + ", " + std::to_string(r.top) + ", " +
+                std::to_string(r.right) + ", " + std::to_string(r.bottom) + "], \"controls\": [";
         std::vector<HWND> children;
         ::EnumChildWindows(top, &CollectChild, reinterpret_cast<LPARAM>(&children));
         bool first = true;

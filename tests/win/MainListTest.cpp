@@ -19,6 +19,7 @@
 #include "shell/Log.h"
 #include "shell/Settings.h"
 #include "shell/win/AppServices.h"
+#include "tooltip/win/ToolTip.h"
 #include "tests/unit/TestFiles.h"
 #include "tests/win/WinTestUtil.h"
 
@@ -225,6 +226,27 @@ TEST_F(MainListTest, StartsHiddenWithATrayIconOrAPinnedTooltip)
         EXPECT_EQ(OurMainWindow(), window->Hwnd());
         window.reset();  // before its application window goes
     }
+}
+
+TEST_F(MainListTest, PinnedTooltipOpensAtItsPlaceAndFollowsTheLists)
+{
+    WriteConfig("ShowTrayIcon=0\r\nTTShowFixed=1\r\nTTWindowX=120\r\nTTWindowY=140\r\nShowZodiacSigns=0\r\n");
+    WriteFile("events.ini", NoteEvent("Lunch", kNow + 2.0 / 24));
+    TfrmMainList& w = Create();
+    ASSERT_NE(frmToolTip, nullptr);
+    EXPECT_TRUE(frmToolTip->Pinned());
+    EXPECT_TRUE(::IsWindowVisible(frmToolTip->Hwnd()));
+    RECT r{};
+    ::GetWindowRect(frmToolTip->Hwnd(), &r);
+    EXPECT_EQ(std::make_pair(r.left, r.top), std::make_pair(120L, 140L));
+    ASSERT_EQ(frmToolTip->Rows().size(), 1u);
+    EXPECT_EQ(frmToolTip->Rows()[0].Caption, "Lunch");
+
+    w.Events()[0].Enabled = false;
+    w.RefreshTooltip();
+    EXPECT_TRUE(frmToolTip->Rows().empty());
+    window.reset();
+    EXPECT_EQ(frmToolTip, nullptr) << "it shows the main window's lists and goes with it";
 }
 
 // --- the program's messages ----------------------------------------------------------

@@ -1,0 +1,199 @@
+// The upcoming-reminders window as a real window: its rows and colours, its
+// height, pinning, its menu, closing when the mouse leaves, and its place.
+#include "tooltip/win/ToolTip.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "birthdays/Birthday.h"
+#include "core/Clock.h"
+#include "core/DateFormat.h"
+#include "core/Event.h"
+#include "shell/Settings.h"
+#include "shell/win/ImageLists.h"
+#include "shell/win/Messages.h"
+#include "tests/win/WinTestUtil.h"
+
+namespace {
+
+TDateTime At(int y, int mo, int d, int h = 0, int mi = 0)
+{
+    return EncodeDateTime(DateParts{y, mo, d}, TimeParts{h, mi, 0, 0});
+}
+
+// Tuesday 10 June 2025, 10:00: Gemini.
+const TDateTime kNow = At(2025, 6, 10, 10);
+
+class ToolTipTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        saved_ = Settings();
+        Settings().ShowZodiacSigns = true;
+        Settings().TTAlwaysOnTop = true;
+        Settings().TTDateFormat = "dd.mm.yyyy hh:nn:ss";
+    }
+    void TearDown() override
+    {
+        if (frmToolTip)
+            ::DestroyWindow(frmToolTip->Hwnd());
+        Settings() = saved_;
+    }
+
+    void AddBirthday(const char* name, TDateTime born)
+    {
+        auto b = std::make_unique<TBirthday>();
+        b->Name = name;
+        b->BirthDate = born;
+        b->ShowInTTDaysBefore = 7;
+        birthdays.Add(std::move(b));
+    }
+    void AddEvent(const char* name, TDateTime start)
+    {
+        auto e = std::make_unique<TEvent>();
+        e->Name = name;
+        e->StartDateTime = start;
+        events.Add(std::move(e));
+    }
+
+    TfrmToolTip& Open(int x = 100, int y = 100, bool anchored = false)
+    {
+        ToolTipServices s;
+        s.Birthdays = &birthdays;
+        s.Events = &events;
+        s.Birth16 = images.Birth16();
+        s.Events16 = images.Events16();
+        s.Zodiac = images.Zodiac();
+        s.Clock = &clock;
+        return *TfrmToolTip::CreateAt(x, y, anchored, std::move(s));
+    }
+
+    static int ClientHeight(const TfrmToolTip& t) { return wintest::ClientSize(t.Hwnd()).cy; }
+    static RECT Rect(const TfrmToolTip& t)
+    {
+        RECT r{};
+        ::GetWindowRect(t.Hwnd(), &r);
+        return r;
+    }
+
+    TImageLists images;
+    ManualClock clock{kNow};
+    BirthdayList birthdays;
+    EventList events;
+
+private:
+    AppSettings saved_;
+};
+
+TEST_F(ToolTipTest, RowsColoursAndHeight)
+{
+    Settings().ShowZodiacSigns = false;
+    TfrmToolTip& t = Open();
+    EXPECT_EQ(ClientHeight(t), Scaled(25));
+    EXPECT_FALSE(::IsWindowVisible(t.List()));
+    EXPECT_EQ(t.DateText(), "10.06.2025 10:00:00");
+
+    Settings().ShowZodiacSigns = true;
+    ::SendMessageA(t.Hwnd(), WM_REFRESHTOOLTIP, 0, 0);
+    EXPECT_EQ(ClientHeight(t), Scaled(75));
+    EXPECT_EQ(t.ZodiacIndex(), 2);  // Gemini
+
+    AddBirthday("Ann", At(1990, 6, 10));
+    AddBirthday("Ben", At(1990, 6, 13));
+    AddEvent("Dentist", At(2025, 6, 10, 9));
+    ::SendMessageA(t.Hwnd(), WM_REFRESHTOOLTIP, 0, 0);
+    EXPECT_EQ(ClientHeight(t), Scaled(176));
+    ASSERT_EQ(::SendMessageA(t.List(), LVM_GETITEMCOUNT, 0, 0), 3);
+    // Each row is drawn in the colour of its class.
+    const COLORREF expected[] = {RGB(255, 95, 17), ::GetSysColor(COLOR_GRAYTEXT), RGB(255, 189, 157)};
+    for (int row = 0; row < 3; ++row) {
+        LVITEMA item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = row;
+        ::SendMessageA(t.List(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        NMLVCUSTOMDRAW draw{};
+        draw.nmcd.hdr = NMHDR{t.List(), 0, static_cast<UINT>(NM_CUSTOMDRAW)};
+        draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+        draw.nmcd.lItemlParam = item.lParam;
+        ::SendMessageA(t.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
+        EXPECT_EQ(draw.clrText, expected[row]) << row;
+    }
+    EXPECT_EQ(TfrmToolTip::ClassColor(rcTomorrow), RGB(0, 0, 64));
+    char text[64] = {};
+    LVITEMA second{};
+    second.iSubItem = 1;
+    second.pszText = text;
+    second.cchTextMax = sizeof text;
+    ::SendMessageA(t.List(), LVM_GETITEMTEXTA, 1, reinterpret_cast<LPARAM>(&second));
+    EXPECT_STREQ(text, "3 day(s) left");
+
+    // The date follows the clock.
+    clock.Advance(1.0 / 86400);
+    t.trTTTimer();
+    EXPECT_EQ(t.DateText(), "10.06.2025 10:00:01");
+}
+
+TEST_F(ToolTipTest, PinDragMenuAndLeaving)
+{
+    TfrmToolTip& t = Open();
+    t.Show();
+    // A drag by the title moves the window; letting go over the title pins it.
+    const RECT before = Rect(t);
+    ::SendMessageA(t.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    ::SendMessageA(t.Hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 12));
+    ::SendMessageA(t.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    EXPECT_EQ(std::make_pair(Rect(t).left - before.left, Rect(t).top - before.top), std::make_pair(30L, 2L));
+    EXPECT_TRUE(t.Pinned());
+    t.btnFixatorClick();
+    EXPECT_FALSE(t.Pinned());
+
+    t.pmiSavePosClick();
+    EXPECT_EQ(std::make_pair(Settings().TTWindowX, Settings().TTWindowY),
+              std::make_pair(static_cast<int>(Rect(t).left), static_cast<int>(Rect(t).top)));
+    t.pmTTPopup();
+    EXPECT_EQ(wintest::MenuItemText(t.Menu(), 0), "Main\tShift+Ctrl+M");
+    EXPECT_TRUE(wintest::MenuItemInfo(t.Menu(), 3).fState & MFS_CHECKED);
+    t.pmiOnTopClick();
+    EXPECT_FALSE(Settings().TTAlwaysOnTop);
+    EXPECT_EQ(::GetWindowLongA(t.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+
+    // Leaving closes it only when it is not pinned and the mouse is away.
+    const RECT r = Rect(t);
+    ::SetCursorPos(r.left + 5, r.top + 5);
+    t.MouseLeft();
+    ASSERT_EQ(frmToolTip, &t);
+    ::SetCursorPos(r.right + 50, r.bottom + 50);
+    t.imgTopClick();
+    t.MouseLeft();
+    ASSERT_EQ(frmToolTip, &t);
+    t.btnFixatorClick();
+    t.MouseLeft();
+    EXPECT_EQ(frmToolTip, nullptr);
+}
+
+TEST_F(ToolTipTest, StaysInsideTheWorkArea)
+{
+    MONITORINFO mi{};
+    mi.cbSize = sizeof mi;
+    ::GetMonitorInfoA(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi);
+    const RECT work = mi.rcWork;
+
+    // Anchored: its bottom-right corner at the point.
+    TfrmToolTip* t = &Open(work.right - 10, work.bottom - 10, true);
+    EXPECT_EQ(std::make_pair(Rect(*t).right, Rect(*t).bottom), std::make_pair(work.right - 10, work.bottom - 10));
+    // A saved place on a monitor that is gone.
+    t = &Open(-5000, 90000);
+    EXPECT_EQ(std::make_pair(Rect(*t).left, Rect(*t).bottom), std::make_pair(work.left, work.bottom));
+    // More rows than the screen holds: no taller than the work area.
+    for (int i = 0; i < 200; ++i)
+        AddBirthday(("Person " + std::to_string(i)).c_str(), At(1990, 6, 10));
+    ::SendMessageA(t->Hwnd(), WM_REFRESHTOOLTIP, 0, 0);
+    EXPECT_EQ(Rect(*t).bottom - Rect(*t).top, work.bottom - work.top);
+    EXPECT_EQ(Rect(*t).top, work.top);
+}
+
+}  // namespace
