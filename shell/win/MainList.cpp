@@ -17,6 +17,7 @@
 #include "shell/SysInfo.h"
 #include "shell/win/AppServices.h"
 #include "shell/win/SysInfoWin.h"
+#include "shell/win/TrayIcon.h"
 #include "tooltip/win/ToolTip.h"
 
 namespace {
@@ -34,6 +35,7 @@ TfrmMainList::TfrmMainList(MainListOptions options)
       eventsFile_(options_.ProgramDir + "\\events.ini"),
       birthdaysFile_(options_.ProgramDir + "\\birthdays.ini")
 {
+    taskbarCreated_ = ::RegisterWindowMessageA("TaskbarCreated");
     scheduler_ = std::make_unique<Scheduler>(*clock_, events_, static_cast<ISchedulerHost&>(*this),
                                              &birthdays_);
 
@@ -84,14 +86,89 @@ void TfrmMainList::FormCreate()
     ApplyPlacement();
     // Main-menu shortcuts, only while the window shows.
     shortcuts_ = std::make_unique<TShortcutFilter>(Hwnd(), menus_.Accelerators());
+    hotKeys_ = std::make_unique<THotKeys>(Hwnd(), Settings(), [this](const std::string& text) {
+        ShowMessage(nullptr, text, kAppTitle, MB_OK | MB_ICONWARNING);
+    });
     ApplyInitialVisibility();
     actSortingEvents();
     actSortingBirths();
+    LoadTrayImage();
+    if (Settings().ShowTrayIcon)
+        TrayIconAdd(Hwnd(), trayImage_.Get(), kTrayIconId, TrayTip());
     if (Settings().TTShowFixed) {
         // Pinned at its saved place, as if its title had been clicked.
         OpenToolTip(Settings().TTWindowX, Settings().TTWindowY, false);
         frmToolTip->imgTopClick();
         frmToolTip->Show();
+    }
+}
+
+// "trayicon.ico" from the program folder, else the program's own icon.
+void TfrmMainList::LoadTrayImage()
+{
+    const std::string file = options_.ProgramDir + "\\trayicon.ico";
+    const int cx = ::GetSystemMetrics(SM_CXSMICON);
+    const int cy = ::GetSystemMetrics(SM_CYSMICON);
+    if (::GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        WriteLog("TrayIcon dont founding in " + options_.ProgramDir);
+    } else {
+        trayImage_.Reset(static_cast<HICON>(::LoadImageA(nullptr, file.c_str(), IMAGE_ICON, cx, cy, LR_LOADFROMFILE)));
+        if (!trayImage_)
+            WriteLog("Error. Cant load tray icon!");
+    }
+    if (!trayImage_)
+        trayImage_.Reset(static_cast<HICON>(::LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, cx, cy, 0)));
+}
+
+std::string TfrmMainList::TrayTip() const
+{
+    // With the upcoming-reminders window on hover, a tip would cover it.
+    return Settings().EnableTooltip ? "" : kAppTitle;
+}
+
+void TfrmMainList::OnTrayIcon(LPARAM mouse)
+{
+    POINT p{};
+    switch (mouse) {
+    case WM_MOUSEMOVE:
+        if (!frmToolTip && Settings().EnableTooltip) {
+            ::GetCursorPos(&p);
+            OpenToolTip(p.x, p.y, true);
+            frmToolTip->Show();
+        }
+        break;
+    case WM_LBUTTONDBLCLK:
+        if (Showing()) {
+            actHideMainForm();
+        } else {
+            actShowMainForm();
+            // A double click or the hotkey: the user wants the window in front.
+            ::SetForegroundWindow(Hwnd());
+        }
+        break;
+    case WM_RBUTTONDOWN:
+        ::GetCursorPos(&p);
+        PopupTrayMenu(p);
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmMainList::OnHotKey(WPARAM id)
+{
+    switch (hotKeys_ ? hotKeys_->ActionOf(id) : HotKeyAction::None) {
+    case HotKeyAction::MainWindow:
+        ::SendMessageA(Hwnd(), WM_TRAYICON, 0, WM_LBUTTONDBLCLK);
+        break;
+    case HotKeyAction::NewEvent:
+        eventCommands_.actNewEventExecute(false);
+        break;
+    case HotKeyAction::NewBirthday:
+        birthdayCommands_.actNewBirthdayExecute();
+        break;
+    case HotKeyAction::None:
+        break;
     }
 }
 
@@ -211,6 +288,8 @@ void TfrmMainList::FormDestroy()
     // The upcoming-reminders window shows this window's lists.
     if (frmToolTip)
         frmToolTip->Close();
+    TrayIconDelete(Hwnd(), kTrayIconId);
+    hotKeys_.reset();
     shortcuts_.reset();
     if (options_.App)
         options_.App->SetMainWindow(nullptr);
@@ -220,7 +299,20 @@ void TfrmMainList::FormDestroy()
 
 LRESULT TfrmMainList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == taskbarCreated_ && taskbarCreated_ != 0) {
+        // Explorer started again (after a crash): the icon must come back, or
+        // nothing would lead to the program any more.
+        if (Settings().ShowTrayIcon)
+            TrayIconAdd(Hwnd(), trayImage_.Get(), kTrayIconId, TrayTip());
+        return 0;
+    }
     switch (msg) {
+    case WM_TRAYICON:
+        OnTrayIcon(lParam);
+        return 0;
+    case WM_HOTKEY:
+        OnHotKey(wParam);
+        return 0;
     case WM_SHOWMAINFORM:
         actShowMainForm();
         ::SetForegroundWindow(Hwnd());

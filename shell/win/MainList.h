@@ -25,6 +25,7 @@
 #include "shell/win/MainListView.h"
 #include "shell/win/MainMenus.h"
 #include "shell/win/Dialog.h"
+#include "shell/win/HotKeys.h"
 #include "shell/win/MainToolbar.h"
 #include "shell/win/Messages.h"
 #include "shell/win/Window.h"
@@ -101,6 +102,13 @@ public:
     // Opens the upcoming-reminders window on this window's lists: anchored,
     // its bottom-right corner at (x, y), else its top-left corner there.
     void OpenToolTip(int x, int y, bool anchored);
+
+    // The tray icon's picture ("trayicon.ico" or the program's icon) and tip.
+    HICON TrayImage() const noexcept { return trayImage_.Get(); }
+    std::string TrayTip() const;
+    static constexpr UINT kTrayIconId = 1;
+    // The three global hotkeys, registered at start-up.
+    THotKeys* HotKeys() noexcept { return hotKeys_.get(); }
 
     // Runs one scheduler tick now, on this thread (what the timer's message
     // does). Does nothing while a firing is still running.
@@ -180,6 +188,9 @@ private:
     void ApplyPlacement();
     void ApplyInitialVisibility();
     void StoreGeometry();
+    void LoadTrayImage();
+    void OnTrayIcon(LPARAM mouse);
+    void OnHotKey(WPARAM id);
 
     // Scheduler and firing (MainListScheduler.cpp).
     void StartSchedulerTimer();
@@ -251,6 +262,9 @@ private:
     std::unique_ptr<TShortcutFilter> shortcuts_;
     CommandAvailability available_;
     TDateTime quickEventTime_ = 0;
+    std::unique_ptr<THotKeys> hotKeys_;
+    UniqueIcon trayImage_;
+    UINT taskbarCreated_ = 0;  // "TaskbarCreated": Explorer started again
     TEventCommands eventCommands_{*this};
     TBirthdayCommands birthdayCommands_{*this};
     int hintPage_ = 0;  // the page whose hints the commands show

@@ -22,6 +22,9 @@ PBT_APMRESUMESUSPEND = 7
 
 _EPOCH = datetime.datetime(1899, 12, 30)
 
+# The Wine virtual desktop the hotkey tests run in.
+DESKTOP_NAME = "VellomirTest"
+
 # Date and time patterns the tests put into config.cfg, so that captions do
 # not depend on the Wine prefix's locale.
 DATE_FORMAT = "dd.mm.yyyy"
@@ -180,14 +183,38 @@ class Program:
 
     # --- the process ---------------------------------------------------------
 
-    def start(self):
+    def start(self, desktop=False):
+        """desktop: inside a Wine virtual desktop, the only place where global
+        hotkeys reach the program on a display without a window manager."""
         self.started_at = datetime.datetime.now()
-        self.process = self.launch()
+        self.process = self.launch(desktop)
         return self.process
 
-    def launch(self):
-        return subprocess.Popen(["wine", self.path("Vellomir.exe")], cwd=self.folder, env=self.env,
+    def launch(self, desktop=False):
+        command = ["wine", self.path("Vellomir.exe")]
+        if desktop:
+            command = ["wine", "explorer", "/desktop=%s,1024x768" % DESKTOP_NAME, self.path("Vellomir.exe")]
+        return subprocess.Popen(command, cwd=self.folder, env=self.env,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def x_visible(self, title):
+        """Whether a window with this title is mapped on the X display; what
+        can be seen of windows inside a Wine virtual desktop, which the probe
+        (on the default desktop) does not list."""
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^%s$" % re.escape(title)],
+                               env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        return bool(found.stdout.split())
+
+    def desktop_keys(self, spec):
+        """Types keys (xdotool's names, e.g. shift+ctrl+m) into the virtual desktop."""
+        found = poll(lambda: subprocess.run(["xdotool", "search", "--name", DESKTOP_NAME + " - Wine desktop"],
+                                            env=self.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                     .stdout.split(), 10, what="the Wine desktop window")
+        window = found[0].decode()
+        subprocess.run(["xdotool", "windowfocus", "--sync", window], env=self.env, timeout=10,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        done = subprocess.run(["xdotool", "key", spec], env=self.env, timeout=10)
+        check(done.returncode == 0, "xdotool key %s failed" % spec)
 
     def wait_started(self, timeout=20):
         """Waits until the main window exists (shown or hidden)."""

@@ -1,0 +1,28 @@
+// The notification-area icon. One process-wide record, shared by the three
+// operations: each fills the fields it needs and leaves the others as the
+// operation before left them, then makes one Shell_NotifyIconA call.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <functional>
+#include <string>
+
+// The record (its first, smallest form: icon, callback and a 64-byte tip).
+const NOTIFYICONDATAA& TrayRecord();
+
+// Adds the icon: NIF_MESSAGE | NIF_ICON, and NIF_TIP with the tip copied in
+// when the tip is not empty (an empty tip leaves the record's tip alone).
+// The callback message is WM_TRAYICON.
+void TrayIconAdd(HWND window, HICON icon, UINT id, const std::string& tip);
+// Changes icon and tip (NIF_MESSAGE | NIF_ICON | NIF_TIP, the tip possibly
+// empty); the id and the callback message stay.
+void TrayIconModify(HWND window, HICON icon, const std::string& tip);
+// Clears the record, then removes the icon of window and id.
+void TrayIconDelete(HWND window, UINT id);
+
+// The shell call, for tests to watch; empty: Shell_NotifyIconA. Its result
+// is not looked at.
+using NotifyIconFn = std::function<BOOL(DWORD message, const NOTIFYICONDATAA& data)>;
+void SetNotifyIconFn(NotifyIconFn fn);
