@@ -128,6 +128,46 @@
 #define IDC_EB_TT_UD             2747
 #define IDC_EB_TT3_LABEL         2748
 
+/* Options dialog: the dialog, then its pages Main, Hotkeys, Tooltip, Other */
+#define IDC_OPT_TABS             2300
+#define IDC_OPT_HEADER_IMAGE     2301
+#define IDC_OPT_TITLE            2302
+#define IDC_OPT_TIP              2303
+#define IDC_OPT_BASE_LABEL       2310
+#define IDC_OPT_STARTUP          2311
+#define IDC_OPT_TRAY             2312
+#define IDC_OPT_REMIND           2313
+#define IDC_OPT_ADV_LABEL        2314
+#define IDC_OPT_TTSHOWFIXED      2315
+#define IDC_OPT_HOTKEYS_LABEL    2320
+#define IDC_OPT_HKMAIN_LABEL     2321
+#define IDC_OPT_HKMAIN           2322
+#define IDC_OPT_HKEVENT_LABEL    2323
+#define IDC_OPT_HKEVENT          2324
+#define IDC_OPT_HKBIRTH_LABEL    2325
+#define IDC_OPT_HKBIRTH          2326
+#define IDC_OPT_TOOLTIP_LABEL    2330
+#define IDC_OPT_SHOWTOOLTIP      2331
+#define IDC_OPT_TTONTOP          2332
+#define IDC_OPT_TTSIGNS          2333
+#define IDC_OPT_TTDATE_LABEL     2334
+#define IDC_OPT_TTDATE           2335
+#define IDC_OPT_TTDATE_EXAMPLE   2336
+#define IDC_OPT_OTHER_LABEL      2340
+#define IDC_OPT_DATE_LABEL       2341
+#define IDC_OPT_DATE             2342
+#define IDC_OPT_DATE_EXAMPLE     2343
+#define IDC_OPT_TIME_LABEL       2344
+#define IDC_OPT_TIME             2345
+#define IDC_OPT_TIME_EXAMPLE     2346
+
+/* About box */
+#define IDC_ABOUT_IMAGE          2400
+#define IDC_ABOUT_TITLE          2401
+#define IDC_ABOUT_VERSION        2402
+#define IDC_ABOUT_COMMENTS       2403
+#define IDC_ABOUT_MAIL           2404
+
 /* ---- Menu commands (IDM_) ---------------------------------------------- */
 
 /* Note action menu: 3000 .. 3099 */
@@ -186,6 +226,12 @@
 
 /* Options 4000, about 4001, event editor 4002, birthday editor 4003,
    icons picker 4004; the pages of the dialogs from 4010, ten per dialog. */
+#define IDD_OPTIONS              4000
+#define IDD_ABOUT                4001
+#define IDD_OPTIONS_MAIN         4030
+#define IDD_OPTIONS_HOTKEYS      4031
+#define IDD_OPTIONS_TOOLTIP      4032
+#define IDD_OPTIONS_OTHER        4033
 #define IDD_EDITEVENT            4002
 #define IDD_EDITEVENT_GENERAL    4010
 #define IDD_PAGE_SOUND           4011

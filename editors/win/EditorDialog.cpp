@@ -24,12 +24,7 @@ TEditorDialog::~TEditorDialog() = default;
 void TEditorDialog::SetUpSharedControls(int iconPlaceholderId, std::initializer_list<int> headingIds)
 {
     btnIcon_ = std::make_unique<TIconImage>(Item(iconPlaceholderId), [this] { btnIconClick(); });
-    LOGFONTA lf{};
-    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(Hwnd(), WM_GETFONT, 0, 0)), sizeof lf, &lf);
-    lf.lfWeight = FW_BOLD;
-    boldFont_.Reset(::CreateFontIndirectA(&lf));
-    for (int id : headingIds)
-        ::SendMessageA(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.Get()), FALSE);
+    MakeBold(headingIds);
     // Owned by the dialog, so it goes with it.
     tooltips_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr,

@@ -68,7 +68,6 @@ protected:
 
 private:
     std::unique_ptr<TIconImage> btnIcon_;
-    UniqueFont boldFont_;
     HWND tooltips_ = nullptr;
     HWND preview_ = nullptr;
 };

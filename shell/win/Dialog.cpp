@@ -82,6 +82,50 @@ void TDialog::Create(int templateId, HWND owner)
     AddModelessWindow(hwnd_);
 }
 
+void TDialog::MakeBold(std::initializer_list<int> ids)
+{
+    if (!bold_) {
+        LOGFONTA lf{};
+        ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(hwnd_, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        lf.lfWeight = FW_BOLD;
+        bold_.Reset(::CreateFontIndirectA(&lf));
+    }
+    for (int id : ids)
+        ::SendMessageA(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(bold_.Get()), FALSE);
+}
+
+void TDialog::SetHeaderBand(int heightDlu, std::initializer_list<int> controlsOnIt)
+{
+    headerDlu_ = heightDlu;
+    headerControls_.assign(controlsOnIt);
+}
+
+bool TDialog::PaintHeader()
+{
+    if (headerDlu_ == 0)
+        return false;
+    PaintDC paint(hwnd_);
+    RECT band{0, 0, 0, headerDlu_};
+    ::MapDialogRect(hwnd_, &band);
+    RECT client{};
+    ::GetClientRect(hwnd_, &client);
+    band.right = client.right;
+    ::FillRect(paint.Get(), &band, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    RECT line{0, band.bottom, client.right, band.bottom + 2};
+    ::DrawEdge(paint.Get(), &line, EDGE_ETCHED, BF_TOP);
+    return true;
+}
+
+INT_PTR TDialog::HeaderControlColor(HDC dc, HWND control)
+{
+    for (int id : headerControls_)
+        if (Item(id) == control) {
+            ::SetBkColor(dc, RGB(255, 255, 255));
+            return reinterpret_cast<INT_PTR>(::GetStockObject(WHITE_BRUSH));
+        }
+    return FALSE;
+}
+
 void TDialog::AddPage(int tabId, int templateId, const char* caption)
 {
     tab_ = Item(tabId);
@@ -330,6 +374,13 @@ INT_PTR TDialog::Dispatch(HWND from, UINT msg, WPARAM wParam, LPARAM lParam)
             // closes its parent, a page).
             OnCommand(IDCANCEL, BN_CLICKED, nullptr);
             return TRUE;
+        case WM_PAINT:
+            if (from == hwnd_ && PaintHeader())
+                return TRUE;
+            return FALSE;
+        case WM_CTLCOLORSTATIC:
+            // Answered with the brush itself, not through DWLP_MSGRESULT.
+            return HeaderControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         default:
             handled = OnMessage(msg, wParam, lParam, result);
             break;

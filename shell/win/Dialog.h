@@ -12,9 +12,12 @@
 #include <commctrl.h>
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "shell/win/Handles.h"
 
 // Shows a message box; tests replace it to answer boxes themselves.
 using MessageBoxFn = std::function<int(HWND owner, const std::string& text, const std::string& caption,
@@ -85,6 +88,11 @@ protected:
     // Adds a page from its template to the tab control tabId, with this tab
     // caption; the first page added is shown.
     void AddPage(int tabId, int templateId, const char* caption);
+    // Shows these controls (of the dialog or its pages) in bold.
+    void MakeBold(std::initializer_list<int> ids);
+    // A white band across the top of the dialog, heightDlu dialog units high
+    // with an etched line below it; the listed controls stand on it.
+    void SetHeaderBand(int heightDlu, std::initializer_list<int> controlsOnIt);
 
     // The handlers; called with exceptions caught and reported.
     virtual void OnCommand(int id, int code, HWND control);
@@ -106,8 +114,14 @@ private:
     INT_PTR Dispatch(HWND from, UINT msg, WPARAM wParam, LPARAM lParam);
     void PlacePages();
 
+    bool PaintHeader();
+    INT_PTR HeaderControlColor(HDC dc, HWND control);
+
     HWND hwnd_ = nullptr;
     HWND tab_ = nullptr;
+    UniqueFont bold_;
+    int headerDlu_ = 0;
+    std::vector<int> headerControls_;
     std::vector<HWND> pages_;
     int result_ = 0;
     bool ended_ = false;

@@ -15,7 +15,9 @@
 #include "res/resource.h"
 #include "shell/Log.h"
 #include "shell/SysInfo.h"
+#include "shell/win/About.h"
 #include "shell/win/AppServices.h"
+#include "shell/win/Options.h"
 #include "shell/win/SysInfoWin.h"
 #include "shell/win/TrayIcon.h"
 #include "tooltip/win/ToolTip.h"
@@ -270,6 +272,24 @@ void TfrmMainList::StoreGeometry()
     }
 }
 
+void TfrmMainList::SaveSettingsNow()
+{
+    StoreGeometry();
+    ReportWriteErrors([this] { SaveSettings(configFile_, Settings(), *this); });
+}
+
+void TfrmMainList::RefreshDateColumns()
+{
+    const AppSettings& s = Settings();
+    for (int row = 0; row < lvEvents_->Count(); ++row)
+        if (const TEvent* e = events_.Find(lvEvents_->Caption(row)))
+            lvEvents_->SetText(row, 1, EventListRow(*e, s.DateFormat, s.TimeFormat).Second);
+    const TDateTime today = clock_->Today();
+    for (int row = 0; row < lvBirthdays_->Count(); ++row)
+        if (const TBirthday* b = birthdays_.Find(lvBirthdays_->Caption(row)))
+            lvBirthdays_->SetText(row, 1, BirthdayListRow(*b, today, s.DateFormat).Second);
+}
+
 void TfrmMainList::Close()
 {
     if (!Hwnd())
@@ -496,7 +516,7 @@ void TfrmMainList::CreateControls()
         else
             actEventsPage();
     };
-    handlers.HintOf = [this](unsigned command) { return CommandHint(command, hintPage_, available_); };
+    handlers.HintOf = [this](unsigned command) { return CommandHint(command, hintPage_); };
     frame_ = std::make_unique<TMainFrame>(Hwnd(), images_, std::move(handlers));
     lvEvents_ = std::make_unique<TReminderList>(Hwnd(), IDC_MAIN_EVENTS, kEventColumns, images_.Events16(),
                                                 eventRecords_, static_cast<IListHost&>(*this));
@@ -541,23 +561,14 @@ TReminderList& TfrmMainList::PageList() noexcept
     return frame_->VisiblePage() == 1 ? *lvBirthdays_ : *lvEvents_;
 }
 
-void TfrmMainList::SetAvailability(const CommandAvailability& available)
-{
-    available_ = available;
-    UpdateCommandStates();
-}
-
 // The tool bar's buttons: Edit, Delete and Test while the list on show has a
 // selected row; each button only when its command exists.
 void TfrmMainList::UpdateCommandStates()
 {
-    const int page = Settings().CurPageIndex;
     const bool selected = PageList().Selected() >= 0;
     TMainToolbar& bar = frame_->Toolbar();
-    bar.Enable(IDM_MAIN_NEW, CommandAvailable(IDM_MAIN_NEW, page, available_));
     for (unsigned id : {IDM_MAIN_EDIT, IDM_MAIN_DELETE, IDM_MAIN_TEST})
-        bar.Enable(id, selected && CommandAvailable(id, page, available_));
-    bar.Enable(IDM_MAIN_OPTIONS, CommandAvailable(IDM_MAIN_OPTIONS, page, available_));
+        bar.Enable(id, selected);
 }
 
 void TfrmMainList::ShowPage(int page)
@@ -637,10 +648,6 @@ void TfrmMainList::ToggleStatusBar()
 void TfrmMainList::RunCommand(unsigned command)
 {
     const int page = Settings().CurPageIndex;
-    // New, Edit, Options and About arrive with their windows; until then
-    // their buttons and items are disabled and a shortcut does nothing.
-    if (!CommandAvailable(command, page, available_))
-        return;
     if (const auto quick = QuickCommandOf(command)) {
         // The New Event command proposes this moment when a quick-event item
         // starts it.
@@ -679,6 +686,14 @@ void TfrmMainList::RunCommand(unsigned command)
     case IDM_TRAY_NEW_BIRTHDAY:
         birthdayCommands_.actNewBirthdayExecute();
         break;
+    case IDM_MAIN_OPTIONS:
+    case IDM_TRAY_OPTIONS:
+        actOptionsExecute(*this);
+        break;
+    case IDM_MAIN_ABOUT:
+    case IDM_TRAY_ABOUT:
+        actAboutExecute(*this);
+        break;
     case IDM_MAIN_HIDE:
         actHideMainForm();
         break;
@@ -707,7 +722,7 @@ void TfrmMainList::RunCommand(unsigned command)
 
 void TfrmMainList::PopupTrayMenu(POINT screen)
 {
-    menus_.UpdateTrayMenu(Settings(), available_);
+    menus_.UpdateTrayMenu(Settings());
     // The menu closes when the user clicks elsewhere only if its owner is
     // the foreground window; the null message after lets it go at once.
     ::SetForegroundWindow(Hwnd());
@@ -726,7 +741,7 @@ void TfrmMainList::OnInitMenuPopup(HMENU menu)
         selected = lvEvents_->Selected() >= 0;
     else if (page == 1)
         selected = lvBirthdays_->Selected() >= 0;
-    menus_.UpdateSelectionItems(menu, page, selected, available_);
+    menus_.UpdateSelectionItems(menu, selected);
 }
 
 // The status bar shows the long hint of the menu item under the mouse.
@@ -736,7 +751,7 @@ void TfrmMainList::OnMenuSelect(unsigned item, unsigned flags, HMENU menu)
         frame_->Status().SetText("");
         return;
     }
-    frame_->Status().SetText(LongHint(CommandHint(item, hintPage_, available_)));
+    frame_->Status().SetText(LongHint(CommandHint(item, hintPage_)));
 }
 
 LRESULT TfrmMainList::OnNotify(NMHDR& hdr)

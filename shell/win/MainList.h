@@ -147,6 +147,11 @@ public:
 
     // What the commands of the lists share.
     int ShowMessage(HWND owner, const std::string& text, const std::string& caption, UINT style);
+    // config.cfg written now, the window's place and size included.
+    void SaveSettingsNow();
+    // The date columns of both lists again from their records, after the
+    // date or time pattern changed.
+    void RefreshDateColumns();
     // Runs a dialog modally, owned by this window.
     int RunDialog(TDialog& dialog);
     // What an editor opened from this window uses, with its 32 x 32 icons.
@@ -171,10 +176,6 @@ public:
     TMainMenus& Menus() noexcept { return menus_; }
     // The moment the quick-event menus last proposed for a new event.
     TDateTime QuickEventTime() const noexcept { return quickEventTime_; }
-    // Which commands with windows of their own (editors, options, about)
-    // exist; the others stay disabled.
-    const CommandAvailability& Availability() const noexcept { return available_; }
-    void SetAvailability(const CommandAvailability& available);
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -260,7 +261,6 @@ private:
     std::unique_ptr<TReminderList> lvEvents_;
     std::unique_ptr<TReminderList> lvBirthdays_;
     std::unique_ptr<TShortcutFilter> shortcuts_;
-    CommandAvailability available_;
     TDateTime quickEventTime_ = 0;
     std::unique_ptr<THotKeys> hotKeys_;
     UniqueIcon trayImage_;

@@ -22,8 +22,6 @@ constexpr std::array<PageHint, 4> kPageHints{{
     {IDM_MAIN_TEST, "Test|Execute selected event", "Test|Execute selected birthday"},
 }};
 
-constexpr const char* kNotAvailable = " (not available yet)";
-
 HMENU AddPopup(HMENU menu, HMENU popup, const char* caption)
 {
     ::AppendMenuA(menu, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), caption);
@@ -80,37 +78,7 @@ void AddQuickItems(HMENU menu, std::span<const QuickEventItem> items, unsigned f
 
 }  // namespace
 
-bool CommandAvailable(unsigned command, int page, const CommandAvailability& a)
-{
-    switch (command) {
-    case IDM_MAIN_NEW:
-        if (page == 0)
-            return a.NewEvent;
-        if (page == 1)
-            return a.NewBirthday;
-        return a.NewEvent || a.NewBirthday;
-    case IDM_MAIN_EDIT:
-        if (page == 0)
-            return a.EditEvent;
-        if (page == 1)
-            return a.EditBirthday;
-        return a.EditEvent || a.EditBirthday;
-    case IDM_MAIN_OPTIONS:
-    case IDM_TRAY_OPTIONS:
-        return a.Options;
-    case IDM_MAIN_ABOUT:
-    case IDM_TRAY_ABOUT:
-        return a.About;
-    case IDM_TRAY_NEW_EVENT:
-        return a.NewEvent;
-    case IDM_TRAY_NEW_BIRTHDAY:
-        return a.NewBirthday;
-    default:
-        return true;
-    }
-}
-
-std::string CommandHint(unsigned command, int page, const CommandAvailability& available)
+std::string CommandHint(unsigned command, int page)
 {
     std::string hint;
     for (const PageHint& h : kPageHints)
@@ -120,8 +88,6 @@ std::string CommandHint(unsigned command, int page, const CommandAvailability& a
         hint = "Options...|Change the settings of the program";
     else if (command == IDM_MAIN_HIDE)
         hint = "Close|Hide the main window";
-    if (!hint.empty() && !CommandAvailable(command, page, available))
-        hint += kNotAvailable;
     return hint;
 }
 
@@ -227,11 +193,10 @@ void TMainMenus::AttachMainMenu(HWND window)
         mainOwner_.Release();
 }
 
-void TMainMenus::UpdateSelectionItems(HMENU menu, int page, bool hasSelection, const CommandAvailability& available)
+void TMainMenus::UpdateSelectionItems(HMENU menu, bool hasSelection)
 {
-    EnableItem(menu, IDM_MAIN_NEW, CommandAvailable(IDM_MAIN_NEW, page, available));
     for (unsigned id : {IDM_MAIN_EDIT, IDM_MAIN_TEST, IDM_MAIN_DELETE})
-        EnableItem(menu, id, hasSelection && CommandAvailable(id, page, available));
+        EnableItem(menu, id, hasSelection);
 }
 
 void TMainMenus::CheckPage(int page)
@@ -261,14 +226,12 @@ bool TMainMenus::StatusBarChecked() const
     return ItemChecked(view_, IDM_MAIN_STATUSBAR);
 }
 
-void TMainMenus::UpdateTrayMenu(const AppSettings& settings, const CommandAvailability& available)
+void TMainMenus::UpdateTrayMenu(const AppSettings& settings)
 {
     HMENU tray = tray_.Get();
     SetItemText(tray, IDM_TRAY_MAIN, "Main", HotKeyText(settings.MainWindow.HotKey));
     SetItemText(newMenu_, IDM_TRAY_NEW_EVENT, "Event", HotKeyText(settings.NewEvent.HotKey));
     SetItemText(newMenu_, IDM_TRAY_NEW_BIRTHDAY, "Birthday", HotKeyText(settings.NewBirth.HotKey));
-    for (unsigned id : {IDM_TRAY_OPTIONS, IDM_TRAY_NEW_EVENT, IDM_TRAY_NEW_BIRTHDAY, IDM_TRAY_ABOUT})
-        EnableItem(tray, id, CommandAvailable(id, 0, available));
 }
 
 // --- shortcuts -----------------------------------------------------------------

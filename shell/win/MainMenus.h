@@ -23,28 +23,11 @@ struct Accelerators {
 }  // namespace handle_traits
 using UniqueAccelerators = UniqueHandle<handle_traits::Accelerators>;
 
-// The commands whose windows come with the editors, the options dialog and the
-// about box. Until one is there its buttons and menu items stay disabled and
-// their hints say so.
-struct CommandAvailability {
-    bool NewEvent = true;
-    bool EditEvent = true;
-    bool NewBirthday = true;
-    bool EditBirthday = true;
-    bool Options = false;
-    bool About = false;
-};
-
-// Whether a command (IDM_MAIN_*, IDM_TRAY_*) can run on the page shown (0
-// events, 1 birthdays, anything else: none chosen). Commands without a window
-// of their own (Delete, Test, the page and view commands) always can.
-bool CommandAvailable(unsigned command, int page, const CommandAvailability& available);
-
 // The hint of a tool-bar button or menu item: short part, "|", long part.
 // New, Edit, Delete and Test name the events or the birthdays as the page
-// says (any page but 1 reads as the events). An unavailable command's long
-// part ends in " (not available yet)". Empty for a command without a hint.
-std::string CommandHint(unsigned command, int page, const CommandAvailability& available);
+// says (any page but 1 reads as the events). Empty for a command without a
+// hint.
+std::string CommandHint(unsigned command, int page);
 // The part before the first "|" / after it (the whole hint when it has none).
 std::string ShortHint(const std::string& hint);
 std::string LongHint(const std::string& hint);
@@ -74,10 +57,9 @@ public:
     // itself, so ownership passes to it.
     void AttachMainMenu(HWND window);
 
-    // Enabling of Edit, Test and Delete (and New) in the File menu or
-    // pmUtils as it opens: Edit, Test and Delete when the page's list has a
-    // selected row; each only when its command is available.
-    void UpdateSelectionItems(HMENU menu, int page, bool hasSelection, const CommandAvailability& available);
+    // Enabling of Edit, Test and Delete in the File menu or pmUtils as it
+    // opens: when the page's list has a selected row.
+    void UpdateSelectionItems(HMENU menu, bool hasSelection);
     // The radio check of View > Events / Birthdays.
     void CheckPage(int page);
     void CheckGridLines(bool on);
@@ -85,9 +67,8 @@ public:
     bool GridLinesChecked() const;
     bool StatusBarChecked() const;
     // Before the tray menu opens: the hotkey texts of "Main", "Event" and
-    // "Birthday" from the settings, and the enabling of the items whose
-    // windows may not be there yet.
-    void UpdateTrayMenu(const AppSettings& settings, const CommandAvailability& available);
+    // "Birthday" from the settings.
+    void UpdateTrayMenu(const AppSettings& settings);
 
 private:
     HMENU main_ = nullptr;

@@ -300,6 +300,21 @@ class Program:
         code, _ = self.run_probe("keys", hwnd, spec)
         check(code == 0, "typing %s into window %d failed" % (spec, hwnd))
 
+    def rows(self, hwnd):
+        """The rows of a list view of the program: a list of column texts each."""
+        code, out = self.run_probe("rows", hwnd)
+        if code != 0:
+            return None
+        return [json.loads(line) for line in out.splitlines() if line.strip().startswith("[")]
+
+    def list_rows(self, control_id):
+        """The rows of one of the main window's lists (by control id)."""
+        main = self.find(cls="TfrmMainList")
+        check(main is not None, "no main window")
+        control = next((c for c in main.controls if c["id"] == control_id), None)
+        check(control is not None, "no list %d in the main window" % control_id)
+        return self.rows(control["hwnd"])
+
     def type(self, hwnd, text):
         code, _ = self.run_probe("type", hwnd, text)
         check(code == 0, "typing %r into window %d failed" % (text, hwnd))

@@ -12,9 +12,13 @@
 //                                       KEYS, e.g. ctrl+1, shift+3, esc, f4
 //   probe type HWND TEXT                brings HWND to the front and types
 //                                       TEXT (printable ASCII)
+//   probe rows HWND                     the rows of a list view of another
+//                                       process: one JSON array of the
+//                                       column texts per row
 //
 // Numbers may be decimal or 0x-hexadecimal. Exit code 0 on success.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cctype>
 #include <cstdio>
@@ -232,6 +236,46 @@ int Keys(char** argv)
     return sent == inputs.size() ? 0 : 1;
 }
 
+// The list view belongs to another process: the item and its text buffer
+// live in that process's memory while the list fills them.
+int Rows(char** argv)
+{
+    HWND list = WindowArg(argv[0]);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(list, &pid);
+    HANDLE process = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process)
+        return 1;
+    constexpr size_t kText = 1024;
+    char* remote = static_cast<char*>(
+        ::VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kText, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    const int rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    HWND header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
+    int columns = header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+    if (columns < 1)
+        columns = 1;
+    for (int row = 0; row < rows && remote; ++row) {
+        std::string line = "[";
+        for (int column = 0; column < columns; ++column) {
+            LVITEMA item{};
+            item.iSubItem = column;
+            item.pszText = remote + sizeof(LVITEMA);
+            item.cchTextMax = kText;
+            ::WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+            ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+            char text[kText] = {};
+            ::ReadProcessMemory(process, remote + sizeof(LVITEMA), text, kText - 1, nullptr);
+            line += (column ? ", " : "") + JsonString(text);
+        }
+        std::printf("%s]\n", line.c_str());
+    }
+    std::fflush(stdout);
+    if (remote)
+        ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    ::CloseHandle(process);
+    return remote ? 0 : 1;
+}
+
 int Type(char** argv)
 {
     HWND hwnd = WindowArg(argv[0]);
@@ -271,7 +315,9 @@ int main(int argc, char** argv)
         return Keys(argv + 2);
     if (argc >= 4 && std::string(argv[1]) == "type")
         return Type(argv + 2);
+    if (argc >= 3 && std::string(argv[1]) == "rows")
+        return Rows(argv + 2);
     std::fprintf(stderr, "usage: probe list | post HWND MSG WPARAM LPARAM | send HWND MSG WPARAM LPARAM | "
-                         "keys HWND KEYS | type HWND TEXT\n");
+                         "keys HWND KEYS | type HWND TEXT | rows HWND\n");
     return 2;
 }

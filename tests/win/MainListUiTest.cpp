@@ -94,43 +94,35 @@ TEST(MainMenusTest, TrayMenu)
     EXPECT_EQ(ItemTexts(menus.QuickMenu()), (std::vector<std::string>{"In", "-", "On", "At", "-", "Near"}));
 
     AppSettings settings;
-    const CommandAvailability none{false, false, false, false, false, false};
-    menus.UpdateTrayMenu(settings, none);
+    menus.UpdateTrayMenu(settings);
     EXPECT_EQ(MenuItemText(tray, 0), "Main\tShift+Ctrl+M");
     EXPECT_EQ(ItemTexts(::GetSubMenu(tray, 4)),
               (std::vector<std::string>{"Event\tCtrl+Alt+E", "Birthday\tCtrl+Alt+B"}));
-    EXPECT_FALSE(Enabled(tray, IDM_TRAY_OPTIONS));
-    EXPECT_FALSE(Enabled(tray, IDM_TRAY_NEW_EVENT));
-    EXPECT_TRUE(Enabled(tray, IDM_TRAY_EXIT));
     // The default item survives the new caption.
     EXPECT_EQ(::GetMenuDefaultItem(tray, FALSE, 0), static_cast<UINT>(IDM_TRAY_MAIN));
 
     settings.NewEvent.HotKey = 0;  // no key: no shortcut text
-    menus.UpdateTrayMenu(settings, CommandAvailability{true, false, true, false, true, true});
+    menus.UpdateTrayMenu(settings);
     EXPECT_EQ(MenuItemText(::GetSubMenu(tray, 4), 0), "Event");
-    EXPECT_TRUE(Enabled(tray, IDM_TRAY_NEW_BIRTHDAY));
 }
 
-TEST(MainMenusTest, HintsFollowThePageAndAvailability)
+TEST(MainMenusTest, HintsFollowThePage)
 {
-    const CommandAvailability none{false, false, false, false, false, false};
-    CommandAvailability all{true, true, true, true, true, true};
     struct Case {
         unsigned id;
         int page;
-        const CommandAvailability* available;
         const char* hint;
     } cases[] = {
-        {IDM_MAIN_NEW, 1, &all, "New...|Create new birthday..."},
-        {IDM_MAIN_EDIT, 1, &none, "Edit...|Edit selected birthday... (not available yet)"},
-        {IDM_MAIN_EDIT, 0, &all, "Edit...|Edit selected event..."},
-        {IDM_MAIN_TEST, 1, &none, "Test|Execute selected birthday"},
-        {IDM_MAIN_TEST, 2, &none, "Test|Execute selected event"},
-        {IDM_MAIN_GRIDLINES, 0, &none, ""},
+        {IDM_MAIN_NEW, 1, "New...|Create new birthday..."},
+        {IDM_MAIN_EDIT, 1, "Edit...|Edit selected birthday..."},
+        {IDM_MAIN_EDIT, 0, "Edit...|Edit selected event..."},
+        {IDM_MAIN_TEST, 2, "Test|Execute selected event"},
+        {IDM_MAIN_OPTIONS, 1, "Options...|Change the settings of the program"},
+        {IDM_MAIN_GRIDLINES, 0, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.hint);
-        EXPECT_EQ(CommandHint(c.id, c.page, *c.available), c.hint);
+        EXPECT_EQ(CommandHint(c.id, c.page), c.hint);
     }
     EXPECT_EQ(LongHint("no bar"), "no bar");
 }
@@ -277,11 +269,14 @@ protected:
         // confirms them, or they are cancelled.
         options.RunDialog = [this](TDialog& dialog) {
             editors.push_back(wintest::WindowText(dialog.Hwnd()));
+            int result = IDCANCEL;
             if (auto* editor = dynamic_cast<TfrmEditEvent*>(&dialog); editor && onEditor)
-                return onEditor(*editor);
-            if (auto* editor = dynamic_cast<TfrmEditBirth*>(&dialog); editor && onBirthEditor)
-                return onBirthEditor(*editor);
-            return IDCANCEL;
+                result = onEditor(*editor);
+            else if (auto* editor = dynamic_cast<TfrmEditBirth*>(&dialog); editor && onBirthEditor)
+                result = onBirthEditor(*editor);
+            // As the modal loop ends: the window goes before the command goes on.
+            ::DestroyWindow(dialog.Hwnd());
+            return result;
         };
         window = std::make_unique<TfrmMainList>(std::move(options));
         return *window;
@@ -515,12 +510,13 @@ TEST_F(MainWindowUi, ToolbarHintsAndTheStatusBar)
     TMainToolbar& bar = w.Frame().Toolbar();
     // Hovering a button shows its long hint in the status bar, also while it
     // is disabled.
-    ASSERT_FALSE(bar.IsEnabled(IDM_MAIN_OPTIONS));
+    w.EventsView().Select(-1);
+    ASSERT_FALSE(bar.IsEnabled(IDM_MAIN_EDIT));
     RECT r{};
-    const auto options = ::SendMessageA(bar.Hwnd(), TB_COMMANDTOINDEX, IDM_MAIN_OPTIONS, 0);
-    ::SendMessageA(bar.Hwnd(), TB_GETITEMRECT, static_cast<WPARAM>(options), reinterpret_cast<LPARAM>(&r));
+    const auto edit = ::SendMessageA(bar.Hwnd(), TB_COMMANDTOINDEX, IDM_MAIN_EDIT, 0);
+    ::SendMessageA(bar.Hwnd(), TB_GETITEMRECT, static_cast<WPARAM>(edit), reinterpret_cast<LPARAM>(&r));
     ::SendMessageA(bar.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
-    EXPECT_EQ(w.Frame().Status().Text(), "Change the settings of the program (not available yet)");
+    EXPECT_EQ(w.Frame().Status().Text(), "Edit selected event...");
     ::SendMessageA(bar.Hwnd(), WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(w.Frame().Status().Text(), "");
 

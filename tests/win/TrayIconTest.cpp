@@ -18,6 +18,7 @@
 #include "shell/win/MainList.h"
 #include "tests/unit/NullDesktop.h"
 #include "tests/unit/TestFiles.h"
+#include "tests/win/MainWindowFixture.h"
 #include "tests/win/WinTestUtil.h"
 #include "tooltip/win/ToolTip.h"
 
@@ -82,43 +83,9 @@ TEST(AutoStart, TheRunValueQuotesAPathWithBlanks)
     EXPECT_EQ(AutoStartValue(), "");
 }
 
-class TrayWindowTest : public ::testing::Test {
+class TrayWindowTest : public MainWindowFixture {
 protected:
-    void SetUp() override { ConfigureLog(dir.File("log.txt"), &clock); }
-    void TearDown() override
-    {
-        window.reset();
-        ConfigureLog("", nullptr);
-    }
-
-    TfrmMainList& Open(const std::string& config)
-    {
-        testfiles::WriteBytes(dir.File("config.cfg"), "[Options]\r\n" + config);
-        MainListOptions options;
-        options.ProgramDir = dir.Path().string();
-        options.Clock = &clock;
-        options.StartTimer = false;
-        options.QuitOnDestroy = false;
-        options.MakeDesktop = [](TfrmMainList&) { return std::unique_ptr<IDesktop>(new NullDesktop); };
-        options.MessageBox = [this](HWND, const std::string& text, const std::string&, UINT) {
-            boxes.push_back(text);
-            return IDOK;
-        };
-        options.RunDialog = [this](TDialog& dialog) {
-            dialogs.push_back(wintest::WindowText(dialog.Hwnd()));
-            return IDCANCEL;
-        };
-        window = std::make_unique<TfrmMainList>(std::move(options));
-        return *window;
-    }
-    std::string Log() { return testfiles::ReadBytes(dir.File("log.txt")); }
-
-    testfiles::TempDir dir;
-    ManualClock clock{EncodeDate(2025, 6, 10) + 0.5};
     ShellCalls shell;
-    std::vector<std::string> boxes;
-    std::vector<std::string> dialogs;
-    std::unique_ptr<TfrmMainList> window;
 };
 
 TEST_F(TrayWindowTest, IconFromTheFolderOrTheProgramAndTheTipRule)
