@@ -177,34 +177,22 @@ void TfrmEditBirth::btnPreviewClick()
     OpenPreview("Preview: " + v.Name, PreviewText(v, Clock().Now(), dateText));
 }
 
-void TfrmEditBirth::btnOkClick()
+std::vector<EditorRefusal> TfrmEditBirth::CheckValues() const
 {
     static const BirthdayList kNoBirthdays;
-    const BirthdayEditorValues values = Values();
-    if (!Accept(CheckBirthdayEditor(values, Clock().Today(), birthdays_ ? *birthdays_ : kNoBirthdays,
-                                    Tag == 1 ? &EditedName : nullptr)))
-        return;
-    if (commit_ && !TryCommit([&] { commit_(values); }))
-        return;
-    EndModal(IDOK);
+    return CheckBirthdayEditor(Values(), Clock().Today(), birthdays_ ? *birthdays_ : kNoBirthdays,
+                               Tag == 1 ? &EditedName : nullptr);
 }
 
-void TfrmEditBirth::btnCancelClick()
+void TfrmEditBirth::CommitValues()
 {
-    EndModal(IDCANCEL);
+    if (commit_)
+        commit_(Values());
 }
 
-void TfrmEditBirth::OnCommand(int id, int code, HWND)
+void TfrmEditBirth::OnEditorCommand(int id, int code)
 {
-    if (OnSoundCommand(id, code))
-        return;
     switch (id) {
-    case IDOK:
-        btnOkClick();
-        break;
-    case IDCANCEL:
-        btnCancelClick();
-        break;
     case IDC_EB_NOTE:
         if (code == BN_CLICKED)
             cbNoteClick();

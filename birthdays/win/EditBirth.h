@@ -59,11 +59,11 @@ public:
     // A macro item of pmMacroses (IDM_EB_MACRO_FIRST + its Tag).
     void MenuItemsClick(unsigned id);
     void btnPreviewClick();
-    void btnOkClick();
-    void btnCancelClick();
 
 protected:
-    void OnCommand(int id, int code, HWND control) override;
+    std::vector<EditorRefusal> CheckValues() const override;
+    void CommitValues() override;
+    void OnEditorCommand(int id, int code) override;
     bool OnNotify(NMHDR& hdr, LRESULT& result) override;
     void OnShow() override { FormShow(); }
     void OnDestroy() override;

@@ -387,37 +387,25 @@ void TfrmEditEvent::btnTestClick()
         services_.Desktop->ShellOpen(app, ItemText(IDC_EE_PARAMS), ShowCommandOf(ComboIndex(IDC_EE_SHOWMODE)));
 }
 
-void TfrmEditEvent::btnOkClick()
+std::vector<EditorRefusal> TfrmEditEvent::CheckValues() const
 {
     static const EventList kNoEvents;
-    const EventEditorValues values = Values();
     const std::optional<EditorRefusal> refusal = CheckEventEditor(
-        values, Clock().Now(), events_ ? *events_ : kNoEvents, Tag == 1 ? &EditedName : nullptr);
-    if (!Accept(refusal ? std::vector<EditorRefusal>{*refusal} : std::vector<EditorRefusal>{}))
-        return;
-    if (commit_ && !TryCommit([&] { commit_(values); }))
-        return;
-    EndModal(IDOK);
+        Values(), Clock().Now(), events_ ? *events_ : kNoEvents, Tag == 1 ? &EditedName : nullptr);
+    return refusal ? std::vector<EditorRefusal>{*refusal} : std::vector<EditorRefusal>{};
 }
 
-void TfrmEditEvent::btnCancelClick()
+void TfrmEditEvent::CommitValues()
 {
-    EndModal(IDCANCEL);
+    if (commit_)
+        commit_(Values());
 }
 
-void TfrmEditEvent::OnCommand(int id, int code, HWND)
+void TfrmEditEvent::OnEditorCommand(int id, int code)
 {
-    if (OnSoundCommand(id, code))
-        return;
     const bool clicked = code == BN_CLICKED;
     const bool selected = code == CBN_SELCHANGE;
     switch (id) {
-    case IDOK:
-        btnOkClick();
-        break;
-    case IDCANCEL:
-        btnCancelClick();
-        break;
     case IDC_EE_NOTE:
     case IDC_EE_DELONCE:
         if (clicked)

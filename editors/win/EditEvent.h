@@ -70,11 +70,11 @@ public:
     void cbActionSelect();
     void btnOpnAppClick();
     void btnTestClick();
-    void btnOkClick();
-    void btnCancelClick();
 
 protected:
-    void OnCommand(int id, int code, HWND control) override;
+    std::vector<EditorRefusal> CheckValues() const override;
+    void CommitValues() override;
+    void OnEditorCommand(int id, int code) override;
     void OnShow() override { FormShow(); }
     void OnDestroy() override;
 

@@ -54,25 +54,23 @@ HWND TEditorDialog::PreviewNote() const
     return preview_ && ::IsWindow(preview_) ? preview_ : nullptr;
 }
 
-bool TEditorDialog::Accept(const std::vector<EditorRefusal>& refusals)
+void TEditorDialog::btnOkClick()
 {
+    const std::vector<EditorRefusal> refusals = CheckValues();
     for (const EditorRefusal& r : refusals)
         ShowMessageBox(services_.MessageBox, Hwnd(), r.Text, kAppTitle,
                        MB_OK | (r.Icon == RefusalIcon::Stop ? MB_ICONSTOP : MB_ICONEXCLAMATION));
-    return refusals.empty();
-}
-
-bool TEditorDialog::TryCommit(const std::function<void()>& commit)
-{
+    if (!refusals.empty())
+        return;
     // A file that cannot be written keeps the dialog open: nothing the user
     // typed is lost, and OK can be tried again.
     try {
-        commit();
-        return true;
+        CommitValues();
     } catch (const std::exception& e) {
         ShowMessageBox(services_.MessageBox, Hwnd(), e.what(), kAppTitle, MB_OK | MB_ICONERROR);
-        return false;
+        return;
     }
+    EndModal(IDOK);
 }
 
 void TEditorDialog::OpenPreview(const std::string& caption, const std::string& text)
@@ -122,21 +120,28 @@ void TEditorDialog::btnPlayClick()
         services_.Desktop->PlaySoundFile(ItemText(IDC_SOUND_FILE));
 }
 
-bool TEditorDialog::OnSoundCommand(int id, int code)
+void TEditorDialog::OnCommand(int id, int code, HWND)
 {
     switch (id) {
+    case IDOK:
+        btnOkClick();
+        break;
+    case IDCANCEL:
+        btnCancelClick();
+        break;
     case IDC_SOUND_ENABLED:
         if (code == BN_CLICKED)
             cbSoundClick();
-        return true;
+        break;
     case IDC_SOUND_OPEN:
         btnOpenSoundClick();
-        return true;
+        break;
     case IDC_SOUND_PLAY:
         btnPlayClick();
-        return true;
+        break;
     default:
-        return false;
+        OnEditorCommand(id, code);
+        break;
     }
 }
 

@@ -41,6 +41,11 @@ public:
     void btnOpenSoundClick();
     void btnPlayClick();
     void btnIconClick();
+    // OK: every refusal of the checks is shown and the dialog stays open;
+    // else the values are stored (a failure is shown, and the dialog stays
+    // open with everything the user typed) and the dialog closes.
+    void btnOkClick();
+    void btnCancelClick() { EndModal(IDCANCEL); }
 
 protected:
     explicit TEditorDialog(EditorServices services);
@@ -50,17 +55,17 @@ protected:
     // placeholder, the headings in bold, a tooltip control.
     void SetUpSharedControls(int iconPlaceholderId, std::initializer_list<int> headingIds);
     void AddTooltip(int id, const char* text);
-    // Shows every refusal in a box of its own; true when there was none.
-    bool Accept(const std::vector<EditorRefusal>& refusals);
-    // Stores the dialog's values; a failure is shown, and false keeps the
-    // dialog open with everything the user typed.
-    bool TryCommit(const std::function<void()>& commit);
+    // What OK checks, in order, and how it stores the values.
+    virtual std::vector<EditorRefusal> CheckValues() const = 0;
+    virtual void CommitValues() = 0;
     // A note owned by the dialog (it goes with it), without "Stop Music" and
     // "Remind later", showing btnIcon's picture.
     void OpenPreview(const std::string& caption, const std::string& text);
     const IClock& Clock() const;
-    // The Sound page's commands; true when id was one of them.
-    bool OnSoundCommand(int id, int code);
+    // Ok, Cancel and the Sound page; every other command goes to
+    // OnEditorCommand.
+    void OnCommand(int id, int code, HWND control) final;
+    virtual void OnEditorCommand(int id, int code) = 0;
     // FormClose: stops the sound that Play started and trims the working set.
     void OnDestroy() override;
 
