@@ -10,7 +10,9 @@
 
 namespace {
 
-std::string Number(double value) { return FormatNumber(value, CurrentFormatSettings().DecimalSeparator); }
+std::string Number(double value) {
+    return FormatNumber(value, StoredDecimalSeparator(CurrentFormatSettings().DecimalSeparator));
+}
 
 }  // namespace
 
@@ -55,7 +57,7 @@ void TBirthday::ReadFrom(const IniText& file) {
     };
     auto number = [&](std::string_view key, double def) {
         const auto text = value(key);
-        return text ? ParseNumber(*text, def) : def;
+        return text ? ParseNumber(*text, def, CurrentFormatSettings().DecimalSeparator) : def;
     };
     auto string = [&](std::string_view key) { return value(key).value_or(std::string()); };
 

@@ -61,7 +61,8 @@ int YearsSince(TDateTime date, TDateTime today) {
 
 bool IsDueOn(const TBirthday& record, TDateTime today) {
     const TDateTime day = BirthDayOf(today);
-    const TDateTime a = ThisYearsAnniversary(record, day);
+    // The next anniversary, so that 22 December reminds of 5 January.
+    const TDateTime a = day + DaysLeft(record, day);
     return (record.Remind2Weeks && a - 14 == day) || (record.Remind1Week && a - 7 == day) ||
            (record.Remind1Day && a - 1 == day) || a == day;
 }

@@ -108,7 +108,8 @@ void ReadValue(TEvent& e, const KeySpec& spec, const IniText& file)
         e.*spec.integer = value ? ParseInt(*value, def.*spec.integer) : def.*spec.integer;
         break;
     case Form::Number:
-        e.*spec.number = value ? ParseNumber(*value, def.*spec.number) : def.*spec.number;
+        e.*spec.number = value ? ParseNumber(*value, def.*spec.number, CurrentFormatSettings().DecimalSeparator)
+                               : def.*spec.number;
         break;
     case Form::Notes:
         e.*spec.text = value ? DecodeNotes(*value) : def.*spec.text;
@@ -161,7 +162,7 @@ void TEvent::WriteSection(IniFile& file, const std::string_view* erase) const
 {
     if (!IsStorableName(Name))
         throw std::invalid_argument(kUnstorableNameText);
-    const char separator = CurrentFormatSettings().DecimalSeparator;
+    const char separator = StoredDecimalSeparator(CurrentFormatSettings().DecimalSeparator);
     // All values are formatted before the file is touched, so the edit itself
     // only has to place them.
     std::string values[EventKeyCount];
@@ -186,7 +187,7 @@ void TEvent::WriteKey(IniFile& file, std::string_view key) const
     if (spec == nullptr)
         throw std::invalid_argument("Unknown event key: " + std::string(key));
     file.WriteString(Name, spec->key,
-                     FormatValue(*this, *spec, CurrentFormatSettings().DecimalSeparator));
+                     FormatValue(*this, *spec, StoredDecimalSeparator(CurrentFormatSettings().DecimalSeparator)));
 }
 
 int ShowCommandOf(int runAppCmdInd)

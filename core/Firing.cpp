@@ -33,9 +33,9 @@ NoteRequest BuildEventNote(const TEvent& e, bool test, const FiringContext& ctx)
         note.RemindLater = RemindLaterState::Hidden;
     else if (e.DeleteAfterRun)
         note.RemindLater = RemindLaterState::Disabled;
-    // A missed event's re-run always comes as a snooze run, so "Missing..."
-    // shows then; a test run never shows a status line.
-    note.StatusVisible = e.SnoozeRun && !test;
+    // A snooze run, a missed event's re-run and a run that comes late show
+    // their status line; a test run never does.
+    note.StatusVisible = (e.SnoozeRun || e.MissedRun) && !test;
     return note;
 }
 

@@ -1,6 +1,7 @@
 #include "core/IniValues.h"
 
 #include <charconv>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 
@@ -136,8 +137,17 @@ std::string FormatNumber(double value, char decimalSeparator)
     return out;
 }
 
-double ParseNumber(std::string_view text, double def)
+char StoredDecimalSeparator(char regional)
 {
+    return regional == ',' ? ',' : '.';
+}
+
+double ParseNumber(std::string_view text, double def, char regional)
+{
+    // Another regional separator only counts when it cannot be mistaken for
+    // a digit, a sign or an exponent.
+    const bool otherSeparator = std::ispunct(static_cast<unsigned char>(regional)) && regional != '+' &&
+                                regional != '-';
     // [sign] digits [separator digits] [E [sign] digits], with "." or "," as
     // the separator. Checked here so that from_chars never sees its own
     // extras (inf, nan, hexadecimal) and a number never ends in junk.
@@ -154,7 +164,7 @@ double ParseNumber(std::string_view text, double def)
         plain.push_back(text[i++]);
         ++mantissaDigits;
     }
-    if (i < text.size() && (text[i] == '.' || text[i] == ',')) {
+    if (i < text.size() && (text[i] == '.' || text[i] == ',' || (otherSeparator && text[i] == regional))) {
         plain.push_back('.');
         ++i;
         while (i < text.size() && text[i] >= '0' && text[i] <= '9') {

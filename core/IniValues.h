@@ -25,11 +25,15 @@ std::int32_t ParseInt(std::string_view text, std::int32_t def);
 // given decimal separator. NaN and infinities give "NAN", "INF", "-INF",
 // which ParseNumber refuses.
 std::string FormatNumber(double value, char decimalSeparator);
+// The separator numbers are written with: the regional one when it is "."
+// or ","; "." for any other (a "/" would write dates no reader takes back).
+char StoredDecimalSeparator(char regional);
 // Reads a number written with "." or "," as the decimal separator (either is
-// accepted whatever the regional settings), with an optional sign and
-// exponent; empty or unreadable text, blanks, thousands separators, or a
-// value out of the double range give the default.
-double ParseNumber(std::string_view text, double def);
+// accepted whatever the regional settings), or with regional when that is
+// another punctuation mark, with an optional sign and exponent; empty or
+// unreadable text, blanks, thousands separators, or a value out of the
+// double range give the default.
+double ParseNumber(std::string_view text, double def, char regional = '.');
 
 // Notes: every CR LF, and every lone CR or LF, is stored as "<br>"; on reading
 // every "<br>" (lower case, exactly) becomes CR LF.

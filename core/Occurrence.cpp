@@ -1,6 +1,7 @@
 #include "core/Occurrence.h"
 
 #include <cmath>
+#include <exception>
 
 #include "core/Event.h"
 #include "core/Ini.h"
@@ -55,6 +56,22 @@ TDateTime ComputeNextDue(const EventList& list, TDateTime now)
             continue;
         consider(e.StartDateTime);
         consider(e.SnoozeDateTime);
+    }
+    return best;
+}
+
+TDateTime EarliestMomentAfter(const EventList& list, TDateTime after)
+{
+    if (list.Empty())
+        return 0;
+    TDateTime best = NoDueTime;
+    for (int i = 0; i < list.Count(); ++i) {
+        const TEvent& e = list[i];
+        if (!e.Enabled)
+            continue;
+        for (TDateTime t : {e.StartDateTime, e.SnoozeDateTime})
+            if (t > after && t < best)
+                best = t;
     }
     return best;
 }
@@ -125,6 +142,87 @@ double DaysToNextMonth(std::string_view mask, TDateTime d)
     return 0;
 }
 
+namespace {
+
+// A fixed step can be many steps behind (an hourly event after a month off):
+// jump close, then step.
+TDateTime StepsAhead(TDateTime start, double step, TDateTime now)
+{
+    const double behind = now - start;
+    if (behind > step)
+        start += std::floor(behind / step - 1) * step;
+    while (!(start > now || Near(start, now)))
+        start += step;
+    return start;
+}
+
+bool OnAllowedDay(const TEvent& e)
+{
+    if (e.PeriodInd == pkDaily)
+        return Selected(e.DaysBin, DayOfWeek(e.StartDateTime));
+    if (e.PeriodInd == pkMonthly)
+        return Selected(e.MonthsBin, DecodeDate(e.StartDateTime).month);
+    return true;
+}
+
+}  // namespace
+
+bool MoveStartAhead(TEvent& e, TDateTime now)
+{
+    if (!IsPeriodic(e.PeriodInd) || e.StartDateTime == NeverTime || !InCalendar(e.StartDateTime))
+        return false;
+    const TDateTime before = e.StartDateTime;
+    switch (e.PeriodInd) {
+    case pkHourly:
+    case pkWeekly:
+    case pkAnnually:
+        if (e.DifDateTime > 0 && e.StartDateTime < now && !Near(e.StartDateTime, now))
+            e.StartDateTime = StepsAhead(e.StartDateTime, e.DifDateTime, now);
+        break;
+    case pkDaily:
+    case pkMonthly: {
+        auto step = [&e] {
+            return e.PeriodInd == pkDaily ? static_cast<double>(DaysToNextWeekday(e.DaysBin, e.StartDateTime))
+                                          : DaysToNextMonth(e.MonthsBin, e.StartDateTime);
+        };
+        if (step() <= 0)
+            break;  // nothing selected: never runs, as before
+        if (!OnAllowedDay(e))
+            e.StartDateTime += step();
+        // Whole weeks keep the weekday; the rest goes day by day (at most a
+        // week) or month by month.
+        if (e.PeriodInd == pkDaily && now - e.StartDateTime > 7)
+            e.StartDateTime += 7 * std::floor((now - e.StartDateTime) / 7);
+        while (!(e.StartDateTime > now || Near(e.StartDateTime, now)) && InCalendar(e.StartDateTime))
+            e.StartDateTime += step();
+        break;
+    }
+    default:
+        break;
+    }
+    return e.StartDateTime != before;
+}
+
+void MoveStartsAhead(EventList& list, IniFile& file, TDateTime now, IEventRows* rows)
+{
+    std::exception_ptr failure;
+    for (int i = 0; i < list.Count(); ++i) {
+        TEvent& e = list[i];
+        if (!MoveStartAhead(e, now))
+            continue;
+        if (rows != nullptr)
+            rows->StartChanged(e);
+        try {
+            e.WriteKey(file, "StartDateTime");
+        } catch (const IniWriteError&) {
+            if (!failure)
+                failure = std::current_exception();
+        }
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 void ProcessMissedEvents(EventList& list, IniFile& file, TDateTime now, IEventRows* rows)
 {
     // From the end down, so that removing entry i leaves the indexes still to
@@ -152,6 +250,8 @@ void ProcessMissedEvents(EventList& list, IniFile& file, TDateTime now, IEventRo
             break;
         }
     }
+    // Left where they were, they would never run again.
+    MoveStartsAhead(list, file, now, rows);
 }
 
 std::string PeriodName(int periodInd)

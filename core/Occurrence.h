@@ -28,6 +28,10 @@ public:
 // past (less than Epsilon behind now counts as ahead); NoDueTime when none,
 // 0 when the list is empty.
 TDateTime ComputeNextDue(const EventList& list, TDateTime now);
+// The earliest start or snooze moment of an enabled event strictly after
+// after (which may lie behind now); NoDueTime when none, 0 when the list is
+// empty.
+TDateTime EarliestMomentAfter(const EventList& list, TDateTime after);
 
 // Whether the event may run at now: enabled, and for Daily/Monthly the
 // weekday/month of now selected in its mask.
@@ -45,8 +49,23 @@ int DaysToNextWeekday(std::string_view mask, TDateTime d);
 double DaysToNextMonth(std::string_view mask, TDateTime d);
 
 // Start-up pass over events whose start is before now: "Delete" erases them
-// from file and list, "Run again" arms a snooze run Dif2DateTime from now.
+// from file and list, "Run again" arms a snooze run Dif2DateTime from now;
+// then the periodic ones ("Keep" and "Run again") move their start ahead of
+// now (MoveStartsAhead), so that they go on running.
 void ProcessMissedEvents(EventList& list, IniFile& file, TDateTime now, IEventRows* rows);
+
+// A periodic event whose start has passed without a run moves forward by
+// whole steps of its own rule to the first moment ahead of now (less than
+// Epsilon behind counts as ahead); the runs missed meanwhile are not made
+// up. A Daily or Monthly start on a day its mask excludes first moves to the
+// first day the mask allows. Once events, an empty mask, a step of 0 or less
+// and an unreadable start (NeverTime) stay. Returns whether the start moved;
+// writes nothing.
+bool MoveStartAhead(TEvent& event, TDateTime now);
+// MoveStartAhead for every event of the list, writing "StartDateTime" and
+// telling rows for each one that moved. Throws the first IniWriteError after
+// trying them all (the starts in memory move all the same).
+void MoveStartsAhead(EventList& list, IniFile& file, TDateTime now, IEventRows* rows);
 
 // "Once", "Hourly", "Daily", "Weekly", "Monthly", "Annually"; "" otherwise.
 std::string PeriodName(int periodInd);

@@ -20,6 +20,10 @@ public:
     virtual void FireBirthday(int index) = 0;
     // The day changed: the upcoming-reminders window should rebuild.
     virtual void RefreshTooltip() = 0;
+    // After an event scan: periodic starts that lie behind now (the events
+    // that did not run, or whose one step left them behind) move ahead
+    // (MoveStartsAhead).
+    virtual void MoveStartsAhead(TDateTime now) = 0;
 };
 
 // The birthdays as the daily scan sees them.
@@ -44,15 +48,32 @@ public:
     TDateTime TickNow = 0;
     TDateTime LastFiredDue = 0;
     TDateTime LastBirthdayScanDate = 0;
+    // Every moment up to here has been looked at by an event scan.
+    TDateTime ScannedUntil = 0;
+
+    // A run is late, and its note says "Missing...", when it comes this long
+    // after its moment (a sleep, a long countdown, the clock put forward).
+    static constexpr double kLate = 1.0 / 1440;
 
     // The start-up values: NextDueTime from the events, TickNow now, the
     // birthday scan due at the first tick, LastFiredDue 0.
     void Start();
-    // NextDueTime := ComputeNextDue at the clock's now.
+    // NextDueTime := ComputeNextDue at the clock's now (after an edit, a
+    // snooze, a check box), unless a scan is already due.
     void RecomputeNextDue();
+    // The clock was set or the computer woke up: the next scan looks at
+    // every moment since the last one (none when the clock went back past
+    // it), at the next tick when one has passed.
+    void ClockChanged();
     // One tick: the event scan when NextDueTime is reached (or less than
     // Epsilon away), then the birthday scan once per calendar day, which ends
     // with host.RefreshTooltip(). Allocates nothing when nothing is due.
+    //
+    // The event scan fires, oldest first, every enabled event whose start or
+    // snooze moment fell due since the previous scan and that may run now:
+    // none is passed over after a sleep or a clock jump, and none fires twice
+    // for one start (an event whose LastDateTime is at or after its start has
+    // run for it). Then the host moves periodic starts ahead of now.
     void Tick();
 
 private:

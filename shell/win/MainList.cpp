@@ -256,11 +256,14 @@ void TfrmMainList::actHideMainForm()
 void TfrmMainList::StoreGeometry()
 {
     AppSettings& s = Settings();
-    if (maximizeOnShow_ || ::IsZoomed(Hwnd())) {
-        s.MainFormState = 1;
-    } else if (::IsIconic(Hwnd())) {
+    // The minimize box minimizes the application window, which hides this
+    // one: minimized either way, whether it was maximized before or not.
+    const bool minimized = ::IsIconic(Hwnd()) || (options_.App && ::IsIconic(options_.App->Hwnd()));
+    if (minimized) {
         // The last normal-state geometry stays as it was.
         s.MainFormState = 0;
+    } else if (maximizeOnShow_ || ::IsZoomed(Hwnd())) {
+        s.MainFormState = 1;
     } else {
         RECT r{};
         ::GetWindowRect(Hwnd(), &r);
@@ -348,6 +351,10 @@ LRESULT TfrmMainList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_POWERBROADCAST:
         return OnPowerBroadcast(wParam, lParam);
+    case WM_TIMECHANGE:
+        // The clock was set: what is due is decided again at once.
+        scheduler_->ClockChanged();
+        return 0;
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {
         case SC_CLOSE:
@@ -501,7 +508,9 @@ void TfrmMainList::StartChanged(const TEvent& event)
 
 void TfrmMainList::Removing(int, const TEvent& event)
 {
-    lvEvents_->DeleteKeepingSelection(lvEvents_->Find(event.Name));
+    // An event going by itself (its firing, the start-up pass) takes the
+    // selection up a row, but never onto another first row.
+    lvEvents_->DeleteKeepingSelection(lvEvents_->Find(event.Name), false);
 }
 
 // --- the user interface ---------------------------------------------------------
@@ -770,10 +779,13 @@ LRESULT TfrmMainList::OnNotify(NMHDR& hdr)
 
 void TfrmMainList::ListEnabledChanged(TReminderList& list)
 {
-    // An event switched on may now be the next one due; one switched off
-    // must not hold the scheduler's attention.
-    if (&list == lvEvents_.get())
+    // An event switched on may now be the next one due (a periodic one from
+    // its next slot, when its start passed while it was off); one switched
+    // off must not hold the scheduler's attention.
+    if (&list == lvEvents_.get()) {
+        MoveStartsAhead(clock_->Now());
         scheduler_->RecomputeNextDue();
+    }
     RefreshTooltip();
 }
 

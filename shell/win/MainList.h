@@ -206,6 +206,7 @@ private:
     // message handlers, synchronously.
     void FireEvent(int index, bool snooze) override;
     void FireBirthday(int index) override;
+    void MoveStartsAhead(TDateTime now) override;
 
     // IEventRows: the events list view follows the records.
     void StartChanged(const TEvent& event) override;

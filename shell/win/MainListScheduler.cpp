@@ -104,6 +104,11 @@ void TfrmMainList::FireBirthday(int index)
     ::SendMessageA(Hwnd(), WM_BIRTHDAYFIRE, 0, index);
 }
 
+void TfrmMainList::MoveStartsAhead(TDateTime now)
+{
+    ReportWriteErrors([&] { ::MoveStartsAhead(events_, eventsFile_, now, this); });
+}
+
 void TfrmMainList::RefreshTooltip()
 {
     if (frmToolTip)
@@ -165,8 +170,9 @@ LRESULT TfrmMainList::OnPowerBroadcast(WPARAM wParam, LPARAM lParam)
 {
     if (wParam != PBT_APMRESUMESUSPEND)
         return DefaultProc(WM_POWERBROADCAST, wParam, lParam);
-    // Birthdays passed while the computer slept are reported now; the events
-    // that fell due meanwhile are the next tick's business.
+    // The events that fell due while the computer slept fire at the next
+    // tick; the birthdays passed meanwhile are reported now.
+    scheduler_->ClockChanged();
     RunMissedBirthdaysReport();
     WriteLog("PBT_APMRESUMESUSPEND");
     return TRUE;

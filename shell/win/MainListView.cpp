@@ -246,7 +246,7 @@ void TReminderList::Delete(int row)
     ::SendMessageA(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
 }
 
-void TReminderList::DeleteKeepingSelection(int row)
+void TReminderList::DeleteKeepingSelection(int row, bool selectNewFirst)
 {
     if (row < 0 || row >= Count())
         return;
@@ -256,7 +256,7 @@ void TReminderList::DeleteKeepingSelection(int row)
         return;
     if (row >= 1)
         Select(row - 1);
-    else if (Count() > 0)
+    else if (Count() > 0 && selectNewFirst)
         Select(0);
     else
         host_.ListSelectionChanged(*this);

@@ -127,8 +127,9 @@ public:
     void SetText(int row, int column, const std::string& text);
     void Delete(int row);
     // Deletes the row; when it was the selected one, the row above it becomes
-    // selected, or the new first row when the first was deleted.
-    void DeleteKeepingSelection(int row);
+    // selected, or (when the first was deleted and selectNewFirst) the new
+    // first row.
+    void DeleteKeepingSelection(int row, bool selectNewFirst = true);
     void Clear();
 
     std::string Text(int row, int column) const;

@@ -129,16 +129,15 @@ TEST(BirthdayRules, DueOnlyOnTheChosenDaysAndRegardlessOfEnabled) {
     }
 }
 
-TEST(BirthdayRules, EarlyReminderInTheOldYearDoesNotComeInDecember) {
+TEST(BirthdayRules, EarlyRemindersComeInTheOldYearToo) {
+    const TBirthday fifth = Person("N", Day(1990, 1, 5), true, false, false);
+    EXPECT_TRUE(IsDueOn(fifth, Day(2025, 12, 22)));
     const TBirthday third = Person("N", Day(1990, 1, 3), false, true, false);
-    EXPECT_FALSE(IsDueOn(third, Day(2025, 12, 27)));
-    EXPECT_EQ(DueDays(third, 2025, 2026), (std::vector<TDateTime>{Day(2025, 1, 3), Day(2026, 1, 3)}));
-
-
-    // The early reminders of a birthday on 1 January would all fall in the
-    // old year: only the day itself comes.
+    EXPECT_EQ(DueDays(third, 2025, 2026),
+              (std::vector<TDateTime>{Day(2025, 1, 3), Day(2025, 12, 27), Day(2026, 1, 3), Day(2026, 12, 27)}));
     const TBirthday first = Person("N", Day(1990, 1, 1), true, true, true);
-    EXPECT_EQ(DueDays(first, 2025, 2026), (std::vector<TDateTime>{Day(2025, 1, 1), Day(2026, 1, 1)}));
+    EXPECT_EQ(DueDays(first, 2026, 2026),
+              (std::vector<TDateTime>{Day(2026, 1, 1), Day(2026, 12, 18), Day(2026, 12, 25), Day(2026, 12, 31)}));
 }
 
 TEST(BirthdayRules, TwentyNinthOfFebruaryIsRemindedEveryYear) {
@@ -295,7 +294,8 @@ TEST(BirthdayReport, MissedBirthdayIsReportedOncePerYear) {
     EXPECT_EQ(f.list[0].LastStart, Day(2026, 5, 12));
     EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46154");
 
-    // The second start of the year lists nothing.
+    // The second start of the year lists nothing, and shows no box.
+    EXPECT_TRUE(f.Report(Day(2026, 8, 1)).empty());
     EXPECT_EQ(f.boxes.size(), 1u);
 
     // Next year it is reported again.

@@ -228,6 +228,15 @@ TEST_F(EventFile, NumbersAreWrittenWithTheCurrentDecimalSeparator)
     ExpectSameEvent(ReadEvent(expected, "Morning walk"), SampleEvent());
 }
 
+TEST_F(EventFile, AnotherRegionalSeparatorWritesAPointAndReadsBoth)
+{
+    DecimalSeparatorScope slash('/');
+    SampleEvent().SaveToFile(file);
+    EXPECT_EQ(file.Load().Read("Morning walk", "StartDateTime"), "45366.3541666667");
+    ExpectSameEvent(ReadEvent(ReadBytes(file.Path()), "Morning walk"), SampleEvent());
+    EXPECT_DOUBLE_EQ(ReadEvent("[E]\r\nDifDateTime=7/5\r\n", "E").DifDateTime, 7.5);
+}
+
 TEST_F(EventFile, NotesNeverPutARawLineBreakIntoTheFile)
 {
     TEvent e;

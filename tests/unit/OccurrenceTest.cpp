@@ -11,6 +11,7 @@
 
 #include "core/Event.h"
 #include "core/Ini.h"
+#include "core/IniValues.h"
 #include "tests/unit/TestFiles.h"
 
 namespace {
@@ -242,6 +243,44 @@ TEST(AdvanceStart, SteppingExamples)
     EXPECT_THROW(AdvanceStart(*e, nowhere, nullptr), IniWriteError);
 }
 
+TEST(MoveStartAhead, PassedStartsMoveToTheirNextSlotByTheirOwnRule)
+{
+    const TDateTime now = At(2024, 3, 15, 9);  // a Friday
+    struct Case {
+        const char* what;
+        int period;
+        TDateTime start;
+        double dif;
+        const char* days;
+        const char* months;
+        TDateTime expected;
+    };
+    const Case cases[] = {
+        {"weekly, off for three weeks", pkWeekly, At(2024, 2, 22, 9), 7, "", "", At(2024, 3, 21, 9)},
+        {"hourly, a month behind", pkHourly, At(2024, 2, 15, 8, 15), 1.0 / 24, "", "", At(2024, 3, 15, 9, 15)},
+        {"less than Epsilon behind counts as ahead", pkHourly, now - 0.5 / 86400, 1.0 / 24, "", "",
+         now - 0.5 / 86400},
+        {"daily, Monday and Friday", pkDaily, At(2024, 1, 1, 8), 0, "0100010", "", At(2024, 3, 18, 8)},
+        {"daily, ahead but on an excluded day", pkDaily, At(2024, 3, 19, 8), 0, "0100010", "", At(2024, 3, 22, 8)},
+        {"daily, empty mask stays", pkDaily, At(2024, 1, 1, 8), 0, "0000000", "", At(2024, 1, 1, 8)},
+        {"monthly from the 31st", pkMonthly, At(2023, 1, 31, 10), 0, "", "101000000000", At(2024, 3, 31, 10)},
+        {"annually", pkAnnually, At(2022, 3, 1, 9), 365, "", "", At(2025, 2, 28, 9)},
+        {"once stays", pkOnce, At(2024, 1, 1, 8), 0, "", "", At(2024, 1, 1, 8)},
+        {"an unreadable start stays", pkWeekly, NeverTime, 7, "", "", NeverTime},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TEvent e;
+        e.PeriodInd = c.period;
+        e.StartDateTime = c.start;
+        e.DifDateTime = c.dif;
+        e.DaysBin = c.days;
+        e.MonthsBin = c.months;
+        EXPECT_EQ(MoveStartAhead(e, now), c.start != c.expected);
+        EXPECT_EQ(FormatYmdHm(e.StartDateTime), FormatYmdHm(c.expected));
+    }
+}
+
 TEST(AdvanceStart, WritesStartForEveryKindAndTellsTheRowsForPeriodicKinds)
 {
     for (int period = -1; period <= 6; ++period) {
@@ -350,6 +389,26 @@ TEST_F(MissedEvents, RunAgainArmsASnoozeRunInMemoryOnly)
     }
     EXPECT_TRUE(rows.calls.empty());
     EXPECT_EQ(ReadBytes(file.Path()), saved);
+}
+
+TEST_F(MissedEvents, PeriodicEventsKeptOrRunAgainGoOnRunning)
+{
+    auto keep = MakeEvent("Weekly", now - 22, pkWeekly);
+    keep->DifDateTime = 7;
+    Add(std::move(keep));
+    auto again = MakeEvent("Hourly", now - 2.0 / 24 + 0.25 / 24, pkHourly);
+    again->DifDateTime = 1.0 / 24;
+    again->ExpiredInd = ekRunAgain;
+    again->Dif2DateTime = 5.0 / 1440;
+    Add(std::move(again));
+    ProcessMissedEvents(list, file, now, &rows);
+    EXPECT_EQ(list[0].StartDateTime, now + 6);
+    // One "Missing..." run, and the hour after that as usual.
+    EXPECT_TRUE(list[1].MissedRun);
+    EXPECT_NEAR(list[1].SnoozeDateTime, now + 5.0 / 1440, 1e-9);
+    EXPECT_NEAR(list[1].StartDateTime, now + 0.25 / 24, 1e-9);
+    EXPECT_EQ(ParseNumber(file.ReadString("Weekly", "StartDateTime", ""), 0), now + 6);
+    EXPECT_EQ(rows.calls.size(), 2u);
 }
 
 TEST_F(MissedEvents, AFailedEraseKeepsTheEventInTheList)

@@ -25,10 +25,11 @@ TDateTime At(int y, int m, int d, int hh = 0, int mm = 0, int ss = 0)
     return EncodeDateTime({y, m, d}, {hh, mm, ss, 0});
 }
 
-// Stands in for the main window: records every call in order and does to the
-// event what a real firing does to it (the record of the run, deletion of a
-// once event that deletes itself, one step of a periodic start after a
-// regular run). A test can hook in to change the list during a firing.
+// Stands in for the main window: records every call in order ("(late)" for a
+// run that shows "Missing...") and does to the event what a real firing does
+// to it (the record of the run, deletion of a once event that deletes itself,
+// one step of a periodic start after a regular run, the starts moved ahead
+// after a scan). A test can hook in to change the list during a firing.
 class FakeHost : public ISchedulerHost {
 public:
     FakeHost(EventList& events, ManualClock& clock) : events_(events), clock_(clock) {}
@@ -39,19 +40,26 @@ public:
         ASSERT_GE(index, 0);
         ASSERT_LT(index, events_.Count());
         TEvent& e = events_[index];
-        calls.push_back((snooze ? "snooze " : "run ") + e.Name);
+        calls.push_back((snooze ? "snooze " : "run ") + e.Name + (e.MissedRun ? " (late)" : ""));
         e.LastDateTime = clock_.Now();
+        e.MissedRun = false;
         const std::string name = e.Name;
         if (e.PeriodInd == pkOnce && e.DeleteAfterRun)
             events_.Delete(index);
-        else if (!snooze && (e.PeriodInd == pkHourly || e.PeriodInd == pkWeekly ||
-                             e.PeriodInd == pkAnnually))
+        else if (!snooze && e.PeriodInd == pkDaily)
+            e.StartDateTime += DaysToNextWeekday(e.DaysBin, e.StartDateTime);
+        else if (!snooze && e.PeriodInd != pkOnce)
             e.StartDateTime += e.DifDateTime;
         if (onFire)
             onFire(name);
     }
     void FireBirthday(int index) override { calls.push_back("birthday " + std::to_string(index)); }
     void RefreshTooltip() override { calls.push_back("tooltip"); }
+    void MoveStartsAhead(TDateTime now) override
+    {
+        for (int i = 0; i < events_.Count(); ++i)
+            MoveStartAhead(events_[i], now);
+    }
 
     // The calls since the last look, then forgotten.
     std::vector<std::string> Take()
@@ -155,14 +163,8 @@ TEST_F(SchedulerTest, TwoEventsWithTheSameStartFireInOneTickLaterInFileFirst)
     AddEvent("B", X);
     StartQuietly();
     EXPECT_EQ(TickAt(X + 0.3 * kSecond), (Calls{"run B", "run A"}));
-    EXPECT_EQ(scheduler.LastFiredDue, X);
-    // The once events still start at X, which is less than a second behind
-    // and so still the next-due moment; LastFiredDue keeps them from firing
-    // again.
-    EXPECT_EQ(scheduler.NextDueTime, X);
+    EXPECT_EQ(std::make_pair(scheduler.LastFiredDue, scheduler.NextDueTime), std::make_pair(X, NoDueTime));
     EXPECT_EQ(TickAt(X + 1.3 * kSecond), Calls{});
-    EXPECT_EQ(scheduler.NextDueTime, NoDueTime);
-    EXPECT_EQ(TickAt(X + 2.3 * kSecond), Calls{});
 }
 
 TEST_F(SchedulerTest, EmptyListScansEveryTickAndFindsNothing)
@@ -178,16 +180,19 @@ TEST_F(SchedulerTest, EmptyListScansEveryTickAndFindsNothing)
     EXPECT_EQ(TickAt(X + kMinute), Calls{"run Late"});
 }
 
-TEST_F(SchedulerTest, ClockSetBackDelaysTheScanUntilItCatchesUp)
+TEST_F(SchedulerTest, ClockSetBackAnHourFiresNothingTwice)
 {
-    AddEvent("A", X);
+    AddEvent("Once", X);
+    AddEvent("Hourly", X, pkHourly).DifDateTime = kHour;
     StartQuietly();
-    // Another event is added behind the scheduler's back, due before X.
-    AddEvent("Sneaky", X - 30 * kMinute);
-    for (TDateTime t = X - kHour; t < X - kSecond; t += 5 * kMinute)
-        EXPECT_EQ(TickAt(t), Calls{});
-    EXPECT_EQ(scheduler.NextDueTime, X);
-    EXPECT_EQ(TickAt(X), Calls{"run A"});
+    EXPECT_EQ(TickAt(X), (Calls{"run Hourly", "run Once"}));
+    for (TDateTime t = X - kHour; t < X + 2 * kMinute; t += 5 * kMinute)
+        EXPECT_EQ(TickAt(t), Calls{}) << (t - X) / kMinute << " min";
+    // An event added for the hour lived again does fire.
+    AddEvent("New", X + 5 * kMinute);
+    scheduler.RecomputeNextDue();
+    EXPECT_EQ(TickAt(X + 5 * kMinute), Calls{"run New"});
+    EXPECT_EQ(TickAt(X + kHour), Calls{"run Hourly"});
 }
 
 TEST_F(SchedulerTest, NoEnabledEventAheadMeansNoScan)
@@ -209,28 +214,57 @@ TEST_F(SchedulerTest, NoEnabledEventAheadMeansNoScan)
     EXPECT_EQ(TickAt(X + 3 * kMinute), Calls{"run Off"});
 }
 
-TEST_F(SchedulerTest, SleepAcrossThreeStartsFiresOnlyTheFirst)
+TEST_F(SchedulerTest, SleepAcrossThreeStartsFiresThemAllOnceInOrder)
 {
+    AddEvent("C", X + 2 * kHour);
     AddEvent("A", X);
     AddEvent("B", X + kHour);
-    AddEvent("C", X + 2 * kHour);
     AddEvent("D", X + 1);
     StartQuietly();
     // The computer resumes three hours later.
-    EXPECT_EQ(TickAt(X + 3 * kHour), Calls{"run A"});
+    EXPECT_EQ(TickAt(X + 3 * kHour), (Calls{"run A (late)", "run B (late)", "run C (late)"}));
     EXPECT_EQ(scheduler.NextDueTime, X + 1);
     EXPECT_EQ(TickAt(X + 3 * kHour + kSecond), Calls{});
     EXPECT_EQ(TickAt(X + 1), (Calls{"run D", "tooltip"}));  // a new day, too
 }
 
-TEST_F(SchedulerTest, SleepAcrossAStartThatCannotRunNowFiresNothing)
+TEST_F(SchedulerTest, MasksAreCheckedWhenTheRunHappensAndExcludedDaysMoveOn)
 {
-    TEvent& a = AddEvent("A", X, pkDaily);
-    a.DaysBin = "0100000";  // Monday only; X is a Friday
-    AddEvent("B", X + kHour);
+    const TDateTime monday = At(2024, 3, 18, 23, 30);
+    TEvent& late = AddEvent("Monday late", monday, pkDaily);
+    late.DaysBin = "0100000";
+    TEvent& friday = AddEvent("On a Friday", X, pkDaily);  // X is a Friday: excluded
+    friday.DaysBin = "0100000";
+    TEvent& snoozed = AddEvent("Snoozed", monday + 7, pkDaily);
+    snoozed.DaysBin = "0100000";
+    snoozed.SnoozeDateTime = At(2024, 3, 19, 8);
     StartQuietly();
-    EXPECT_EQ(TickAt(X + 3 * kHour), Calls{});
-    EXPECT_EQ(std::tie(scheduler.NextDueTime, scheduler.LastFiredDue), std::make_tuple(NoDueTime, 0.0));
+    EXPECT_EQ(TickAt(X + kMinute), Calls{});
+    EXPECT_EQ(friday.StartDateTime, At(2024, 3, 18, 9)) << "moved to the first Monday";
+    // Asleep across midnight: on Tuesday morning nothing runs, the snooze of
+    // a Monday-only event neither, and the start is next Monday's.
+    EXPECT_EQ(TickAt(At(2024, 3, 19, 8)), Calls{"tooltip"});
+    EXPECT_EQ(late.StartDateTime, monday + 7);
+    EXPECT_EQ(friday.StartDateTime, At(2024, 3, 25, 9));
+}
+
+TEST_F(SchedulerTest, WhatFallsDueDuringALongFiringFiresRightAfterIt)
+{
+    AddEvent("Long", X);
+    AddEvent("During", X + 2 * kMinute);
+    AddEvent("After", X + 10 * kMinute);
+    TEvent& hourly = AddEvent("Hourly", X + 3 * kMinute, pkHourly);
+    hourly.DifDateTime = kHour;
+    host.onFire = [this](const std::string& name) {
+        if (name == "Long")
+            clock.Set(X + 5 * kMinute);  // a countdown, say
+    };
+    StartQuietly();
+    EXPECT_EQ(TickAt(X), Calls{"run Long"});
+    EXPECT_EQ(scheduler.NextDueTime, X + 2 * kMinute);
+    EXPECT_EQ(TickAt(X + 5 * kMinute + kSecond), (Calls{"run During (late)", "run Hourly (late)"}));
+    EXPECT_EQ(hourly.StartDateTime, X + kHour + 3 * kMinute);
+    EXPECT_EQ(scheduler.NextDueTime, X + 10 * kMinute);
 }
 
 TEST_F(SchedulerTest, EventsDeletingThemselvesWhileFiringAllFireOnce)
@@ -270,17 +304,6 @@ TEST_F(SchedulerTest, EventsRemovedBelowTheFiredOneDuringAFiringDoNotBreakTheSca
     // keep them from firing twice; C still gets its run.
     EXPECT_EQ(TickAt(X), (Calls{"run E", "run D", "run C"}));
     EXPECT_EQ(events.Count(), 3);
-}
-
-TEST_F(SchedulerTest, TheNextDueMomentIsComputedFromTheTimeTheScanEnds)
-{
-    AddEvent("Long", X);
-    AddEvent("During", X + 2 * kMinute);
-    AddEvent("After", X + 10 * kMinute);
-    host.onFire = [this](const std::string&) { clock.Set(X + 5 * kMinute); };
-    StartQuietly();
-    EXPECT_EQ(TickAt(X), Calls{"run Long"});
-    EXPECT_EQ(scheduler.NextDueTime, X + 10 * kMinute);
 }
 
 TEST_F(SchedulerTest, BirthdaysAreScannedAtTheFirstTickAndThenOncePerDay)

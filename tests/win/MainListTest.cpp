@@ -192,6 +192,7 @@ TEST_F(MainListTest, StartUpRunsTheReportThenTheMissedEventsThenArmsTheScheduler
 
     ASSERT_EQ(w.Events().Count(), 2);
     EXPECT_FALSE(File("events.ini").HasSection("Gone"));
+    EXPECT_EQ(w.EventsView().Selected(), -1) << "the selected first row went: no row is selected";
     TEvent* again = w.Events().Find("Again");
     ASSERT_NE(again, nullptr);
     EXPECT_TRUE(again->MissedRun);
@@ -338,16 +339,23 @@ TEST_F(MainListTest, CloseBoxOnlyHidesWhileThereIsATrayIcon)
     EXPECT_EQ(testfiles::ReadBytes(dir.File("config.cfg")), config);
 }
 
-TEST_F(MainListTest, ClosingWhileMinimizedKeepsTheLastNormalGeometry)
+TEST_F(MainListTest, ClosingWhileMinimizedFromMaximizedKeepsTheLastNormalGeometry)
 {
     WriteConfig("ShowTrayIcon=0\r\nMainFormX=70\r\nMainFormY=80\r\nMainFormHeight=290\r\nMainFormWeight=510\r\n"
                 "MainFormState=1\r\n");
-    TfrmMainList& w = Create();
-    ::ShowWindow(w.Hwnd(), SW_MINIMIZE);
-    ASSERT_TRUE(::IsIconic(w.Hwnd()));
+    // The minimize box goes to the application window, as in the program.
+    TApplicationWindow app;
+    MainListOptions options = Options();
+    options.App = &app;
+    window = std::make_unique<TfrmMainList>(std::move(options));
+    TfrmMainList& w = *window;
+    ASSERT_TRUE(::IsZoomed(w.Hwnd()));
+    ::SendMessageA(w.Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ASSERT_TRUE(::IsIconic(app.Hwnd()));
     ::SendMessageA(w.Hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(Config({"MainFormState", "MainFormX", "MainFormY", "MainFormWeight", "MainFormHeight"}),
               "0 70 80 510 290");
+    window.reset();  // before its application window goes
 }
 
 TEST_F(MainListTest, HideWithoutTrayIconOrPinnedTooltipEndsTheProgram)
