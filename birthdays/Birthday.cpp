@@ -105,15 +105,12 @@ void TBirthday::WriteKey(IniFile& file, std::string_view key) const {
 
 void BirthdayList::Rename(int index, std::string name) {
     Entry& entry = items_.at(static_cast<size_t>(index));
+    names_.Rename(entry.Name, name, index);
     entry.Record->Name = name;
     entry.Name = std::move(name);
 }
 
-int BirthdayList::IndexOf(std::string_view name) const {
-    for (size_t i = 0; i < items_.size(); ++i)
-        if (SameName(items_[i].Name, name)) return static_cast<int>(i);
-    return -1;
-}
+int BirthdayList::IndexOf(std::string_view name) const { return names_.Find(name); }
 
 TBirthday* BirthdayList::Find(std::string_view name) {
     const int index = IndexOf(name);
@@ -123,12 +120,14 @@ TBirthday* BirthdayList::Find(std::string_view name) {
 int BirthdayList::Add(std::unique_ptr<TBirthday> record) {
     if (!record) throw std::invalid_argument("BirthdayList::Add without a record");
     std::string name = record->Name;
+    names_.Add(name, Count());
     items_.push_back(Entry{std::move(name), std::move(record)});
     return Count() - 1;
 }
 
 void BirthdayList::Delete(int index) {
     if (index < 0 || index >= Count()) return;
+    names_.Remove(items_[static_cast<size_t>(index)].Name, index);
     items_.erase(items_.begin() + index);
 }
 

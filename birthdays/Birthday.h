@@ -10,6 +10,7 @@
 
 #include "birthdays/BirthdayRules.h"
 #include "core/DateTime.h"
+#include "core/Names.h"
 #include "core/Scheduler.h"
 
 class IClock;
@@ -84,7 +85,10 @@ public:
     // Appends under the record's Name; returns the new position.
     int Add(std::unique_ptr<TBirthday> record);
     void Delete(int index);
-    void Clear() { items_.clear(); }
+    void Clear() {
+        items_.clear();
+        names_.Clear();
+    }
 
     // IBirthdayScan: out-of-range positions are never due.
     int BirthdayCount() const override { return Count(); }
@@ -96,6 +100,7 @@ private:
         std::unique_ptr<TBirthday> Record;
     };
     std::vector<Entry> items_;
+    NameIndex names_;
 };
 
 // Loads birthdays.ini into list (which is cleared first): one record per

@@ -59,22 +59,28 @@ std::vector<std::string> ReportMissedBirthdays(BirthdayList& list, IniFile& file
     const TDateTime day = BirthDayOf(today);
     const int year = DecodeDate(day).year;
     std::vector<std::string> names;
-    std::optional<IniWriteError> firstFailure;
+    std::vector<const TBirthday*> missed;
     for (int i = 0; i < list.Count(); ++i) {
         TBirthday& record = list[i];
         if (!(day > ThisYearsAnniversary(record, day))) continue;
         if (!(DecodeDate(BirthDayOf(record.LastStart)).year < year)) continue;
         names.push_back(list.NameAt(i));
         record.LastStart = day;
+        missed.push_back(&record);
+    }
+    // After a long absence many are missed at once: one write records them
+    // all. Should it fail, the user still sees the names.
+    std::optional<IniWriteError> failure;
+    if (!missed.empty()) {
         try {
-            record.WriteKey(file, "LastStart");
+            file.Edit([&](IniText& text) {
+                for (const TBirthday* record : missed) text.Write(record->Name, "LastStart", record->KeyText("LastStart"));
+            });
         } catch (const IniWriteError& error) {
-            // Keep going: the other records can still be recorded, and the
-            // user should see the names even when the file is read-only.
-            if (!firstFailure) firstFailure = error;
+            failure = error;
         }
     }
     if (!names.empty() && showBox && showMessage) showMessage(MissedBirthdaysText(names));
-    if (firstFailure) throw *firstFailure;
+    if (failure) throw *failure;
     return names;
 }

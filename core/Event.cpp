@@ -1,7 +1,7 @@
 #include "core/Event.h"
 
+#include <array>
 #include <stdexcept>
-#include <unordered_set>
 
 #include "core/DateFormat.h"
 #include "core/Ini.h"
@@ -96,10 +96,11 @@ std::string FormatValue(const TEvent& e, const KeySpec& spec, char decimalSepara
     return e.*spec.text;
 }
 
-void ReadValue(TEvent& e, const KeySpec& spec, const IniText& file)
+// A key's stored text into its field; a missing key (or a key line without
+// "=") gives the field the value of a fresh record.
+void AssignValue(TEvent& e, const KeySpec& spec, std::optional<std::string_view> value, char regional)
 {
     const TEvent& def = Defaults();
-    const std::optional<std::string> value = file.Read(e.Name, spec.key);
     switch (spec.form) {
     case Form::Flag:
         e.*spec.flag = value ? ParseFlag(*value, def.*spec.flag) : def.*spec.flag;
@@ -108,17 +109,91 @@ void ReadValue(TEvent& e, const KeySpec& spec, const IniText& file)
         e.*spec.integer = value ? ParseInt(*value, def.*spec.integer) : def.*spec.integer;
         break;
     case Form::Number:
-        e.*spec.number = value ? ParseNumber(*value, def.*spec.number, CurrentFormatSettings().DecimalSeparator)
-                               : def.*spec.number;
+        e.*spec.number = value ? ParseNumber(*value, def.*spec.number, regional) : def.*spec.number;
         break;
     case Form::Notes:
         e.*spec.text = value ? DecodeNotes(*value) : def.*spec.text;
         break;
     case Form::Text:
-        e.*spec.text = value ? *value : def.*spec.text;
+        e.*spec.text = value ? std::string(*value) : def.*spec.text;
         break;
     }
 }
+
+// The whole of events.ini in one pass. A fresh record holds every default,
+// so only the keys present are assigned, each by its first line in the
+// section, as a lookup by name would find it.
+class EventLoader final : public IniVisitor {
+public:
+    explicit EventLoader(EventList& list)
+        : list_(list), regional_(CurrentFormatSettings().DecimalSeparator)
+    {
+    }
+
+    void Section(std::string_view name) override
+    {
+        Finish();
+        section_ = name;
+        event_ = std::make_unique<TEvent>();
+        event_->Name = name;
+        seen_ = 0;
+        expected_ = 0;
+    }
+
+    void Key(std::string_view name, std::optional<std::string_view> value) override
+    {
+        if (!event_)
+            return;
+        // Files keep the keys in the order a save writes them: the key after
+        // the last one found is tried first.
+        std::size_t index = expected_;
+        if (index >= EventKeyCount || name != keyNames_[index]) {
+            index = 0;
+            while (index < EventKeyCount && !SameName(keyNames_[index], name))
+                ++index;
+            if (index == EventKeyCount)
+                return;
+        }
+        expected_ = index + 1;
+        const std::uint32_t bit = std::uint32_t{1} << index;
+        if (seen_ & bit)
+            return;
+        seen_ |= bit;
+        if (value)
+            AssignValue(*event_, kKeys[index], value, regional_);
+    }
+
+    void End() override { Finish(); }
+
+private:
+    void Finish()
+    {
+        if (!event_)
+            return;
+        // A hand-edited file may repeat a section. Lookups by name always
+        // find the first one, so a second event of that name could neither
+        // be read nor written on its own: it is left out (and stays in the
+        // file as it is).
+        if (list_.Add(std::move(event_)) < 0)
+            WriteLog("Duplicate event section skipped: " + std::string(section_));
+    }
+
+
+    EventList& list_;
+    const char regional_;
+    std::string_view section_;  // in the scanned bytes, while the scan runs
+    std::unique_ptr<TEvent> event_;
+    std::uint32_t seen_ = 0;
+    std::size_t expected_ = 0;
+    // The key names as the program writes them, their lengths taken once.
+    static constexpr auto keyNames_ = [] {
+        std::array<std::string_view, EventKeyCount> names{};
+        for (std::size_t i = 0; i < EventKeyCount; ++i)
+            names[i] = kKeys[i].key;
+        return names;
+    }();
+};
+static_assert(EventKeyCount <= 32, "the loader keeps one bit per key");
 
 const KeySpec* FindKey(std::string_view key)
 {
@@ -141,8 +216,11 @@ constinit const char* const EventKeys[EventKeyCount] = {
 
 void TEvent::ReadFrom(const IniText& file)
 {
-    for (const KeySpec& spec : kKeys)
-        ReadValue(*this, spec, file);
+    const char regional = CurrentFormatSettings().DecimalSeparator;
+    for (const KeySpec& spec : kKeys) {
+        const std::optional<std::string> value = file.Read(Name, spec.key);
+        AssignValue(*this, spec, value ? std::optional<std::string_view>(*value) : std::nullopt, regional);
+    }
     SnoozeRun = false;
     MissedRun = false;
 }
@@ -181,13 +259,18 @@ void TEvent::EraseFromFile(IniFile& file) const
     file.EraseSection(Name);
 }
 
-void TEvent::WriteKey(IniFile& file, std::string_view key) const
+std::string TEvent::KeyText(std::string_view key) const
 {
     const KeySpec* spec = FindKey(key);
     if (spec == nullptr)
         throw std::invalid_argument("Unknown event key: " + std::string(key));
-    file.WriteString(Name, spec->key,
-                     FormatValue(*this, *spec, StoredDecimalSeparator(CurrentFormatSettings().DecimalSeparator)));
+    return FormatValue(*this, *spec, StoredDecimalSeparator(CurrentFormatSettings().DecimalSeparator));
+}
+
+void TEvent::WriteKey(IniFile& file, std::string_view key) const
+{
+    const std::string text = KeyText(key);
+    file.WriteString(Name, FindKey(key)->key, text);
 }
 
 int ShowCommandOf(int runAppCmdInd)
@@ -206,10 +289,7 @@ int ShowCommandOf(int runAppCmdInd)
 
 int EventList::IndexOf(std::string_view name) const
 {
-    for (size_t i = 0; i < items_.size(); ++i)
-        if (SameName(items_[i]->Name, name))
-            return static_cast<int>(i);
-    return -1;
+    return names_.Find(name);
 }
 
 TEvent* EventList::Find(std::string_view name)
@@ -226,7 +306,7 @@ const TEvent* EventList::Find(std::string_view name) const
 
 int EventList::Add(std::unique_ptr<TEvent> event)
 {
-    if (!event)
+    if (!event || !names_.Add(event->Name, Count()))
         return -1;
     items_.push_back(std::move(event));
     return Count() - 1;
@@ -236,31 +316,27 @@ void EventList::Delete(int index)
 {
     if (index < 0 || index >= Count())
         return;
+    names_.Remove(items_[static_cast<size_t>(index)]->Name, index);
     items_.erase(items_.begin() + index);
+}
+
+void EventList::Rename(int index, std::string name)
+{
+    TEvent& e = *items_.at(static_cast<size_t>(index));
+    names_.Rename(e.Name, name, index);
+    e.Name = std::move(name);
 }
 
 void LoadEvents(const IniFile& file, EventList& list)
 {
-    LoadEvents(file.Load(), list);
+    list.Clear();
+    EventLoader loader(list);
+    file.Scan(loader);
 }
 
-void LoadEvents(const IniText& text, EventList& list)
+void LoadEventsText(std::string bytes, EventList& list)
 {
     list.Clear();
-    const std::vector<std::string> sections = text.SectionNames();
-    // A hand-edited file may repeat a section. Lookups by name always find
-    // the first one, so a second event of that name could neither be read
-    // nor written on its own: it is left out (and stays in the file as it is).
-    std::unordered_set<std::string> seen;
-    seen.reserve(sections.size());
-    for (const std::string& name : sections) {
-        if (!seen.insert(FoldedName(name)).second) {
-            WriteLog("Duplicate event section skipped: " + name);
-            continue;
-        }
-        auto event = std::make_unique<TEvent>();
-        event->Name = name;
-        event->ReadFrom(text);
-        list.Add(std::move(event));
-    }
+    EventLoader loader(list);
+    IniText::Scan(std::move(bytes), loader);
 }

@@ -72,6 +72,9 @@ public:
     // Throws std::invalid_argument for a key that is not one of them, and
     // IniWriteError when the file cannot be written.
     void WriteKey(IniFile& file, std::string_view key) const;
+    // The text WriteKey writes for the key; std::invalid_argument for a key
+    // that is not one of the 25.
+    std::string KeyText(std::string_view key) const;
 
 private:
     void WriteSection(IniFile& file, const std::string_view* erase) const;
@@ -85,7 +88,8 @@ int ShowCommandOf(int runAppCmdInd);
 inline constexpr int EventKeyCount = 25;
 extern const char* const EventKeys[EventKeyCount];
 
-// The events in file order. Names are unique without regard to letter case.
+// The events in file order. Names are unique without regard to letter case,
+// and found in constant time: a name changes only through Rename.
 class EventList {
 public:
     int Count() const { return static_cast<int>(items_.size()); }
@@ -97,15 +101,22 @@ public:
     // The event with this name (letter case ignored), or null.
     TEvent* Find(std::string_view name);
     const TEvent* Find(std::string_view name) const;
-    // Appends; returns the new event's index (-1 for a null event). Does not
-    // check the name: callers refuse duplicates with IndexOf first.
+    // Appends; returns the new event's index, or -1 (and the event is
+    // dropped) for a null event or a name already listed.
     int Add(std::unique_ptr<TEvent> event);
     // Removes and frees the event at index; an index out of range is ignored.
     void Delete(int index);
-    void Clear() { items_.clear(); }
+    // The event at index takes a new name.
+    void Rename(int index, std::string name);
+    void Clear()
+    {
+        items_.clear();
+        names_.Clear();
+    }
 
 private:
     std::vector<std::unique_ptr<TEvent>> items_;
+    NameIndex names_;
 };
 
 
@@ -115,4 +126,5 @@ private:
 // case) is skipped and logged ("Duplicate event section skipped: <name>");
 // nothing is written. A missing file gives an empty list.
 void LoadEvents(const IniFile& file, EventList& list);
-void LoadEvents(const IniText& text, EventList& list);
+// The same from the file's bytes.
+void LoadEventsText(std::string bytes, EventList& list);

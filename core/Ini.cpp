@@ -182,15 +182,19 @@ std::string_view KeyName(std::string_view text)
 
 // The value of a key line: blanks dropped, then one pair of matching outer
 // quotes removed; nullopt for a line without '='.
-std::optional<std::string_view> ValueOf(std::string_view text)
+std::optional<std::string_view> ValueAfter(std::string_view text, std::size_t eq)
 {
-    std::size_t eq = EqualsIn(text);
     if (eq == npos)
         return std::nullopt;
     std::string_view v = Trim(text.substr(eq + 1));
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.substr(1, v.size() - 2);
     return v;
+}
+
+std::optional<std::string_view> ValueOf(std::string_view text)
+{
+    return ValueAfter(text, EqualsIn(text));
 }
 
 struct Classified {
@@ -200,18 +204,57 @@ struct Classified {
 
 // hashKey false leaves a key line's hash out (0), for text that is edited
 // rather than read.
-Classified Classify(std::string_view text, bool hashKey = true)
+LineKind KindOf(std::string_view text)
 {
     std::size_t i = 0;
     while (i < text.size() && IsBlank(text[i]))
         ++i;
     if (i == text.size())
-        return {LineKind::Blank, 0};
+        return LineKind::Blank;
     if (text[i] == '[')
-        return {LineKind::Header, HashName(HeaderName(text))};
-    if (text[i] == ';')
-        return {LineKind::Comment, 0};
-    return {LineKind::Key, hashKey ? HashName(KeyName(text)) : 0};
+        return LineKind::Header;
+    return text[i] == ';' ? LineKind::Comment : LineKind::Key;
+}
+
+Classified Classify(std::string_view text, bool hashKey = true)
+{
+    LineKind kind = KindOf(text);
+    if (kind == LineKind::Header)
+        return {kind, HashName(HeaderName(text))};
+    return {kind, kind == LineKind::Key && hashKey ? HashName(KeyName(text)) : 0};
+}
+
+// Calls line(offset, length, breakFollows) for every line of the bytes: CR LF,
+// LF or CR end a line, and a last line without an end counts too.
+template <class LineFn>
+void ForEachLine(std::string_view bytes, LineFn&& line)
+{
+    const char* data = bytes.data();
+    const std::size_t n = bytes.size();
+    auto next = [&](char c, std::size_t from) {
+        const void* p = std::memchr(data + from, c, n - from);
+        return p ? static_cast<std::size_t>(static_cast<const char*>(p) - data) : n;
+    };
+    // The next CR and the next LF, each searched again only once passed, so
+    // that a file with one kind of line end is scanned once for the other
+    // kind, not once per line.
+    std::size_t nextCr = next('\r', 0);
+    std::size_t nextLf = next('\n', 0);
+    std::size_t i = 0;
+    while (i < n) {
+        if (nextCr < i)
+            nextCr = next('\r', i);
+        if (nextLf < i)
+            nextLf = next('\n', i);
+        const std::size_t j = std::min(nextCr, nextLf);
+        line(i, j - i, j < n);
+        if (j == n)
+            i = n;
+        else if (data[j] == '\r' && j + 1 < n && data[j + 1] == '\n')
+            i = j + 2;
+        else
+            i = j + 1;
+    }
 }
 
 // A value that blanks or outer quotes would be taken from on reading goes
@@ -432,36 +475,13 @@ struct IniText::Impl {
     {
         blocks.clear();
         blocks.emplace_back();  // the lines before the first header
-        const char* data = bytes.data();
-        std::size_t n = bytes.size();
-        auto next = [&](char c, std::size_t from) {
-            const void* p = std::memchr(data + from, c, n - from);
-            return p ? static_cast<std::size_t>(static_cast<const char*>(p) - data) : n;
-        };
         // Room for lines of 16 bytes on average (events.ini has about 22);
         // pages of the reserve that are never written cost nothing.
         parsed.clear();
-        parsed.reserve(n / 16 + 16);
-        // The next CR and the next LF, each searched again only once passed,
-        // so that a file with one kind of line end is scanned once for the
-        // other kind, not once per line.
-        std::size_t nextCr = next('\r', 0);
-        std::size_t nextLf = next('\n', 0);
-        std::size_t i = 0;
-        while (i < n) {
-            if (nextCr < i)
-                nextCr = next('\r', i);
-            if (nextLf < i)
-                nextLf = next('\n', i);
-            std::size_t j = std::min(nextCr, nextLf);
-            Classified c = Classify(std::string_view(data + i, j - i), tagged);
-            Line l(i, j - i, c.kind, false, j < n, c.hash);
-            if (j == n)
-                i = n;
-            else if (data[j] == '\r' && j + 1 < n && data[j + 1] == '\n')
-                i = j + 2;
-            else
-                i = j + 1;
+        parsed.reserve(bytes.size() / 16 + 16);
+        ForEachLine(bytes, [&](std::size_t off, std::size_t len, bool brk) {
+            Classified c = Classify(std::string_view(bytes).substr(off, len), tagged);
+            Line l(off, len, c.kind, false, brk, c.hash);
             if (c.kind == LineKind::Header) {
                 blocks.back().end = parsed.size();
                 Block& b = blocks.emplace_back();
@@ -473,7 +493,7 @@ struct IniText::Impl {
             } else {
                 parsed.push_back(l);
             }
-        }
+        });
         blocks.back().end = parsed.size();
     }
 };
@@ -508,28 +528,76 @@ IniText IniText::ParseBuffer(std::string&& bytes)
     return ParseBuffer(std::move(bytes), true);
 }
 
+namespace {
+
+enum class Encoding { Ansi, Utf8Bom, Utf16 };
+
+// File bytes as the text the lines are read from: a UTF-8 byte-order mark
+// dropped, UTF-16 converted to the ANSI code page.
+Encoding Decode(std::string& bytes)
+{
+    auto startsWith = [&](std::string_view mark) { return std::string_view(bytes).substr(0, mark.size()) == mark; };
+    if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
+        bool bigEndian = bytes[0] == '\xFE';
+        bytes = Utf16ToAnsi(Utf16Units(std::string_view(bytes).substr(2), bigEndian));
+        return Encoding::Utf16;
+    }
+    if (startsWith(kUtf8Bom)) {
+        bytes.erase(0, kUtf8Bom.size());
+        return Encoding::Utf8Bom;
+    }
+    return Encoding::Ansi;
+}
+
+}  // namespace
+
 IniText IniText::ParseBuffer(std::string&& bytes, bool forReading)
 {
     IniText t;
     Impl& m = *t.impl_;
     m.tagged = forReading;
-    auto startsWith = [&](std::string_view mark) { return std::string_view(bytes).substr(0, mark.size()) == mark; };
-    if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
-        bool bigEndian = bytes[0] == '\xFE';
-        m.bytes = Utf16ToAnsi(Utf16Units(std::string_view(bytes).substr(2), bigEndian));
-        m.utf16 = true;
-    } else if (startsWith(kUtf8Bom)) {
-        bytes.erase(0, kUtf8Bom.size());
-        m.bytes = std::move(bytes);
-        m.utf8Bom = true;
-    } else {
-        m.bytes = std::move(bytes);
-    }
+    const Encoding encoding = Decode(bytes);
+    m.bytes = std::move(bytes);
+    m.utf8Bom = encoding == Encoding::Utf8Bom;
+    m.utf16 = encoding == Encoding::Utf16;
     m.ParseBytes();
     return t;
 }
 
+void IniText::Scan(std::string&& bytes, IniVisitor& visitor)
+{
+    Decode(bytes);
+    const std::string_view text(bytes);
+    bool inSection = false;
+    ForEachLine(text, [&](std::size_t off, std::size_t len, bool) {
+        const std::string_view line = text.substr(off, len);
+        switch (KindOf(line)) {
+        case LineKind::Header:
+            visitor.Section(HeaderName(line));
+            inSection = true;
+            break;
+        case LineKind::Key:
+            if (inSection) {
+                const std::size_t eq = EqualsIn(line);
+                visitor.Key(Trim(line.substr(0, eq)), ValueAfter(line, eq));
+            }
+            break;
+        case LineKind::Blank:
+        case LineKind::Comment:
+            break;
+        }
+    });
+    visitor.End();
+}
+
 std::string IniText::Serialize() const
+{
+    std::string out;
+    SerializeInto(out);
+    return out;
+}
+
+void IniText::SerializeInto(std::string& out) const
 {
     const Impl& m = *impl_;
     if (m.utf16)
@@ -537,7 +605,7 @@ std::string IniText::Serialize() const
     std::size_t lines = 0;
     for (const Impl::Block& b : m.blocks)
         lines += m.Body(b).size() + 1;
-    std::string out;
+    out.clear();
     out.reserve((m.utf8Bom ? kUtf8Bom.size() : 0) + m.bytes.size() + m.edits.size() + 2 * lines);
     if (m.utf8Bom)
         out.append(kUtf8Bom);
@@ -572,7 +640,16 @@ std::string IniText::Serialize() const
             put(l);
     }
     flush();
-    return out;
+}
+
+void IniText::MarkSaved()
+{
+    impl_->modified = false;
+}
+
+std::size_t IniText::EditedBytes() const
+{
+    return impl_->edits.size();
 }
 
 bool IniText::IsUtf16() const
@@ -724,8 +801,28 @@ void IniText::EraseKey(std::string_view section, std::string_view key)
     m.modified = true;
 }
 
+struct IniFile::Saved {
+    std::string bytes;  // exactly as written
+    IniText text;
+    std::string read;   // the file as read now, its storage kept between edits
+};
+
 IniFile::IniFile(std::string path) : path_(std::move(path))
 {
+}
+
+IniFile::~IniFile() = default;
+IniFile::IniFile(const IniFile& other) : path_(other.path_) {}
+IniFile::IniFile(IniFile&&) noexcept = default;
+IniFile& IniFile::operator=(IniFile&&) noexcept = default;
+
+IniFile& IniFile::operator=(const IniFile& other)
+{
+    if (this != &other) {
+        path_ = other.path_;
+        saved_.reset();
+    }
+    return *this;
 }
 
 IniText IniFile::Load() const
@@ -734,6 +831,15 @@ IniText IniFile::Load() const
     if (ReadFileStatus(path_, bytes) != FileReadStatus::Ok)
         return IniText();
     return IniText::ParseBuffer(std::move(bytes));
+}
+
+void IniFile::Scan(IniVisitor& visitor) const
+{
+    std::string bytes;
+    if (ReadFileStatus(path_, bytes) == FileReadStatus::Ok)
+        IniText::Scan(std::move(bytes), visitor);
+    else
+        visitor.End();
 }
 
 std::vector<std::string> IniFile::ReadSections() const
@@ -755,19 +861,44 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
 
 void IniFile::Edit(const std::function<void(IniText&)>& change)
 {
-    std::string bytes;
-    FileReadStatus status = ReadFileStatus(path_, bytes);
+    std::unique_ptr<Saved> saved = std::move(saved_);
+    std::string read = saved ? std::move(saved->read) : std::string();
+    FileReadStatus status = ReadFileStatus(path_, read);
     // A file we cannot read cannot be changed without losing what it holds.
     if (status == FileReadStatus::Failed)
         throw IniWriteError(FullPathName(path_));
-    IniText text =
-        status == FileReadStatus::Ok ? IniText::ParseBuffer(std::move(bytes), false) : IniText();
+    IniText text;
+    if (status == FileReadStatus::Ok && saved && read == saved->bytes) {
+        text = std::move(saved->text);
+    } else {
+        saved.reset();
+        if (status == FileReadStatus::Ok)
+            text = IniText::ParseBuffer(std::move(read), false);
+    }
     change(text);
-    if (!text.IsModified())
+    if (!text.IsModified()) {
+        if (saved) {
+            // Nothing written: what is on disk is still what was saved.
+            saved->text = std::move(text);
+            saved->read = std::move(read);
+            saved_ = std::move(saved);
+        }
         return;
+    }
     if (text.IsUtf16())
         throw IniWriteError(FullPathName(path_));
-    WriteFileAtomically(path_, text.Serialize());
+    if (!saved)
+        saved = std::make_unique<Saved>();
+    text.SerializeInto(saved->bytes);
+    WriteFileAtomically(path_, saved->bytes);
+    // Every written line stays in the text's own buffer; past the size of
+    // the file itself a fresh parse is the cheaper keeper.
+    if (text.EditedBytes() > saved->bytes.size() / 2 + 65536)
+        return;
+    text.MarkSaved();
+    saved->text = std::move(text);
+    saved->read = std::move(read);
+    saved_ = std::move(saved);
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value)

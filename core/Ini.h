@@ -23,6 +23,23 @@ private:
     std::string path_;
 };
 
+// Receives a whole file's sections and keys in file order, as a loader that
+// reads everything once wants them: Section for every header (repeats
+// included), then Key for each key line below it, then End. Lines before the first
+// header are not visited. A key line without "=" comes with no value. Names
+// and values are as Read gives them; a reader that wants Read's answers
+// takes the first of repeated keys and sections.
+class IniVisitor {
+public:
+    virtual void Section(std::string_view name) = 0;
+    virtual void Key(std::string_view name, std::optional<std::string_view> value) = 0;
+    // After the last line; the names and values given are gone after it.
+    virtual void End() {}
+
+protected:
+    ~IniVisitor() = default;
+};
+
 // One INI document in memory, kept as its original lines so that whatever the
 // program does not touch is written back byte for byte.
 class IniText {
@@ -40,6 +57,9 @@ public:
     static IniText Parse(std::string_view bytes);
     // As Parse, taking over the caller's buffer rather than copying it.
     static IniText ParseBuffer(std::string&& bytes);
+    // Visits the file bytes' sections and keys without keeping the document:
+    // the quick way to read a whole big file once.
+    static void Scan(std::string&& bytes, IniVisitor& visitor);
     // The whole document with CR LF line ends. Throws IniWriteError (with no
     // file name) for a document read from UTF-16, which must not be written
     // back as ANSI text.
@@ -81,6 +101,12 @@ private:
     // forReading false: the text is parsed to be edited or read once, which
     // skips preparing every key for fast lookups.
     static IniText ParseBuffer(std::string&& bytes, bool forReading);
+    // Serialize into out, reusing its storage.
+    void SerializeInto(std::string& out) const;
+    // After a successful save: the text is as on disk again.
+    void MarkSaved();
+    // Bytes of lines written since the parse, which a long-kept text gathers.
+    std::size_t EditedBytes() const;
 
     struct Impl;
     std::unique_ptr<Impl> impl_;
@@ -90,11 +116,19 @@ private:
 class IniFile {
 public:
     explicit IniFile(std::string path);
+    ~IniFile();
+    // A copy names the same file; the remembered document stays behind.
+    IniFile(const IniFile& other);
+    IniFile& operator=(const IniFile& other);
+    IniFile(IniFile&&) noexcept;
+    IniFile& operator=(IniFile&&) noexcept;
     const std::string& Path() const { return path_; }
 
     // The whole file as it is on disk now; a missing or unreadable file is empty.
     IniText Load() const;
     std::vector<std::string> ReadSections() const;
+    // As IniText::Scan; a missing or unreadable file visits nothing.
+    void Scan(IniVisitor& visitor) const;
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view def) const;
 
@@ -108,6 +142,12 @@ public:
 
 private:
     std::string path_;
+    // The document as this object last wrote it. A big file's parse costs
+    // more than the rest of a change, so the next Edit takes this instead
+    // when the file still holds exactly the bytes written; any other
+    // program's change to the file shows in the bytes and is parsed afresh.
+    struct Saved;
+    std::unique_ptr<Saved> saved_;
 };
 
 // The platform part (core/posix, core/win).

@@ -33,14 +33,6 @@ char FoldCase(char c)
 
 }  // namespace
 
-std::string FoldedName(std::string_view name)
-{
-    std::string result(TrimName(name));
-    for (char& c : result)
-        c = FoldCase(c);
-    return result;
-}
-
 bool SameName(std::string_view a, std::string_view b)
 {
     a = TrimName(a);
@@ -59,4 +51,44 @@ bool IsStorableName(std::string_view name)
     if (name.empty() || blank(name.front()) || blank(name.back()))
         return false;
     return name.find_first_of("]\r\n") == std::string_view::npos;
+}
+
+std::size_t NameIndex::Hash::operator()(std::string_view name) const noexcept
+{
+    // FNV-1a over the folded bytes.
+    std::size_t h = 1469598103934665603ull;
+    for (char c : TrimName(name)) {
+        h ^= static_cast<unsigned char>(FoldCase(c));
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+int NameIndex::Find(std::string_view name) const
+{
+    const auto it = positions_.find(name);
+    return it == positions_.end() ? -1 : it->second;
+}
+
+bool NameIndex::Add(std::string_view name, int position)
+{
+    return positions_.emplace(name, position).second;
+}
+
+void NameIndex::Remove(std::string_view name, int position)
+{
+    const auto it = positions_.find(name);
+    if (it != positions_.end() && it->second == position)
+        positions_.erase(it);
+    for (auto& entry : positions_)
+        if (entry.second > position)
+            --entry.second;
+}
+
+void NameIndex::Rename(std::string_view from, std::string_view to, int position)
+{
+    const auto it = positions_.find(from);
+    if (it != positions_.end() && it->second == position)
+        positions_.erase(it);
+    Add(to, position);
 }

@@ -1,7 +1,7 @@
 #include "core/Occurrence.h"
 
 #include <cmath>
-#include <exception>
+#include <vector>
 
 #include "core/Event.h"
 #include "core/Ini.h"
@@ -205,22 +205,22 @@ bool MoveStartAhead(TEvent& e, TDateTime now)
 
 void MoveStartsAhead(EventList& list, IniFile& file, TDateTime now, IEventRows* rows)
 {
-    std::exception_ptr failure;
+    std::vector<const TEvent*> moved;
     for (int i = 0; i < list.Count(); ++i) {
         TEvent& e = list[i];
         if (!MoveStartAhead(e, now))
             continue;
+        moved.push_back(&e);
         if (rows != nullptr)
             rows->StartChanged(e);
-        try {
-            e.WriteKey(file, "StartDateTime");
-        } catch (const IniWriteError&) {
-            if (!failure)
-                failure = std::current_exception();
-        }
     }
-    if (failure)
-        std::rethrow_exception(failure);
+    if (moved.empty())
+        return;
+    // One write for all of them: after a week off there may be thousands.
+    file.Edit([&](IniText& text) {
+        for (const TEvent* e : moved)
+            text.Write(e->Name, "StartDateTime", e->KeyText("StartDateTime"));
+    });
 }
 
 void ProcessMissedEvents(EventList& list, IniFile& file, TDateTime now, IEventRows* rows)

@@ -62,9 +62,9 @@ void ProcessMissedEvents(EventList& list, IniFile& file, TDateTime now, IEventRo
 // and an unreadable start (NeverTime) stay. Returns whether the start moved;
 // writes nothing.
 bool MoveStartAhead(TEvent& event, TDateTime now);
-// MoveStartAhead for every event of the list, writing "StartDateTime" and
-// telling rows for each one that moved. Throws the first IniWriteError after
-// trying them all (the starts in memory move all the same).
+// MoveStartAhead for every event of the list, telling rows for each one that
+// moved and writing their "StartDateTime" in one write. Throws IniWriteError
+// (the starts in memory have moved all the same).
 void MoveStartsAhead(EventList& list, IniFile& file, TDateTime now, IEventRows* rows);
 
 // "Once", "Hourly", "Daily", "Weekly", "Monthly", "Annually"; "" otherwise.

@@ -217,5 +217,8 @@ void CommitEventEdit(EventList& events, IniFile& file, int index, const EventEdi
     edited.SnoozeDateTime = 0;
     edited.MissedRun = false;
     edited.ReplaceInFile(file, current.Name);
+    // The name changes through the list, which finds events by name.
+    edited.Name = current.Name;
     current = std::move(edited);
+    events.Rename(index, values.Name);
 }

@@ -538,11 +538,17 @@ void TfrmMainList::CreateControls()
 void TfrmMainList::FillLists()
 {
     const AppSettings& s = Settings();
-    for (int i = 0; i < events_.Count(); ++i)
-        lvEvents_->Add(EventListRow(events_[i], s.DateFormat, s.TimeFormat));
+    {
+        TReminderList::Batch batch(*lvEvents_);
+        for (int i = 0; i < events_.Count(); ++i)
+            lvEvents_->Add(EventListRow(events_[i], s.DateFormat, s.TimeFormat));
+    }
     const TDateTime today = clock_->Today();
-    for (int i = 0; i < birthdays_.Count(); ++i)
-        lvBirthdays_->Add(BirthdayListRow(birthdays_[i], today, s.DateFormat));
+    {
+        TReminderList::Batch batch(*lvBirthdays_);
+        for (int i = 0; i < birthdays_.Count(); ++i)
+            lvBirthdays_->Add(BirthdayListRow(birthdays_[i], today, s.DateFormat));
+    }
     for (TReminderList* list : {lvEvents_.get(), lvBirthdays_.get()})
         if (list->Count() > 0)
             list->Select(0);

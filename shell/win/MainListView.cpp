@@ -1,5 +1,7 @@
 #include "shell/win/MainListView.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "birthdays/Birthday.h"
@@ -12,22 +14,24 @@
 namespace {
 
 constexpr UINT_PTR kMouseSubclassId = 1;
-constexpr UINT kUnchecked = INDEXTOSTATEIMAGEMASK(1);
-constexpr UINT kChecked = INDEXTOSTATEIMAGEMASK(2);
 
-struct SortContext {
-    const std::vector<RowSortKey>* Keys;
-};
-
-// Rows carry their position before the sort in their item data; equal keys
-// keep that order, so every sort is stable whatever the control's algorithm.
-int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM context)
+// A caption as Find compares it: ASCII letters folded, nothing else changed.
+std::string FindKey(std::string_view caption)
 {
-    const auto& keys = *reinterpret_cast<SortContext*>(context)->Keys;
-    const int order = CompareRowKeys(keys[static_cast<size_t>(a)], keys[static_cast<size_t>(b)]);
-    if (order != 0)
-        return order;
-    return a < b ? -1 : (a > b ? 1 : 0);
+    std::string key(caption);
+    for (char& c : key)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return key;
+}
+
+void CopyText(const std::string& text, char* to, int capacity)
+{
+    if (to == nullptr || capacity <= 0)
+        return;
+    const size_t n = std::min(text.size(), static_cast<size_t>(capacity - 1));
+    std::memcpy(to, text.data(), n);
+    to[n] = '\0';
 }
 
 }  // namespace
@@ -100,6 +104,9 @@ RowSortKey BirthdayRecords::SortKey(int column, const ListRowTexts& row) const
 
 // --- the list view -------------------------------------------------------------
 
+// The rows live here, in the order shown; the control asks for what it draws
+// (LVS_OWNERDATA). So filling, sorting and looking a row up cost no message
+// per row, whatever the number of reminders.
 TReminderList::TReminderList(HWND parent, int id, std::span<const ListColumn> columns, HIMAGELIST smallImages,
                              IListRecords& records, IListHost& host)
     : id_(id), records_(records), host_(host)
@@ -108,13 +115,15 @@ TReminderList::TReminderList(HWND parent, int id, std::span<const ListColumn> co
     // (LVS_SHAREIMAGELISTS: the control must not free them).
     hwnd_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
                               WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
-                                  LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS,
+                                  LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | LVS_OWNERDATA,
                               0, 0, 100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                               TWindow::Instance(), nullptr);
     if (!hwnd_)
         return;
     const DWORD ex = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
     ::SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
+    // The check boxes are the rows' too: the control asks for them.
+    ::SendMessageA(hwnd_, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
     ::SendMessageA(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallImages));
     int index = 0;
     for (const ListColumn& c : columns) {
@@ -135,9 +144,7 @@ TReminderList::~TReminderList()
         ::RemoveWindowSubclass(hwnd_, &MouseProc, kMouseSubclassId);
 }
 
-// The release of the left button, seen after the control has handled it (so
-// after the control has toggled a check box, whether it does so on the press
-// or on the release).
+// The release of the left button, seen after the control has handled it.
 LRESULT CALLBACK TReminderList::MouseProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                           DWORD_PTR self)
 {
@@ -155,7 +162,12 @@ LRESULT CALLBACK TReminderList::MouseProc(HWND hwnd, UINT msg, WPARAM wParam, LP
 
 int TReminderList::Count() const
 {
-    return static_cast<int>(::SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0));
+    return static_cast<int>(rows_.size());
+}
+
+bool TReminderList::Valid(int row) const
+{
+    return row >= 0 && row < Count();
 }
 
 int TReminderList::Selected() const
@@ -170,7 +182,7 @@ void TReminderList::Select(int row)
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = 0;
     ::SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
-    if (row < 0 || row >= Count())
+    if (!Valid(row))
         return;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
     ::SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
@@ -179,76 +191,95 @@ void TReminderList::Select(int row)
 
 int TReminderList::Find(std::string_view caption) const
 {
-    const int n = Count();
-    for (int row = 0; row < n; ++row)
-        if (CompareTextAscii(Caption(row), caption) == 0)
-            return row;
-    return -1;
+    if (findDirty_) {
+        rowOf_.clear();
+        rowOf_.reserve(rows_.size());
+        for (size_t i = 0; i < rows_.size(); ++i)
+            rowOf_.emplace(FindKey(rows_[i].Caption), static_cast<int>(i));
+        findDirty_ = false;
+    }
+    const auto it = rowOf_.find(FindKey(caption));
+    return it == rowOf_.end() ? -1 : it->second;
+}
+
+void TReminderList::SyncCount()
+{
+    if (batchDepth_ == 0)
+        ::SendMessageA(hwnd_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+}
+
+void TReminderList::Redraw(int row)
+{
+    if (batchDepth_ == 0)
+        ::SendMessageA(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
 }
 
 int TReminderList::Add(const ListRow& row)
 {
-    ProgramChange change(*this);
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
-    item.iItem = Count();
-    item.pszText = const_cast<char*>(row.Caption.c_str());
-    item.iImage = row.Image;
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = row.Checked ? kChecked : kUnchecked;
-    const int index =
-        static_cast<int>(::SendMessageA(hwnd_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
-    if (index < 0)
-        return index;
-    SetText(index, 1, row.Second);
-    SetText(index, 2, row.Third);
-    // Some versions of the control set an inserted row's check box only after
-    // the insertion; set it again so that it is the record's.
-    SetChecked(index, row.Checked);
-    return index;
+    rows_.push_back(row);
+    if (!findDirty_)
+        rowOf_.emplace(FindKey(row.Caption), Count() - 1);
+    SyncCount();
+    return Count() - 1;
+}
+
+TReminderList::Batch::Batch(TReminderList& list) : list_(list)
+{
+    ++list_.batchDepth_;
+}
+
+TReminderList::Batch::~Batch()
+{
+    if (--list_.batchDepth_ == 0) {
+        list_.SyncCount();
+        ::InvalidateRect(list_.hwnd_, nullptr, TRUE);
+    }
 }
 
 void TReminderList::Update(int row, const ListRow& values)
 {
-    ProgramChange change(*this);
-    LVITEMA item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = row;
-    item.pszText = const_cast<char*>(values.Caption.c_str());
-    item.iImage = values.Image;
-    ::SendMessageA(hwnd_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    SetText(row, 1, values.Second);
-    SetText(row, 2, values.Third);
-    SetChecked(row, values.Checked);
+    if (!Valid(row))
+        return;
+    rows_[static_cast<size_t>(row)] = values;
+    findDirty_ = true;
+    Redraw(row);
 }
 
 void TReminderList::SetText(int row, int column, const std::string& text)
 {
-    ProgramChange change(*this);
-    LVITEMA item{};
-    item.iSubItem = column;
-    item.pszText = const_cast<char*>(text.c_str());
-    ::SendMessageA(hwnd_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    if (!Valid(row))
+        return;
+    ListRow& r = rows_[static_cast<size_t>(row)];
+    (column == 0 ? r.Caption : column == 1 ? r.Second : r.Third) = text;
+    if (column == 0)
+        findDirty_ = true;
+    Redraw(row);
 }
 
 void TReminderList::SetChecked(int row, bool checked)
 {
-    ProgramChange change(*this);
-    LVITEMA item{};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = checked ? kChecked : kUnchecked;
-    ::SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    if (!Valid(row))
+        return;
+    rows_[static_cast<size_t>(row)].Checked = checked;
+    Redraw(row);
 }
 
 void TReminderList::Delete(int row)
 {
+    if (!Valid(row))
+        return;
     ProgramChange change(*this);
+    rows_.erase(rows_.begin() + row);
+    findDirty_ = true;
+    // The control moves the selection and focus of the rows below up.
     ::SendMessageA(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    if (::SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0) != Count())
+        SyncCount();
 }
 
 void TReminderList::DeleteKeepingSelection(int row, bool selectNewFirst)
 {
-    if (row < 0 || row >= Count())
+    if (!Valid(row))
         return;
     const bool wasSelected = Selected() == row;
     Delete(row);
@@ -265,25 +296,18 @@ void TReminderList::DeleteKeepingSelection(int row, bool selectNewFirst)
 void TReminderList::Clear()
 {
     ProgramChange change(*this);
+    rows_.clear();
+    findDirty_ = true;
     ::SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+    SyncCount();
 }
 
 std::string TReminderList::Text(int row, int column) const
 {
-    std::string buffer(64, '\0');
-    for (;;) {
-        LVITEMA item{};
-        item.iSubItem = column;
-        item.pszText = buffer.data();
-        item.cchTextMax = static_cast<int>(buffer.size());
-        const auto length = static_cast<size_t>(
-            ::SendMessageA(hwnd_, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item)));
-        if (length + 1 < buffer.size()) {
-            buffer.resize(length);
-            return buffer;
-        }
-        buffer.resize(buffer.size() * 2);
-    }
+    if (!Valid(row))
+        return {};
+    const ListRow& r = rows_[static_cast<size_t>(row)];
+    return column == 0 ? r.Caption : column == 1 ? r.Second : column == 2 ? r.Third : std::string();
 }
 
 ListRowTexts TReminderList::Texts(int row) const
@@ -293,18 +317,12 @@ ListRowTexts TReminderList::Texts(int row) const
 
 bool TReminderList::Checked(int row) const
 {
-    const auto state = static_cast<UINT>(
-        ::SendMessageA(hwnd_, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
-    return (state & LVIS_STATEIMAGEMASK) == kChecked;
+    return Valid(row) && rows_[static_cast<size_t>(row)].Checked;
 }
 
 int TReminderList::Image(int row) const
 {
-    LVITEMA item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = row;
-    ::SendMessageA(hwnd_, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    return item.iImage;
+    return Valid(row) ? rows_[static_cast<size_t>(row)].Image : 0;
 }
 
 void TReminderList::SetGridLines(bool on)
@@ -331,23 +349,29 @@ bool TReminderList::Sort(int column)
 {
     if (!IsSortColumn(column))
         return false;
-    ProgramChange change(*this);
-    const int n = Count();
     std::vector<RowSortKey> keys;
-    keys.reserve(static_cast<size_t>(n));
-    for (int row = 0; row < n; ++row) {
-        // Each row's key is made once, so a row without a record is logged
-        // once per sort, not once per comparison.
-        keys.push_back(records_.SortKey(column, Texts(row)));
-        LVITEMA item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = row;
-        item.lParam = row;
-        ::SendMessageA(hwnd_, LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    keys.reserve(rows_.size());
+    // Each row's key is made once, so a row without a record is logged once
+    // per sort, not once per comparison.
+    for (const ListRow& r : rows_)
+        keys.push_back(records_.SortKey(column, ListRowTexts{r.Caption, r.Second, r.Third}));
+    // Equal keys keep their order: every sort is stable.
+    const std::vector<int> order = SortedOrder(keys);
+    const int selected = Selected();
+    std::vector<ListRow> sorted;
+    sorted.reserve(rows_.size());
+    int newSelected = -1;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (order[i] == selected)
+            newSelected = static_cast<int>(i);
+        sorted.push_back(std::move(rows_[static_cast<size_t>(order[i])]));
     }
-    SortContext context{&keys};
-    ::SendMessageA(hwnd_, LVM_SORTITEMS, reinterpret_cast<WPARAM>(&context),
-                   reinterpret_cast<LPARAM>(&CompareRows));
+    rows_ = std::move(sorted);
+    findDirty_ = true;
+    // The selected row stays selected where it now stands.
+    if (selected >= 0 && newSelected != selected)
+        Select(newSelected);
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
     return true;
 }
 
@@ -357,36 +381,20 @@ void TReminderList::ColumnClick(int column)
         host_.ListSorted(*this, column);
 }
 
-void TReminderList::WriteEnabled(int row)
+// The user ticked or cleared a row's check box: its record follows.
+void TReminderList::Toggle(int row)
 {
-    const std::string caption = Caption(row);
+    if (!Valid(row))
+        return;
+    ListRow& r = rows_[static_cast<size_t>(row)];
+    r.Checked = !r.Checked;
+    Redraw(row);
     try {
-        if (records_.SetRecordEnabled(caption, Checked(row)))
+        if (records_.SetRecordEnabled(r.Caption, r.Checked))
             host_.ListEnabledChanged(*this);
     } catch (const IniWriteError& e) {
         host_.ListWriteFailed(*this, e);
     }
-}
-
-// A row's state changed: its check box, its selection or its focus.
-void TReminderList::ItemChanged(const NMLISTVIEW& change)
-{
-    if (!(change.uChanged & LVIF_STATE) || change.iItem < 0)
-        return;
-    const UINT changed = change.uNewState ^ change.uOldState;
-    if (changed & LVIS_SELECTED)
-        host_.ListSelectionChanged(*this);
-    if (programChange_ > 0 || Selected() < 0)
-        return;
-    const int row = change.iItem;
-    const std::optional<bool> enabled = records_.RecordEnabled(Caption(row));
-    // A row whose record has gone (it is being removed) has nothing to keep
-    // in step.
-    if (!enabled)
-        return;
-    if (*enabled && Checked(row))
-        return;
-    WriteEnabled(row);
 }
 
 // The mouse released over a row's check box, whether the row is selected or
@@ -400,7 +408,37 @@ void TReminderList::MouseReleased(POINT client)
     const int row = static_cast<int>(::SendMessageA(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     if (row < 0 || hit.flags != LVHT_ONITEMSTATEICON)
         return;
-    WriteEnabled(row);
+    Toggle(row);
+}
+
+void TReminderList::GetDisplayInfo(LVITEMA& item) const
+{
+    if (!Valid(item.iItem))
+        return;
+    const ListRow& r = rows_[static_cast<size_t>(item.iItem)];
+    if (item.mask & LVIF_TEXT)
+        CopyText(Text(item.iItem, item.iSubItem), item.pszText, item.cchTextMax);
+    if ((item.mask & LVIF_IMAGE) && item.iSubItem == 0)
+        item.iImage = r.Image;
+    if (item.mask & LVIF_STATE) {
+        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(r.Checked ? 2 : 1);
+        item.stateMask |= LVIS_STATEIMAGEMASK;
+    }
+}
+
+// Typing the start of a caption finds the next row that begins with it.
+int TReminderList::FindPrefix(const std::string& prefix, int start) const
+{
+    const int n = Count();
+    if (n == 0 || prefix.empty())
+        return -1;
+    const std::string wanted = FindKey(prefix);
+    for (int k = 0; k < n; ++k) {
+        const int row = (std::max(start, 0) + k) % n;
+        if (FindKey(rows_[static_cast<size_t>(row)].Caption).compare(0, wanted.size(), wanted) == 0)
+            return row;
+    }
+    return -1;
 }
 
 bool TReminderList::OnNotify(NMHDR& hdr, LRESULT& result)
@@ -409,9 +447,24 @@ bool TReminderList::OnNotify(NMHDR& hdr, LRESULT& result)
         return false;
     result = 0;
     switch (hdr.code) {
-    case LVN_ITEMCHANGED:
-        ItemChanged(reinterpret_cast<const NMLISTVIEW&>(hdr));
+    case LVN_GETDISPINFOA:
+        GetDisplayInfo(reinterpret_cast<NMLVDISPINFOA&>(hdr).item);
         return true;
+    case LVN_ODFINDITEMA: {
+        const auto& find = reinterpret_cast<NMLVFINDITEMA&>(hdr);
+        if ((find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find.lvfi.psz)
+            result = FindPrefix(find.lvfi.psz, find.iStart);
+        else
+            result = -1;
+        return true;
+    }
+    case LVN_ITEMCHANGED: {
+        // Selection and focus only: the check boxes are the rows' own.
+        const auto& change = reinterpret_cast<const NMLISTVIEW&>(hdr);
+        if ((change.uChanged & LVIF_STATE) && ((change.uNewState ^ change.uOldState) & LVIS_SELECTED))
+            host_.ListSelectionChanged(*this);
+        return true;
+    }
     case NM_DBLCLK:
         host_.ListDoubleClicked(*this);
         return true;
@@ -424,9 +477,16 @@ bool TReminderList::OnNotify(NMHDR& hdr, LRESULT& result)
     case LVN_COLUMNCLICK:
         ColumnClick(reinterpret_cast<const NMLISTVIEW&>(hdr).iSubItem);
         return true;
-    case LVN_KEYDOWN:
-        host_.ListKeyDown(*this, reinterpret_cast<const NMLVKEYDOWN&>(hdr).wVKey);
+    case LVN_KEYDOWN: {
+        const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(hdr).wVKey;
+        if (key == VK_SPACE && programChange_ == 0) {
+            const int focused =
+                static_cast<int>(::SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+            Toggle(focused >= 0 ? focused : Selected());
+        }
+        host_.ListKeyDown(*this, key);
         return true;
+    }
     default:
         return false;
     }

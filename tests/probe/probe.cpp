@@ -15,6 +15,10 @@
 //   probe rows HWND                     the rows of a list view of another
 //                                       process: one JSON array of the
 //                                       column texts per row
+//   probe watch CLASS TIMEOUT_MS        prints "ready", then waits until a
+//                                       visible top-level window of CLASS
+//                                       answers messages, and prints
+//                                       "visible" (for timing a start-up)
 //
 // Numbers may be decimal or 0x-hexadecimal. Exit code 0 on success.
 #include <windows.h>
@@ -301,6 +305,28 @@ int Type(char** argv)
     return sent == inputs.size() ? 0 : 1;
 }
 
+// Polls every millisecond. A window counts once it is visible and its thread
+// has come back to its message loop, so that the work of its start-up that
+// follows the showing is done too.
+int Watch(char** argv)
+{
+    const ULONGLONG deadline = ::GetTickCount64() + static_cast<ULONGLONG>(Number(argv[1]));
+    std::printf("ready\n");
+    std::fflush(stdout);
+    while (::GetTickCount64() < deadline) {
+        HWND hwnd = ::FindWindowA(argv[0], nullptr);
+        DWORD_PTR result = 0;
+        if (hwnd && ::IsWindowVisible(hwnd) &&
+            ::SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result)) {
+            std::printf("visible\n");
+            std::fflush(stdout);
+            return 0;
+        }
+        ::Sleep(1);
+    }
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -317,7 +343,9 @@ int main(int argc, char** argv)
         return Type(argv + 2);
     if (argc >= 3 && std::string(argv[1]) == "rows")
         return Rows(argv + 2);
+    if (argc >= 4 && std::string(argv[1]) == "watch")
+        return Watch(argv + 2);
     std::fprintf(stderr, "usage: probe list | post HWND MSG WPARAM LPARAM | send HWND MSG WPARAM LPARAM | "
-                         "keys HWND KEYS | type HWND TEXT | rows HWND\n");
+                         "keys HWND KEYS | type HWND TEXT | rows HWND | watch CLASS TIMEOUT_MS\n");
     return 2;
 }

@@ -289,10 +289,26 @@ TEST(EventListTest, LookupsAddAndDelete)
               std::make_tuple(0, 2, -1, -1));
     ASSERT_EQ(list.Find("BETA"), &list[1]);
     EXPECT_EQ(list.Find("delta"), nullptr);
+    EXPECT_EQ(list.Add(Named(" ALPHA ")), -1);  // the list keeps its names unique
     list.Delete(1);
     list.Delete(-1);
     list.Delete(3);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"Alpha", "Gamma \xC4", "D"}));
+    EXPECT_EQ(std::make_tuple(list.IndexOf("beta"), list.IndexOf("d"), list.IndexOf("\tgamma \xC4 ")),
+              std::make_tuple(-1, 2, 1));
+    list.Rename(0, "Omega");
+    EXPECT_EQ(std::make_tuple(list.IndexOf("alpha"), list.IndexOf("OMEGA")), std::make_tuple(-1, 0));
+    list.Rename(0, "omega");  // a change of letter case only
+    EXPECT_EQ(std::make_tuple(list.IndexOf("Omega"), list[0].Name), std::make_tuple(0, std::string("omega")));
+
+    // Deleting from the middle of a long list keeps every position right.
+    EventList many;
+    for (int i = 0; i < 500; ++i)
+        many.Add(Named(("Event " + std::to_string(i)).c_str()));
+    for (int i = 0; i < 100; ++i)
+        many.Delete(i * 3 % many.Count());
+    for (int i = 0; i < many.Count(); ++i)
+        ASSERT_EQ(many.IndexOf(many[i].Name), i) << many[i].Name;
 }
 
 TEST(EventListTest, SameNameComparesAsTheFileDoes)
@@ -337,10 +353,15 @@ TEST_F(EventFile, NamesTheListTellsApartGetSectionsOfTheirOwn)
 TEST_F(EventFile, SectionsLoadInFileOrderIntoAClearedList)
 {
     EventList list;
-    LoadEvents(IniText::Parse("[Old]\r\n"), list);
-    LoadEvents(IniText::Parse("[Zeta]\r\n[alpha]\r\nPeriodInd=2\r\n[Mid]\r\nEnabled=0\r\n"), list);
+    LoadEventsText("[Old]\r\n", list);
+    // Keys in any order and letter case; of repeated keys the first counts,
+    // even a line without "=" (which leaves the default).
+    LoadEventsText("[Zeta]\r\n[alpha]\r\nIconIndex=4\r\nPeriodInd=2\r\nICONINDEX=5\r\n"
+                   "[Mid]\r\nEnabled\r\nEnabled=0\r\nDifDateTime=2\r\nenabled=0\r\n",
+                   list);
     EXPECT_EQ(Names(list), (std::vector<std::string>{"Zeta", "alpha", "Mid"}));
-    EXPECT_EQ(std::tie(list[1].PeriodInd, list[2].Enabled), std::make_tuple(int(pkDaily), false));
+    EXPECT_EQ(std::tie(list[1].PeriodInd, list[1].IconIndex, list[2].Enabled, list[2].DifDateTime),
+              std::make_tuple(int(pkDaily), 4, true, 2.0));
     // A missing file gives an empty list and creates nothing.
     LoadEvents(file, list);
     EXPECT_TRUE(list.Empty());
@@ -380,9 +401,18 @@ TEST(EventLoad, GarbageLoadsWhatCanBeLoaded)
         for (unsigned n = rng() % 201; n > 0; --n)
             bytes += rng() % 4 == 0 ? std::string(1, static_cast<char>(rng() & 0xFF)) : pieces[rng() % std::size(pieces)];
         EventList list;
-        LoadEvents(IniText::Parse(bytes), list);
-        for (int i = 0; i < list.Count(); ++i)
+        LoadEventsText(bytes, list);
+        // The one-pass loader gives what looking up every key by name gives:
+        // the first section of a name, the first of repeated keys.
+        const IniText text = IniText::Parse(bytes);
+        for (int i = 0; i < list.Count(); ++i) {
             for (int j = 0; j < i; ++j)
                 EXPECT_FALSE(SameName(list[i].Name, list[j].Name));
+            TEvent byLookup;
+            byLookup.Name = list[i].Name;
+            byLookup.ReadFrom(text);
+            for (const char* key : EventKeys)
+                ASSERT_EQ(list[i].KeyText(key), byLookup.KeyText(key)) << key << " in " << round;
+        }
     }
 }

@@ -303,6 +303,26 @@ TEST(IniFileTest, EditIsOneReadAndOneWrite)
     };
     EXPECT_THROW(f.Edit(failing), std::runtime_error);
     EXPECT_EQ(ReadBytes(f.Path()), after);
+
+    // Changes in a row through one object build on the text it wrote last,
+    // with no trace of the failed one, and see a change from outside that
+    // keeps the file's size.
+    f.WriteString("a", "B", "5");
+    EXPECT_EQ(ReadBytes(f.Path()), "[a]\r\nx=1\r\nB=5\r\nC=3\r\n");
+    WriteBytes(f.Path(), "[a]\r\nx=7\r\nB=5\r\nC=3\r\n");
+    f.WriteString("a", "C", "6");
+    EXPECT_EQ(ReadBytes(f.Path()), "[a]\r\nx=7\r\nB=5\r\nC=6\r\n");
+    // Nothing to change, nothing written: a read-only file does not refuse it.
+    fs::permissions(f.Path(), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    f.WriteString("a", "C", "6");
+    fs::permissions(f.Path(), fs::perms::owner_write, fs::perm_options::add);
+    // Long runs of big values, past the point where the kept text is dropped.
+    for (int i = 0; i < 12; ++i) {
+        const std::string value(10000 + i, static_cast<char>('a' + i));
+        f.WriteString("a", "B", value);
+        ASSERT_EQ(ReadBytes(f.Path()), "[a]\r\nx=7\r\nB=" + value + "\r\nC=6\r\n") << i;
+    }
 }
 
 
