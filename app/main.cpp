@@ -9,6 +9,8 @@
 
 #include "core/Clock.h"
 #include "core/DateFormat.h"
+#include "core/Ini.h"
+#include "shell/FirstRun.h"
 #include "shell/Log.h"
 #include "shell/win/AppServices.h"
 #include "shell/win/Handles.h"
@@ -42,6 +44,21 @@ bool CheckSingleInstance(UniqueKernelHandle& mutex)
     return true;
 }
 
+// A folder the user cannot write to (a copy under Program Files, a
+// read-only share) would lose every change: say so once, now, rather than
+// with an error at the first save.
+void CheckProgramFolder()
+{
+    if (CanWriteInFolder(ProgramDir()))
+        return;
+    char local[MAX_PATH] = "";
+    const DWORD n = ::GetEnvironmentVariableA("LOCALAPPDATA", local, sizeof local);
+    const std::string suggested =
+        (n > 0 && n < sizeof local ? std::string(local) : std::string("%LOCALAPPDATA%")) + "\\Programs\\Vellomir";
+    ::MessageBoxA(nullptr, UnwritableFolderText(ProgramDir(), suggested).c_str(), kAppTitle,
+                  MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
+}
+
 void InitControls()
 {
     INITCOMMONCONTROLSEX icc{};
@@ -67,6 +84,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     static const FormatSettings userFormats = ReadUserFormatSettings();
     SetCurrentFormatSettings(userFormats);
     ConfigureLog(ProgramFile("log.txt"), &SystemClock(), &userFormats);
+    CheckProgramFolder();
 
     int exitCode = 0;
     try {
@@ -74,6 +92,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         MainListOptions options;
         options.ProgramDir = ProgramDir();
         options.App = &app;
+        options.WelcomeNewUser = true;
         TfrmMainList mainWindow(std::move(options));
         exitCode = RunMessageLoop();
     } catch (const std::exception& e) {

@@ -164,6 +164,9 @@ enum class FileReadStatus { Ok, Missing, Failed };
 // As ReadWholeFile, telling a missing file (nothing to lose) from one that
 // exists but cannot be read (which a write must not replace).
 FileReadStatus ReadFileStatus(const std::string& path, std::string& contents);
+// Whether a new file can be made in the folder: one is created there and
+// removed again.
+bool CanWriteInFolder(const std::string& folder);
 // The absolute form of path, for messages.
 std::string FullPathName(const std::string& path);
 // UTF-16 text in the ANSI code page; characters it cannot hold become '?'.

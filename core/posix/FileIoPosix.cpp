@@ -64,6 +64,18 @@ std::atomic<unsigned> tempCounter{0};
 
 }  // namespace
 
+bool CanWriteInFolder(const std::string& folder)
+{
+    const std::string probe = folder + "/~vellomir-write-check-" + std::to_string(::getpid()) + ".tmp";
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, "x", 1) == 1;
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return ok;
+}
+
 std::string FullPathName(const std::string& path)
 {
     std::error_code ec;

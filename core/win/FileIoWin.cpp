@@ -127,6 +127,17 @@ void WriteFileAtomically(const std::string& path, std::string_view contents)
     }
 }
 
+bool CanWriteInFolder(const std::string& folder)
+{
+    const std::string probe = folder + "\\~vellomir-write-check-" + std::to_string(::GetCurrentProcessId()) + ".tmp";
+    FileHandle h(::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (!h.valid())
+        return false;
+    DWORD written = 0;
+    return ::WriteFile(h.get(), "x", 1, &written, nullptr) && written == 1;
+}
+
 std::string Utf16ToAnsi(std::u16string_view text)
 {
     if (text.empty())

@@ -13,6 +13,7 @@
 #include "core/Desktop.h"
 #include "core/Firing.h"
 #include "res/resource.h"
+#include "shell/FirstRun.h"
 #include "shell/Log.h"
 #include "shell/SysInfo.h"
 #include "shell/win/About.h"
@@ -191,11 +192,32 @@ void TfrmMainList::OpenToolTip(int x, int y, bool anchored)
 
 void TfrmMainList::LoadAll()
 {
+    auto exists = [](const IniFile& file) { return ::GetFileAttributesA(file.Path().c_str()) != INVALID_FILE_ATTRIBUTES; };
+    const bool newUser = options_.WelcomeNewUser && IsNewUser(exists(eventsFile_), exists(birthdaysFile_));
     LoadSettings(configFile_, Settings(), *this, CurrentFormatSettings());
     LoadEvents(eventsFile_, events_);
     LoadBirthdays(birthdaysFile_, birthdays_);
+    if (newUser)
+        AddWelcomeEvent();
     FillLists();
     SetWindowsVersionCode(GetWindowsVersionCode());
+}
+
+void TfrmMainList::AddWelcomeEvent()
+{
+    const HotKeyBinding& keys = Settings().NewEvent;
+    const std::string chime = options_.ProgramDir + "\\sounds\\Chime.wav";
+    const bool hasChime = ::GetFileAttributesA(chime.c_str()) != INVALID_FILE_ATTRIBUTES;
+    auto welcome = WelcomeEvent(clock_->Now(), keys.HotKey ? HotKeyText(keys.HotKey) : "", hasChime ? chime : "");
+    try {
+        welcome->SaveToFile(eventsFile_);
+    } catch (const IniWriteError&) {
+        // A folder that cannot be written has been reported already; a
+        // welcome that would vanish at the next start is not worth a second
+        // message.
+        return;
+    }
+    events_.Add(std::move(welcome));
 }
 
 void TfrmMainList::ApplyPlacement()

@@ -66,6 +66,9 @@ struct MainListOptions {
     bool StartTimer = true;
     // The program ends when the window is destroyed.
     bool QuitOnDestroy = true;
+    // A folder with neither events.ini nor birthdays.ini gets the welcome
+    // event at start-up (the program sets this; tests mostly do not).
+    bool WelcomeNewUser = false;
 };
 
 class TfrmMainList final : public TWindow,
@@ -199,6 +202,7 @@ private:
     void OnEventFire(WPARAM wParam, LPARAM lParam);
     void OnBirthdayFire(LPARAM lParam);
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
+    void AddWelcomeEvent();
     void RunMissedBirthdaysReport();
     void RunMissedEventsPass();
 

@@ -147,6 +147,10 @@ class Program:
         self.env = env
         self.folder = tempfile.mkdtemp(prefix="vellomir-e2e-")
         shutil.copy(exe, os.path.join(self.folder, "Vellomir.exe"))
+        # Someone who has used the program before: a folder without any data
+        # file greets a new user with a welcome event, which only the test of
+        # the first start wants (it removes this file).
+        open(os.path.join(self.folder, "events.ini"), "wb").close()
         self.process = None
         self.started_at = None
 

@@ -2,9 +2,15 @@
 from suspend, and a power action that must never reach the machine."""
 
 import datetime
+import os
+import shutil
+import subprocess
 
+import harness
 from harness import (PBT_APMRESUMESUSPEND, WM_POWERBROADCAST, BM_CLICK, check, check_started_before, due_in,
-                     format_number, poll, to_tdatetime)
+                     format_number, from_tdatetime, poll, to_tdatetime)
+
+LIST_EVENTS = 2104  # the events list of the main window
 
 
 def test_second_start_shows_the_running_main_window_and_ends(program):
@@ -67,3 +73,45 @@ def test_power_action_opens_the_countdown_which_can_be_cancelled(program):
     check(program.find(cls="TfrmMainList") is not None, "the program still runs")
     poll(lambda: program.events().get("reboot", {}).get("lastdatetime"), 5, what="LastDateTime")
     check(datetime.datetime.now() > start, "fired at its time")
+
+
+def test_first_start_greets_a_new_user_with_a_welcome_event(program):
+    os.remove(program.path("events.ini"))  # nothing saved yet: a new user
+    program.write_config(ShowTrayIcon=0)
+    program.start()
+    program.wait_started()
+    welcome = poll(lambda: program.events().get("welcome to vellomir"), 10, what="the welcome event")
+    due = from_tdatetime(float(welcome["startdatetime"]))
+    offset = (due - program.started_at).total_seconds()
+    check(50 <= offset <= 75, "due about a minute after the start, not %.0f s" % offset)
+    check(welcome["deleteafterrun"] == "1" and welcome["periodind"] == "0", "a once event that goes: %r" % welcome)
+    rows = program.list_rows(LIST_EVENTS)
+    check(rows and rows[0][0] == "Welcome to Vellomir", "the event is listed: %r" % rows)
+
+
+def test_a_folder_that_cannot_be_written_is_reported_at_start(program):
+    """The program folder on a read-only file system (a tmpfs mounted
+    read-only; root may mount on this machine, which the tests run as)."""
+    folder = os.path.join(program.folder, "readonly")
+    os.mkdir(folder)
+    if subprocess.run(["mount", "-t", "tmpfs", "-o", "size=64m", "tmpfs", folder],
+                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL).returncode != 0:
+        print("  (not run: this machine does not let the tests mount a read-only folder)")
+        return
+    try:
+        shutil.copy(program.path("Vellomir.exe"), folder)
+        harness.write_ini(os.path.join(folder, "config.cfg"), [("Options", [("ShowTrayIcon", "0")])])
+        subprocess.run(["mount", "-o", "remount,ro", folder], check=True)
+        program.started_at = datetime.datetime.now()
+        program.process = subprocess.Popen(["wine", os.path.join(folder, "Vellomir.exe")], cwd=folder,
+                                           env=program.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        box = program.wait_window(20, cls="#32770", title="Vellomir")
+        text = " ".join(c["text"] for c in box.controls)
+        check("cannot save anything in its folder" in text and "Programs\\Vellomir" in text,
+              "the message names the problem and where to go: %r" % text)
+        ok = box.control(cls="Button")
+        program.send(ok["hwnd"], BM_CLICK)
+        program.wait_window(20, cls="TfrmMainList", visible=True)
+    finally:
+        program.stop()
+        subprocess.run(["umount", "-l", folder], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -203,6 +204,35 @@ TEST_F(MainListTest, StartUpRunsTheReportThenTheMissedEventsThenArmsTheScheduler
     EXPECT_EQ(std::tie(s.LastFiredDue, s.LastBirthdayScanDate, s.TickNow),
               std::make_tuple(TDateTime{0}, At(2024, 3, 14), kNow));
     EXPECT_TRUE(w.TimerRunning());
+}
+
+TEST_F(MainListTest, OnlyANewUserFindsTheWelcomeEventDueAMinuteLater)
+{
+    WriteConfig("ShowTrayIcon=0\r\n");
+    struct Case {
+        const char* existing;  // a data file the folder holds already, or null
+        bool welcome;          // the option the program sets
+        bool added;
+    };
+    for (const Case c : {Case{nullptr, true, true}, Case{"birthdays.ini", true, false},
+                         Case{"events.ini", true, false}, Case{nullptr, false, false}}) {
+        window.reset();
+        std::filesystem::remove(dir.File("events.ini"));
+        std::filesystem::remove(dir.File("birthdays.ini"));
+        if (c.existing)
+            WriteFile(c.existing, "");
+        MainListOptions options = Options();
+        options.WelcomeNewUser = c.welcome;
+        window = std::make_unique<TfrmMainList>(std::move(options));
+        const std::string label = c.existing ? c.existing : "no data files";
+        EXPECT_EQ(window->Events().Count(), c.added ? 1 : 0) << label;
+        EXPECT_EQ(File("events.ini").HasSection("Welcome to Vellomir"), c.added) << label;
+        if (!c.added)
+            continue;
+        EXPECT_EQ(window->EventsView().Count(), 1);
+        EXPECT_NEAR(window->GetScheduler().NextDueTime, kNow + 1.0 / 1440, 1e-9);
+        EXPECT_NE(window->Events()[0].Notes.find("Ctrl+Alt+E"), std::string::npos) << "the default hotkey";
+    }
 }
 
 TEST_F(MainListTest, StartsHiddenWithATrayIconOrAPinnedTooltip)
