@@ -16,6 +16,11 @@ wine_env() {
     wineboot --init >/dev/null 2>&1 || true
     wineserver -w || true
   fi
+  # Wine draws the title bars' buttons with the Marlett font, which Debian's
+  # Wine does not put into a new prefix: without it they show as letters.
+  if [ ! -f "$WINEPREFIX/drive_c/windows/Fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
 }
 
 XVFB_PID=""
