@@ -70,9 +70,8 @@ def test_exe_is_small_and_imports_only_system_dlls(ctx):
                           check=True).stdout
     dlls = {m.lower() for m in re.findall(r"DLL Name: (\S+)", dump)}
     check(dlls and dlls <= SYSTEM_DLLS, "imports beyond the system DLLs: %r" % sorted(dlls - SYSTEM_DLLS))
-    check(".debug" not in dump and "PE32+" in subprocess.run(["file", exe], stdout=subprocess.PIPE,
-                                                              text=True).stdout,
-          "a stripped 64-bit program")
+    check(".debug" not in dump and re.search(r"^Magic\s+020b", dump, re.M) is not None,
+          "a stripped 64-bit (PE32+) program")
 
 
 class Prefix:
