@@ -30,10 +30,13 @@ public:
     // Opens a modeless note window and flashes it once. May throw; the caller
     // logs the failure and goes on.
     virtual void ShowNote(const NoteRequest& note) = 0;
-    // Plays a wave file once in the background when the file exists.
-    virtual void PlaySoundFile(const std::string& path) = 0;
-    // Stops whatever sound the program plays.
-    virtual void StopSound() = 0;
+    // Plays a wave file once in the background when the file exists, in place
+    // of any sound playing; returns the sound's id for StopSound, 0 when
+    // nothing was started.
+    virtual unsigned PlaySoundFile(const std::string& path) = 0;
+    // Stops the sound with this id if it is still the one playing, so that a
+    // window stops only what it started; id 0 stops whatever plays.
+    virtual void StopSound(unsigned id = 0) = 0;
     // Opens a program or document through the shell with the verb "open";
     // failures are not reported.
     virtual void ShellOpen(const std::string& file, const std::string& params, int showCommand) = 0;

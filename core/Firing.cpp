@@ -76,7 +76,7 @@ PendingAction ActionOf(const TEvent& e)
     return a;
 }
 
-void RunAction(const PendingAction& a, const FiringContext& ctx)
+void RunAction(const PendingAction& a, bool test, const FiringContext& ctx)
 {
     if (!a.enabled)
         return;
@@ -88,8 +88,9 @@ void RunAction(const PendingAction& a, const FiringContext& ctx)
     case akTurnOff:
     case akRestart:
     case akLogOff:
-        if (!a.warn) {
-            // The user chose no warning window: act at once.
+        if (!a.warn && !test) {
+            // The user chose no warning window: act at once. A test run
+            // always counts down, so that trying an event can be called off.
             ctx.Desktop.RunPowerAction(PowerActionFlags(a.index, a.force));
             break;
         }
@@ -169,7 +170,7 @@ void ExecuteEvent(TEvent& e, bool test, const FiringContext& ctx)
             }
         }
     }
-    RunAction(action, ctx);
+    RunAction(action, test, ctx);
     if (writeFailure)
         std::rethrow_exception(writeFailure);
 }

@@ -33,7 +33,8 @@ unsigned PowerActionFlags(int actionIndex, bool force);
 // Fires the event once: the note (a failure there is logged as
 // "Error in TEvent.Execute" and the firing goes on), the sound, the record of
 // the run ("LastDateTime", not for a test run) and the action; then clears
-// SnoozeRun and MissedRun.
+// SnoozeRun and MissedRun. A power action of a test run always shows its
+// countdown, also when the event turns the warning window off.
 //
 // A failure to write "LastDateTime" (IniWriteError) does not cut the firing
 // short: the action still runs, the flags are still cleared, and the error is

@@ -175,6 +175,21 @@ AppSettings& Settings()
     return settings;
 }
 
+bool IsGlobalHotKey(const HotKeyBinding& binding)
+{
+    constexpr unsigned kAltOrCtrl = 1 | 2;  // the registration flags
+    return (binding.HotKey & 0xFFu) != 0 && (binding.Modifiers & kAltOrCtrl) != 0;
+}
+
+bool IsExtendedKey(unsigned vk)
+{
+    return (vk >= 0x21 && vk <= 0x28)     // PgUp, PgDn, End, Home, arrows
+           || vk == 0x2D || vk == 0x2E    // Insert, Delete
+           || vk == 0x6F || vk == 0x90    // Num /, Num Lock
+           || (vk >= 0x5B && vk <= 0x5D)  // Windows keys, menu key
+           || vk == 0x2C;                 // Print Screen
+}
+
 std::string DefaultKeyName(unsigned vk)
 {
     if ((vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z'))

@@ -82,6 +82,15 @@ void SaveSettings(IniFile& file, const AppSettings& s, const ISettingsLayout& la
 // The process-wide settings.
 AppSettings& Settings();
 
+// Whether a binding can be a system-wide hotkey: a key, registered with Ctrl
+// or Alt (Shift may be added). Shift alone or no modifier would take the key
+// from typing in every other program.
+bool IsGlobalHotKey(const HotKeyBinding& binding);
+// Whether a virtual key is one of the keyboard's extended keys (the editing
+// and arrow keys beside the numeric pad, Num /, Num Lock, the Windows and
+// menu keys), which share their scan codes with other keys.
+bool IsExtendedKey(unsigned vk);
+
 // The name of a virtual key as the program shows it: letters, digits, F1-F24,
 // the numeric pad and the common editing and navigation keys; empty for a key
 // it does not know.

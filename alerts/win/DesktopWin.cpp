@@ -34,16 +34,27 @@ void DesktopWin::ShowNote(const NoteRequest& request)
     lastNote_ = hwnd;
 }
 
-void DesktopWin::PlaySoundFile(const std::string& path)
+namespace {
+
+// The process plays one sound at a time: each new one replaces the last.
+// This is the id of the one started last.
+unsigned g_playingSound = 0;
+
+}  // namespace
+
+unsigned DesktopWin::PlaySoundFile(const std::string& path)
 {
-    if (path.empty()) return;
+    if (path.empty()) return 0;
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
-    ::sndPlaySoundA(path.c_str(), SND_ASYNC);
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+    if (!::sndPlaySoundA(path.c_str(), SND_ASYNC)) return 0;
+    if (++g_playingSound == 0) ++g_playingSound;
+    return g_playingSound;
 }
 
-void DesktopWin::StopSound()
+void DesktopWin::StopSound(unsigned id)
 {
+    if (id != 0 && id != g_playingSound) return;
     ::sndPlaySoundA(nullptr, SND_ASYNC);
 }
 

@@ -23,8 +23,8 @@ public:
                const IClock* clock = nullptr);
 
     void ShowNote(const NoteRequest& note) override;
-    void PlaySoundFile(const std::string& path) override;
-    void StopSound() override;
+    unsigned PlaySoundFile(const std::string& path) override;
+    void StopSound(unsigned id = 0) override;
     void ShellOpen(const std::string& file, const std::string& params, int showCommand) override;
     bool CountdownOpen() const override;
     void RunCountdown(const std::string& actionName, unsigned exitFlags, int seconds) override;

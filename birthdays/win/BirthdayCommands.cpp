@@ -39,10 +39,8 @@ void TBirthdayCommands::FireIfDue(const std::string& name, bool onlyEnabled)
 
 void TBirthdayCommands::actNewBirthdayExecute()
 {
-    if (frmEditBirth) {
-        frmEditBirth->BringToFront();
+    if (TDialog::BringOpenDialogToFront())
         return;
-    }
     std::string stored;
     EditBirthServices services = ServicesOf(main_);
     services.Commit = [this, &stored](const BirthdayEditorValues& values) {
@@ -74,10 +72,8 @@ void TBirthdayCommands::actEditBirthdayExecute()
     const int row = view.Selected();
     if (row < 0)
         return;
-    if (frmEditBirth) {
-        frmEditBirth->BringToFront();
+    if (TDialog::BringOpenDialogToFront())
         return;
-    }
     const int index = main_.Birthdays().IndexOf(view.Caption(row));
     if (index < 0)
         return;

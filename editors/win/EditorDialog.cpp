@@ -25,23 +25,8 @@ void TEditorDialog::SetUpSharedControls(int iconPlaceholderId, std::initializer_
 {
     btnIcon_ = std::make_unique<TIconImage>(Item(iconPlaceholderId), [this] { btnIconClick(); });
     MakeBold(headingIds);
-    // Owned by the dialog, so it goes with it.
-    tooltips_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, Hwnd(), nullptr,
-                                  TWindow::Instance(), nullptr);
     AddTooltip(iconPlaceholderId, "Select icon");
     AddTooltip(IDC_SOUND_OPEN, "Open sound file...");
-}
-
-void TEditorDialog::AddTooltip(int id, const char* text)
-{
-    TTTOOLINFOA tool{};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = Hwnd();
-    tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
-    tool.lpszText = const_cast<char*>(text);
-    ::SendMessageA(tooltips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 const IClock& TEditorDialog::Clock() const
@@ -117,7 +102,7 @@ void TEditorDialog::btnOpenSoundClick()
 void TEditorDialog::btnPlayClick()
 {
     if (services_.Desktop)
-        services_.Desktop->PlaySoundFile(ItemText(IDC_SOUND_FILE));
+        playing_ = services_.Desktop->PlaySoundFile(ItemText(IDC_SOUND_FILE));
 }
 
 void TEditorDialog::OnCommand(int id, int code, HWND)
@@ -147,7 +132,9 @@ void TEditorDialog::OnCommand(int id, int code, HWND)
 
 void TEditorDialog::OnDestroy()
 {
-    if (services_.Desktop)
-        services_.Desktop->StopSound();
+    // Only the sound this dialog's Play started: a note that fired meanwhile
+    // keeps its own.
+    if (services_.Desktop && playing_ != 0)
+        services_.Desktop->StopSound(playing_);
     TrimWorkingSet();
 }

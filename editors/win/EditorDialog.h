@@ -52,9 +52,8 @@ protected:
     ~TEditorDialog() override;
 
     // Once the dialog and its pages exist: btnIcon in place of its
-    // placeholder, the headings in bold, a tooltip control.
+    // placeholder, the headings in bold, the hints of the shared buttons.
     void SetUpSharedControls(int iconPlaceholderId, std::initializer_list<int> headingIds);
-    void AddTooltip(int id, const char* text);
     // What OK checks, in order, and how it stores the values.
     virtual std::vector<EditorRefusal> CheckValues() const = 0;
     virtual void CommitValues() = 0;
@@ -66,13 +65,14 @@ protected:
     // OnEditorCommand.
     void OnCommand(int id, int code, HWND control) final;
     virtual void OnEditorCommand(int id, int code) = 0;
-    // FormClose: stops the sound that Play started and trims the working set.
+    // FormClose: stops the sound that Play started, if it still plays, and
+    // trims the working set.
     void OnDestroy() override;
 
     EditorServices services_;
 
 private:
     std::unique_ptr<TIconImage> btnIcon_;
-    HWND tooltips_ = nullptr;
     HWND preview_ = nullptr;
+    unsigned playing_ = 0;  // the sound Play started, 0 when none
 };

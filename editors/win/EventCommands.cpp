@@ -36,10 +36,8 @@ EditEventServices ServicesOf(TfrmMainList& main)
 
 void TEventCommands::actNewEventExecute(bool fromQuickMenu)
 {
-    if (frmEditEvent) {
-        frmEditEvent->BringToFront();
+    if (TDialog::BringOpenDialogToFront())
         return;
-    }
     const TDateTime proposed = fromQuickMenu ? main_.QuickEventTime() : main_.Clock().Now() + kTwoMinutes;
     EditEventServices services = ServicesOf(main_);
     services.Commit = [this](const EventEditorValues& values) {
@@ -66,10 +64,8 @@ void TEventCommands::actEditEventExecute()
     const int row = view.Selected();
     if (row < 0)
         return;
-    if (frmEditEvent) {
-        frmEditEvent->BringToFront();
+    if (TDialog::BringOpenDialogToFront())
         return;
-    }
     const TEvent* event = main_.Events().Find(view.Caption(row));
     if (event == nullptr)
         return;

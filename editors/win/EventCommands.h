@@ -11,8 +11,9 @@ public:
     explicit TEventCommands(TfrmMainList& main) : main_(main) {}
 
     // Opens the editor for a new event at now + 2 minutes, or at the moment
-    // the quick-event menus proposed when one of them asked. With an event
-    // editor already open, that one comes to the front instead.
+    // the quick-event menus proposed when one of them asked. While any dialog
+    // of the program is open (an editor of either kind, options, about),
+    // that one comes to the front instead; Edit likewise.
     void actNewEventExecute(bool fromQuickMenu);
     // Edits the event of the selected row; nothing without one.
     void actEditEventExecute();

@@ -426,6 +426,18 @@ LRESULT TfrmIconsPicker::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     }
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == Hwnd() && LOWORD(lParam) == HTCLIENT) {
+            // A cell is a button: the hand says so.
+            POINT p{};
+            ::GetCursorPos(&p);
+            ::ScreenToClient(Hwnd(), &p);
+            if (CellAt(p) >= 0) {
+                ::SetCursor(::LoadCursor(nullptr, IDC_HAND));
+                return TRUE;
+            }
+        }
+        break;
     case WM_MOUSELEAVE:
         hot_ = -1;
         ::InvalidateRect(Hwnd(), nullptr, FALSE);

@@ -21,6 +21,7 @@ TfrmAbout::TfrmAbout(HWND owner)
                    reinterpret_cast<WPARAM>(::LoadIconA(TWindow::Instance(), MAKEINTRESOURCEA(IDI_APP))), 0);
     SetItemText(IDC_ABOUT_VERSION, ItemText(IDC_ABOUT_VERSION) + VELLOMIR_VERSION_TEXT);
     SetItemText(IDC_ABOUT_MAIL, std::string("<a>") + kSupportAddress + "</a>");
+    AddTooltip(IDC_ABOUT_MAIL, "Send e-mail to author");
     frmAbout = this;
 }
 
@@ -72,10 +73,8 @@ bool TfrmAbout::OnNotify(NMHDR& hdr, LRESULT& result)
 
 void actAboutExecute(TfrmMainList& main)
 {
-    if (frmAbout) {
-        frmAbout->BringToFront();
+    if (TDialog::BringOpenDialogToFront())
         return;
-    }
     TfrmAbout box(main.Hwnd());
     main.RunDialog(box);
 }

@@ -55,8 +55,29 @@ std::optional<std::string> ChooseFile(HWND owner, const FileChoice& choice)
     return file;
 }
 
+namespace {
+
+TDialog* g_openDialog = nullptr;
+
+}  // namespace
+
+TDialog* TDialog::OpenDialog() noexcept
+{
+    return g_openDialog;
+}
+
+bool TDialog::BringOpenDialogToFront()
+{
+    if (!g_openDialog)
+        return false;
+    g_openDialog->BringToFront();
+    return true;
+}
+
 TDialog::~TDialog()
 {
+    if (g_openDialog == this)
+        g_openDialog = nullptr;
     if (!hwnd_)
         return;
     // The derived part is gone: no more handlers, just take the window down.
@@ -80,6 +101,7 @@ void TDialog::Create(int templateId, HWND owner)
                                  std::to_string(::GetLastError()));
     // Tab, arrows, Enter, Esc and mnemonics, in whichever loop runs.
     AddModelessWindow(hwnd_);
+    g_openDialog = this;
 }
 
 void TDialog::MakeBold(std::initializer_list<int> ids)
@@ -92,6 +114,21 @@ void TDialog::MakeBold(std::initializer_list<int> ids)
     }
     for (int id : ids)
         ::SendMessageA(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(bold_.Get()), FALSE);
+}
+
+void TDialog::AddTooltip(int id, const char* text)
+{
+    if (!tooltips_)
+        tooltips_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                      CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                      TWindow::Instance(), nullptr);
+    TTTOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd_;
+    tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
+    tool.lpszText = const_cast<char*>(text);
+    ::SendMessageA(tooltips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void TDialog::SetHeaderBand(int heightDlu, std::initializer_list<int> controlsOnIt)
@@ -309,6 +346,17 @@ void TDialog::EndModal(int result)
 {
     result_ = result;
     ended_ = true;
+    // As EndDialog does: the loop may only end once a window modal above it
+    // (a countdown that came due meanwhile) has closed; until then the
+    // dialog is out of the user's way, and a second OK cannot store twice.
+    // The owner first, so that activation goes back to it.
+    if (hwnd_ && ::IsWindowVisible(hwnd_)) {
+        if (modalOwner_) {
+            ::EnableWindow(modalOwner_, TRUE);
+            modalOwner_ = nullptr;
+        }
+        ::ShowWindow(hwnd_, SW_HIDE);
+    }
     // Wakes the modal loop if it is waiting.
     if (hwnd_)
         ::PostMessageA(hwnd_, WM_NULL, 0, 0);
@@ -410,6 +458,8 @@ INT_PTR CALLBACK TDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     if (!self)
         return FALSE;
     if (msg == WM_DESTROY) {
+        if (g_openDialog == self)
+            g_openDialog = nullptr;
         RemoveModelessWindow(hwnd);
         if (self->modalOwner_) {
             ::EnableWindow(self->modalOwner_, TRUE);
@@ -426,6 +476,7 @@ INT_PTR CALLBACK TDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         self->hwnd_ = nullptr;
         self->pages_.clear();
         self->tab_ = nullptr;
+        self->tooltips_ = nullptr;  // owned by the dialog: gone with it
         return FALSE;
     }
     return self->Dispatch(hwnd, msg, wParam, lParam);

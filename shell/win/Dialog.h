@@ -54,12 +54,21 @@ public:
     // disabled meanwhile; then destroys the window and returns the result.
     // A WM_QUIT ends the loop with IDCANCEL and is posted again.
     int ShowModal(HWND owner);
-    // Ends the modal loop with this result (IDOK, IDCANCEL).
+    // Ends the modal loop with this result (IDOK, IDCANCEL); a shown dialog
+    // is hidden at once, its owner enabled again first.
     void EndModal(int result);
     // The result EndModal set; 0 while the dialog is still open.
     int ModalResult() const noexcept { return result_; }
     // Brings the dialog to the front (a second request for it).
     void BringToFront() const;
+
+    // The program's dialogs (editors, options, about) open one at a time: a
+    // modal loop cannot end while another one runs above it, so OK in the
+    // lower dialog would store its values and stay open. The dialog open now,
+    // or null; and bringing it to the front in place of opening another
+    // (false when none is open).
+    static TDialog* OpenDialog() noexcept;
+    static bool BringOpenDialogToFront();
 
     // The page book: the index of the page shown, and a switch that also
     // selects the tab.
@@ -90,6 +99,9 @@ protected:
     void AddPage(int tabId, int templateId, const char* caption);
     // Shows these controls (of the dialog or its pages) in bold.
     void MakeBold(std::initializer_list<int> ids);
+    // A hint shown when the mouse rests on a control (text must outlive the
+    // dialog: a literal).
+    void AddTooltip(int id, const char* text);
     // A white band across the top of the dialog, heightDlu dialog units high
     // with an etched line below it; the listed controls stand on it.
     void SetHeaderBand(int heightDlu, std::initializer_list<int> controlsOnIt);
@@ -120,6 +132,7 @@ private:
     HWND hwnd_ = nullptr;
     HWND tab_ = nullptr;
     UniqueFont bold_;
+    HWND tooltips_ = nullptr;  // made with the first hint; owned by the dialog, so it goes with it
     int headerDlu_ = 0;
     std::vector<int> headerControls_;
     std::vector<HWND> pages_;

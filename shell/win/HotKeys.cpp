@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "shell/Log.h"
 #include "shell/Settings.h"
 
 namespace {
@@ -15,6 +16,27 @@ constexpr std::array<const char*, 3> kAtomNames = {"MainWindow", "NewEvent", "Ne
 std::array<HotKeyBinding*, 3> Bindings(AppSettings& s)
 {
     return {&s.MainWindow, &s.NewEvent, &s.NewBirth};
+}
+
+UINT KeyOf(std::uint16_t hotKey)
+{
+    return hotKey & ~static_cast<unsigned>(kShift | kCtrl | kAlt);
+}
+
+// The key's name for the user's keyboard layout; the built-in name where the
+// system has none.
+std::string SystemKeyName(unsigned vk)
+{
+    const UINT scan = ::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    if (scan != 0) {
+        // Bit 24: the extended key (Insert, not the numeric pad's 0); bit 25:
+        // no difference between the left and right Shift or Ctrl.
+        const LONG lParam = static_cast<LONG>((scan & 0xFF) << 16) | (IsExtendedKey(vk) ? 1L << 24 : 0) | (1L << 25);
+        char name[64] = {};
+        if (::GetKeyNameTextA(lParam, name, static_cast<int>(sizeof name)) > 0)
+            return name;
+    }
+    return DefaultKeyName(vk);
 }
 
 }  // namespace
@@ -31,20 +53,33 @@ std::uint16_t HotKeyModifiers(std::uint16_t hotKey)
     return modifiers;
 }
 
+std::string HotKeyDisplayText(std::uint16_t hotKey)
+{
+    return HotKeyText(hotKey, SystemKeyName);
+}
+
+std::string ShortcutText(const HotKeyBinding& binding)
+{
+    return IsGlobalHotKey(binding) ? HotKeyDisplayText(binding.HotKey) : std::string();
+}
+
 std::string THotKeys::FailureText(std::uint16_t hotKey)
 {
-    return "Unable to assign " + HotKeyText(hotKey) + " as hotkey";
+    return "Unable to assign " + HotKeyDisplayText(hotKey) + " as hotkey";
 }
 
 THotKeys::THotKeys(HWND window, AppSettings& settings, std::function<void(const std::string&)> report)
-    : window_(window), settings_(settings), report_(std::move(report))
+    : window_(window), settings_(settings)
 {
     const auto bindings = Bindings(settings_);
     for (size_t i = 0; i < bindings.size(); ++i) {
+        HotKeyBinding& b = *bindings[i];
         atoms_[i] = ::GlobalAddAtomA(kAtomNames[i]);
-        bindings[i]->AtomId = atoms_[i];
-        if (!Register(*bindings[i]) && report_)
-            report_(FailureText(bindings[i]->HotKey));
+        b.AtomId = atoms_[i];
+        if (b.HotKey != 0 && !IsGlobalHotKey(b))
+            WriteLog("Hotkey " + HotKeyDisplayText(b.HotKey) + " not registered: a global hotkey needs Ctrl or Alt");
+        else if (!Register(b) && report)
+            report(FailureText(b.HotKey));
     }
 }
 
@@ -62,20 +97,26 @@ THotKeys::~THotKeys()
 
 bool THotKeys::Register(const HotKeyBinding& binding)
 {
-    const UINT key = binding.HotKey & ~static_cast<unsigned>(kShift | kCtrl | kAlt);
-    return ::RegisterHotKey(window_, binding.AtomId, binding.Modifiers, key) != FALSE;
+    if (!IsGlobalHotKey(binding))
+        return true;  // nothing to register: no key, or none a system-wide key may be
+    return ::RegisterHotKey(window_, binding.AtomId, binding.Modifiers, KeyOf(binding.HotKey)) != FALSE;
 }
 
-bool THotKeys::RebindHotKey(HotKeyBinding& binding, std::uint16_t hotKey)
+std::vector<std::string> THotKeys::RebindHotKeys(const std::array<std::uint16_t, 3>& hotKeys)
 {
-    ::UnregisterHotKey(window_, binding.AtomId);
-    binding.HotKey = hotKey;
-    binding.Modifiers = HotKeyModifiers(hotKey);
-    if (Register(binding))
-        return true;
-    if (report_)
-        report_(FailureText(hotKey));
-    return false;
+    const auto bindings = Bindings(settings_);
+    // Our own old registrations would refuse a key moving between bindings.
+    for (HotKeyBinding* b : bindings)
+        ::UnregisterHotKey(window_, b->AtomId);
+    std::vector<std::string> failures;
+    for (size_t i = 0; i < bindings.size(); ++i) {
+        HotKeyBinding& b = *bindings[i];
+        b.HotKey = hotKeys[i];
+        b.Modifiers = HotKeyModifiers(hotKeys[i]);
+        if (!Register(b))
+            failures.push_back(FailureText(b.HotKey));
+    }
+    return failures;
 }
 
 HotKeyAction THotKeys::ActionOf(WPARAM id) const

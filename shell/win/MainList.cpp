@@ -90,7 +90,7 @@ void TfrmMainList::FormCreate()
     // Main-menu shortcuts, only while the window shows.
     shortcuts_ = std::make_unique<TShortcutFilter>(Hwnd(), menus_.Accelerators());
     hotKeys_ = std::make_unique<THotKeys>(Hwnd(), Settings(), [this](const std::string& text) {
-        ShowMessage(nullptr, text, kAppTitle, MB_OK | MB_ICONWARNING);
+        ShowMessage(Hwnd(), text, kAppTitle, MB_OK | MB_ICONWARNING);
     });
     ApplyInitialVisibility();
     actSortingEvents();
@@ -187,6 +187,7 @@ void TfrmMainList::OpenToolTip(int x, int y, bool anchored)
     services.ShowMainWindow = [this] { actShowMainForm(); };
     services.PopupTrayMenu = [this](POINT p) { PopupTrayMenu(p); };
     services.CloseProgram = [this] { Close(); };
+    services.IconRect = [this](RECT& r) { return Settings().ShowTrayIcon && TrayIconRect(Hwnd(), kTrayIconId, r); };
     TfrmToolTip::CreateAt(x, y, anchored, std::move(services));
 }
 
@@ -208,7 +209,7 @@ void TfrmMainList::AddWelcomeEvent()
     const HotKeyBinding& keys = Settings().NewEvent;
     const std::string chime = options_.ProgramDir + "\\sounds\\Chime.wav";
     const bool hasChime = ::GetFileAttributesA(chime.c_str()) != INVALID_FILE_ATTRIBUTES;
-    auto welcome = WelcomeEvent(clock_->Now(), keys.HotKey ? HotKeyText(keys.HotKey) : "", hasChime ? chime : "");
+    auto welcome = WelcomeEvent(clock_->Now(), ShortcutText(keys), hasChime ? chime : "");
     try {
         welcome->SaveToFile(eventsFile_);
     } catch (const IniWriteError&) {

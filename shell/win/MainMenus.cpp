@@ -6,6 +6,7 @@
 #include "res/resource.h"
 #include "shell/Settings.h"
 #include "shell/win/AppServices.h"
+#include "shell/win/HotKeys.h"
 
 namespace {
 
@@ -229,9 +230,9 @@ bool TMainMenus::StatusBarChecked() const
 void TMainMenus::UpdateTrayMenu(const AppSettings& settings)
 {
     HMENU tray = tray_.Get();
-    SetItemText(tray, IDM_TRAY_MAIN, "Main", HotKeyText(settings.MainWindow.HotKey));
-    SetItemText(newMenu_, IDM_TRAY_NEW_EVENT, "Event", HotKeyText(settings.NewEvent.HotKey));
-    SetItemText(newMenu_, IDM_TRAY_NEW_BIRTHDAY, "Birthday", HotKeyText(settings.NewBirth.HotKey));
+    SetItemText(tray, IDM_TRAY_MAIN, "Main", ShortcutText(settings.MainWindow));
+    SetItemText(newMenu_, IDM_TRAY_NEW_EVENT, "Event", ShortcutText(settings.NewEvent));
+    SetItemText(newMenu_, IDM_TRAY_NEW_BIRTHDAY, "Birthday", ShortcutText(settings.NewBirth));
 }
 
 // --- shortcuts -----------------------------------------------------------------

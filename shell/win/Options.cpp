@@ -24,7 +24,8 @@ constexpr std::uint16_t kCtrl = 0x4000;
 constexpr std::uint16_t kAlt = 0x8000;
 
 // The controls that follow "Enable advanced tootip window".
-constexpr int kTooltipControls[] = {IDC_OPT_TTDATE_LABEL, IDC_OPT_TTDATE, IDC_OPT_TTSIGNS, IDC_OPT_TTONTOP};
+constexpr int kTooltipControls[] = {IDC_OPT_TTDATE_LABEL, IDC_OPT_TTDATE, IDC_OPT_TTDATE_EXAMPLE, IDC_OPT_TTSIGNS,
+                                    IDC_OPT_TTONTOP};
 
 struct Example {
     int edit;
@@ -58,14 +59,20 @@ WORD ControlOfHotKey(std::uint16_t hotKey)
         flags |= HOTKEYF_CONTROL;
     if (hotKey & kAlt)
         flags |= HOTKEYF_ALT;
+    // Without it the control names Insert after the numeric pad's key.
+    if (IsExtendedKey(hotKey & 0xFFu))
+        flags |= HOTKEYF_EXT;
     return MAKEWORD(hotKey & 0xFF, flags);
 }
 
 OptionsValues OptionsValuesOf(const AppSettings& s)
 {
-    return OptionsValues{s.RunAtStartUp,      s.ShowTrayIcon,    s.ShowMisBirthWindow, s.TTShowFixed,
-                         s.MainWindow.HotKey, s.NewEvent.HotKey, s.NewBirth.HotKey,    s.EnableTooltip,
-                         s.TTAlwaysOnTop,     s.ShowZodiacSigns, s.TTDateFormat,       s.DateFormat,
+    // A key that is not registered (none, or one without Ctrl or Alt from a
+    // hand-edited file) shows as none, which is what it does.
+    auto active = [](const HotKeyBinding& b) { return IsGlobalHotKey(b) ? b.HotKey : std::uint16_t{0}; };
+    return OptionsValues{s.RunAtStartUp,       s.ShowTrayIcon,       s.ShowMisBirthWindow, s.TTShowFixed,
+                         active(s.MainWindow), active(s.NewEvent),   active(s.NewBirth),   s.EnableTooltip,
+                         s.TTAlwaysOnTop,      s.ShowZodiacSigns,    s.TTDateFormat,       s.DateFormat,
                          s.TimeFormat};
 }
 
@@ -83,10 +90,11 @@ TfrmOptions::TfrmOptions(HWND owner, const IClock* clock) : clock_(clock)
               IDC_OPT_OTHER_LABEL});
     ::SendMessageA(Item(IDC_OPT_HEADER_IMAGE), STM_SETICON,
                    reinterpret_cast<WPARAM>(::LoadIconA(TWindow::Instance(), MAKEINTRESOURCEA(IDI_APP))), 0);
-    // A plain key becomes Ctrl+Alt with that key: a global hotkey needs a
-    // modifier, or it would take the key from every other program.
+    // A plain key, or Shift with a key, becomes Ctrl+Alt with that key: a
+    // global hotkey needs Ctrl or Alt, or it would take the key (or its
+    // capital) from typing in every other program.
     for (int id : {IDC_OPT_HKMAIN, IDC_OPT_HKEVENT, IDC_OPT_HKBIRTH})
-        ::SendMessageA(Item(id), HKM_SETRULES, HKCOMB_NONE, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+        ::SendMessageA(Item(id), HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
     frmOptions = this;
 }
 
@@ -197,7 +205,7 @@ void TfrmOptions::OnCommand(int id, int code, HWND)
 
 // --- the command ------------------------------------------------------------------
 
-void ApplyOptions(TfrmMainList& main, const OptionsValues& v)
+void ApplyOptions(TfrmMainList& main, const OptionsValues& v, HWND owner)
 {
     AppSettings& s = Settings();
     HWND window = main.Hwnd();
@@ -211,7 +219,7 @@ void ApplyOptions(TfrmMainList& main, const OptionsValues& v)
     try {
         SetAutoStart(v.RunAtStartUp);
     } catch (const std::exception& e) {
-        main.ShowMessage(window, e.what(), kAppTitle, MB_OK | MB_ICONERROR);
+        main.ShowMessage(owner, e.what(), kAppTitle, MB_OK | MB_ICONERROR);
     }
     // 3. The flags.
     s.ShowMisBirthWindow = v.ShowMisBirthWindow;
@@ -220,16 +228,20 @@ void ApplyOptions(TfrmMainList& main, const OptionsValues& v)
     s.ShowZodiacSigns = v.ShowZodiacSigns;
     s.TTAlwaysOnTop = v.TTAlwaysOnTop;
     s.TTShowFixed = v.TTShowFixed;
-    // 4. The tray tip; without the hover window, none stays open.
+    // 4. The tray tip; without the hover window, none stays open. Without
+    // the icon a hidden main window would leave nothing on screen to come
+    // back through.
     const NOTIFYICONDATAA& record = TrayRecord();
     TrayIconModify(record.hWnd, record.hIcon, main.TrayTip());
     if (!s.EnableTooltip && frmToolTip)
         frmToolTip->Close();
-    // 5. The hotkeys; each one that cannot be registered is reported.
+    if (!s.ShowTrayIcon && !main.Showing())
+        main.actShowMainForm();
+    // 5. The hotkeys; each one another program holds is reported.
     if (THotKeys* keys = main.HotKeys()) {
-        keys->RebindHotKey(s.MainWindow, v.MainWindowHotKey);
-        keys->RebindHotKey(s.NewEvent, v.NewEventHotKey);
-        keys->RebindHotKey(s.NewBirth, v.NewBirthHotKey);
+        for (const std::string& failure :
+             keys->RebindHotKeys({v.MainWindowHotKey, v.NewEventHotKey, v.NewBirthHotKey}))
+            main.ShowMessage(owner, failure, kAppTitle, MB_OK | MB_ICONWARNING);
     }
     // 6. The patterns, and the date columns that show them.
     if (v.DateFormat != s.DateFormat || v.TimeFormat != s.TimeFormat) {
@@ -246,12 +258,10 @@ void ApplyOptions(TfrmMainList& main, const OptionsValues& v)
 
 void actOptionsExecute(TfrmMainList& main)
 {
-    if (frmOptions) {
-        frmOptions->BringToFront();
+    if (TDialog::BringOpenDialogToFront())
         return;
-    }
     TfrmOptions dialog(main.Hwnd(), &main.Clock());
     dialog.SetValues(OptionsValuesOf(Settings()));
-    dialog.OnApply = [&main](const OptionsValues& values) { ApplyOptions(main, values); };
+    dialog.OnApply = [&main, &dialog](const OptionsValues& values) { ApplyOptions(main, values, dialog.Hwnd()); };
     main.RunDialog(dialog);
 }

@@ -68,15 +68,19 @@ private:
 // Opens the dialog from the main window (or brings an open one to the
 // front) and, on OK, applies the values in order: the tray icon, the start
 // with Windows (written every time), the flags, the tray tip (closing the
-// upcoming-reminders window when it is switched off), the three hotkeys
-// (each failure reported), the date and time patterns (the lists' date
-// columns rewritten from their records), the tooltip's pattern; then
-// config.cfg is written and the upcoming-reminders window rebuilt.
+// upcoming-reminders window when it is switched off, and showing the main
+// window when nothing else would be left on screen), the three hotkeys
+// (released together, then registered; each key another program holds
+// reported), the date and time patterns (the lists' date columns rewritten
+// from their records), the tooltip's pattern; then config.cfg is written and
+// the upcoming-reminders window rebuilt.
 void actOptionsExecute(TfrmMainList& main);
-// The same steps for given values (what OK runs).
-void ApplyOptions(TfrmMainList& main, const OptionsValues& values);
+// The same steps for given values (what OK runs); its message boxes are
+// owned by owner, the dialog they speak for.
+void ApplyOptions(TfrmMainList& main, const OptionsValues& values, HWND owner);
 
-// A hotkey control's word (key, and HOTKEYF_SHIFT/CONTROL/ALT in the high
-// byte) and the settings' form of the same key, both ways.
+// A hotkey control's word (key, and HOTKEYF_SHIFT/CONTROL/ALT/EXT in the high
+// byte) and the settings' form of the same key, both ways; the extended flag
+// is not stored but follows from the key.
 std::uint16_t HotKeyOfControl(WORD control);
 WORD ControlOfHotKey(std::uint16_t hotKey);

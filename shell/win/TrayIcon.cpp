@@ -74,3 +74,12 @@ void TrayIconDelete(HWND window, UINT id)
     g_record.uID = id;
     Notify(NIM_DELETE);
 }
+
+bool TrayIconRect(HWND window, UINT id, RECT& screen)
+{
+    NOTIFYICONIDENTIFIER icon{};
+    icon.cbSize = sizeof icon;
+    icon.hWnd = window;
+    icon.uID = id;
+    return SUCCEEDED(::Shell_NotifyIconGetRect(&icon, &screen));
+}

@@ -22,6 +22,10 @@ void TrayIconModify(HWND window, HICON icon, const std::string& tip);
 // Clears the record, then removes the icon of window and id.
 void TrayIconDelete(HWND window, UINT id);
 
+// Where the icon of window and id is on the screen; false when the shell
+// cannot say (no icon, an older or another shell).
+bool TrayIconRect(HWND window, UINT id, RECT& screen);
+
 // The shell call, for tests to watch; empty: Shell_NotifyIconA. Its result
 // is not looked at.
 using NotifyIconFn = std::function<BOOL(DWORD message, const NOTIFYICONDATAA& data)>;

@@ -54,7 +54,11 @@ public:
         if (failNotes) throw std::runtime_error("no window");
         notes.push_back(note);
     }
-    void PlaySoundFile(const std::string& path) override { sounds.push_back(path); }
+    unsigned PlaySoundFile(const std::string& path) override
+    {
+        sounds.push_back(path);
+        return 1;
+    }
 };
 
 }  // namespace

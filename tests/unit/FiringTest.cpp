@@ -43,8 +43,12 @@ public:
             throw std::runtime_error("no window");
         notes.push_back(note);
     }
-    void PlaySoundFile(const std::string& path) override { calls.push_back("sound " + path); }
-    void StopSound() override { calls.push_back("stop"); }
+    unsigned PlaySoundFile(const std::string& path) override
+    {
+        calls.push_back("sound " + path);
+        return 1;
+    }
+    void StopSound(unsigned) override { calls.push_back("stop"); }
     void ShellOpen(const std::string& file, const std::string& params, int showCommand) override
     {
         calls.push_back("shell " + file + " | " + params + " | " + std::to_string(showCommand));
@@ -262,12 +266,20 @@ TEST_F(FiringTest, PowerActionCountdownGetsTheActionWordAndExitFlags)
         int action;
         bool force;
         bool warn;
+        bool test;
         std::string call;
-    } cases[] = {{akTurnOff, false, true, "countdown Turn Off 1 12"}, {akRestart, false, true, "countdown Restart 2 12"},
-                 {akLogOff, false, true, "countdown Log Off 0 12"},   {akTurnOff, true, true, "countdown Turn Off 5 12"},
-                 {akRestart, true, true, "countdown Restart 6 12"},   {akLogOff, true, true, "countdown Log Off 4 12"},
-                 // Without the warning window the action runs at once.
-                 {akRestart, false, false, "power 2"},                {akLogOff, true, false, "power 4"}};
+    } cases[] = {{akTurnOff, false, true, false, "countdown Turn Off 1 12"},
+                 {akRestart, false, true, false, "countdown Restart 2 12"},
+                 {akLogOff, false, true, false, "countdown Log Off 0 12"},
+                 {akTurnOff, true, true, false, "countdown Turn Off 5 12"},
+                 {akRestart, true, true, false, "countdown Restart 6 12"},
+                 {akLogOff, true, true, false, "countdown Log Off 4 12"},
+                 // Without the warning window a real run acts at once...
+                 {akRestart, false, false, false, "power 2"},
+                 {akLogOff, true, false, false, "power 4"},
+                 // ...but a test run always counts down first.
+                 {akLogOff, true, false, true, "countdown Log Off 4 12"},
+                 {akTurnOff, false, false, true, "countdown Turn Off 1 12"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.call);
         TEvent e = Action("Power", c.action);
@@ -276,7 +288,7 @@ TEST_F(FiringTest, PowerActionCountdownGetsTheActionWordAndExitFlags)
         e.ShtShowingSec = 12;
         e.EnabledNote = false;
         desktop.calls.clear();
-        ExecuteEvent(e, false, Ctx());
+        ExecuteEvent(e, c.test, Ctx());
         EXPECT_EQ(desktop.calls, Strings{c.call});
     }
 }

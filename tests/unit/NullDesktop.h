@@ -9,8 +9,8 @@
 class NullDesktop : public IDesktop {
 public:
     void ShowNote(const NoteRequest&) override {}
-    void PlaySoundFile(const std::string&) override {}
-    void StopSound() override {}
+    unsigned PlaySoundFile(const std::string&) override { return 0; }
+    void StopSound(unsigned) override {}
     void ShellOpen(const std::string&, const std::string&, int) override {}
     bool CountdownOpen() const override { return false; }
     void RunCountdown(const std::string&, unsigned, int) override {}

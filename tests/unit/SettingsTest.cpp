@@ -222,4 +222,20 @@ TEST(HotKeyText, BuildsModifiersInFixedOrderThenTheKey)
         EXPECT_EQ(HotKeyText(c.hotKey), c.text) << c.hotKey;
 }
 
+TEST(HotKeyText, OnlyCtrlOrAltMakeAGlobalHotKey)
+{
+    struct Case { HotKeyBinding binding; bool global; };
+    const Case cases[] = {
+        {{24653, 6, 0}, true},           // Shift+Ctrl+M
+        {{0x8000 | 'K', 1, 0}, true},    // Alt+K
+        {{0x2000 | 'A', 4, 0}, false},   // Shift+A: every capital A typed
+        {{'A', 0, 0}, false},            // a bare key
+        {{0, 0, 0}, false},              // none
+        {{0x6000, 6, 0}, false},         // modifiers without a key
+        {{0x4000 | 'A', 4, 0}, false},   // registered with what Modifiers say
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsGlobalHotKey(c.binding), c.global) << c.binding.HotKey << " " << c.binding.Modifiers;
+}
+
 }  // namespace

@@ -40,8 +40,12 @@ const TDateTime kNow = At(2024, 3, 15, 10, 0);
 class RecordingDesktop final : public NullDesktop {
 public:
     std::vector<std::string> calls;
-    void PlaySoundFile(const std::string& path) override { calls.push_back("play " + path); }
-    void StopSound() override { calls.push_back("stop"); }
+    unsigned PlaySoundFile(const std::string& path) override
+    {
+        calls.push_back("play " + path);
+        return 7;
+    }
+    void StopSound(unsigned id) override { calls.push_back("stop " + std::to_string(id)); }
     void ShellOpen(const std::string& file, const std::string& params, int show) override
     {
         calls.push_back("open " + file + " " + params + " " + std::to_string(show));
@@ -159,7 +163,8 @@ TEST_F(EditEventTest, ControlsFollowTheirSwitches)
     EXPECT_TRUE(!Shown(IDC_EE_APP) && Shown(IDC_EE_SHTIME) && Shown(IDC_EE_SHOWWARN));
 
     // The sound dialog starts in the sounds folder; Play and Test hand their
-    // fields to the desktop; closing stops the sound.
+    // fields to the desktop; closing stops the sound Play started, and only
+    // that one (an editor closed without Play leaves a note's sound alone).
     Click(IDC_SOUND_OPEN);
     ASSERT_EQ(choices.size(), 1u);
     EXPECT_EQ(std::tie(choices[0].Filter, choices[0].InitialDir),
@@ -172,8 +177,12 @@ TEST_F(EditEventTest, ControlsFollowTheirSwitches)
     d.btnTestClick();
     dialog.reset();
     EXPECT_EQ(desktop.calls,
-              (std::vector<std::string>{"play C:\\chime.wav", "open notepad.exe  3", "stop"}));
+              (std::vector<std::string>{"play C:\\chime.wav", "open notepad.exe  3", "stop 7"}));
     EXPECT_EQ(frmEditEvent, nullptr);
+    desktop.calls.clear();
+    Open();
+    dialog.reset();
+    EXPECT_EQ(desktop.calls, std::vector<std::string>{});
 }
 
 TEST_F(EditEventTest, DaysAndMonthsMenus)

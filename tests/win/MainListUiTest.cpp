@@ -596,10 +596,16 @@ TEST_F(MainWindowUi, NewEventIsStoredListedAndScheduled)
     onEditor = [&](TfrmEditEvent& editor) {
         EXPECT_EQ(editor.Tag, 0);
         EXPECT_NEAR(editor.Values().Start(), kNow + 2.0 / 1440, 1e-8);
-        // Every other way to a new event brings this editor forward instead.
+        // Every other way to an editor, of either kind, or to another dialog
+        // brings this editor forward instead: two modal loops stacked on the
+        // main window could not both end.
         w.RunCommand(IDM_TRAY_NEW_EVENT);
         w.RunCommand(IDM_QUICK_IN_FIRST);
+        w.RunCommand(IDM_TRAY_NEW_BIRTHDAY);
+        w.RunCommand(IDM_TRAY_OPTIONS);
+        ::SendMessageA(w.Hwnd(), WM_HOTKEY, Settings().NewBirth.AtomId, 0);
         EXPECT_EQ(frmEditEvent, &editor);
+        EXPECT_EQ(TDialog::OpenDialog(), &editor);
         editor.SetItemText(IDC_EE_NAME, "Walk");
         editor.btnOkClick();
         return editor.ModalResult();
@@ -666,8 +672,14 @@ TEST_F(MainWindowUi, NewBirthdayDueThisWeekIsRemindedAtOnceEditedIsNot)
     w.RunCommand(IDM_MAIN_BIRTHS_PAGE);
     onBirthEditor = [&](TfrmEditBirth& editor) {
         EXPECT_NEAR(editor.Values().Date, At(2026, 6, 15) + kPickerTimeOfDay, 1e-8);
-        w.RunCommand(IDM_TRAY_NEW_BIRTHDAY);  // brings this one forward
+        // Brings this one forward, as the way to a new event or an edit does.
+        w.RunCommand(IDM_TRAY_NEW_BIRTHDAY);
+        ::SendMessageA(w.Hwnd(), WM_HOTKEY, Settings().NewEvent.AtomId, 0);
+        w.RunCommand(IDM_MAIN_EVENTS_PAGE);
+        w.RunCommand(IDM_MAIN_EDIT);
+        w.RunCommand(IDM_MAIN_BIRTHS_PAGE);
         EXPECT_EQ(frmEditBirth, &editor);
+        EXPECT_EQ(frmEditEvent, nullptr);
         return EnterBirthdayInAWeek(editor, "Nina");
     };
     w.RunCommand(IDM_MAIN_NEW);

@@ -20,11 +20,16 @@
 
 class MainWindowFixture : public ::testing::Test {
 protected:
-    void SetUp() override { ConfigureLog(dir.File("log.txt"), &clock); }
+    void SetUp() override
+    {
+        savedSettings_ = Settings();
+        ConfigureLog(dir.File("log.txt"), &clock);
+    }
     void TearDown() override
     {
         window.reset();
         ConfigureLog("", nullptr);
+        Settings() = savedSettings_;
     }
 
     void WriteFile(const std::string& name, const std::string& text) { testfiles::WriteBytes(dir.File(name), text); }
@@ -40,8 +45,9 @@ protected:
         options.StartTimer = false;
         options.QuitOnDestroy = false;
         options.MakeDesktop = [](TfrmMainList&) { return std::unique_ptr<IDesktop>(new NullDesktop); };
-        options.MessageBox = [this](HWND, const std::string& text, const std::string&, UINT) {
+        options.MessageBox = [this](HWND owner, const std::string& text, const std::string&, UINT) {
             boxes.push_back(text);
+            boxOwners.push_back(owner);
             return IDOK;
         };
         options.RunDialog = [this](TDialog& dialog) {
@@ -62,7 +68,11 @@ protected:
     testfiles::TempDir dir;
     ManualClock clock{EncodeDate(2025, 6, 10) + 0.5};
     std::vector<std::string> boxes;
+    std::vector<HWND> boxOwners;  // the owner each box was given
     std::vector<std::string> dialogs;  // the captions of the dialogs opened
     std::function<int(TDialog&)> onDialog;
     std::unique_ptr<TfrmMainList> window;
+
+private:
+    AppSettings savedSettings_;
 };

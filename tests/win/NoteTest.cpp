@@ -356,9 +356,10 @@ TEST_F(NoteTest, DesktopShowsNotesWithTheirIconsAndIgnoresMissingSounds)
     EXPECT_NE(note->Icon(), icon);
     ::ImageList_Destroy(events);
 
-    desktop.PlaySoundFile("");
-    desktop.PlaySoundFile("C:\\no\\such\\file.wav");
-    desktop.PlaySoundFile("C:\\windows");  // a folder is not a sound
+    // Nothing to play starts nothing (no id to stop).
+    EXPECT_EQ(desktop.PlaySoundFile(""), 0u);
+    EXPECT_EQ(desktop.PlaySoundFile("C:\\no\\such\\file.wav"), 0u);
+    EXPECT_EQ(desktop.PlaySoundFile("C:\\windows"), 0u);  // a folder is not a sound
     desktop.StopSound();
     EXPECT_EQ(power.calls, 0);
 }

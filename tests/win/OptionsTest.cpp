@@ -14,6 +14,7 @@
 #include "shell/Settings.h"
 #include "shell/win/About.h"
 #include "shell/win/AutoStartWin.h"
+#include "shell/win/HotKeys.h"
 #include "shell/win/TrayIcon.h"
 #include "tests/win/MainWindowFixture.h"
 #include "tooltip/win/ToolTip.h"
@@ -79,17 +80,20 @@ TEST_F(OptionsTest, TrayIconTooltipAndHotKeysFollowTheBoxes)
 {
     Open("");
     window->OpenToolTip(100, 100, false);
+    ASSERT_FALSE(window->Showing());
     tray.clear();
     Confirm([](TfrmOptions& d) {
         d.SetChecked(IDC_OPT_TRAY, false);
         d.SetChecked(IDC_OPT_SHOWTOOLTIP, false);
         ::SendMessageA(d.Item(IDC_OPT_SHOWTOOLTIP), BM_CLICK, 0, 0);
         ::SendMessageA(d.Item(IDC_OPT_SHOWTOOLTIP), BM_CLICK, 0, 0);
-        EXPECT_FALSE(::IsWindowEnabled(d.Item(IDC_OPT_TTDATE)) || ::IsWindowEnabled(d.Item(IDC_OPT_TTONTOP)));
+        EXPECT_FALSE(::IsWindowEnabled(d.Item(IDC_OPT_TTDATE)) || ::IsWindowEnabled(d.Item(IDC_OPT_TTONTOP)) ||
+                     ::IsWindowEnabled(d.Item(IDC_OPT_TTDATE_EXAMPLE)));
         d.SetChecked(IDC_OPT_TTONTOP, false);  // stored although disabled
         ::SendMessageA(d.Item(IDC_OPT_HKEVENT), HKM_SETHOTKEY, MAKEWORD('N', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
     });
     EXPECT_EQ(tray, (std::vector<std::string>{"2 0 ", "1 7 Vellomir"}));
+    EXPECT_TRUE(window->Showing()) << "without the icon the hidden main window is the way back";
     EXPECT_EQ(frmToolTip, nullptr) << "no hover window without the advanced tooltip";
     EXPECT_EQ(std::make_tuple(Settings().ShowTrayIcon, Settings().EnableTooltip, Settings().TTAlwaysOnTop),
               std::make_tuple(false, false, false));
@@ -108,14 +112,73 @@ TEST_F(OptionsTest, TrayIconTooltipAndHotKeysFollowTheBoxes)
     EXPECT_EQ(tray, (std::vector<std::string>{"0 7 Vellomir", "1 7 "}));
 }
 
-TEST_F(OptionsTest, HotKeyTakenElsewhereIsReported)
+TEST_F(OptionsTest, HotKeysMoveClearAndOnlyOtherProgramsKeysAreReported)
 {
     Open("");
     wintest::OwnerWindow other;
     ASSERT_TRUE(::RegisterHotKey(other.Hwnd(), 1, MOD_ALT, 'K'));
-    Confirm([](TfrmOptions& d) { ::SendMessageA(d.Item(IDC_OPT_HKBIRTH), HKM_SETHOTKEY, MAKEWORD('K', HOTKEYF_ALT), 0); });
-    EXPECT_EQ(boxes, std::vector<std::string>{"Unable to assign Alt+K as hotkey"});
+    HWND dialog = nullptr;
+    // The main window's key and the new event's swap; the birthday's is held
+    // elsewhere: one box, over the dialog.
+    Confirm([&](TfrmOptions& d) {
+        dialog = d.Hwnd();
+        ::SendMessageA(d.Item(IDC_OPT_HKMAIN), HKM_SETHOTKEY, MAKEWORD('E', HOTKEYF_CONTROL | HOTKEYF_ALT), 0);
+        ::SendMessageA(d.Item(IDC_OPT_HKEVENT), HKM_SETHOTKEY, MAKEWORD('M', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
+        ::SendMessageA(d.Item(IDC_OPT_HKBIRTH), HKM_SETHOTKEY, MAKEWORD('K', HOTKEYF_ALT), 0);
+    });
+    EXPECT_EQ(boxes, std::vector<std::string>{THotKeys::FailureText(0x8000 | 'K')});
+    EXPECT_EQ(boxOwners, std::vector<HWND>{dialog});
+    EXPECT_FALSE(::RegisterHotKey(other.Hwnd(), 2, MOD_CONTROL | MOD_ALT, 'E'));
+    EXPECT_FALSE(::RegisterHotKey(other.Hwnd(), 2, MOD_CONTROL | MOD_SHIFT, 'M'));
     ::UnregisterHotKey(other.Hwnd(), 1);
+
+    // A cleared control is no hotkey: nothing registered or reported, no
+    // shortcut in the tray menu, 0 in the file.
+    boxes.clear();
+    Confirm([](TfrmOptions& d) { ::SendMessageA(d.Item(IDC_OPT_HKMAIN), HKM_SETHOTKEY, 0, 0); });
+    EXPECT_EQ(boxes, std::vector<std::string>{});
+    EXPECT_EQ(Config("MainWindowHotKey"), "0");
+    window->Menus().UpdateTrayMenu(Settings());
+    EXPECT_EQ(wintest::MenuItemText(window->Menus().TrayMenu(), 0), "Main");
+    EXPECT_TRUE(::RegisterHotKey(other.Hwnd(), 3, MOD_CONTROL | MOD_ALT, 'E'));
+    ::UnregisterHotKey(other.Hwnd(), 3);
+}
+
+TEST_F(OptionsTest, HotKeyNeedsCtrlOrAltAndKeepsItsExtendedKey)
+{
+    // Shift+A from a hand-edited file: registered never, said once in the
+    // log, shown nowhere.
+    Open("NewBirthHotKey=" + std::to_string(0x2000 | 'A') + "\r\nNewBirthModifiers=4\r\n" +
+         "NewEventHotKey=" + std::to_string(0xC000 | VK_INSERT) + "\r\nNewEventModifiers=3\r\n");
+    EXPECT_EQ(boxes, std::vector<std::string>{});
+    EXPECT_NE(Log().find("Hotkey Shift+A not registered"), std::string::npos) << Log();
+    wintest::OwnerWindow other;
+    EXPECT_TRUE(::RegisterHotKey(other.Hwnd(), 1, MOD_SHIFT, 'A'));
+    ::UnregisterHotKey(other.Hwnd(), 1);
+    window->Menus().UpdateTrayMenu(Settings());
+    // The key's name is the system's, for the extended key (Insert, not the
+    // numeric pad's).
+    char insert[64] = {};
+    ::GetKeyNameTextA(static_cast<LONG>(::MapVirtualKeyA(VK_INSERT, MAPVK_VK_TO_VSC) << 16) | (1L << 24) | (1L << 25),
+                      insert, sizeof insert);
+    EXPECT_EQ(HotKeyDisplayText(0xC000 | VK_INSERT), std::string("Ctrl+Alt+") + insert);
+
+    Confirm([](TfrmOptions& d) {
+        EXPECT_EQ(::SendMessageA(d.Item(IDC_OPT_HKBIRTH), HKM_GETHOTKEY, 0, 0), 0) << "shown as none";
+        EXPECT_EQ(::SendMessageA(d.Item(IDC_OPT_HKEVENT), HKM_GETHOTKEY, 0, 0),
+                  MAKEWORD(VK_INSERT, HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT));
+        // Shift with a typing key becomes Ctrl+Alt with it.
+        HWND control = d.Item(IDC_OPT_HKMAIN);
+        ::SetFocus(control);
+        {
+            wintest::HeldKeys shift(false, true);
+            ::SendMessageA(control, WM_KEYDOWN, 'A', 0);
+        }
+        EXPECT_EQ(::SendMessageA(control, HKM_GETHOTKEY, 0, 0), MAKEWORD('A', HOTKEYF_CONTROL | HOTKEYF_ALT));
+    });
+    EXPECT_EQ(Settings().NewEvent.HotKey, 0xC000 | VK_INSERT);
+    EXPECT_EQ(Settings().MainWindow.HotKey, 0xC000 | 'A');
+    EXPECT_EQ(Config("NewBirthHotKey"), "0");
 }
 
 TEST_F(OptionsTest, NewPatternsRewriteEveryRowAndAreSavedAtOnce)
@@ -151,6 +214,7 @@ TEST_F(OptionsTest, AboutShowsTheVersionOnceAtATime)
     onDialog = [&](TDialog& dialog) {
         auto& about = dynamic_cast<TfrmAbout&>(dialog);
         EXPECT_EQ(about.ItemText(IDC_ABOUT_VERSION), "Version: 1.1");
+        EXPECT_EQ(wintest::ToolTipOf(about.Hwnd(), about.Item(IDC_ABOUT_MAIL)), "Send e-mail to author");
         window->RunCommand(IDM_TRAY_ABOUT);
         EXPECT_EQ(frmAbout, &about);
         about.Opener = [&](HWND, const std::string& link) { url = link; };

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -33,6 +34,7 @@ protected:
     void SetUp() override
     {
         saved_ = Settings();
+        Settings() = AppSettings();
         Settings().ShowZodiacSigns = true;
         Settings().TTAlwaysOnTop = true;
         Settings().TTDateFormat = "dd.mm.yyyy hh:nn:ss";
@@ -63,6 +65,15 @@ protected:
     TfrmToolTip& Open(int x = 100, int y = 100, bool anchored = false)
     {
         ToolTipServices s;
+        s.PopupTrayMenu = [this](POINT) {
+            MSG pending;
+            trayMenus.push_back(::PeekMessageA(&pending, nullptr, WM_CHAR, WM_CHAR, PM_NOREMOVE) != FALSE);
+        };
+        if (iconRect)
+            s.IconRect = [this](RECT& r) {
+                r = *iconRect;
+                return true;
+            };
         s.Birthdays = &birthdays;
         s.Events = &events;
         s.Birth16 = images.Birth16();
@@ -80,6 +91,10 @@ protected:
         return r;
     }
 
+    // Opened from the keyboard's Space: whether its character was still
+    // waiting in the queue each time the tray menu opened.
+    std::vector<bool> trayMenus;
+    std::optional<RECT> iconRect;  // where the tray icon is, when the shell says
     TImageLists images;
     ManualClock clock{kNow};
     BirthdayList birthdays;
@@ -196,4 +211,89 @@ TEST_F(ToolTipTest, StaysInsideTheWorkArea)
     EXPECT_EQ(Rect(*t).top, work.top);
 }
 
+TEST_F(ToolTipTest, OpenedOverTheIconStaysUntilTheCursorLeavesIconAndWindow)
+{
+    // The icon beside the anchor point, the window above and left of it.
+    iconRect = RECT{620, 520, 644, 544};
+    TfrmToolTip& t = Open(600, 500, true);
+    ::SetCursorPos(632, 532);
+    t.Show();
+    // What Windows does when tracking starts with the cursor outside.
+    ::PostMessageA(t.Hwnd(), WM_MOUSELEAVE, 0, 0);
+    wintest::PumpUntil([] { return false; }, 2 * TfrmToolTip::kMouseCheckMs);
+    ASSERT_EQ(frmToolTip, &t) << "the cursor is on the icon";
+    ::SetCursorPos(610, 510);  // on its way to the window
+    t.MouseLeft();
+    ASSERT_EQ(frmToolTip, &t);
+    // Away from both: closed without any leave notification.
+    ::SetCursorPos(900, 100);
+    EXPECT_TRUE(wintest::PumpUntil([] { return frmToolTip == nullptr; }, 1000));
+}
+
+TEST_F(ToolTipTest, LongListFitsItsWidthAndLeavingThroughTheScrollBarCloses)
+{
+    for (int i = 0; i < 40; ++i) {
+        AddBirthday(("Person " + std::to_string(i)).c_str(), At(1990, 6, 20));
+        birthdays[i].ShowInTTDaysBefore = 99;
+    }
+    TfrmToolTip& t = Open();
+    t.Show();
+    HWND list = t.List();
+    RECT client{};
+    ::GetClientRect(list, &client);
+    const auto first = ::SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0);
+    const auto second = ::SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0);
+    EXPECT_LE(first + second, client.right) << "no sideways scroll bar";
+    EXPECT_LT(client.right, wintest::ClientSize(t.Hwnd()).cx) << "beside the vertical scroll bar";
+    EXPECT_GE(second, ::SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>("10 day(s) left")));
+
+    // The cursor goes from the list's scroll bar straight out: the leave
+    // notification was used up on the way in.
+    RECT r{};
+    ::GetWindowRect(list, &r);
+    ::SetCursorPos(r.right - 3, (r.top + r.bottom) / 2);
+    ::PostMessageA(t.Hwnd(), WM_MOUSELEAVE, 0, 0);
+    wintest::PumpUntil([] { return false; }, 2 * TfrmToolTip::kMouseCheckMs);
+    ASSERT_EQ(frmToolTip, &t);
+    ::SetCursorPos(r.right + 200, r.top);
+    EXPECT_TRUE(wintest::PumpUntil([] { return frmToolTip == nullptr; }, 1000));
+}
+
+TEST_F(ToolTipTest, SpaceOpensTheTrayMenuAfterItsCharacterAndClicksOnPanelsDoNothing)
+{
+    AddBirthday("Ann", At(1990, 6, 10));
+    TfrmToolTip& t = Open();
+    t.Show();
+    // As the keyboard sends it: the key goes down, the message loop makes
+    // the character from it.
+    ::PostMessageA(t.Hwnd(), WM_KEYDOWN, VK_SPACE, 1 | (0x39 << 16));
+    wintest::PumpMessages();
+    EXPECT_EQ(trayMenus, std::vector<bool>{false}) << "opened once, with no character left to close it";
+
+    // The zodiac panel and the "EVENTS:" line are not the background.
+    const RECT title = t.TitleRect();
+    for (int y : {title.bottom + Scaled(25), title.bottom + Scaled(50 + 10)}) {
+        ::SendMessageA(t.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, y));
+        ::SendMessageA(t.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(100, y));
+        ASSERT_EQ(frmToolTip, &t) << y;
+    }
+    // The background closes it, but never a pinned one.
+    t.imgTopClick();
+    t.FormClick();
+    ASSERT_EQ(frmToolTip, &t);
+    t.btnFixatorClick();
+
+    // The pin is a button: the hand over it.
+    const RECT pin = t.PinRect();
+    POINT p{(pin.left + pin.right) / 2, (pin.top + pin.bottom) / 2};
+    ::ClientToScreen(t.Hwnd(), &p);
+    ::SetCursorPos(p.x, p.y);
+    ::SendMessageA(t.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(t.Hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(::GetCursor(), ::LoadCursor(nullptr, IDC_HAND));
+
+    t.FormClick();
+    EXPECT_EQ(frmToolTip, nullptr);
+}
+
 }  // namespace
+

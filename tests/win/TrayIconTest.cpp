@@ -169,14 +169,20 @@ TEST_F(TrayWindowTest, HotKeysRegisterDispatchAndGo)
     ::SendMessageA(w.Hwnd(), WM_HOTKEY, s.MainWindow.AtomId, 0);
     EXPECT_FALSE(w.Showing());
 
-    // A new key for a binding; one that is taken is reported.
+    // New keys: two bindings swap theirs (all are released before any is
+    // registered again); only a key another program holds fails.
     THotKeys& keys = *w.HotKeys();
-    EXPECT_TRUE(keys.RebindHotKey(Settings().NewEvent, 0x4000 | 0x2000 | 'Q'));
-    EXPECT_EQ(Settings().NewEvent.Modifiers, MOD_CONTROL | MOD_SHIFT);
     ASSERT_TRUE(::RegisterHotKey(other.Hwnd(), 3, MOD_ALT, 'K'));
-    EXPECT_FALSE(keys.RebindHotKey(Settings().NewBirth, 0x8000 | 'K'));
-    EXPECT_EQ(boxes.back(), "Unable to assign Alt+K as hotkey");
+    EXPECT_EQ(keys.RebindHotKeys({0xC000 | 'E', 0x6000 | 'M', 0x8000 | 'K'}),
+              std::vector<std::string>{THotKeys::FailureText(0x8000 | 'K')});
+    EXPECT_EQ(Settings().NewEvent.Modifiers, MOD_CONTROL | MOD_SHIFT);
+    EXPECT_FALSE(::RegisterHotKey(other.Hwnd(), 5, MOD_CONTROL | MOD_ALT, 'E'));
+    EXPECT_FALSE(::RegisterHotKey(other.Hwnd(), 5, MOD_CONTROL | MOD_SHIFT, 'M'));
     ::UnregisterHotKey(other.Hwnd(), 3);
+    // No key: nothing registered, nothing to report.
+    EXPECT_EQ(keys.RebindHotKeys({0, 0x6000 | 'Q', 0}), std::vector<std::string>{});
+    EXPECT_TRUE(::RegisterHotKey(other.Hwnd(), 5, MOD_CONTROL | MOD_ALT, 'E'));
+    ::UnregisterHotKey(other.Hwnd(), 5);
 
     // When the window goes, its keys and atoms go with it.
     window.reset();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstring>
 #include <string>
@@ -81,6 +82,33 @@ inline MENUITEMINFOA MenuItemInfo(HMENU menu, UINT position)
     mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_DATA;
     ::GetMenuItemInfoA(menu, position, TRUE, &mii);
     return mii;
+}
+
+// The hint a tooltip control owned by owner gives for control; empty when none.
+inline std::string ToolTipOf(HWND owner, HWND control)
+{
+    struct Search {
+        HWND owner, control;
+        std::string text;
+    } search{owner, control, {}};
+    ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
+        auto& s = *reinterpret_cast<Search*>(p);
+        char cls[64] = {};
+        ::GetClassNameA(w, cls, sizeof cls);
+        if (::GetWindow(w, GW_OWNER) != s.owner || ::lstrcmpiA(cls, "tooltips_class32") != 0)
+            return TRUE;
+        char text[256] = {};
+        TTTOOLINFOA tool{};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = s.owner;
+        tool.uId = reinterpret_cast<UINT_PTR>(s.control);
+        tool.uFlags = TTF_IDISHWND;
+        tool.lpszText = text;
+        ::SendMessageA(w, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+        s.text = text;
+        return s.text.empty();
+    }, reinterpret_cast<LPARAM>(&search));
+    return search.text;
 }
 
 // A plain top-level window to stand in for the main window: counts the

@@ -11,6 +11,7 @@
 #include "core/DateFormat.h"
 #include "res/resource.h"
 #include "shell/Settings.h"
+#include "shell/win/HotKeys.h"
 #include "shell/SysInfo.h"
 #include "shell/win/Messages.h"
 #include "tooltip/Zodiac.h"
@@ -62,6 +63,18 @@ TfrmToolTip* TfrmToolTip::CreateAt(int x, int y, bool anchored, ToolTipServices 
     auto* window = new TfrmToolTip(std::move(services));
     window->Rebuild();
     window->Place(x, y, anchored);
+    if (anchored) {
+        // The cursor is on the tray icon now. Where the system cannot say
+        // where the icon is, a square of two icon sizes around the cursor
+        // stands for it.
+        const int cx = ::GetSystemMetrics(SM_CXSMICON);
+        const int cy = ::GetSystemMetrics(SM_CYSMICON);
+        window->anchor_ = RECT{x - cx, y - cy, x + cx, y + cy};
+        RECT icon{};
+        if (window->services_.IconRect && window->services_.IconRect(icon))
+            ::UnionRect(&window->anchor_, &window->anchor_, &icon);
+        window->hasAnchor_ = true;
+    }
     return window;
 }
 
@@ -105,6 +118,11 @@ TfrmToolTip::TfrmToolTip(ToolTipServices services)
 
     trTT_.Start(Hwnd(), kTimerId, 1000);
     trTTTimer();
+    // Leave notifications alone cannot close it: Windows sends one at once
+    // while the cursor is still on the tray icon, and none at all when the
+    // cursor leaves through a scroll bar or a child window after one was used
+    // up. Where the cursor is, is looked at instead.
+    mouseCheck_.Start(Hwnd(), kMouseTimerId, kMouseCheckMs);
 }
 
 TfrmToolTip::~TfrmToolTip() = default;
@@ -155,7 +173,6 @@ const IClock& TfrmToolTip::Clock() const
 void TfrmToolTip::Show()
 {
     ::ShowWindow(Hwnd(), SW_SHOWNOACTIVATE);
-    TrackLeave(Hwnd());
 }
 
 COLORREF TfrmToolTip::ClassColor(int rowClass)
@@ -184,6 +201,7 @@ void TfrmToolTip::Rebuild()
                              services_.Events ? *services_.Events : kNoEvents, Clock().Now(), birthIcons,
                              CurrentFormatSettings().ShortTimeFormat);
     ::SendMessageA(lvEvents_, LVM_DELETEALLITEMS, 0, 0);
+    ::SendMessageA(lvEvents_, WM_SETREDRAW, FALSE, 0);
     for (const TooltipRow& row : rows_) {
         LVITEMA item{};
         item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
@@ -197,6 +215,7 @@ void TfrmToolTip::Rebuild()
         second.pszText = const_cast<char*>(row.Second.c_str());
         ::SendMessageA(lvEvents_, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&second));
     }
+    ::SendMessageA(lvEvents_, WM_SETREDRAW, TRUE, 0);
     ::ShowWindow(lvEvents_, rows_.empty() ? SW_HIDE : SW_SHOWNA);
 
     zodiacShown_ = Settings().ShowZodiacSigns;
@@ -255,6 +274,23 @@ void TfrmToolTip::Layout()
     ::GetClientRect(Hwnd(), &client);
     const int top = Scaled(kTitleHeight + (zodiacShown_ ? kPanelHeight : 0) + kCaptionHeight);
     ::MoveWindow(lvEvents_, 0, top, client.right, std::max<int>(0, client.bottom - top), TRUE);
+    FitColumns();
+}
+
+// Both columns inside the list, beside its scroll bar when the rows need
+// one: the days left whole, the name taking the rest (no sideways scrolling).
+void TfrmToolTip::FitColumns()
+{
+    int second = Scaled(80);
+    const int padding = Scaled(12);
+    for (const TooltipRow& row : rows_) {
+        const auto width = ::SendMessageA(lvEvents_, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(row.Second.c_str()));
+        second = std::max(second, static_cast<int>(width) + padding);
+    }
+    ::SendMessageA(lvEvents_, LVM_SETCOLUMNWIDTH, 1, second);
+    RECT list{};
+    ::GetClientRect(lvEvents_, &list);
+    ::SendMessageA(lvEvents_, LVM_SETCOLUMNWIDTH, 0, std::max<int>(Scaled(40), list.right - second));
 }
 
 RECT TfrmToolTip::TitleRect() const
@@ -380,7 +416,7 @@ void TfrmToolTip::pmTTPopup()
 {
     const AppSettings& s = Settings();
     std::string main = "Main";
-    const std::string key = HotKeyText(s.MainWindow.HotKey);
+    const std::string key = ShortcutText(s.MainWindow);
     if (!key.empty())
         main += "\t" + key;
     MENUITEMINFOA mii{};
@@ -420,23 +456,33 @@ void TfrmToolTip::pmiExitClick()
         services_.CloseProgram();
 }
 
+// The window's own rectangle (its right and bottom edges included) and, when
+// it opened over the tray icon, the icon and the way between the two: the
+// rectangle that holds both.
+bool TfrmToolTip::CursorInHoverArea() const
+{
+    POINT p{};
+    if (!::GetCursorPos(&p))
+        return true;  // no cursor to judge by (a locked desktop): keep it
+    RECT area{};
+    ::GetWindowRect(Hwnd(), &area);
+    if (hasAnchor_)
+        ::UnionRect(&area, &area, &anchor_);
+    return p.x >= area.left && p.x <= area.right && p.y >= area.top && p.y <= area.bottom;
+}
+
 void TfrmToolTip::MouseLeft()
 {
-    if (dragging_ || pinned_ || !Hwnd())
+    if (dragging_ || pinned_ || menusOpen_ > 0 || !Hwnd() || !::IsWindowVisible(Hwnd()))
         return;
-    POINT p{};
-    ::GetCursorPos(&p);
-    RECT r{};
-    ::GetWindowRect(Hwnd(), &r);
-    // The window's own rectangle, its right and bottom edges included.
-    if (p.x >= r.left && p.x <= r.right && p.y >= r.top && p.y <= r.bottom)
-        return;
-    Close();
+    if (!CursorInHoverArea())
+        Close();
 }
 
 void TfrmToolTip::FormClick()
 {
-    Close();
+    if (!pinned_)
+        Close();
 }
 
 void TfrmToolTip::TrackLeave(HWND hwnd)
@@ -468,6 +514,29 @@ void TfrmToolTip::OnMouseMove(POINT client)
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+void TfrmToolTip::PopupTrayMenuAtCursor()
+{
+    if (!services_.PopupTrayMenu)
+        return;
+    POINT p{};
+    ::GetCursorPos(&p);
+    ++menusOpen_;
+    services_.PopupTrayMenu(p);
+    --menusOpen_;
+}
+
+bool TfrmToolTip::OnSetCursor()
+{
+    POINT p{};
+    ::GetCursorPos(&p);
+    ::ScreenToClient(Hwnd(), &p);
+    const RECT pin = PinRect();
+    if (!::PtInRect(&pin, p))
+        return false;
+    ::SetCursor(::LoadCursor(nullptr, IDC_HAND));
+    return true;
+}
+
 void TfrmToolTip::OnMouseUp(POINT client, bool right)
 {
     const bool wasOnTitle = pressedOnTitle_;
@@ -483,8 +552,14 @@ void TfrmToolTip::OnMouseUp(POINT client, bool right)
             POINT p{};
             ::GetCursorPos(&p);
             pmTTPopup();
+            // The menu closes when the user clicks elsewhere only if this
+            // window is the foreground one; the null message after lets it go.
+            ::SetForegroundWindow(Hwnd());
+            ++menusOpen_;
             const UINT id = ::TrackPopupMenu(pmTT_.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, Hwnd(),
                                              nullptr);
+            --menusOpen_;
+            ::PostMessageA(Hwnd(), WM_NULL, 0, 0);
             switch (id) {
             case kMain:
                 pmiMainClick();
@@ -504,11 +579,18 @@ void TfrmToolTip::OnMouseUp(POINT client, bool right)
         }
         return;
     }
-    if (::PtInRect(&pin, client))
+    if (::PtInRect(&pin, client)) {
         btnFixatorClick();
-    else if (::PtInRect(&title, client))
+        return;
+    }
+    if (::PtInRect(&title, client)) {
         imgTopClick();  // also after a drag that ends over the title
-    else if (!wasOnTitle)
+        return;
+    }
+    // The zodiac panel and the caption line above the list are not the
+    // window's background: a click there does nothing.
+    const int panels = Scaled((zodiacShown_ ? kPanelHeight : 0) + (rows_.empty() ? 0 : kCaptionHeight));
+    if (!wasOnTitle && client.y >= title.bottom + panels)
         FormClick();
 }
 
@@ -538,6 +620,8 @@ LRESULT TfrmToolTip::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
         if (wParam == kTimerId)
             trTTTimer();
+        else if (wParam == kMouseTimerId)
+            MouseLeft();
         return 0;
     case WM_LBUTTONDOWN:
     case WM_RBUTTONDOWN:
@@ -553,12 +637,16 @@ LRESULT TfrmToolTip::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_MOUSELEAVE:
         MouseLeft();
         return 0;
-    case WM_KEYDOWN:
-        if (wParam == VK_SPACE && services_.PopupTrayMenu) {
-            POINT p{};
-            ::GetCursorPos(&p);
-            services_.PopupTrayMenu(p);
-        }
+    case WM_SETCURSOR:
+        if (reinterpret_cast<HWND>(wParam) == Hwnd() && LOWORD(lParam) == HTCLIENT && OnSetCursor())
+            return TRUE;
+        break;
+    case WM_CHAR:
+        // Space opens the tray menu once its character has been taken from
+        // the queue: opened on the key going down, the menu would get the
+        // character next and close at once.
+        if (wParam == ' ')
+            PopupTrayMenuAtCursor();
         return 0;
     case WM_SYSKEYDOWN:
         if (wParam == 'X') {
@@ -593,10 +681,10 @@ LRESULT CALLBACK TfrmToolTip::ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         // Closing destroys the list: not while it is handling a message.
         ::PostMessageA(window->Hwnd(), WM_MOUSELEAVE, 0, 0);
         break;
-    case WM_KEYDOWN:
+    case WM_CHAR:
     case WM_SYSKEYDOWN:
         // The window's keys work with the list focused as well.
-        if (wParam == VK_SPACE || (msg == WM_SYSKEYDOWN && wParam == 'X'))
+        if ((msg == WM_CHAR && wParam == ' ') || (msg == WM_SYSKEYDOWN && wParam == 'X'))
             return ::SendMessageA(window->Hwnd(), msg, wParam, lParam);
         break;
     default:

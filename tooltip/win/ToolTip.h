@@ -34,6 +34,9 @@ struct ToolTipServices {
     std::function<void()> ShowMainWindow;
     std::function<void(POINT screen)> PopupTrayMenu;
     std::function<void()> CloseProgram;
+    // Where the tray icon is on the screen, when the system says (the window
+    // opened over it stays open while the mouse is on it); may be empty.
+    std::function<bool(RECT& screen)> IconRect;
 };
 
 class TfrmToolTip final : public TWindow {
@@ -41,6 +44,8 @@ public:
     static constexpr const char* kClassName = "TfrmToolTip";
     static constexpr int kClientWidth = 270;
     static constexpr UINT_PTR kTimerId = 1;
+    static constexpr UINT_PTR kMouseTimerId = 2;
+    static constexpr UINT kMouseCheckMs = 100;
 
     // Creates the window (hidden), builds its rows and places it: anchored,
     // its bottom-right corner at (x, y), else its top-left corner; always
@@ -64,9 +69,13 @@ public:
     void pmiSavePosClick();
     void pmiOnTopClick();
     void pmiExitClick();
-    // The mouse left the window or its list: closes it unless pinned or the
-    // cursor is still over it.
+    // The mouse may have left (a leave notification, or the check that runs
+    // every kMouseCheckMs while the window shows): closes it unless it is
+    // pinned, a drag or one of its menus is under way, or the cursor is still
+    // over it, over the tray icon it opened from, or between the two.
     void MouseLeft();
+    // A click on the window's own background (not its title, zodiac panel,
+    // caption line or list): closes it unless pinned.
     void FormClick();
 
     // What it shows, for tests.
@@ -100,7 +109,11 @@ private:
     void OnMouseDown(POINT client);
     void OnMouseMove(POINT client);
     void OnMouseUp(POINT client, bool right);
+    bool OnSetCursor();
     void TrackLeave(HWND hwnd);
+    bool CursorInHoverArea() const;
+    void FitColumns();
+    void PopupTrayMenuAtCursor();
     const IClock& Clock() const;
     static LRESULT CALLBACK ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR self);
 
@@ -110,6 +123,9 @@ private:
     bool pinned_ = false;
     bool dragging_ = false;
     bool pressedOnTitle_ = false;
+    int menusOpen_ = 0;          // a menu of this window or the tray's is showing
+    bool hasAnchor_ = false;     // opened over the tray icon: anchor_ is where
+    RECT anchor_{};
     POINT dragStart_{};
     bool zodiacShown_ = false;
     int zodiacIndex_ = 0;
@@ -120,4 +136,5 @@ private:
     UniqueFont bold_;
     UniqueMenu pmTT_;
     TimerGuard trTT_;
+    TimerGuard mouseCheck_;
 };
