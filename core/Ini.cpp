@@ -807,12 +807,13 @@ struct IniFile::Saved {
     std::string read;   // the file as read now, its storage kept between edits
 };
 
-IniFile::IniFile(std::string path) : path_(std::move(path))
+IniFile::IniFile(std::string path, IFileSystem* files)
+    : path_(std::move(path)), files_(files ? files : &SystemFileSystem())
 {
 }
 
 IniFile::~IniFile() = default;
-IniFile::IniFile(const IniFile& other) : path_(other.path_) {}
+IniFile::IniFile(const IniFile& other) : path_(other.path_), files_(other.files_) {}
 IniFile::IniFile(IniFile&&) noexcept = default;
 IniFile& IniFile::operator=(IniFile&&) noexcept = default;
 
@@ -820,6 +821,7 @@ IniFile& IniFile::operator=(const IniFile& other)
 {
     if (this != &other) {
         path_ = other.path_;
+        files_ = other.files_;
         saved_.reset();
     }
     return *this;
@@ -828,7 +830,7 @@ IniFile& IniFile::operator=(const IniFile& other)
 IniText IniFile::Load() const
 {
     std::string bytes;
-    if (ReadFileStatus(path_, bytes) != FileReadStatus::Ok)
+    if (files_->Read(path_, bytes) != FileReadStatus::Ok)
         return IniText();
     return IniText::ParseBuffer(std::move(bytes));
 }
@@ -836,7 +838,7 @@ IniText IniFile::Load() const
 void IniFile::Scan(IniVisitor& visitor) const
 {
     std::string bytes;
-    if (ReadFileStatus(path_, bytes) == FileReadStatus::Ok)
+    if (files_->Read(path_, bytes) == FileReadStatus::Ok)
         IniText::Scan(std::move(bytes), visitor);
     else
         visitor.End();
@@ -845,7 +847,7 @@ void IniFile::Scan(IniVisitor& visitor) const
 std::vector<std::string> IniFile::ReadSections() const
 {
     std::string bytes;
-    if (ReadFileStatus(path_, bytes) != FileReadStatus::Ok)
+    if (files_->Read(path_, bytes) != FileReadStatus::Ok)
         return {};
     return IniText::ParseBuffer(std::move(bytes), false).SectionNames();
 }
@@ -854,7 +856,7 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view def) const
 {
     std::string bytes;
-    if (ReadFileStatus(path_, bytes) != FileReadStatus::Ok)
+    if (files_->Read(path_, bytes) != FileReadStatus::Ok)
         return IniText().ReadString(section, key, def);
     return IniText::ParseBuffer(std::move(bytes), false).ReadString(section, key, def);
 }
@@ -863,7 +865,7 @@ void IniFile::Edit(const std::function<void(IniText&)>& change)
 {
     std::unique_ptr<Saved> saved = std::move(saved_);
     std::string read = saved ? std::move(saved->read) : std::string();
-    FileReadStatus status = ReadFileStatus(path_, read);
+    FileReadStatus status = files_->Read(path_, read);
     // A file we cannot read cannot be changed without losing what it holds.
     if (status == FileReadStatus::Failed)
         throw IniWriteError(FullPathName(path_));
@@ -890,7 +892,7 @@ void IniFile::Edit(const std::function<void(IniText&)>& change)
     if (!saved)
         saved = std::make_unique<Saved>();
     text.SerializeInto(saved->bytes);
-    WriteFileAtomically(path_, saved->bytes);
+    files_->WriteAtomically(path_, saved->bytes);
     // Every written line stays in the text's own buffer; past the size of
     // the file itself a fresh parse is the cheaper keeper.
     if (text.EditedBytes() > saved->bytes.size() / 2 + 65536)
@@ -914,4 +916,26 @@ void IniFile::EraseSection(std::string_view section)
 bool ReadWholeFile(const std::string& path, std::string& contents)
 {
     return ReadFileStatus(path, contents) == FileReadStatus::Ok;
+}
+
+namespace {
+
+class SystemFiles final : public IFileSystem {
+public:
+    FileReadStatus Read(const std::string& path, std::string& contents) override
+    {
+        return ReadFileStatus(path, contents);
+    }
+    void WriteAtomically(const std::string& path, std::string_view contents) override
+    {
+        WriteFileAtomically(path, contents);
+    }
+};
+
+}  // namespace
+
+IFileSystem& SystemFileSystem()
+{
+    static SystemFiles files;
+    return files;
 }

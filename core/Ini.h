@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/FileSystem.h"
+
 // A write that did not reach the disk. The message is "Unable to write to "
 // followed by the file's full name; the file on disk is unchanged.
 class IniWriteError : public std::runtime_error {
@@ -112,10 +114,10 @@ private:
     std::unique_ptr<Impl> impl_;
 };
 
-// An INI file on disk.
+// An INI file on disk (the computer's, or the one a test puts in its place).
 class IniFile {
 public:
-    explicit IniFile(std::string path);
+    explicit IniFile(std::string path, IFileSystem* files = nullptr);
     ~IniFile();
     // A copy names the same file; the remembered document stays behind.
     IniFile(const IniFile& other);
@@ -140,8 +142,11 @@ public:
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void EraseSection(std::string_view section);
 
+    IFileSystem& Files() const { return *files_; }
+
 private:
     std::string path_;
+    IFileSystem* files_;
     // The document as this object last wrote it. A big file's parse costs
     // more than the rest of a change, so the next Edit takes this instead
     // when the file still holds exactly the bytes written; any other
@@ -160,7 +165,6 @@ void WriteFileAtomically(const std::string& path, std::string_view contents);
 // Reads a whole file; false when it does not exist or cannot be read.
 bool ReadWholeFile(const std::string& path, std::string& contents);
 
-enum class FileReadStatus { Ok, Missing, Failed };
 // As ReadWholeFile, telling a missing file (nothing to lose) from one that
 // exists but cannot be read (which a write must not replace).
 FileReadStatus ReadFileStatus(const std::string& path, std::string& contents);

@@ -1,19 +1,54 @@
-// The local wall clock on Windows.
+// The local wall clock on Windows, with the zone's daylight-saving rules of
+// each year.
 #include <windows.h>
+
+#include <cmath>
 
 #include "core/Clock.h"
 
 namespace {
+
+// FILETIME counts 100 ns from 1 January 1601; day 0 is 30 December 1899.
+constexpr double kTicksPerDay = 864'000'000'000.0;
+constexpr double kDays1601To1899 = 109205;
+
+TDateTime FromSystemTime(const SYSTEMTIME& st)
+{
+    return EncodeDateTime({st.wYear, st.wMonth, st.wDay}, {st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
+}
 
 class WinClock final : public IClock {
 public:
     TDateTime Now() const override
     {
         SYSTEMTIME st{};
-        GetLocalTime(&st);
-        return EncodeDateTime({st.wYear, st.wMonth, st.wDay},
-                              {st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
+        ::GetLocalTime(&st);
+        return FromSystemTime(st);
     }
+    double NowInstant() const override
+    {
+        FILETIME ft{};
+        ::GetSystemTimeAsFileTime(&ft);
+        const auto ticks = (static_cast<unsigned long long>(ft.dwHighDateTime) << 32) | ft.dwLowDateTime;
+        return static_cast<double>(ticks) / kTicksPerDay - kDays1601To1899;
+    }
+    TDateTime LocalOf(double instant) const override
+    {
+        const double ticks = std::round((instant + kDays1601To1899) * kTicksPerDay / 10'000) * 10'000;
+        if (!(ticks > 0))
+            return instant;
+        const auto value = static_cast<unsigned long long>(ticks);
+        FILETIME ft{static_cast<DWORD>(value & 0xFFFFFFFFu), static_cast<DWORD>(value >> 32)};
+        SYSTEMTIME utc{};
+        SYSTEMTIME local{};
+        DYNAMIC_TIME_ZONE_INFORMATION zone{};
+        // The rules of the instant's own year, not of today.
+        if (!::FileTimeToSystemTime(&ft, &utc) || ::GetDynamicTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID ||
+            !::SystemTimeToTzSpecificLocalTimeEx(&zone, &utc, &local))
+            return instant;
+        return FromSystemTime(local);
+    }
+    double InstantOf(TDateTime local, bool later) const override { return InstantOfLocal(*this, local, later); }
 };
 
 }  // namespace
