@@ -4,6 +4,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
+
+#include "core/DateTime.h"
 
 // Which 32 x 32 image list a note's icon comes from.
 enum class NoteIconList { Events, Birthdays };
@@ -22,6 +25,17 @@ struct NoteRequest {
     bool StatusVisible = false;
     RemindLaterState RemindLater = RemindLaterState::Shown;
     bool StopMusicVisible = true;
+    std::string PersonName;  // a birthday's person; empty for events
+};
+
+// One run of a scan that brought many late runs at once: the summary lists
+// it instead of opening its note.
+struct MissedReminder {
+    std::string Name;
+    int IconIndex = 0;
+    TDateTime Due = 0;      // the moment it was due
+    std::string FirstLine;  // of its note's text
+    NoteRequest Note;       // what "Show note" opens
 };
 
 class IDesktop {
@@ -47,4 +61,7 @@ public:
     virtual void RunCountdown(const std::string& actionName, unsigned exitFlags, int seconds) = 0;
     // Shuts down, restarts or logs off at once, without a countdown.
     virtual void RunPowerAction(unsigned exitFlags) = 0;
+    // Opens the one window that lists many late runs at once ("Missed
+    // reminders"), modeless.
+    virtual void ShowMissedSummary(const std::vector<MissedReminder>& runs) = 0;
 };

@@ -84,3 +84,9 @@ void DesktopWin::RunPowerAction(unsigned exitFlags)
 {
     ShutDownSystem(exitFlags, power_);
 }
+
+void DesktopWin::ShowMissedSummary(const std::vector<MissedReminder>& runs)
+{
+    for (const MissedReminder& run : runs)
+        ShowNote(run.Note);
+}

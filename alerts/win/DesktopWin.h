@@ -29,6 +29,7 @@ public:
     bool CountdownOpen() const override;
     void RunCountdown(const std::string& actionName, unsigned exitFlags, int seconds) override;
     void RunPowerAction(unsigned exitFlags) override;
+    void ShowMissedSummary(const std::vector<MissedReminder>& runs) override;
 
     // The note ShowNote made last (until it closes); for tests.
     HWND LastNote() const noexcept { return lastNote_; }

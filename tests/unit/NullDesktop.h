@@ -15,4 +15,5 @@ public:
     bool CountdownOpen() const override { return false; }
     void RunCountdown(const std::string&, unsigned, int) override {}
     void RunPowerAction(unsigned) override {}
+    void ShowMissedSummary(const std::vector<MissedReminder>&) override {}
 };
