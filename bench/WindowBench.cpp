@@ -109,9 +109,8 @@ int main(int argc, char** argv)
                            ::SendMessageA(list.Hwnd(), WM_KEYUP, VK_SPACE, 0);
                        })});
     results.push_back({"BM_WriteKey" + suffix, Median(5, nullptr, [&] {
-                           TEvent& e = w.Events()[n / 2];
-                           e.Enabled = !e.Enabled;
-                           e.WriteKey(w.EventsFile(), "Enabled");
+                           const TEvent& e = w.Events()[n / 2];
+                           w.Reminders().SetEventEnabled(e.Name, !e.Enabled);
                        })});
     results.push_back({"BM_DeleteEvent" + suffix, Median(5, [&] { list.Select(n / 3); },
                                                           [&] { w.RunCommand(IDM_MAIN_DELETE); })});
@@ -126,8 +125,9 @@ int main(int argc, char** argv)
     }
     results.push_back({"BM_OpenEditor" + suffix, MedianOf(opening)});
     results.push_back({"BM_EditEvent" + suffix, MedianOf(editing)});
+    int fired = 0;  // each run fires another event, one that has not run
     results.push_back({"BM_FireEvent" + suffix, Median(5, nullptr, [&] {
-                           ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, w.Events().Count() / 2);
+                           ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, w.Events().Count() / 2 + fired++);
                        })});
     window.reset();
 

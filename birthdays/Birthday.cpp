@@ -117,6 +117,11 @@ TBirthday* BirthdayList::Find(std::string_view name) {
     return index < 0 ? nullptr : items_[static_cast<size_t>(index)].Record.get();
 }
 
+const TBirthday* BirthdayList::Find(std::string_view name) const {
+    const int index = IndexOf(name);
+    return index < 0 ? nullptr : items_[static_cast<size_t>(index)].Record.get();
+}
+
 int BirthdayList::Add(std::unique_ptr<TBirthday> record) {
     if (!record) throw std::invalid_argument("BirthdayList::Add without a record");
     std::string name = record->Name;

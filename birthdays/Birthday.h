@@ -81,6 +81,7 @@ public:
     // Position of the first entry with this name (letter case ignored), or -1.
     int IndexOf(std::string_view name) const;
     TBirthday* Find(std::string_view name);
+    const TBirthday* Find(std::string_view name) const;
     // Appends under the record's Name; returns the new position.
     int Add(std::unique_ptr<TBirthday> record);
     void Delete(int index);

@@ -1,5 +1,7 @@
 #include "birthdays/BirthdayEditor.h"
 
+#include "core/Reminders.h"
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -58,27 +60,28 @@ std::vector<EditorRefusal> CheckBirthdayEditor(const BirthdayEditorValues& v, TD
     return refusals;
 }
 
-int CommitNewBirthday(BirthdayList& birthdays, IniFile& file, const BirthdayEditorValues& v, TDateTime today)
+int CommitNewBirthday(TReminders& reminders, const BirthdayEditorValues& v, TDateTime today)
 {
     auto record = std::make_unique<TBirthday>();
     Fill(*record, v);
     record->BirthDate = v.Date;
     record->LastStart = LastStartFor(v.Date, today);
     record->isDeleted = false;
-    record->SaveToFile(file);
-    return birthdays.Add(std::move(record));
+    return reminders.AddBirthday(std::move(record));
 }
 
-void CommitBirthdayEdit(BirthdayList& birthdays, IniFile& file, int index, const BirthdayEditorValues& v,
+void CommitBirthdayEdit(TReminders& reminders, const std::string& oldName, const BirthdayEditorValues& v,
                         TDateTime today)
 {
-    TBirthday edited = birthdays[index];
+    const TBirthday* current = reminders.Birthdays().Find(oldName);
+    if (current == nullptr)
+        return;
+    TBirthday edited = *current;
     Fill(edited, v);
     edited.BirthDate = DateOf(v.Date);
-    edited.LastStart = LastStartFor(edited.BirthDate, today);
-    edited.ReplaceInFile(file, birthdays[index].Name);
-    birthdays[index] = edited;
-    birthdays.Rename(index, v.Name);
+    if (AnniversaryInYear(edited.BirthDate, 2000) != AnniversaryInYear(current->BirthDate, 2000))
+        edited.LastStart = LastStartFor(edited.BirthDate, today);
+    reminders.ReplaceBirthday(oldName, edited);
 }
 
 BirthdayEditorValues BirthdayValuesOf(const TBirthday& b)

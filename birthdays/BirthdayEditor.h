@@ -10,6 +10,7 @@
 #include "editors/EditorCommon.h"
 
 class BirthdayList;
+class TReminders;
 class IniFile;
 class TBirthday;
 
@@ -47,14 +48,15 @@ std::vector<EditorRefusal> CheckBirthdayEditor(const BirthdayEditorValues& value
 // of day included; LastStart this year's anniversary when that has passed,
 // else 0) written, then appended. Returns its index. Throws IniWriteError or
 // std::invalid_argument with the list and the file unchanged.
-int CommitNewBirthday(BirthdayList& birthdays, IniFile& file, const BirthdayEditorValues& values,
-                      TDateTime today);
+int CommitNewBirthday(TReminders& reminders, const BirthdayEditorValues& values, TDateTime today);
 
-// Edit Birthday after OK for the record at index: BirthDate the whole day,
-// LastStart computed again, the old section replaced by the new one at the
-// end of the file in one write, the entry renamed in place; isDeleted kept.
-// Throws as CommitNewBirthday, with the record and the file unchanged.
-void CommitBirthdayEdit(BirthdayList& birthdays, IniFile& file, int index, const BirthdayEditorValues& values,
+// Edit Birthday after OK for the record named oldName: BirthDate the whole
+// day, LastStart computed again when the day of the year changed (kept
+// otherwise: a reminder given today is not owed again), the old section
+// replaced by the new one at the end of the file in one write, the entry
+// renamed in place; isDeleted kept. Throws as CommitNewBirthday, with the
+// record and the file unchanged; a record gone meanwhile changes nothing.
+void CommitBirthdayEdit(TReminders& reminders, const std::string& oldName, const BirthdayEditorValues& values,
                         TDateTime today);
 
 // The values that show a record in the dialog (the picker keeps its own time

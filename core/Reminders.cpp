@@ -91,6 +91,9 @@ void TReminders::Tick()
     // the scan that opened it is not over.
     if (firingDepth_ > 0)
         return;
+    // Also a message box shown by the scan (a write that failed) runs a
+    // message loop that may bring a tick.
+    Depth busy(firingDepth_);
     const double now = clock_.NowInstant();
     if (now < lastTickInstant_ - kSetBack) {
         ClockSetBack(clock_.LocalOf(now));
@@ -248,7 +251,9 @@ void TReminders::Settle(TEvent& e, bool regular, TDateTime now, std::vector<std:
     }
     if (regular)
         e.LastRunSlot = e.StartDateTime;
-    if (regular && IsPeriodic(e) && MoveStartAhead(e, clock_, clock_.NowInstant())) {
+    // Past the slot that ran, which may lie a moment ahead of the clock.
+    const double past = std::max(clock_.NowInstant(), DueInstant(e, false));
+    if (regular && IsPeriodic(e) && MoveStartAhead(e, clock_, past)) {
         e.StartSettled = false;
         keys->push_back("StartDateTime");
     }

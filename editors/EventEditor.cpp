@@ -1,5 +1,7 @@
 #include "editors/EventEditor.h"
 
+#include "core/Reminders.h"
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -198,27 +200,17 @@ EventEditorValues EditorValuesOf(const TEvent& e)
     return v;
 }
 
-int CommitNewEvent(EventList& events, IniFile& file, const EventEditorValues& values)
+int CommitNewEvent(TReminders& reminders, const EventEditorValues& values)
 {
     auto event = std::make_unique<TEvent>();
-    event->LastDateTime = 0;
-    event->SnoozeDateTime = 0;
     ReadEditorIntoEvent(values, *event);
-    event->SnoozeDateTime = event->StartDateTime + event->Dif2DateTime;
-    event->SaveToFile(file);
-    return events.Add(std::move(event));
+    return reminders.AddEvent(std::move(event));
 }
 
-void CommitEventEdit(EventList& events, IniFile& file, int index, const EventEditorValues& values)
+void CommitEventEdit(TReminders& reminders, const std::string& oldName, const EventEditorValues& values)
 {
-    TEvent& current = events[index];
-    TEvent edited = current;
+    const TEvent* current = reminders.Events().Find(oldName);
+    TEvent edited = current ? *current : TEvent();
     ReadEditorIntoEvent(values, edited);
-    edited.SnoozeDateTime = 0;
-    edited.MissedRun = false;
-    edited.ReplaceInFile(file, current.Name);
-    // The name changes through the list, which finds events by name.
-    edited.Name = current.Name;
-    current = std::move(edited);
-    events.Rename(index, values.Name);
+    reminders.ReplaceEvent(oldName, edited);
 }

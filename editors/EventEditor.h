@@ -13,6 +13,7 @@
 #include "editors/EditorCommon.h"
 
 class EventList;
+class TReminders;
 class IniFile;
 class TEvent;
 
@@ -103,15 +104,16 @@ void ReadEditorIntoEvent(const EventEditorValues& values, TEvent& event);
 // The values that show a record in the dialog (Edit Event).
 EventEditorValues EditorValuesOf(const TEvent& event);
 
-// New Event after OK: the record with SnoozeDateTime = Start + Dif2DateTime,
-// its section written, then appended to the list. Returns its index. Throws
-// IniWriteError (or std::invalid_argument for a name that cannot be stored)
-// with the list and the file unchanged.
-int CommitNewEvent(EventList& events, IniFile& file, const EventEditorValues& values);
+// New Event after OK: the record, stored and listed by the reminders, owing
+// its start and nothing else (no snooze: a "Run again" delay is only for a
+// start missed while the program was not running). Returns its index.
+// Throws IniWriteError (or std::invalid_argument for a name that cannot be
+// stored) with the list and the file unchanged.
+int CommitNewEvent(TReminders& reminders, const EventEditorValues& values);
 
-// Edit Event after OK for the event at index: the old section replaced by the
-// new one in one write (at the end of the file), then the record takes the
-// values, SnoozeDateTime 0 and MissedRun false; it keeps its place in the
-// list, its LastDateTime and SnoozeRun. Throws as CommitNewEvent, with the
-// record and the file unchanged.
-void CommitEventEdit(EventList& events, IniFile& file, int index, const EventEditorValues& values);
+// Edit Event after OK for the event named oldName: its record takes the
+// values (keeping its LastDateTime), the old section is replaced by the new
+// one in one write (at the end of the file); it keeps its place in the list.
+// An event gone meanwhile (it deleted itself after its run) comes back as a
+// new one. Throws as CommitNewEvent, with the record and the file unchanged.
+void CommitEventEdit(TReminders& reminders, const std::string& oldName, const EventEditorValues& values);

@@ -20,21 +20,11 @@ EditBirthServices ServicesOf(TfrmMainList& main)
     return services;
 }
 
-ListRow RowOf(TfrmMainList& main, const TBirthday& record)
-{
-    return BirthdayListRow(record, main.Clock().Today(), Settings().DateFormat);
-}
-
 }  // namespace
 
-void TBirthdayCommands::FireIfDue(const std::string& name, bool onlyEnabled)
+void TBirthdayCommands::RemindIfDue(const std::string& name, bool onlyEnabled)
 {
-    TBirthday* record = main_.Birthdays().Find(name);
-    const TDateTime today = main_.Clock().Today();
-    if (record == nullptr || (onlyEnabled && !record->Enabled) || !IsDueOn(*record, today))
-        return;
-    BirthdayFiringContext ctx{main_.Desktop(), main_.Clock(), main_.BirthdaysFile(), Settings().DateFormat};
-    main_.ReportWriteErrors([&] { ExecuteBirthday(*record, false, ctx); });
+    main_.ReportWriteErrors([&] { main_.Reminders().RemindIfDueToday(name, onlyEnabled); });
 }
 
 void TBirthdayCommands::actNewBirthdayExecute()
@@ -44,11 +34,9 @@ void TBirthdayCommands::actNewBirthdayExecute()
     std::string stored;
     EditBirthServices services = ServicesOf(main_);
     services.Commit = [this, &stored](const BirthdayEditorValues& values) {
-        BirthdayList& birthdays = main_.Birthdays();
-        const int index = CommitNewBirthday(birthdays, main_.BirthdaysFile(), values, main_.Clock().Today());
+        CommitNewBirthday(main_.Reminders(), values, main_.Clock().Today());
         TReminderList& view = main_.BirthdaysView();
-        view.Select(view.Add(RowOf(main_, birthdays[index])));
-        main_.RefreshTooltip();
+        view.Select(view.Find(values.Name));
         stored = values.Name;
     };
     {
@@ -62,7 +50,7 @@ void TBirthdayCommands::actNewBirthdayExecute()
     }
     // Stored on a day it is due: reminded at once, enabled or not.
     if (!stored.empty())
-        FireIfDue(stored, false);
+        RemindIfDue(stored, false);
     main_.actSortingBirths();
 }
 
@@ -74,60 +62,39 @@ void TBirthdayCommands::actEditBirthdayExecute()
         return;
     if (TDialog::BringOpenDialogToFront())
         return;
-    const int index = main_.Birthdays().IndexOf(view.Caption(row));
-    if (index < 0)
+    const TBirthday* record = main_.Birthdays().Find(view.Caption(row));
+    if (record == nullptr)
         return;
-    const std::string oldName = main_.Birthdays().NameAt(index);
+    const std::string oldName = record->Name;
     std::string stored;
     EditBirthServices services = ServicesOf(main_);
     services.Commit = [this, oldName, &stored](const BirthdayEditorValues& values) {
-        BirthdayList& birthdays = main_.Birthdays();
-        const int at = birthdays.IndexOf(oldName);
-        if (at < 0)
-            return;
-        CommitBirthdayEdit(birthdays, main_.BirthdaysFile(), at, values, main_.Clock().Today());
-        TReminderList& list = main_.BirthdaysView();
-        const int shown = list.Find(oldName);
-        if (shown >= 0)
-            list.Update(shown, RowOf(main_, birthdays[at]));
+        CommitBirthdayEdit(main_.Reminders(), oldName, values, main_.Clock().Today());
         stored = values.Name;
     };
     {
         TfrmEditBirth dialog(main_.Hwnd(), std::move(services));
         dialog.Tag = 1;
         dialog.EditedName = oldName;
-        dialog.SetValues(BirthdayValuesOf(main_.Birthdays()[index]));
+        dialog.SetValues(BirthdayValuesOf(*record));
         dialog.SetCaption("Edit Birthday");
         main_.RunDialog(dialog);
     }
-    if (!stored.empty()) {
-        FireIfDue(stored, true);
-        main_.RefreshTooltip();
-    }
+    if (!stored.empty())
+        RemindIfDue(stored, true);
     main_.actSortingBirths();
 }
 
 void TBirthdayCommands::actDeleteBirthdayExecute()
 {
-    main_.DeleteSelected(main_.BirthdaysView(), "Delete the birthday of ", [this](const std::string& caption) {
-        BirthdayList& birthdays = main_.Birthdays();
-        const int index = birthdays.IndexOf(caption);
-        if (index >= 0) {
-            birthdays[index].EraseFromFile(main_.BirthdaysFile());
-            birthdays.Delete(index);
-        }
-    });
+    main_.DeleteSelected(main_.BirthdaysView(), "Delete the birthday of ",
+                         [this](const std::string& caption) { main_.Reminders().DeleteBirthday(caption); });
 }
 
 void TBirthdayCommands::actTestBirthdayExecute()
 {
     TReminderList& view = main_.BirthdaysView();
     const int row = view.Selected();
-    if (row < 0)
-        return;
-    TBirthday* record = main_.Birthdays().Find(view.Caption(row));
-    if (record == nullptr)
-        return;
-    BirthdayFiringContext ctx{main_.Desktop(), main_.Clock(), main_.BirthdaysFile(), Settings().DateFormat};
-    main_.ReportWriteErrors([&] { ExecuteBirthday(*record, true, ctx); });
+    if (row >= 0)
+        main_.Reminders().TestBirthday(view.Caption(row));
 }

@@ -1,7 +1,6 @@
-// The commands of the birthdays list: New, Edit, Delete and Test. Each keeps
-// the record in the birthday list, its section in birthdays.ini and its row
-// in the main window's list in step; a birthday stored on a day it is due
-// is reminded at once.
+// The commands of the birthdays list: New, Edit, Delete and Test, through
+// the reminders (which keep the record, its section in birthdays.ini and the
+// row in step); a birthday stored on a day it is due is reminded at once.
 #pragma once
 
 #include <string>
@@ -12,8 +11,8 @@ class TBirthdayCommands {
 public:
     explicit TBirthdayCommands(TfrmMainList& main) : main_(main) {}
 
-    // Opens the editor for a new birthday dated today. With a birthday
-    // editor already open, that one comes to the front instead.
+    // Opens the editor for a new birthday dated today. With a dialog of the
+    // program already open, that one comes to the front instead.
     void actNewBirthdayExecute();
     // Edits the birthday of the selected row; nothing without one.
     void actEditBirthdayExecute();
@@ -23,8 +22,9 @@ public:
     void actTestBirthdayExecute();
 
 private:
-    // Fires the birthday with this name now when it is due today.
-    void FireIfDue(const std::string& name, bool onlyEnabled);
+    // Reminds of the birthday with this name now when it is due today and
+    // has not been reminded today.
+    void RemindIfDue(const std::string& name, bool onlyEnabled);
 
     TfrmMainList& main_;
 };

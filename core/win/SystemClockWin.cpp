@@ -42,9 +42,11 @@ public:
         SYSTEMTIME utc{};
         SYSTEMTIME local{};
         DYNAMIC_TIME_ZONE_INFORMATION zone{};
-        // The rules of the instant's own year, not of today.
+        TIME_ZONE_INFORMATION year{};
+        // The rules of the instant's own year, not of today's.
         if (!::FileTimeToSystemTime(&ft, &utc) || ::GetDynamicTimeZoneInformation(&zone) == TIME_ZONE_ID_INVALID ||
-            !::SystemTimeToTzSpecificLocalTimeEx(&zone, &utc, &local))
+            !::GetTimeZoneInformationForYear(utc.wYear, &zone, &year) ||
+            !::SystemTimeToTzSpecificLocalTime(&year, &utc, &local))
             return instant;
         return FromSystemTime(local);
     }

@@ -4,8 +4,6 @@
 
 #include "core/Clock.h"
 #include "core/Event.h"
-#include "core/Firing.h"
-#include "core/Scheduler.h"
 #include "editors/EventEditor.h"
 #include "editors/win/EditEvent.h"
 #include "shell/Settings.h"
@@ -15,21 +13,19 @@ namespace {
 
 constexpr double kTwoMinutes = 2.0 / 1440;
 
-// Whatever made it (a new event, or an edited one that its own firing had
-// deleted meanwhile), the row of a stored event is added and selected.
-void AddRow(TfrmMainList& main, const TEvent& event)
-{
-    const AppSettings& s = Settings();
-    TReminderList& view = main.EventsView();
-    view.Select(view.Add(EventListRow(event, s.DateFormat, s.TimeFormat)));
-}
-
 EditEventServices ServicesOf(TfrmMainList& main)
 {
     EditEventServices services;
     static_cast<EditorServices&>(services) = main.MakeEditorServices(main.Images().Events32());
     services.Events = &main.Events();
     return services;
+}
+
+// The row of a stored event, made or brought back by the command, is selected.
+void SelectRow(TfrmMainList& main, const std::string& name)
+{
+    TReminderList& view = main.EventsView();
+    view.Select(view.Find(name));
 }
 
 }  // namespace
@@ -41,11 +37,8 @@ void TEventCommands::actNewEventExecute(bool fromQuickMenu)
     const TDateTime proposed = fromQuickMenu ? main_.QuickEventTime() : main_.Clock().Now() + kTwoMinutes;
     EditEventServices services = ServicesOf(main_);
     services.Commit = [this](const EventEditorValues& values) {
-        EventList& events = main_.Events();
-        const int index = CommitNewEvent(events, main_.EventsFile(), values);
-        AddRow(main_, events[index]);
-        main_.GetScheduler().RecomputeNextDue();
-        main_.RefreshTooltip();
+        CommitNewEvent(main_.Reminders(), values);
+        SelectRow(main_, values.Name);
     };
     TfrmEditEvent dialog(main_.Hwnd(), std::move(services));
     dialog.Tag = 0;
@@ -72,22 +65,13 @@ void TEventCommands::actEditEventExecute()
     const std::string oldName = event->Name;
     EditEventServices services = ServicesOf(main_);
     services.Commit = [this, oldName](const EventEditorValues& values) {
-        EventList& events = main_.Events();
-        // Looked up again: a firing while the dialog was open may have
-        // deleted the event (a once event that deletes itself). The user's
-        // changes are kept all the same, as the event they now describe.
-        const int index = events.IndexOf(oldName);
-        if (index < 0) {
-            AddRow(main_, events[CommitNewEvent(events, main_.EventsFile(), values)]);
-        } else {
-            CommitEventEdit(events, main_.EventsFile(), index, values);
-            const AppSettings& s = Settings();
-            TReminderList& list = main_.EventsView();
-            const int at = list.Find(oldName);
-            if (at >= 0)
-                list.Update(at, EventListRow(events[index], s.DateFormat, s.TimeFormat));
-        }
-        main_.RefreshTooltip();
+        // A firing while the dialog was open may have deleted the event (a
+        // once event that deletes itself): the user's changes are kept all
+        // the same, as the event they now describe.
+        const bool gone = main_.Events().IndexOf(oldName) < 0;
+        CommitEventEdit(main_.Reminders(), oldName, values);
+        if (gone)
+            SelectRow(main_, values.Name);
     };
     TfrmEditEvent dialog(main_.Hwnd(), std::move(services));
     dialog.Tag = 1;
@@ -95,31 +79,19 @@ void TEventCommands::actEditEventExecute()
     dialog.SetValues(EditorValuesOf(*event));
     dialog.SetCaption("Edit Event");
     main_.RunDialog(dialog);
-    main_.GetScheduler().RecomputeNextDue();
     main_.actSortingEvents();
 }
 
 void TEventCommands::actDeleteEventExecute()
 {
-    main_.DeleteSelected(main_.EventsView(), "Delete the event ", [this](const std::string& caption) {
-        EventList& events = main_.Events();
-        const int index = events.IndexOf(caption);
-        if (index >= 0) {
-            events[index].EraseFromFile(main_.EventsFile());
-            events.Delete(index);
-        }
-        main_.GetScheduler().RecomputeNextDue();
-    });
+    main_.DeleteSelected(main_.EventsView(), "Delete the event ",
+                         [this](const std::string& caption) { main_.Reminders().DeleteEvent(caption); });
 }
 
 void TEventCommands::actTestEventExecute()
 {
     TReminderList& view = main_.EventsView();
     const int row = view.Selected();
-    if (row < 0)
-        return;
-    TEvent* event = main_.Events().Find(view.Caption(row));
-    if (event == nullptr)
-        return;
-    main_.ReportWriteErrors([&] { ExecuteEvent(*event, true, main_.MakeFiringContext()); });
+    if (row >= 0)
+        main_.Reminders().TestEvent(view.Caption(row));
 }

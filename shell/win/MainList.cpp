@@ -34,13 +34,9 @@ constexpr ListColumn kBirthdayColumns[] = {{"Person", 200}, {"Date", 170}, {"Age
 TfrmMainList::TfrmMainList(MainListOptions options)
     : options_(std::move(options)),
       clock_(options_.Clock ? options_.Clock : &SystemClock()),
-      configFile_(options_.ProgramDir + "\\config.cfg"),
-      eventsFile_(options_.ProgramDir + "\\events.ini"),
-      birthdaysFile_(options_.ProgramDir + "\\birthdays.ini")
+      configFile_(options_.ProgramDir + "\\config.cfg")
 {
     taskbarCreated_ = ::RegisterWindowMessageA("TaskbarCreated");
-    scheduler_ = std::make_unique<Scheduler>(*clock_, events_, static_cast<ISchedulerHost&>(*this),
-                                             &birthdays_);
 
     WindowClassSpec cls;
     cls.Name = kMainWindowClass;
@@ -52,9 +48,18 @@ TfrmMainList::TfrmMainList(MainListOptions options)
                  CW_USEDEFAULT, CW_USEDEFAULT, 520, 280, owner);
     if (options_.App)
         options_.App->SetMainWindow(Hwnd());
-    CreateControls();
 
     desktop_ = options_.MakeDesktop ? options_.MakeDesktop(*this) : MakeSystemDesktop();
+    RemindersOptions reminders;
+    reminders.EventsPath = options_.ProgramDir + "\\events.ini";
+    reminders.BirthdaysPath = options_.ProgramDir + "\\birthdays.ini";
+    reminders.Clock = clock_;
+    reminders.Desktop = desktop_.get();
+    reminders.View = static_cast<IRemindersView*>(this);
+    reminders_ = std::make_unique<TReminders>(std::move(reminders));
+    eventRecords_ = std::make_unique<EventRecords>(*reminders_);
+    birthRecords_ = std::make_unique<BirthdayRecords>(*reminders_);
+    CreateControls();
     FormCreate();
 }
 
@@ -78,11 +83,9 @@ TfrmMainList::~TfrmMainList()
 void TfrmMainList::FormCreate()
 {
     LoadAll();
-    RunMissedBirthdaysReport();
-    RunMissedEventsPass();
-    // NextDueTime, TickNow, LastBirthdayScanDate (yesterday, so the first tick
-    // scans the birthdays) and LastFiredDue.
-    scheduler_->Start();
+    // The missed-birthdays report, the pass over events whose start passed,
+    // the next due moment.
+    reminders_->StartUp();
     if (options_.StartTimer)
         StartSchedulerTimer();
     ApplyPageAndView();
@@ -178,8 +181,8 @@ void TfrmMainList::OnHotKey(WPARAM id)
 void TfrmMainList::OpenToolTip(int x, int y, bool anchored)
 {
     ToolTipServices services;
-    services.Birthdays = &birthdays_;
-    services.Events = &events_;
+    services.Birthdays = &reminders_->Birthdays();
+    services.Events = &reminders_->Events();
     services.Birth16 = images_.Birth16();
     services.Events16 = images_.Events16();
     services.Zodiac = images_.Zodiac();
@@ -194,13 +197,13 @@ void TfrmMainList::OpenToolTip(int x, int y, bool anchored)
 void TfrmMainList::LoadAll()
 {
     auto exists = [](const IniFile& file) { return ::GetFileAttributesA(file.Path().c_str()) != INVALID_FILE_ATTRIBUTES; };
-    const bool newUser = options_.WelcomeNewUser && IsNewUser(exists(eventsFile_), exists(birthdaysFile_));
+    const bool newUser = options_.WelcomeNewUser &&
+                         IsNewUser(exists(reminders_->EventsFile()), exists(reminders_->BirthdaysFile()));
     LoadSettings(configFile_, Settings(), *this, CurrentFormatSettings());
-    LoadEvents(eventsFile_, events_);
-    LoadBirthdays(birthdaysFile_, birthdays_);
+    reminders_->Load();
+    FillLists();
     if (newUser)
         AddWelcomeEvent();
-    FillLists();
     SetWindowsVersionCode(GetWindowsVersionCode());
 }
 
@@ -209,16 +212,13 @@ void TfrmMainList::AddWelcomeEvent()
     const HotKeyBinding& keys = Settings().NewEvent;
     const std::string chime = options_.ProgramDir + "\\sounds\\Chime.wav";
     const bool hasChime = ::GetFileAttributesA(chime.c_str()) != INVALID_FILE_ATTRIBUTES;
-    auto welcome = WelcomeEvent(clock_->Now(), ShortcutText(keys), hasChime ? chime : "");
     try {
-        welcome->SaveToFile(eventsFile_);
+        reminders_->AddEvent(WelcomeEvent(clock_->Now(), ShortcutText(keys), hasChime ? chime : ""));
     } catch (const IniWriteError&) {
         // A folder that cannot be written has been reported already; a
         // welcome that would vanish at the next start is not worth a second
         // message.
-        return;
     }
-    events_.Add(std::move(welcome));
 }
 
 void TfrmMainList::ApplyPlacement()
@@ -308,11 +308,11 @@ void TfrmMainList::RefreshDateColumns()
 {
     const AppSettings& s = Settings();
     for (int row = 0; row < lvEvents_->Count(); ++row)
-        if (const TEvent* e = events_.Find(lvEvents_->Caption(row)))
+        if (const TEvent* e = reminders_->Events().Find(lvEvents_->Caption(row)))
             lvEvents_->SetText(row, 1, EventListRow(*e, s.DateFormat, s.TimeFormat).Second);
     const TDateTime today = clock_->Today();
     for (int row = 0; row < lvBirthdays_->Count(); ++row)
-        if (const TBirthday* b = birthdays_.Find(lvBirthdays_->Caption(row)))
+        if (const TBirthday* b = reminders_->Birthdays().Find(lvBirthdays_->Caption(row)))
             lvBirthdays_->SetText(row, 1, BirthdayListRow(*b, today, s.DateFormat).Second);
 }
 
@@ -364,10 +364,11 @@ LRESULT TfrmMainList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         ::SetForegroundWindow(Hwnd());
         return 0;
     case WM_EVENTFIRE:
-        OnEventFire(wParam, lParam);
+        // The index comes from the message: one outside the list does nothing.
+        reminders_->FireEventAt(static_cast<int>(lParam), wParam != 0);
         return 0;
     case WM_BIRTHDAYFIRE:
-        OnBirthdayFire(lParam);
+        reminders_->FireBirthdayAt(static_cast<int>(lParam));
         return 0;
     case WM_SCHEDULERTICK:
         SchedulerTickNow();
@@ -376,7 +377,7 @@ LRESULT TfrmMainList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return OnPowerBroadcast(wParam, lParam);
     case WM_TIMECHANGE:
         // The clock was set: what is due is decided again at once.
-        scheduler_->ClockChanged();
+        reminders_->ClockChanged();
         return 0;
     case WM_SYSCOMMAND:
         switch (wParam & 0xFFF0) {
@@ -518,22 +519,66 @@ void TfrmMainList::SetMenuSize(int width)
     frame_->SetMenuSize(width);
 }
 
-// --- the rows of the events list ----------------------------------------------
+// --- the rows follow the records ------------------------------------------------
 
-void TfrmMainList::StartChanged(const TEvent& event)
+void TfrmMainList::EventAdded(const TEvent& event)
 {
-    const int row = lvEvents_->Find(event.Name);
+    const AppSettings& s = Settings();
+    lvEvents_->Add(EventListRow(event, s.DateFormat, s.TimeFormat));
+}
+
+void TfrmMainList::EventChanged(const std::string& oldName, const TEvent& event)
+{
+    const int row = lvEvents_->Find(oldName);
     if (row < 0)
         return;
     const AppSettings& s = Settings();
-    lvEvents_->SetText(row, 1, EventListRow(event, s.DateFormat, s.TimeFormat).Second);
+    lvEvents_->Update(row, EventListRow(event, s.DateFormat, s.TimeFormat));
 }
 
-void TfrmMainList::Removing(int, const TEvent& event)
+void TfrmMainList::EventRemoved(const std::string& name)
 {
-    // An event going by itself (its firing, the start-up pass) takes the
-    // selection up a row, but never onto another first row.
-    lvEvents_->DeleteKeepingSelection(lvEvents_->Find(event.Name), false);
+    // The selection goes up a row; an event going by itself (its firing, the
+    // start-up pass) never moves it onto another first row.
+    const int row = lvEvents_->Find(name);
+    if (row >= 0)
+        lvEvents_->DeleteKeepingSelection(row, userDelete_);
+}
+
+void TfrmMainList::BirthdayAdded(const TBirthday& birthday)
+{
+    lvBirthdays_->Add(BirthdayListRow(birthday, clock_->Today(), Settings().DateFormat));
+}
+
+void TfrmMainList::BirthdayChanged(const std::string& oldName, const TBirthday& birthday)
+{
+    const int row = lvBirthdays_->Find(oldName);
+    if (row >= 0)
+        lvBirthdays_->Update(row, BirthdayListRow(birthday, clock_->Today(), Settings().DateFormat));
+}
+
+void TfrmMainList::BirthdayRemoved(const std::string& name)
+{
+    const int row = lvBirthdays_->Find(name);
+    if (row >= 0)
+        lvBirthdays_->DeleteKeepingSelection(row, userDelete_);
+}
+
+void TfrmMainList::RemindersChanged()
+{
+    RefreshTooltip();
+}
+
+void TfrmMainList::ShowError(const std::string& text)
+{
+    ShowMessage(Hwnd(), text, kAppTitle, MB_OK | MB_ICONERROR);
+}
+
+void TfrmMainList::ShowMissedBirthdays(const std::string& text, const std::string& caption)
+{
+    // It speaks for the program, not for a window: its own button on the
+    // task bar while the main window is hidden.
+    ShowMessage(nullptr, text, caption, MB_ICONINFORMATION);
 }
 
 // --- the user interface ---------------------------------------------------------
@@ -551,9 +596,9 @@ void TfrmMainList::CreateControls()
     handlers.HintOf = [this](unsigned command) { return CommandHint(command, hintPage_); };
     frame_ = std::make_unique<TMainFrame>(Hwnd(), images_, std::move(handlers));
     lvEvents_ = std::make_unique<TReminderList>(Hwnd(), IDC_MAIN_EVENTS, kEventColumns, images_.Events16(),
-                                                eventRecords_, static_cast<IListHost&>(*this));
+                                                *eventRecords_, static_cast<IListHost&>(*this));
     lvBirthdays_ = std::make_unique<TReminderList>(Hwnd(), IDC_MAIN_BIRTHDAYS, kBirthdayColumns,
-                                                   images_.Birth16(), birthRecords_, static_cast<IListHost&>(*this));
+                                                   images_.Birth16(), *birthRecords_, static_cast<IListHost&>(*this));
     frame_->SetPages(lvEvents_->Hwnd(), lvBirthdays_->Hwnd());
     UpdateCommandStates();
 }
@@ -561,16 +606,18 @@ void TfrmMainList::CreateControls()
 void TfrmMainList::FillLists()
 {
     const AppSettings& s = Settings();
+    const EventList& events = reminders_->Events();
     {
         TReminderList::Batch batch(*lvEvents_);
-        for (int i = 0; i < events_.Count(); ++i)
-            lvEvents_->Add(EventListRow(events_[i], s.DateFormat, s.TimeFormat));
+        for (int i = 0; i < events.Count(); ++i)
+            lvEvents_->Add(EventListRow(events[i], s.DateFormat, s.TimeFormat));
     }
     const TDateTime today = clock_->Today();
+    const BirthdayList& birthdays = reminders_->Birthdays();
     {
         TReminderList::Batch batch(*lvBirthdays_);
-        for (int i = 0; i < birthdays_.Count(); ++i)
-            lvBirthdays_->Add(BirthdayListRow(birthdays_[i], today, s.DateFormat));
+        for (int i = 0; i < birthdays.Count(); ++i)
+            lvBirthdays_->Add(BirthdayListRow(birthdays[i], today, s.DateFormat));
     }
     for (TReminderList* list : {lvEvents_.get(), lvBirthdays_.get()})
         if (list->Count() > 0)
@@ -651,16 +698,11 @@ void TfrmMainList::DeleteSelected(TReminderList& list, const std::string& questi
     // Nothing is deleted unless the user said OK (a box that failed to show
     // counts as no answer).
     if (answer != IDCANCEL && answer != 0) {
-        bool erased = false;
-        ReportWriteErrors([&] {
-            erase(caption);
-            erased = true;
-        });
-        const int row = list.Find(caption);
-        if (erased && row >= 0) {
-            list.DeleteKeepingSelection(row);
-            RefreshTooltip();
-        }
+        // The reminders take the row away; the user's delete selects the new
+        // first row too.
+        userDelete_ = true;
+        ReportWriteErrors([&] { erase(caption); });
+        userDelete_ = false;
     }
     ::SetFocus(list.Hwnd());
 }
@@ -806,16 +848,10 @@ LRESULT TfrmMainList::OnNotify(NMHDR& hdr)
 
 // --- IListHost ----------------------------------------------------------------
 
-void TfrmMainList::ListEnabledChanged(TReminderList& list)
+void TfrmMainList::ListEnabledChanged(TReminderList&)
 {
-    // An event switched on may now be the next one due (a periodic one from
-    // its next slot, when its start passed while it was off); one switched
-    // off must not hold the scheduler's attention.
-    if (&list == lvEvents_.get()) {
-        MoveStartsAhead(clock_->Now());
-        scheduler_->RecomputeNextDue();
-    }
-    RefreshTooltip();
+    // The reminders have moved on what passed while the record was off, and
+    // told the rows and the upcoming-reminders window.
 }
 
 void TfrmMainList::ListSelectionChanged(TReminderList& list)

@@ -1,8 +1,8 @@
-// The main window: it owns the event and birthday lists for the whole run,
-// runs the start-up, hosts the scheduler (whose due events and birthdays it
-// fires on its own thread) and hides to the notification area and back. It
-// shows both lists, one page at a time, with a tool bar, a sidebar, menus and
-// a status bar, and runs the commands on them.
+// The main window: the view of the reminders (core/Reminders.h), which it
+// creates for the whole run, starts up and ticks on its own thread; it hides
+// to the notification area and back. It shows both lists, one page at a
+// time, with a tool bar, a sidebar, menus and a status bar, runs the
+// commands on them through the reminders, and redraws what they report.
 #pragma once
 
 #include <windows.h>
@@ -18,8 +18,7 @@
 #include "birthdays/Birthday.h"
 #include "core/Event.h"
 #include "core/Ini.h"
-#include "core/Occurrence.h"
-#include "core/Scheduler.h"
+#include "core/Reminders.h"
 #include "shell/Settings.h"
 #include "shell/win/ImageLists.h"
 #include "shell/win/MainListView.h"
@@ -72,8 +71,7 @@ struct MainListOptions {
 };
 
 class TfrmMainList final : public TWindow,
-                           private ISchedulerHost,
-                           private IEventRows,
+                           private IRemindersView,
                            private INoteHost,
                            private ISettingsLayout,
                            private IListHost {
@@ -84,11 +82,9 @@ public:
     explicit TfrmMainList(MainListOptions options);
     ~TfrmMainList() override;
 
-    EventList& Events() noexcept { return events_; }
-    BirthdayList& Birthdays() noexcept { return birthdays_; }
-    Scheduler& GetScheduler() noexcept { return *scheduler_; }
-    IniFile& EventsFile() noexcept { return eventsFile_; }
-    IniFile& BirthdaysFile() noexcept { return birthdaysFile_; }
+    TReminders& Reminders() noexcept { return *reminders_; }
+    const EventList& Events() const noexcept { return reminders_->Events(); }
+    const BirthdayList& Birthdays() const noexcept { return reminders_->Birthdays(); }
     IDesktop& Desktop() noexcept { return *desktop_; }
     const IClock& Clock() const noexcept { return *clock_; }
     const TImageLists& Images() const noexcept { return images_; }
@@ -101,7 +97,7 @@ public:
 
     // Tells the upcoming-reminders window, when one is open, to rebuild: after
     // every firing and change of a record, and once a day.
-    void RefreshTooltip() override;
+    void RefreshTooltip();
     // Opens the upcoming-reminders window on this window's lists: anchored,
     // its bottom-right corner at (x, y), else its top-left corner there.
     void OpenToolTip(int x, int y, bool anchored);
@@ -116,11 +112,12 @@ public:
     // Runs one scheduler tick now, on this thread (what the timer's message
     // does). Does nothing while a firing is still running.
     void SchedulerTickNow();
+    // Reports a write that failed in a message box.
+    void ShowWriteError(const IniWriteError& error);
     bool TimerRunning() const noexcept { return timerId_ != 0; }
 
-    // A note's snooze: the event named eventName (letter case ignored) gets
-    // SnoozeDateTime := when, written to events.ini, and the next due moment
-    // is recomputed. Unknown names (birthday notes, previews) change nothing.
+    // A note's snooze: the event named eventName (letter case ignored) fires
+    // again at when. Unknown names (birthday notes, previews) change nothing.
     void Snooze(const std::string& eventName, TDateTime when) override;
 
     // Closing ends the program: the window geometry and the settings are
@@ -162,7 +159,6 @@ public:
     // Runs work, reporting a file write failure in a message box; the
     // program goes on.
     void ReportWriteErrors(const std::function<void()>& work);
-    FiringContext MakeFiringContext();
     // Asks (question + the caption in quotes + "?"), then runs erase for the
     // selected row's caption and removes its row; the row above becomes
     // selected. The row is found again by its caption after the question, as
@@ -199,22 +195,19 @@ private:
     // Scheduler and firing (MainListScheduler.cpp).
     void StartSchedulerTimer();
     void StopSchedulerTimer() noexcept;
-    void OnEventFire(WPARAM wParam, LPARAM lParam);
-    void OnBirthdayFire(LPARAM lParam);
     LRESULT OnPowerBroadcast(WPARAM wParam, LPARAM lParam);
     void AddWelcomeEvent();
-    void RunMissedBirthdaysReport();
-    void RunMissedEventsPass();
 
-    // ISchedulerHost: hands each due event or birthday to this window's own
-    // message handlers, synchronously.
-    void FireEvent(int index, bool snooze) override;
-    void FireBirthday(int index) override;
-    void MoveStartsAhead(TDateTime now) override;
-
-    // IEventRows: the events list view follows the records.
-    void StartChanged(const TEvent& event) override;
-    void Removing(int index, const TEvent& event) override;
+    // IRemindersView: the lists follow the records.
+    void EventAdded(const TEvent& event) override;
+    void EventChanged(const std::string& oldName, const TEvent& event) override;
+    void EventRemoved(const std::string& name) override;
+    void BirthdayAdded(const TBirthday& birthday) override;
+    void BirthdayChanged(const std::string& oldName, const TBirthday& birthday) override;
+    void BirthdayRemoved(const std::string& name) override;
+    void RemindersChanged() override;
+    void ShowError(const std::string& text) override;
+    void ShowMissedBirthdays(const std::string& text, const std::string& caption) override;
 
     // ISettingsLayout.
     int ScreenWidth() const override;
@@ -247,21 +240,17 @@ private:
     MainListOptions options_;
     const IClock* clock_;
     IniFile configFile_;
-    IniFile eventsFile_;
-    IniFile birthdaysFile_;
-    EventList events_;
-    BirthdayList birthdays_;
-    std::unique_ptr<Scheduler> scheduler_;
-    std::unique_ptr<IDesktop> desktop_;
     TImageLists images_;  // every image list, loaded first
+    std::unique_ptr<IDesktop> desktop_;
+    std::unique_ptr<TReminders> reminders_;
 
     UINT timerId_ = 0;
-    bool inTick_ = false;           // a tick (and the firings it sends) is running
     bool maximizeOnShow_ = false;   // "MainFormState" 1 while started hidden
+    bool userDelete_ = false;       // the rows go by the user's Delete
 
     TMainMenus menus_;
-    EventRecords eventRecords_{events_, eventsFile_};
-    BirthdayRecords birthRecords_{birthdays_, birthdaysFile_};
+    std::unique_ptr<EventRecords> eventRecords_;
+    std::unique_ptr<BirthdayRecords> birthRecords_;
     std::unique_ptr<TMainFrame> frame_;
     std::unique_ptr<TReminderList> lvEvents_;
     std::unique_ptr<TReminderList> lvBirthdays_;

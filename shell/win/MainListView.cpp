@@ -1,5 +1,7 @@
 #include "shell/win/MainListView.h"
 
+#include "core/Reminders.h"
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -57,7 +59,7 @@ ListRow BirthdayListRow(const TBirthday& birthday, TDateTime today, const std::s
 
 std::optional<bool> EventRecords::RecordEnabled(std::string_view caption) const
 {
-    const TEvent* e = static_cast<const EventList&>(events_).Find(caption);
+    const TEvent* e = reminders_.Events().Find(caption);
     if (e == nullptr)
         return std::nullopt;
     return e->Enabled;
@@ -65,41 +67,31 @@ std::optional<bool> EventRecords::RecordEnabled(std::string_view caption) const
 
 bool EventRecords::SetRecordEnabled(std::string_view caption, bool enabled)
 {
-    TEvent* e = events_.Find(caption);
-    if (e == nullptr)
-        return false;
-    e->Enabled = enabled;
-    e->WriteKey(file_, "Enabled");
-    return true;
+    return reminders_.SetEventEnabled(std::string(caption), enabled);
 }
 
 RowSortKey EventRecords::SortKey(int column, const ListRowTexts& row) const
 {
-    return EventRowSortKey(events_, column, row);
+    return EventRowSortKey(reminders_.Events(), column, row);
 }
 
 std::optional<bool> BirthdayRecords::RecordEnabled(std::string_view caption) const
 {
-    const int index = birthdays_.IndexOf(caption);
+    const BirthdayList& birthdays = reminders_.Birthdays();
+    const int index = birthdays.IndexOf(caption);
     if (index < 0)
         return std::nullopt;
-    return birthdays_[index].Enabled;
+    return birthdays[index].Enabled;
 }
 
 bool BirthdayRecords::SetRecordEnabled(std::string_view caption, bool enabled)
 {
-    const int index = birthdays_.IndexOf(caption);
-    if (index < 0)
-        return false;
-    TBirthday& b = birthdays_[index];
-    b.Enabled = enabled;
-    b.WriteKey(file_, "Enabled");
-    return true;
+    return reminders_.SetBirthdayEnabled(std::string(caption), enabled);
 }
 
 RowSortKey BirthdayRecords::SortKey(int column, const ListRowTexts& row) const
 {
-    return BirthdayRowSortKey(birthdays_, column, row);
+    return BirthdayRowSortKey(reminders_.Birthdays(), column, row);
 }
 
 // --- the list view -------------------------------------------------------------

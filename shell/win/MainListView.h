@@ -23,6 +23,7 @@ class IniFile;
 class IniWriteError;
 class TBirthday;
 class TEvent;
+class TReminders;
 
 // What one row shows.
 struct ListRow {
@@ -54,28 +55,27 @@ public:
     virtual RowSortKey SortKey(int column, const ListRowTexts& row) const = 0;
 };
 
+// The records of the reminders; the check boxes change them through it.
 class EventRecords final : public IListRecords {
 public:
-    EventRecords(EventList& events, IniFile& file) : events_(events), file_(file) {}
+    explicit EventRecords(TReminders& reminders) : reminders_(reminders) {}
     std::optional<bool> RecordEnabled(std::string_view caption) const override;
     bool SetRecordEnabled(std::string_view caption, bool enabled) override;
     RowSortKey SortKey(int column, const ListRowTexts& row) const override;
 
 private:
-    EventList& events_;
-    IniFile& file_;
+    TReminders& reminders_;
 };
 
 class BirthdayRecords final : public IListRecords {
 public:
-    BirthdayRecords(BirthdayList& birthdays, IniFile& file) : birthdays_(birthdays), file_(file) {}
+    explicit BirthdayRecords(TReminders& reminders) : reminders_(reminders) {}
     std::optional<bool> RecordEnabled(std::string_view caption) const override;
     bool SetRecordEnabled(std::string_view caption, bool enabled) override;
     RowSortKey SortKey(int column, const ListRowTexts& row) const override;
 
 private:
-    BirthdayList& birthdays_;
-    IniFile& file_;
+    TReminders& reminders_;
 };
 
 class TReminderList;

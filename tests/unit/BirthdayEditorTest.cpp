@@ -13,6 +13,9 @@
 #include "birthdays/Birthday.h"
 #include "core/Ini.h"
 #include "core/Names.h"
+#include "core/Reminders.h"
+#include "tests/unit/NullDesktop.h"
+#include "core/Clock.h"
 #include "tests/unit/TestFiles.h"
 #include "tooltip/Zodiac.h"
 
@@ -73,9 +76,21 @@ TEST(BirthdayEditorChecks, AllRunInTheirOrder)
 
 class BirthdayEditorCommit : public ::testing::Test {
 protected:
+    std::unique_ptr<TReminders> MakeReminders()
+    {
+        RemindersOptions o;
+        o.EventsPath = dir.File("events.ini");
+        o.BirthdaysPath = dir.File("birthdays.ini");
+        o.Clock = &clock;
+        o.Desktop = &desktop;
+        return std::make_unique<TReminders>(o);
+    }
     testfiles::TempDir dir;
     IniFile file{dir.File("birthdays.ini")};
-    BirthdayList list;
+    ManualClock clock{kToday + 0.5};
+    NullDesktop desktop;
+    std::unique_ptr<TReminders> reminders = MakeReminders();
+    const BirthdayList& list = reminders->Birthdays();
 
     std::string Stored(const std::string& name, const char* key)
     {
@@ -95,10 +110,10 @@ TEST_F(BirthdayEditorCommit, NewBirthdayKeepsThePickersTimeAndPassedAnniversarie
         {"Next week", Day(1990, 6, 17), 0},
     };
     for (const auto& c : cases) {
-        const int index = CommitNewBirthday(list, file, Person(c.name, c.born), kToday);
+        const int index = CommitNewBirthday(*reminders, Person(c.name, c.born), kToday);
         EXPECT_EQ(list[index].LastStart, c.lastStart) << c.name;
     }
-    CommitNewBirthday(list, file, Person("New year", Day(2000, 1, 1)), kToday);
+    CommitNewBirthday(*reminders, Person("New year", Day(2000, 1, 1)), kToday);
     EXPECT_EQ(Stored("New year", "BirthDate"), "36526.3993981481");
     EXPECT_EQ(list.Count(), 4);
 
@@ -106,12 +121,12 @@ TEST_F(BirthdayEditorCommit, NewBirthdayKeepsThePickersTimeAndPassedAnniversarie
     // common years.
     BirthdayEditorValues leap = Person("Leap", Day(2000, 2, 29));
     leap.Remind1Day = leap.Remind1Week = leap.Remind2Weeks = false;
-    const int index = CommitNewBirthday(list, file, leap, kToday);
+    const int index = CommitNewBirthday(*reminders, leap, kToday);
     EXPECT_TRUE(IsDueOn(list[index], Day(2025, 2, 28)));
     EXPECT_FALSE(IsDueOn(list[index], Day(2025, 3, 1)));
 
     const std::string before = ReadBytes(file.Path());
-    EXPECT_THROW(CommitNewBirthday(list, file, Person("x]", Day(1990, 1, 1)), kToday), std::invalid_argument);
+    EXPECT_THROW(CommitNewBirthday(*reminders, Person("x]", Day(1990, 1, 1)), kToday), std::invalid_argument);
     EXPECT_EQ(ReadBytes(file.Path()), before);
     EXPECT_EQ(list.Count(), 5);
 }
@@ -119,18 +134,23 @@ TEST_F(BirthdayEditorCommit, NewBirthdayKeepsThePickersTimeAndPassedAnniversarie
 TEST_F(BirthdayEditorCommit, EditStoresTheWholeDayUnderTheNewNameAtTheEnd)
 {
     for (const char* name : {"Ann Smith", "Bob", "Cid"})
-        CommitNewBirthday(list, file, Person(name, Day(2000, 1, 1)), kToday);
-    list[0].isDeleted = true;
-    list[0].LastStart = Day(2024, 1, 1);
+        CommitNewBirthday(*reminders, Person(name, Day(2000, 6, 10)), kToday);
+    reminders->RemindIfDueToday("Ann Smith", false);  // her day: reminded
+    ASSERT_EQ(list[0].LastStart, kToday);
 
-    CommitBirthdayEdit(list, file, 0, Person("Ann Jones", Day(2000, 1, 1)), kToday);
+    // The same day of the year: the reminder given today stands.
+    CommitBirthdayEdit(*reminders, "ann smith", Person("Ann Jones", Day(2001, 6, 10)), kToday);
     EXPECT_EQ(list.NameAt(0), "Ann Jones");  // keeps its place in the list
     EXPECT_EQ(file.ReadSections(), (std::vector<std::string>{"Bob", "Cid", "Ann Jones"}));
-    EXPECT_EQ(Stored("Ann Jones", "BirthDate"), "36526");
-    EXPECT_EQ(std::make_tuple(list[0].isDeleted, list[0].LastStart), std::make_tuple(true, Day(2025, 1, 1)));
+    EXPECT_EQ(Stored("Ann Jones", "BirthDate"), "37052");
+    EXPECT_EQ(list[0].LastStart, kToday);
+    // Another day: its reminders start afresh.
+    CommitBirthdayEdit(*reminders, "Ann Jones", Person("Ann Jones", Day(2001, 1, 1)), kToday);
+    EXPECT_EQ(list[0].LastStart, Day(2025, 1, 1));
 
     const std::string before = ReadBytes(file.Path());
-    EXPECT_THROW(CommitBirthdayEdit(list, file, 0, Person("Ann ", Day(2000, 1, 1)), kToday), std::invalid_argument);
+    EXPECT_THROW(CommitBirthdayEdit(*reminders, "Ann Jones", Person("Ann ", Day(2000, 1, 1)), kToday),
+                 std::invalid_argument);
     EXPECT_EQ(ReadBytes(file.Path()), before);
     EXPECT_EQ(list.NameAt(0), "Ann Jones");
 }

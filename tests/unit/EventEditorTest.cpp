@@ -13,6 +13,9 @@
 #include "core/Event.h"
 #include "core/Ini.h"
 #include "editors/IconGrid.h"
+#include "core/Reminders.h"
+#include "tests/unit/NullDesktop.h"
+#include "core/Clock.h"
 #include "tests/unit/TestFiles.h"
 
 namespace {
@@ -184,57 +187,66 @@ TEST(EventEditorRecord, ValuesOfARecordGiveTheRecordBack)
 
 class EventEditorCommit : public ::testing::Test {
 protected:
+    EventEditorCommit()
+    {
+        RemindersOptions o;
+        o.EventsPath = dir.File("events.ini");
+        o.BirthdaysPath = dir.File("birthdays.ini");
+        o.Clock = &clock;
+        o.Desktop = &desktop;
+        reminders = std::make_unique<TReminders>(o);
+    }
     testfiles::TempDir dir;
     IniFile file{dir.File("events.ini")};
-    EventList events;
+    ManualClock clock{At(2024, 3, 15, 10)};
+    NullDesktop desktop;
+    std::unique_ptr<TReminders> reminders;
 };
 
-TEST_F(EventEditorCommit, NewEventIsWrittenThenListed)
+TEST_F(EventEditorCommit, NewEventIsWrittenThenListedOwingOnlyItsStart)
 {
     EventEditorValues v = Values("Dentist", At(2024, 3, 16, 9));
     v.ExpiredIndex = ekRunAgain;
     v.RunAgainMinutes = 5;
-    const int index = CommitNewEvent(events, file, v);
-    ASSERT_EQ(index, 0);
-    const TEvent& e = events[0];
-    EXPECT_DOUBLE_EQ(e.SnoozeDateTime, At(2024, 3, 16, 9) + 5.0 / 1440);
-    EXPECT_EQ(e.LastDateTime, 0);
-    TEvent stored;
-    stored.Name = "Dentist";
-    stored.ReadFrom(file.Load());
-    EXPECT_DOUBLE_EQ(stored.SnoozeDateTime, e.SnoozeDateTime);
+    ASSERT_EQ(CommitNewEvent(*reminders, v), 0);
+    EventList stored;
+    LoadEvents(file, stored);
+    ASSERT_EQ(stored.Count(), 1);
+    EXPECT_EQ(std::make_tuple(stored[0].SnoozeDateTime, stored[0].LastDateTime), std::make_tuple(0.0, 0.0));
+    EXPECT_NEAR(stored[0].Dif2DateTime, 5.0 / 1440, 1e-12);
 
     // A name that would not read back is refused before anything is written.
     const std::string before = ReadBytes(file.Path());
-    EXPECT_THROW(CommitNewEvent(events, file, Values("x]y", At(2024, 3, 16))), std::invalid_argument);
+    EXPECT_THROW(CommitNewEvent(*reminders, Values("x]y", At(2024, 3, 16))), std::invalid_argument);
     EXPECT_EQ(ReadBytes(file.Path()), before);
-    EXPECT_EQ(events.Count(), 1);
+    EXPECT_EQ(reminders->Events().Count(), 1);
 }
 
 TEST_F(EventEditorCommit, EditReplacesTheSectionAtTheEndInOneWrite)
 {
-    CommitNewEvent(events, file, Values("Dentist", At(2024, 3, 16, 9)));
-    CommitNewEvent(events, file, Values("Gym", At(2024, 3, 17, 9)));
-    events[0].LastDateTime = At(2024, 3, 1);
-    events[0].SnoozeRun = true;
-    events[0].MissedRun = true;
+    CommitNewEvent(*reminders, Values("Dentist", At(2024, 3, 16, 9)));
+    CommitNewEvent(*reminders, Values("Gym", At(2024, 3, 17, 9)));
+    reminders->Snooze("Dentist", At(2024, 3, 15, 11));
 
-    CommitEventEdit(events, file, 0, Values("Doctor", At(2024, 3, 20, 9)));
-    const TEvent& e = events[0];
+    CommitEventEdit(*reminders, "dentist", Values("Doctor", At(2024, 3, 20, 9)));
+    const TEvent& e = reminders->Events()[0];
     EXPECT_EQ(e.Name, "Doctor");  // keeps its place in the list
-    EXPECT_EQ(std::make_tuple(e.SnoozeDateTime, e.LastDateTime, e.SnoozeRun, e.MissedRun),
-              std::make_tuple(0.0, At(2024, 3, 1), true, false));
+    EXPECT_EQ(e.SnoozeDateTime, 0) << "an edit drops the snooze";
     EXPECT_EQ(file.ReadSections(), (std::vector<std::string>{"Gym", "Doctor"}));
 
     // Only the letter case changes: the section takes the new spelling.
-    CommitEventEdit(events, file, 0, Values("DOCTOR", At(2024, 3, 20, 9)));
+    CommitEventEdit(*reminders, "Doctor", Values("DOCTOR", At(2024, 3, 20, 9)));
     EXPECT_EQ(file.ReadSections(), (std::vector<std::string>{"Gym", "DOCTOR"}));
 
     // A refused write changes neither the file nor the record.
     const std::string before = ReadBytes(file.Path());
-    EXPECT_THROW(CommitEventEdit(events, file, 0, Values(" Doc", At(2024, 3, 20))), std::invalid_argument);
+    EXPECT_THROW(CommitEventEdit(*reminders, "Doctor", Values(" Doc", At(2024, 3, 20))), std::invalid_argument);
     EXPECT_EQ(ReadBytes(file.Path()), before);
-    EXPECT_EQ(events[0].Name, "DOCTOR");
+    EXPECT_EQ(reminders->Events()[0].Name, "DOCTOR");
+    // Gone meanwhile (it deleted itself after its run): it comes back.
+    reminders->DeleteEvent("Gym");
+    CommitEventEdit(*reminders, "Gym", Values("Gym", At(2024, 3, 21, 9)));
+    EXPECT_EQ(file.ReadSections(), (std::vector<std::string>{"DOCTOR", "Gym"}));
 }
 
 TEST(EventEditorFields, KeyFilterAndNumbers)

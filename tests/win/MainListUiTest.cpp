@@ -379,7 +379,7 @@ TEST_F(MainWindowUi, CheckBoxWritesEnabledOfItsOwnRowOnly)
 {
     TfrmMainList& w = Open();
     TReminderList& events = w.EventsView();
-    const TDateTime before = w.GetScheduler().NextDueTime;
+    const TDateTime before = w.Reminders().NextDueTime();
     EXPECT_NEAR(before, At(2027, 1, 2, 23, 5), 1e-6);
     // "Dentist" is selected; "Call mum" (row 1) is not.
     ClickAt(events.Hwnd(), CheckBoxPoint(events.Hwnd(), 1));
@@ -389,7 +389,7 @@ TEST_F(MainWindowUi, CheckBoxWritesEnabledOfItsOwnRowOnly)
     EXPECT_EQ(Stored("events.ini", "Dentist", "Enabled"), "1");
     EXPECT_EQ(events.Caption(events.Selected()), "Dentist");
     // The newly enabled event is the next one due now.
-    EXPECT_NEAR(w.GetScheduler().NextDueTime, At(2027, 1, 1, 8, 0), 1e-6);
+    EXPECT_NEAR(w.Reminders().NextDueTime(), At(2027, 1, 1, 8, 0), 1e-6);
 
     ClickAt(events.Hwnd(), CheckBoxPoint(events.Hwnd(), 0));
     EXPECT_EQ(Stored("events.ini", "Backup the laptop", "Enabled"), "0");
@@ -447,7 +447,7 @@ TEST_F(MainWindowUi, TestRunsAndDeleteAsksThenSelectsTheRowAbove)
     EXPECT_EQ(Captions(events), (std::vector<std::string>{"Call mum", "Pay the rent"}));
     EXPECT_EQ(events.Selected(), 0);
     // The next due event was the deleted one.
-    EXPECT_NEAR(w.GetScheduler().NextDueTime, At(2027, 2, 1, 8, 0), 1e-6);
+    EXPECT_NEAR(w.Reminders().NextDueTime(), At(2027, 2, 1, 8, 0), 1e-6);
 
     // Without a selection there is nothing to delete or test.
     events.Select(-1);
@@ -618,7 +618,7 @@ TEST_F(MainWindowUi, NewEventIsStoredListedAndScheduled)
               (std::vector<std::string>{"Backup the laptop", "Call mum", "Dentist", "Pay the rent", "Walk"}));
     EXPECT_EQ(view.Selected(), 4);
     EXPECT_EQ(view.Text(4, 1), "15.06.2026 12:02:00");
-    EXPECT_NEAR(w.GetScheduler().NextDueTime, kNow + 2.0 / 1440, 1e-8);
+    EXPECT_NEAR(w.Reminders().NextDueTime(), kNow + 2.0 / 1440, 1e-8);
 
     // Cancel stores nothing.
     onEditor = nullptr;
@@ -712,10 +712,7 @@ TEST_F(MainWindowUi, DeleteFindsTheRowAgainAfterTheQuestion)
     TReminderList& view = w.EventsView();
     view.Select(2);  // Dentist
     // While the question is open a firing removes a row above it.
-    duringBox = [&] {
-        w.Events().Delete(w.Events().IndexOf("Backup the laptop"));
-        view.Delete(0);
-    };
+    duringBox = [&] { w.Reminders().DeleteEvent("Backup the laptop"); };
     w.RunCommand(IDM_MAIN_DELETE);
     EXPECT_EQ(Captions(view), (std::vector<std::string>{"Call mum", "Pay the rent"}));
     EXPECT_EQ(view.Caption(view.Selected()), "Call mum");
