@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "core/Clock.h"
 #include "core/Event.h"
 #include "core/Ini.h"
 
@@ -45,9 +46,9 @@ constexpr int kVkEnd = 0x23;
 std::span<const SnoozeChoice> SnoozeInChoices() { return kInChoices; }
 std::span<const SnoozeChoice> SnoozeOnChoices() { return kOnChoices; }
 
-TDateTime SnoozeInTime(TDateTime now, int tagMinutes)
+TDateTime SnoozeInTime(const IClock& clock, int tagMinutes)
 {
-    return now + tagMinutes * (1.0 / 1440.0);
+    return clock.LocalOf(clock.NowInstant() + tagMinutes * (1.0 / 1440.0));
 }
 
 TDateTime SnoozeOnTime(TDateTime now, int tag)
@@ -66,15 +67,6 @@ TDateTime SnoozeOnTime(TDateTime now, int tag)
     default:
         return now + tag;
     }
-}
-
-bool ApplySnooze(EventList& list, IniFile& eventsFile, const std::string& eventName, TDateTime when)
-{
-    TEvent* event = list.Find(eventName);
-    if (event == nullptr) return false;
-    event->SnoozeDateTime = when;
-    event->WriteKey(eventsFile, "SnoozeDateTime");
-    return true;
 }
 
 NoteKeyCommand NoteKeyAction(int virtualKey, bool ctrl, bool shift)

@@ -9,6 +9,7 @@
 #include "core/DateTime.h"
 
 class EventList;
+class IClock;
 class IniFile;
 
 // One entry of the "Remind later" submenus. Tag is the number the entry
@@ -26,19 +27,13 @@ struct SnoozeChoice {
 std::span<const SnoozeChoice> SnoozeInChoices();
 std::span<const SnoozeChoice> SnoozeOnChoices();
 
-// now + tagMinutes minutes.
-TDateTime SnoozeInTime(TDateTime now, int tagMinutes);
+// tagMinutes real minutes from now, as a local time (over a daylight-saving
+// night 15 minutes are 15 minutes, whatever the clock on the wall shows).
+TDateTime SnoozeInTime(const IClock& clock, int tagMinutes);
 // Tags 31, 93, 186, 279 and 372 are keys for 1, 3, 6, 9 and 12 calendar
 // months (the day cut back to the end of a shorter month, the time kept);
 // any other tag is a number of days.
 TDateTime SnoozeOnTime(TDateTime now, int tag);
-
-// Sets the snooze time of the event named eventName (letter case ignored) in
-// memory and writes its "SnoozeDateTime" key to eventsFile. Returns false,
-// writing nothing, when there is no such event (birthday notes, previews, an
-// event deleted or renamed while its note was open). A failed write throws
-// IniWriteError after the time has been set in memory.
-bool ApplySnooze(EventList& list, IniFile& eventsFile, const std::string& eventName, TDateTime when);
 
 // What a key pressed in a note asks for.
 enum class NoteKeyCommand {

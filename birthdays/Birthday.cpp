@@ -131,11 +131,6 @@ void BirthdayList::Delete(int index) {
     items_.erase(items_.begin() + index);
 }
 
-bool BirthdayList::BirthdayDueOn(int index, TDateTime today) const {
-    if (index < 0 || index >= Count()) return false;
-    const TBirthday& record = (*this)[index];
-    return record.Enabled && IsDueOn(record, today);
-}
 
 void LoadBirthdays(const IniFile& file, BirthdayList& list) { LoadBirthdays(file.Load(), list); }
 

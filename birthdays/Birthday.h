@@ -11,7 +11,6 @@
 #include "birthdays/BirthdayRules.h"
 #include "core/DateTime.h"
 #include "core/Names.h"
-#include "core/Scheduler.h"
 
 class IClock;
 class IDesktop;
@@ -68,7 +67,7 @@ const std::vector<std::string_view>& BirthdayKeys();
 
 // The birthdays in file order, each as a pair of its name and its record.
 // Name lookups ignore letter case and take the first match.
-class BirthdayList final : public IBirthdayScan {
+class BirthdayList final {
 public:
     int Count() const { return static_cast<int>(items_.size()); }
     bool Empty() const { return items_.empty(); }
@@ -90,9 +89,6 @@ public:
         names_.Clear();
     }
 
-    // IBirthdayScan: out-of-range positions are never due.
-    int BirthdayCount() const override { return Count(); }
-    bool BirthdayDueOn(int index, TDateTime today) const override;
 
 private:
     struct Entry {
@@ -140,7 +136,8 @@ std::string MissedBirthdaysCaption(std::string_view appTitle);
 std::string MissedBirthdaysText(const std::vector<std::string>& names);
 
 // Walks the whole list, enabled or not: a birthday whose anniversary this year
-// lies before today and whose LastStart is from an earlier year is collected,
+// lies before today and whose LastStart lies before that anniversary (no
+// reminder on the day, only an early one at most) is collected,
 // gets LastStart := today and has "LastStart" written. When names were
 // collected and showBox, showMessage gets the box text. Returns the names in
 // list order. A record whose "LastStart" cannot be written still counts and

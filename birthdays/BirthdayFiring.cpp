@@ -20,6 +20,7 @@ NoteRequest BirthdayNote(const TBirthday& record, TDateTime today, const std::st
     note.RemindLater = RemindLaterState::Hidden;
     note.IconList = NoteIconList::Birthdays;
     note.IconIndex = record.IconIndex;
+    note.PersonName = record.Name;
     return note;
 }
 
@@ -57,13 +58,15 @@ std::vector<std::string> ReportMissedBirthdays(BirthdayList& list, IniFile& file
                                                bool showBox,
                                                const std::function<void(const std::string& text)>& showMessage) {
     const TDateTime day = BirthDayOf(today);
-    const int year = DecodeDate(day).year;
     std::vector<std::string> names;
     std::vector<const TBirthday*> missed;
     for (int i = 0; i < list.Count(); ++i) {
         TBirthday& record = list[i];
-        if (!(day > ThisYearsAnniversary(record, day))) continue;
-        if (!(DecodeDate(BirthDayOf(record.LastStart)).year < year)) continue;
+        const TDateTime anniversary = ThisYearsAnniversary(record, day);
+        if (!(day > anniversary)) continue;
+        // Reminded on the day (or reported) already; an early reminder
+        // before the day does not count for the day itself.
+        if (!(BirthDayOf(record.LastStart) < anniversary)) continue;
         names.push_back(list.NameAt(i));
         record.LastStart = day;
         missed.push_back(&record);

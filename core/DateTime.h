@@ -20,6 +20,13 @@ inline constexpr TDateTime NeverTime = -100000.0;
 inline constexpr TDateTime NoDueTime = 100000.0;
 // Two moments closer than this (0.864 s) count as the same moment.
 inline constexpr long double Epsilon = 1e-5L;
+// Whether two moments count as the same one; the difference is taken in
+// extended precision, as Epsilon itself is.
+inline bool Near(TDateTime a, TDateTime b)
+{
+    const long double d = static_cast<long double>(a) - static_cast<long double>(b);
+    return (d < 0 ? -d : d) < Epsilon;
+}
 
 // The first and last day numbers that decode: 1 January 0001 and 31 December 9999.
 inline constexpr std::int32_t MinDayNumber = -693593;

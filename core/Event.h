@@ -38,6 +38,17 @@ public:
     std::string MonthsBin = "000000000000";
     bool SnoozeRun = false;  // run-time only
     bool MissedRun = false;  // run-time only
+    // Run-time only: the stored local time is the second showing of a time
+    // the clocks show twice (the autumn night's repeated hour).
+    bool StartLater = false;
+    bool SnoozeLater = false;
+    bool LastLater = false;
+    // Run-time only: the start passed while the program was not running and
+    // was settled then (Keep, Run again or Delete); no run is owed for it.
+    bool StartSettled = false;
+    // Run-time only: the start the last regular run was for, so that a
+    // clock set back does not send the event to a slot that has run.
+    TDateTime LastRunSlot = 0;
     int ActionIndex = akRunApplication;
     std::string RunAppName;
     std::string RunAppParams;

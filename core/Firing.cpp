@@ -14,6 +14,8 @@ namespace {
 
 constexpr unsigned kExitForce = 4;  // EWX_FORCE
 
+}  // namespace
+
 NoteRequest BuildEventNote(const TEvent& e, bool test, const FiringContext& ctx)
 {
     NoteRequest note;
@@ -50,61 +52,47 @@ void ShowEventNote(const TEvent& e, bool test, const FiringContext& ctx)
     }
 }
 
-// What the action needs, copied out of the event before the action starts.
-struct PendingAction {
-    bool enabled = false;
-    int index = akRunApplication;
-    std::string appName;
-    std::string appParams;
-    int showCommand = 0;
-    int seconds = 0;
-    bool force = false;
-    bool warn = true;
-};
-
-PendingAction ActionOf(const TEvent& e)
+EventAction ActionOf(const TEvent& e)
 {
-    PendingAction a;
-    a.enabled = e.EnabledAction;
-    a.index = e.ActionIndex;
-    a.appName = e.RunAppName;
-    a.appParams = e.RunAppParams;
-    a.showCommand = ShowCommandOf(e.RunAppCmdInd);
-    a.seconds = e.ShtShowingSec;
-    a.force = e.ShtCloseByForce;
-    a.warn = e.ShtShowWarning;
+    EventAction a;
+    a.Enabled = e.EnabledAction;
+    a.Index = e.ActionIndex;
+    a.AppName = e.RunAppName;
+    a.AppParams = e.RunAppParams;
+    a.ShowCommand = ShowCommandOf(e.RunAppCmdInd);
+    a.Seconds = e.ShtShowingSec;
+    a.Force = e.ShtCloseByForce;
+    a.Warn = e.ShtShowWarning;
     return a;
 }
 
-void RunAction(const PendingAction& a, bool test, const FiringContext& ctx)
+void RunEventAction(const EventAction& a, bool test, const FiringContext& ctx)
 {
-    if (!a.enabled)
+    if (!a.Enabled)
         return;
-    switch (a.index) {
+    switch (a.Index) {
     case akRunApplication:
-        if (!a.appName.empty())
-            ctx.Desktop.ShellOpen(a.appName, a.appParams, a.showCommand);
+        if (!a.AppName.empty())
+            ctx.Desktop.ShellOpen(a.AppName, a.AppParams, a.ShowCommand);
         break;
     case akTurnOff:
     case akRestart:
     case akLogOff:
-        if (!a.warn && !test) {
+        if (!a.Warn && !test) {
             // The user chose no warning window: act at once. A test run
             // always counts down, so that trying an event can be called off.
-            ctx.Desktop.RunPowerAction(PowerActionFlags(a.index, a.force));
+            ctx.Desktop.RunPowerAction(PowerActionFlags(a.Index, a.Force));
             break;
         }
         // One countdown at a time; a second power action is dropped, not queued.
         if (!ctx.Desktop.CountdownOpen())
-            ctx.Desktop.RunCountdown(PowerActionName(a.index), PowerActionFlags(a.index, a.force),
-                                     a.seconds);
+            ctx.Desktop.RunCountdown(PowerActionName(a.Index), PowerActionFlags(a.Index, a.Force),
+                                     a.Seconds);
         break;
     default:
         break;
     }
 }
-
-}  // namespace
 
 const char* PowerActionName(int actionIndex)
 {
@@ -142,7 +130,7 @@ void ExecuteEvent(TEvent& e, bool test, const FiringContext& ctx)
     if (e.EnabledNote)
         ShowEventNote(e, test, ctx);
 
-    const PendingAction action = ActionOf(e);
+    const EventAction action = ActionOf(e);
     std::exception_ptr writeFailure;
     {
         // The run-time flags describe this run only. They are cleared before
@@ -170,47 +158,7 @@ void ExecuteEvent(TEvent& e, bool test, const FiringContext& ctx)
             }
         }
     }
-    RunAction(action, test, ctx);
+    RunEventAction(action, test, ctx);
     if (writeFailure)
         std::rethrow_exception(writeFailure);
-}
-
-void FireEvent(EventList& list, int index, bool snooze, const FiringContext& ctx, IEventRows* rows)
-{
-    if (index < 0 || index >= list.Count())
-        return;
-    const std::string name = list[index].Name;
-    list[index].SnoozeRun = snooze;
-
-    std::exception_ptr failure;
-    try {
-        ExecuteEvent(list[index], false, ctx);
-    } catch (const IniWriteError&) {
-        failure = std::current_exception();
-    }
-
-    const int at = list.IndexOf(name);
-    if (at >= 0) {
-        TEvent& e = list[at];
-        try {
-            if (e.PeriodInd == pkOnce && e.DeleteAfterRun) {
-                // Erase the file's section first: when that fails, the event
-                // stays in memory as it stays on disk.
-                e.EraseFromFile(ctx.EventsFile);
-                if (rows)
-                    rows->Removing(at, e);
-                list.Delete(at);
-            } else if (!snooze) {
-                AdvanceStart(e, ctx.EventsFile, rows);
-            }
-        } catch (const IniWriteError&) {
-            if (!failure)
-                failure = std::current_exception();
-        }
-    }
-
-    if (ctx.RefreshTooltip)
-        ctx.RefreshTooltip();
-    if (failure)
-        std::rethrow_exception(failure);
 }

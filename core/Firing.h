@@ -1,15 +1,14 @@
 // Firing an event: what happens when it falls due (note, sound, the record of
-// the run, the action) and what the main window does with the event afterwards
-// (delete a once event that deletes itself, or move a periodic start ahead).
+// the run, the action), in pieces the reminders object puts together, and as
+// a whole for a test run.
 #pragma once
 
 #include <functional>
 #include <string>
 
-class EventList;
+#include "core/Desktop.h"
+
 class IClock;
-class IDesktop;
-class IEventRows;
 class IniFile;
 class TEvent;
 
@@ -24,6 +23,30 @@ struct FiringContext {
     // Tells the upcoming-reminders window to rebuild; may be empty.
     std::function<void()> RefreshTooltip;
 };
+
+// The note of a run: caption with the start (or now, for a snooze run), the
+// text, the icon, the status line ("Missing...", "Snoozing...") and the
+// "Remind later" state.
+NoteRequest BuildEventNote(const TEvent& event, bool test, const FiringContext& ctx);
+// Shows it; a failure is logged ("Error in TEvent.Execute") and goes no further.
+void ShowEventNote(const TEvent& event, bool test, const FiringContext& ctx);
+
+// What an event's action needs, copied out of it before the action starts
+// (a modal countdown lets the user edit or delete the event meanwhile).
+struct EventAction {
+    bool Enabled = false;
+    int Index = 0;
+    std::string AppName;
+    std::string AppParams;
+    int ShowCommand = 0;
+    int Seconds = 0;
+    bool Force = false;
+    bool Warn = true;
+};
+EventAction ActionOf(const TEvent& event);
+// Opens the program, or starts the power action: with its countdown unless
+// the event turns the warning off for real runs; one countdown at a time.
+void RunEventAction(const EventAction& action, bool test, const FiringContext& ctx);
 
 // The action words and ExitWindowsEx flags of the three power actions
 // (ActionIndex 1, 2, 3); EWX_FORCE (4) is added when forced.
@@ -42,18 +65,3 @@ unsigned PowerActionFlags(int actionIndex, bool force);
 // begun the event is no longer touched, because a modal countdown lets the
 // user edit or delete it meanwhile.
 void ExecuteEvent(TEvent& event, bool test, const FiringContext& ctx);
-
-// The handler of a due event (regular run, or snooze run when snooze): runs
-// ExecuteEvent on the event at index, then erases a once event with
-// DeleteAfterRun from the file, the rows and the list, or after a regular run
-// advances a periodic start; finally asks the tooltip to rebuild. An index
-// outside the list does nothing.
-//
-// After ExecuteEvent the event is looked up again by name, since the user may
-// have deleted or renamed it while a countdown was showing; when it is gone
-// there is nothing left to do. A write failure anywhere is rethrown after the
-// remaining steps have run, so the schedule in memory always moves on: the
-// first IniWriteError wins. A once event whose section cannot be erased stays
-// in the list, matching the file.
-void FireEvent(EventList& list, int index, bool snooze, const FiringContext& ctx,
-               IEventRows* rows);

@@ -1,19 +1,11 @@
 #include "core/Occurrence.h"
 
 #include <cmath>
-#include <vector>
 
 #include "core/Event.h"
-#include "core/Ini.h"
+#include "core/Clock.h"
 
 namespace {
-
-// Moments closer than Epsilon are the same moment. The difference is taken in
-// extended precision, as the constant itself is.
-bool Near(TDateTime a, TDateTime b)
-{
-    return std::fabs(static_cast<long double>(a) - static_cast<long double>(b)) < Epsilon;
-}
 
 // Position is 1-based (1 = Sunday or January). Anything but "1", and any
 // position past the end of a short mask, is "not selected".
@@ -39,43 +31,6 @@ bool IsPeriodic(int periodInd)
 
 }  // namespace
 
-TDateTime ComputeNextDue(const EventList& list, TDateTime now)
-{
-    if (list.Empty())
-        return 0;
-    TDateTime best = NoDueTime;
-    // A moment counts when it is ahead of now or less than Epsilon behind it;
-    // start and snooze moments compete on equal terms.
-    auto consider = [&](TDateTime t) {
-        if ((t > now || Near(t, now)) && t < best)
-            best = t;
-    };
-    for (int i = 0; i < list.Count(); ++i) {
-        const TEvent& e = list[i];
-        if (!e.Enabled)
-            continue;
-        consider(e.StartDateTime);
-        consider(e.SnoozeDateTime);
-    }
-    return best;
-}
-
-TDateTime EarliestMomentAfter(const EventList& list, TDateTime after)
-{
-    if (list.Empty())
-        return 0;
-    TDateTime best = NoDueTime;
-    for (int i = 0; i < list.Count(); ++i) {
-        const TEvent& e = list[i];
-        if (!e.Enabled)
-            continue;
-        for (TDateTime t : {e.StartDateTime, e.SnoozeDateTime})
-            if (t > after && t < best)
-                best = t;
-    }
-    return best;
-}
-
 bool CanRunNow(const TEvent& event, TDateTime now)
 {
     if (!event.Enabled)
@@ -88,28 +43,6 @@ bool CanRunNow(const TEvent& event, TDateTime now)
     default:
         return true;
     }
-}
-
-void AdvanceStart(TEvent& event, IniFile& file, IEventRows* rows)
-{
-    switch (event.PeriodInd) {
-    case pkHourly:
-    case pkWeekly:
-    case pkAnnually:
-        event.StartDateTime += event.DifDateTime;
-        break;
-    case pkDaily:
-        event.StartDateTime += DaysToNextWeekday(event.DaysBin, event.StartDateTime);
-        break;
-    case pkMonthly:
-        event.StartDateTime += DaysToNextMonth(event.MonthsBin, event.StartDateTime);
-        break;
-    default:
-        break;
-    }
-    if (IsPeriodic(event.PeriodInd) && rows != nullptr)
-        rows->StartChanged(event);
-    event.WriteKey(file, "StartDateTime");
 }
 
 int DaysToNextWeekday(std::string_view mask, TDateTime d)
@@ -142,22 +75,10 @@ double DaysToNextMonth(std::string_view mask, TDateTime d)
     return 0;
 }
 
-namespace {
-
-// A fixed step can be many steps behind (an hourly event after a month off):
-// jump close, then step.
-TDateTime StepsAhead(TDateTime start, double step, TDateTime now)
+bool StartIsSlot(const TEvent& e)
 {
-    const double behind = now - start;
-    if (behind > step)
-        start += std::floor(behind / step - 1) * step;
-    while (!(start > now || Near(start, now)))
-        start += step;
-    return start;
-}
-
-bool OnAllowedDay(const TEvent& e)
-{
+    if (!InCalendar(e.StartDateTime))
+        return e.PeriodInd != pkDaily && e.PeriodInd != pkMonthly;
     if (e.PeriodInd == pkDaily)
         return Selected(e.DaysBin, DayOfWeek(e.StartDateTime));
     if (e.PeriodInd == pkMonthly)
@@ -165,93 +86,103 @@ bool OnAllowedDay(const TEvent& e)
     return true;
 }
 
-}  // namespace
-
-bool MoveStartAhead(TEvent& e, TDateTime now)
+bool HasSlots(const TEvent& e)
 {
     if (!IsPeriodic(e.PeriodInd) || e.StartDateTime == NeverTime || !InCalendar(e.StartDateTime))
         return false;
-    const TDateTime before = e.StartDateTime;
+    switch (e.PeriodInd) {
+    case pkDaily:
+        return DaysToNextWeekday(e.DaysBin, e.StartDateTime) > 0;
+    case pkMonthly:
+        return DaysToNextMonth(e.MonthsBin, e.StartDateTime) > 0;
+    default:
+        return e.DifDateTime > 0;
+    }
+}
+
+TDateTime NextSlot(const TEvent& e, TDateTime slot)
+{
     switch (e.PeriodInd) {
     case pkHourly:
     case pkWeekly:
     case pkAnnually:
-        if (e.DifDateTime > 0 && e.StartDateTime < now && !Near(e.StartDateTime, now))
-            e.StartDateTime = StepsAhead(e.StartDateTime, e.DifDateTime, now);
-        break;
+        return e.DifDateTime > 0 ? slot + e.DifDateTime : slot;
     case pkDaily:
+        return slot + DaysToNextWeekday(e.DaysBin, slot);
+    case pkMonthly:
+        return slot + DaysToNextMonth(e.MonthsBin, slot);
+    default:
+        return slot;
+    }
+}
+
+TDateTime PreviousSlot(const TEvent& e, TDateTime slot)
+{
+    if (!InCalendar(slot))
+        return slot;
+    switch (e.PeriodInd) {
+    case pkHourly:
+    case pkWeekly:
+    case pkAnnually:
+        return e.DifDateTime > 0 ? slot - e.DifDateTime : slot;
+    case pkDaily: {
+        const int w = DayOfWeek(slot);
+        for (int k = 1; k <= 7; ++k)
+            if (Selected(e.DaysBin, ((w - 1 - k + 14) % 7) + 1))
+                return slot - k;
+        return slot;
+    }
     case pkMonthly: {
-        auto step = [&e] {
-            return e.PeriodInd == pkDaily ? static_cast<double>(DaysToNextWeekday(e.DaysBin, e.StartDateTime))
-                                          : DaysToNextMonth(e.MonthsBin, e.StartDateTime);
-        };
-        if (step() <= 0)
-            break;  // nothing selected: never runs, as before
-        if (!OnAllowedDay(e))
-            e.StartDateTime += step();
-        // Whole weeks keep the weekday; the rest goes day by day (at most a
-        // week) or month by month.
-        if (e.PeriodInd == pkDaily && now - e.StartDateTime > 7)
-            e.StartDateTime += 7 * std::floor((now - e.StartDateTime) / 7);
-        while (!(e.StartDateTime > now || Near(e.StartDateTime, now)) && InCalendar(e.StartDateTime))
-            e.StartDateTime += step();
-        break;
+        const int m = DecodeDate(slot).month;
+        for (int k = 1; k <= 12; ++k) {
+            if (!Selected(e.MonthsBin, ((m - 1 - k + 24) % 12) + 1))
+                continue;
+            const TDateTime back = IncMonth(slot, -k);
+            return InCalendar(back) ? slot - std::round(slot - back) : slot;
+        }
+        return slot;
     }
     default:
-        break;
+        return slot;
     }
-    return e.StartDateTime != before;
 }
 
-void MoveStartsAhead(EventList& list, IniFile& file, TDateTime now, IEventRows* rows)
+bool MoveStartAhead(TEvent& e, const IClock& clock, double now)
 {
-    std::vector<const TEvent*> moved;
-    for (int i = 0; i < list.Count(); ++i) {
-        TEvent& e = list[i];
-        if (!MoveStartAhead(e, now))
-            continue;
-        moved.push_back(&e);
-        if (rows != nullptr)
-            rows->StartChanged(e);
+    if (!HasSlots(e))
+        return false;
+    const TDateTime before = e.StartDateTime;
+    const bool laterBefore = e.StartLater;
+    if (!StartIsSlot(e)) {
+        e.StartDateTime = NextSlot(e, e.StartDateTime);
+        e.StartLater = false;
     }
-    if (moved.empty())
-        return;
-    // One write for all of them: after a week off there may be thousands.
-    file.Edit([&](IniText& text) {
-        for (const TEvent* e : moved)
-            text.Write(e->Name, "StartDateTime", e->KeyText("StartDateTime"));
-    });
-}
-
-void ProcessMissedEvents(EventList& list, IniFile& file, TDateTime now, IEventRows* rows)
-{
-    // From the end down, so that removing entry i leaves the indexes still to
-    // visit as they were.
-    for (int i = list.Count() - 1; i >= 0; --i) {
-        TEvent& e = list[i];
-        if (!(e.StartDateTime < now))
-            continue;
-        switch (e.ExpiredInd) {
-        case ekDelete:
-            // The file first: when it cannot be written the event stays in
-            // the list, matching what is on disk.
-            e.EraseFromFile(file);
-            if (rows != nullptr)
-                rows->Removing(i, e);
-            list.Delete(i);
-            break;
-        case ekRunAgain:
-            if (e.StartDateTime > e.LastDateTime) {
-                e.MissedRun = true;
-                e.SnoozeDateTime = now + e.Dif2DateTime;
-            }
-            break;
-        default:
-            break;
+    if (e.PeriodInd == pkHourly) {
+        // Real hours: an autumn night's repeated hour has its run, and a
+        // spring night's missing hour is no slot.
+        double instant = clock.InstantOf(e.StartDateTime, e.StartLater);
+        if (instant <= now) {
+            instant += std::floor((now - instant) / e.DifDateTime) * e.DifDateTime;
+            while (instant <= now)
+                instant += e.DifDateTime;
+            e.StartDateTime = clock.LocalOf(instant);
+            e.StartLater = clock.IsSecondShowing(e.StartDateTime, instant);
+        }
+    } else {
+        // Whole steps close to now first (a weekly event after years off),
+        // then one slot at a time, each kind keeping its time of day.
+        const TDateTime local = clock.LocalOf(now);
+        const double behind = local - e.StartDateTime;
+        if (e.PeriodInd == pkDaily && behind > 7)
+            e.StartDateTime += 7 * std::floor(behind / 7 - 1);
+        else if ((e.PeriodInd == pkWeekly || e.PeriodInd == pkAnnually) && behind > e.DifDateTime)
+            e.StartDateTime += e.DifDateTime * std::floor(behind / e.DifDateTime - 1);
+        while (clock.InstantOf(e.StartDateTime) <= now && InCalendar(e.StartDateTime)) {
+            e.StartDateTime = NextSlot(e, e.StartDateTime);
+            e.StartLater = false;
         }
     }
-    // Left where they were, they would never run again.
-    MoveStartsAhead(list, file, now, rows);
+    return e.StartDateTime != before || e.StartLater != laterBefore;
 }
 
 std::string PeriodName(int periodInd)

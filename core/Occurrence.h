@@ -1,6 +1,7 @@
-// The date rules of the scheduler: the next moment to wait for, whether an
-// event may run now, where its start moves after a run, and the start-up pass
-// over events whose start has passed.
+// The date rules of the scheduler: whether a moment is one of an event's
+// slots, where its start moves after a run (and back, when the clock is
+// corrected), and the names of the period kinds. Pure functions: the
+// reminders object (core/Reminders.h) decides when they apply and writes.
 #pragma once
 
 #include <string>
@@ -8,38 +9,36 @@
 
 #include "core/DateTime.h"
 
-class EventList;
-class IniFile;
+class IClock;
 class TEvent;
-
-// What the rules tell the event list on screen; the window implements it,
-// tests record the calls.
-class IEventRows {
-public:
-    virtual ~IEventRows() = default;
-    // The start of this event changed (its date column must follow).
-    virtual void StartChanged(const TEvent& event) = 0;
-    // The event at this index of the list is about to be removed; the row
-    // with its name goes too (the row above a selected one becomes selected).
-    virtual void Removing(int index, const TEvent& event) = 0;
-};
-
-// The earliest start or snooze moment of an enabled event that is not yet
-// past (less than Epsilon behind now counts as ahead); NoDueTime when none,
-// 0 when the list is empty.
-TDateTime ComputeNextDue(const EventList& list, TDateTime now);
-// The earliest start or snooze moment of an enabled event strictly after
-// after (which may lie behind now); NoDueTime when none, 0 when the list is
-// empty.
-TDateTime EarliestMomentAfter(const EventList& list, TDateTime after);
 
 // Whether the event may run at now: enabled, and for Daily/Monthly the
 // weekday/month of now selected in its mask.
 bool CanRunNow(const TEvent& event, TDateTime now);
+// Whether the event's start is one of its slots: for Daily and Monthly a day
+// its mask selects; every other kind, always.
+bool StartIsSlot(const TEvent& event);
+// Whether a periodic event's rule gives slots at all: a step above 0, a mask
+// with a day or month, a readable start. False for once events.
+bool HasSlots(const TEvent& event);
 
-// One step of a periodic event's start (no catching up); writes
-// "StartDateTime" for every kind and tells rows for periodic kinds.
-void AdvanceStart(TEvent& event, IniFile& file, IEventRows* rows);
+// The slot after slot by the event's rule, one step, in wall-clock time
+// (hourly steps as well: the reminders object takes those in real time).
+// Once events and a rule without slots stay where they are.
+TDateTime NextSlot(const TEvent& event, TDateTime slot);
+// The slot before slot: the step back that NextSlot would have taken to
+// reach it (Daily: the previous selected weekday; Monthly: the previous
+// selected month, the day cut back as going forward would). Once events and
+// a rule without slots stay.
+TDateTime PreviousSlot(const TEvent& event, TDateTime slot);
+
+// A periodic start that is not a slot, or lies at or behind the instant now,
+// moves forward by whole steps of its own rule to its first slot after now
+// (hourly steps in real time by the clock's zone rules; the other kinds keep
+// their time of day); the slots missed meanwhile are not made up. Once
+// events, a rule without slots and an unreadable start stay. Returns whether
+// the start moved; writes nothing. StartLater follows the new start.
+bool MoveStartAhead(TEvent& event, const IClock& clock, double now);
 
 // Days to the next selected weekday after d's weekday (7 when only d's own is
 // selected, 0 when none). mask[0] is Sunday.
@@ -47,25 +46,6 @@ int DaysToNextWeekday(std::string_view mask, TDateTime d);
 // Days from d to the same day in the next selected month (a year when only
 // d's own month is selected, 0 when none). mask[0] is January.
 double DaysToNextMonth(std::string_view mask, TDateTime d);
-
-// Start-up pass over events whose start is before now: "Delete" erases them
-// from file and list, "Run again" arms a snooze run Dif2DateTime from now;
-// then the periodic ones ("Keep" and "Run again") move their start ahead of
-// now (MoveStartsAhead), so that they go on running.
-void ProcessMissedEvents(EventList& list, IniFile& file, TDateTime now, IEventRows* rows);
-
-// A periodic event whose start has passed without a run moves forward by
-// whole steps of its own rule to the first moment ahead of now (less than
-// Epsilon behind counts as ahead); the runs missed meanwhile are not made
-// up. A Daily or Monthly start on a day its mask excludes first moves to the
-// first day the mask allows. Once events, an empty mask, a step of 0 or less
-// and an unreadable start (NeverTime) stay. Returns whether the start moved;
-// writes nothing.
-bool MoveStartAhead(TEvent& event, TDateTime now);
-// MoveStartAhead for every event of the list, telling rows for each one that
-// moved and writing their "StartDateTime" in one write. Throws IniWriteError
-// (the starts in memory have moved all the same).
-void MoveStartsAhead(EventList& list, IniFile& file, TDateTime now, IEventRows* rows);
 
 // "Once", "Hourly", "Daily", "Weekly", "Monthly", "Annually"; "" otherwise.
 std::string PeriodName(int periodInd);

@@ -39,9 +39,11 @@
 //    pending). Periodic starts then move ahead of now. A snooze that passed
 //    while the program was off fires once at the first tick, late.
 //  - The clock set back: periodic starts return to the first slot after the
-//    corrected time; a LastDateTime that now lies ahead is a record of the
-//    wrong clock and becomes now. The repeated hour of an autumn night is no
-//    clock change.
+//    corrected time that has not run (the slot a run at the wrong time was
+//    for has run); their LastDateTime that now lies ahead is a record of the
+//    wrong clock and becomes now. A once event that ran has run, whatever
+//    the clock says now. The repeated hour of an autumn night is no clock
+//    change.
 //  - Many late runs at once: when more than kSummaryThreshold runs of one
 //    scan are late (or "Run again" runs), none of them opens a note, plays a
 //    sound or runs its action; one summary lists them and all of them are
@@ -78,10 +80,10 @@ public:
     // edit, which may rename it: oldName is the name its row has), or
     // removed (by name).
     virtual void EventAdded(const TEvent&) {}
-    virtual void EventChanged(const std::string& oldName, const TEvent&) {}
+    virtual void EventChanged(const std::string& /*oldName*/, const TEvent&) {}
     virtual void EventRemoved(const std::string&) {}
     virtual void BirthdayAdded(const TBirthday&) {}
-    virtual void BirthdayChanged(const std::string& oldName, const TBirthday&) {}
+    virtual void BirthdayChanged(const std::string& /*oldName*/, const TBirthday&) {}
     virtual void BirthdayRemoved(const std::string&) {}
     // What the upcoming-reminders window shows may have changed (a list, a
     // firing, the day).
@@ -198,17 +200,21 @@ private:
     void FireOne(const Run& run);
     void Summarize(std::vector<Run>& runs);
     bool StillDue(const TEvent& e, const Run& run) const;
-    void Settle(TEvent& e, bool snooze, TDateTime now, std::vector<std::string>* keys);
+    void Settle(TEvent& e, bool regular, TDateTime now, std::vector<std::string>* keys);
     void ClockSetBack(TDateTime now);
     void MissedEventsPass(TDateTime now);
     void ReportMissedBirthdays();
     void RecomputeNextDue();
     double DueInstant(const TEvent& e, bool snooze) const;
     bool RanForStart(const TEvent& e) const;
+    // A regular run is owed for the start (once it comes).
+    bool StartOwed(const TEvent& e) const;
     void MoveAhead(TEvent& e, TDateTime now);
+    // One write of these keys of the event; Record reports a failure
+    // instead of throwing (a firing goes on).
     void WriteKeys(const TEvent& e, const std::vector<std::string>& keys);
+    void Record(const TEvent& e, const std::vector<std::string>& keys);
     void Report(const IniWriteError& error);
-    FiringPieces Pieces();
 
     const IClock& clock_;
     IDesktop& desktop_;

@@ -75,7 +75,7 @@ TDateTime QuickEventTime(QuickEventKind kind, int tag, TDateTime now)
 {
     switch (kind) {
     case QuickEventKind::In:
-        return SnoozeInTime(now, tag);
+        return now + tag * (1.0 / 1440.0);
     case QuickEventKind::On:
         // The same days-or-months rule as a note's "Remind later" > "On".
         return SnoozeOnTime(now, tag);

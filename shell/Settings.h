@@ -79,6 +79,9 @@ void LoadSettings(const IniFile& file, AppSettings& s, ISettingsLayout& layout,
 // missing). Throws IniWriteError; the file is then unchanged.
 void SaveSettings(IniFile& file, const AppSettings& s, const ISettingsLayout& layout);
 
+// The application title: the task-bar text and the title of message boxes.
+inline constexpr const char* kAppTitle = "Vellomir";
+
 // The process-wide settings.
 AppSettings& Settings();
 

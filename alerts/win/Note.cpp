@@ -391,7 +391,7 @@ void TfrmNote::InMenuItemsClick(UINT itemId)
 {
     const auto choices = SnoozeInChoices();
     if (itemId < IDM_NOTE_IN_FIRST || itemId >= IDM_NOTE_IN_FIRST + choices.size()) return;
-    Snooze(SnoozeInTime(Now(), choices[itemId - IDM_NOTE_IN_FIRST].Tag));
+    Snooze(SnoozeInTime(services_.Clock ? *services_.Clock : SystemClock(), choices[itemId - IDM_NOTE_IN_FIRST].Tag));
 }
 
 void TfrmNote::OnMenuItemsClick(UINT itemId)

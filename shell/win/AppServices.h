@@ -9,10 +9,9 @@
 #include <functional>
 #include <string>
 
+#include "shell/Settings.h"
 #include "shell/win/Window.h"
 
-// The application title: the task-bar text and the title of message boxes.
-inline constexpr const char* kAppTitle = "Vellomir";
 
 // The folder of the running executable: its full name up to, not including,
 // the last backslash.

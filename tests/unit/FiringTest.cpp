@@ -63,15 +63,6 @@ public:
     void RunPowerAction(unsigned exitFlags) override { calls.push_back("power " + std::to_string(exitFlags)); }
 };
 
-// Records what the firing tells the list on screen.
-class FakeRows final : public IEventRows {
-public:
-    Strings changed;
-    std::vector<std::pair<int, std::string>> removed;
-    void StartChanged(const TEvent& event) override { changed.push_back(event.Name); }
-    void Removing(int index, const TEvent& event) override { removed.emplace_back(index, event.Name); }
-};
-
 TDateTime At(int y, int mo, int d, int h, int mi, int s = 0)
 {
     return EncodeDateTime(DateParts{y, mo, d}, TimeParts{h, mi, s, 0});
@@ -84,7 +75,6 @@ protected:
     IniFile events{eventsPath};
     IniFile unwritable{dir.File("missing-folder") + "/events.ini"};  // its folder does not exist
     FakeDesktop desktop;
-    FakeRows rows;
     ManualClock clock{At(2024, 3, 15, 8, 30)};  // Friday 15 March 2024, the start of every event
     EventList list;
     int tooltipRefreshes = 0;
@@ -313,111 +303,6 @@ TEST_F(FiringTest, UnwritableFileStillRunsTheActionThenReportsTheFailure)
     EXPECT_EQ(desktop.calls, (Strings{"note", "shell a.exe |  | 1"}));
     EXPECT_EQ(std::make_pair(e.SnoozeRun, e.MissedRun), std::make_pair(false, false));
     EXPECT_DOUBLE_EQ(e.LastDateTime, clock.Now());
-}
-
-// --- FireEvent ---------------------------------------------------------------
-
-TEST_F(FiringTest, OnceEventThatDeletesItselfIsGoneFromFileRowsAndList)
-{
-    TEvent once = Make("Once only");
-    once.DeleteAfterRun = true;
-    Store({Make("Keep me"), once, Make("After")});
-
-    // Also after a snooze run (a late or a missed run comes as one too).
-    FireEvent(list, 1, true, Ctx(), &rows);
-
-    ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list[0].Name, "Keep me");
-    EXPECT_EQ(list[1].Name, "After");
-    EXPECT_FALSE(events.Load().HasSection("Once only"));
-    EXPECT_TRUE(events.Load().HasSection("Keep me"));
-    EXPECT_EQ(rows.removed, (std::vector<std::pair<int, std::string>>{{1, "Once only"}}));
-    EXPECT_EQ(tooltipRefreshes, 1);
-}
-
-TEST_F(FiringTest, PeriodicEventWithDeleteAfterRunIsNotDeletedButAdvanced)
-{
-    TEvent weekly = Make("Weekly", pkWeekly, 7);
-    weekly.DeleteAfterRun = true;
-    Store({weekly});
-
-    FireEvent(list, 0, false, Ctx(), &rows);
-
-    ASSERT_EQ(list.Count(), 1);
-    EXPECT_DOUBLE_EQ(list[0].StartDateTime, At(2024, 3, 22, 8, 30));
-    EXPECT_TRUE(events.Load().HasSection("Weekly"));
-    EXPECT_TRUE(rows.removed.empty());
-    EXPECT_EQ(rows.changed, Strings{"Weekly"});
-}
-
-TEST_F(FiringTest, SnoozeRunKeepsTheStartAndShowsTheTimeThenARegularRunMovesToTheNextSelectedWeekday)
-{
-    TEvent daily = Make("Gym", pkDaily, 0);
-    daily.DaysBin = "0100010";  // Monday and Friday; the start is a Friday
-    daily.SnoozeDateTime = At(2024, 3, 15, 8, 45);
-    Store({daily});
-    clock.Set(At(2024, 3, 15, 8, 45));
-
-    FireEvent(list, 0, true, Ctx(), &rows);
-
-    EXPECT_DOUBLE_EQ(list[0].StartDateTime, At(2024, 3, 15, 8, 30));
-    ASSERT_EQ(desktop.notes.size(), 1u);
-    EXPECT_EQ(desktop.notes[0].Caption, "Gym (15.03.2024 08:45:00)");
-    EXPECT_FALSE(list[0].SnoozeRun);
-    EXPECT_TRUE(rows.changed.empty());
-    EXPECT_EQ(tooltipRefreshes, 1);
-
-    FireEvent(list, 0, false, Ctx(), &rows);
-
-    EXPECT_DOUBLE_EQ(list[0].StartDateTime, At(2024, 3, 18, 8, 30));
-    EXPECT_NEAR(StoredNumber("Gym", "StartDateTime"), At(2024, 3, 18, 8, 30), 1e-8);
-    EXPECT_EQ(rows.changed, Strings{"Gym"});
-}
-
-TEST_F(FiringTest, EventDeletedWhileItsCountdownShowsIsLeftAlone)
-{
-    Store({Make("Other"), Make("Power", pkWeekly, 7, akTurnOff)});
-    desktop.duringCountdown = [&] {  // the user deletes it from the main window meanwhile
-        list[1].EraseFromFile(events);
-        list.Delete(1);
-    };
-
-    EXPECT_NO_THROW(FireEvent(list, 1, false, Ctx(), &rows));
-
-    ASSERT_EQ(list.Count(), 1);
-    EXPECT_EQ(list[0].Name, "Other");
-    EXPECT_DOUBLE_EQ(list[0].StartDateTime, At(2024, 3, 15, 8, 30));
-    EXPECT_FALSE(events.Load().HasSection("Power"));
-    EXPECT_TRUE(rows.changed.empty());
-}
-
-TEST_F(FiringTest, OnceEventWhoseSectionCannotBeErasedStaysAndTheFailureIsReported)
-{
-    // A file saved as UTF-16 can be read but refuses every write.
-    std::string bytes = "\xFF\xFE";
-    for (char ch : std::string("[Once]\r\nStartDateTime=45366.3541666667\r\n"))
-        bytes += std::string{ch, '\0'};
-    testfiles::WriteBytes(eventsPath, bytes);
-    ASSERT_TRUE(events.Load().HasSection("Once"));
-    TEvent once = Make("Once");
-    once.DeleteAfterRun = true;
-    list.Add(std::make_unique<TEvent>(once));
-
-    EXPECT_THROW(FireEvent(list, 0, false, Ctx(), &rows), IniWriteError);
-
-    ASSERT_EQ(list.Count(), 1);
-    EXPECT_TRUE(rows.removed.empty());
-    EXPECT_TRUE(events.Load().HasSection("Once"));
-    EXPECT_EQ(tooltipRefreshes, 1);
-    EXPECT_FALSE(list[0].SnoozeRun);
-}
-
-TEST_F(FiringTest, PeriodicScheduleMovesOnEvenWhenTheFileIsUnwritable)
-{
-    list.Add(std::make_unique<TEvent>(Make("Hourly", pkHourly, 1.0 / 24)));
-    EXPECT_THROW(FireEvent(list, 0, false, Ctx(unwritable), &rows), IniWriteError);
-    EXPECT_NEAR(list[0].StartDateTime, At(2024, 3, 15, 9, 30), 1e-9);
-    EXPECT_EQ(tooltipRefreshes, 1);
 }
 
 }  // namespace

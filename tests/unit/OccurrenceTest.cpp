@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/Clock.h"
 #include "core/Event.h"
 #include "core/Ini.h"
 #include "core/IniValues.h"
@@ -36,26 +37,6 @@ std::unique_ptr<TEvent> MakeEvent(const std::string& name, TDateTime start, int 
     return e;
 }
 
-// Records what the rules tell the rows on screen, with the list's size at the
-// moment of each call.
-struct RecordingRows : IEventRows {
-    struct Call {
-        std::string what;
-        int index;
-        std::string name;
-        TDateTime start;
-        int listCount;
-    };
-    explicit RecordingRows(const EventList* list = nullptr) : list(list) {}
-    void StartChanged(const TEvent& e) override { calls.push_back({"StartChanged", -1, e.Name, e.StartDateTime, -1}); }
-    void Removing(int index, const TEvent& e) override
-    {
-        calls.push_back({"Removing", index, e.Name, e.StartDateTime, list->Count()});
-    }
-    const EventList* list;
-    std::vector<Call> calls;
-};
-
 std::string FormatYmdHm(TDateTime t)
 {
     const DateParts d = DecodeDate(t);
@@ -75,46 +56,6 @@ std::string MaskOf(unsigned bits, int length)
 }
 
 }  // namespace
-
-// ---- ComputeNextDue ---------------------------------------------------------
-
-TEST(ComputeNextDue, TableOfStartAndSnoozeMoments)
-{
-    const TDateTime now = At(2024, 3, 15, 12);
-    // Offsets in seconds from now; snooze NAN means 0, expected NAN means NoDueTime.
-    struct Case { const char* what; double start, snooze; bool enabled; double expected; };
-    const Case cases[] = {
-        {"start ahead", 60, NAN, true, 60},
-        {"start half a second behind still counts", -0.5, NAN, true, -0.5},
-        {"start a second behind is ignored", -1, NAN, true, NAN},
-        {"snooze earlier than start wins", 600, 300, true, 300},
-        {"snooze alone ahead of a passed start", -3600, 120, true, 120},
-        {"snooze half a second behind counts", -3600, -0.5, true, -0.5},
-        {"disabled event never counts", 60, 30, false, NAN},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        EventList list;
-        auto e = MakeEvent("E", now + c.start * kSecond);
-        e->SnoozeDateTime = std::isnan(c.snooze) ? 0 : now + c.snooze * kSecond;
-        e->Enabled = c.enabled;
-        list.Add(std::move(e));
-        EXPECT_EQ(ComputeNextDue(list, now), std::isnan(c.expected) ? NoDueTime : now + c.expected * kSecond);
-    }
-}
-
-TEST(ComputeNextDue, EarliestOverAllEnabledEventsAndMasksAreNotLookedAt)
-{
-    const TDateTime now = At(2024, 3, 15, 12);  // a Friday
-    EventList list;
-    EXPECT_EQ(ComputeNextDue(list, now), 0);
-    list.Add(MakeEvent("Later", now + 2));
-    // Sunday only, starting on a Saturday: still the next-due moment.
-    auto daily = MakeEvent("Daily", At(2024, 3, 16, 9), pkDaily);
-    daily->DaysBin = "1000000";
-    list.Add(std::move(daily));
-    EXPECT_EQ(ComputeNextDue(list, now), At(2024, 3, 16, 9));
-}
 
 // ---- CanRunNow --------------------------------------------------------------
 
@@ -182,9 +123,9 @@ TEST(DaysToNextMonth, ShortMasksAndNonDatesGiveTheExpectedStep)
         EXPECT_EQ(DaysToNextMonth(mask, d), 0) << mask << " " << d;
 }
 
-// ---- AdvanceStart -----------------------------------------------------------
+// ---- NextSlot, PreviousSlot --------------------------------------------------
 
-TEST(AdvanceStart, SteppingExamples)
+TEST(NextSlot, SteppingExamplesAndBackAgain)
 {
     struct Case {
         const char* what;
@@ -214,38 +155,43 @@ TEST(AdvanceStart, SteppingExamples)
         {"Monthly with an empty mask does not move", pkMonthly, At(2024, 3, 15, 10), 30, "",
          "000000000000", {"2024-03-15 10:00", "2024-03-15 10:00"}},
     };
-    TempDir dir;
-    IniFile file(dir.File("events.ini"));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         TEvent e;
         e.Name = "E";
         e.PeriodInd = c.period;
-        e.StartDateTime = c.start;
         e.DifDateTime = c.dif;
         e.DaysBin = c.days;
         e.MonthsBin = c.months;
-        std::vector<std::string> starts{FormatYmdHm(e.StartDateTime)};
-        while (starts.size() < c.expected.size()) {
-            AdvanceStart(e, file, nullptr);
-            starts.push_back(FormatYmdHm(e.StartDateTime));
-        }
+        std::vector<TDateTime> slots{c.start};
+        while (slots.size() < c.expected.size())
+            slots.push_back(NextSlot(e, slots.back()));
+        std::vector<std::string> starts;
+        for (TDateTime slot : slots)
+            starts.push_back(FormatYmdHm(slot));
         EXPECT_EQ(starts, c.expected);
+        // Back again step by step, where no day was cut at a month's end.
+        if (std::string(c.what).find("from the 31st") != std::string::npos || c.period == pkMonthly)
+            continue;
+        for (std::size_t i = slots.size() - 1; i > 0; --i)
+            EXPECT_EQ(FormatYmdHm(PreviousSlot(e, slots[i])), FormatYmdHm(slots[i - 1])) << i;
     }
-    // Many monthly steps keep the time of day exact.
+    // Many monthly steps keep the time of day exact, also going back.
     auto e = MakeEvent("M", At(2024, 1, 15, 8, 30), pkMonthly);
-    e->MonthsBin = "111111111111";
+    e->MonthsBin = "101010101010";
+    TDateTime slot = e->StartDateTime;
     for (int i = 0; i < 48; ++i)
-        AdvanceStart(*e, file, nullptr);
-    EXPECT_NEAR(e->StartDateTime, At(2028, 1, 15, 8, 30), 1e-9);
-    // A failed write is reported.
-    IniFile nowhere((dir.Path() / "no-folder" / "events.ini").string());
-    EXPECT_THROW(AdvanceStart(*e, nowhere, nullptr), IniWriteError);
+        slot = NextSlot(*e, slot);
+    EXPECT_NEAR(slot, At(2032, 1, 15, 8, 30), 1e-9);
+    for (int i = 0; i < 48; ++i)
+        slot = PreviousSlot(*e, slot);
+    EXPECT_NEAR(slot, At(2024, 1, 15, 8, 30), 1e-9);
 }
 
 TEST(MoveStartAhead, PassedStartsMoveToTheirNextSlotByTheirOwnRule)
 {
     const TDateTime now = At(2024, 3, 15, 9);  // a Friday
+    const ManualClock clock(now);
     struct Case {
         const char* what;
         int period;
@@ -258,8 +204,8 @@ TEST(MoveStartAhead, PassedStartsMoveToTheirNextSlotByTheirOwnRule)
     const Case cases[] = {
         {"weekly, off for three weeks", pkWeekly, At(2024, 2, 22, 9), 7, "", "", At(2024, 3, 21, 9)},
         {"hourly, a month behind", pkHourly, At(2024, 2, 15, 8, 15), 1.0 / 24, "", "", At(2024, 3, 15, 9, 15)},
-        {"less than Epsilon behind counts as ahead", pkHourly, now - 0.5 / 86400, 1.0 / 24, "", "",
-         now - 0.5 / 86400},
+        {"exactly now is behind", pkHourly, now, 1.0 / 24, "", "", now + 1.0 / 24},
+        {"ahead stays", pkWeekly, now + kSecond, 7, "", "", now + kSecond},
         {"daily, Monday and Friday", pkDaily, At(2024, 1, 1, 8), 0, "0100010", "", At(2024, 3, 18, 8)},
         {"daily, ahead but on an excluded day", pkDaily, At(2024, 3, 19, 8), 0, "0100010", "", At(2024, 3, 22, 8)},
         {"daily, empty mask stays", pkDaily, At(2024, 1, 1, 8), 0, "0000000", "", At(2024, 1, 1, 8)},
@@ -276,155 +222,9 @@ TEST(MoveStartAhead, PassedStartsMoveToTheirNextSlotByTheirOwnRule)
         e.DifDateTime = c.dif;
         e.DaysBin = c.days;
         e.MonthsBin = c.months;
-        EXPECT_EQ(MoveStartAhead(e, now), c.start != c.expected);
+        EXPECT_EQ(MoveStartAhead(e, clock, now), c.start != c.expected);
         EXPECT_EQ(FormatYmdHm(e.StartDateTime), FormatYmdHm(c.expected));
     }
-}
-
-TEST(AdvanceStart, WritesStartForEveryKindAndTellsTheRowsForPeriodicKinds)
-{
-    for (int period = -1; period <= 6; ++period) {
-        SCOPED_TRACE(period);
-        TempDir dir;
-        IniFile file(dir.File("events.ini"));
-        auto e = MakeEvent("Tea", At(2024, 3, 18, 9), period);
-        e->DifDateTime = 1;
-        e->DaysBin = "1111111";
-        e->MonthsBin = "111111111111";
-        e->SaveToFile(file);
-        std::string expected = ReadBytes(file.Path());
-        RecordingRows rows;
-        AdvanceStart(*e, file, &rows);
-        const bool periodic = period >= pkHourly && period <= pkAnnually;
-        EXPECT_EQ(e->StartDateTime > At(2024, 3, 18, 9), periodic);
-        ASSERT_EQ(rows.calls.size(), periodic ? 1u : 0u);
-        if (periodic) {  // told after the move
-            EXPECT_EQ(std::tie(rows.calls[0].what, rows.calls[0].name, rows.calls[0].start),
-                      std::make_tuple("StartChanged", "Tea", e->StartDateTime));
-        }
-        const IniText text = file.Load();
-        // Only that one key changed.
-        const std::size_t at = expected.find("StartDateTime=") + 14;
-        expected.replace(at, expected.find("\r\n", at) - at, *text.Read("Tea", "StartDateTime"));
-        EXPECT_EQ(ReadBytes(file.Path()), expected);
-    }
-}
-
-// ---- ProcessMissedEvents ----------------------------------------------------
-
-class MissedEvents : public ::testing::Test {
-protected:
-    void Add(std::unique_ptr<TEvent> e)
-    {
-        e->SaveToFile(file);
-        list.Add(std::move(e));
-    }
-    std::vector<std::string> Names() const
-    {
-        std::vector<std::string> names;
-        for (int i = 0; i < list.Count(); ++i)
-            names.push_back(list[i].Name);
-        return names;
-    }
-
-    TempDir dir;
-    IniFile file{dir.File("events.ini")};
-    EventList list;
-    RecordingRows rows{&list};
-    const TDateTime now = At(2024, 3, 15, 12);
-};
-
-TEST_F(MissedEvents, DeleteErasesPassedEventsFromTheEndDown)
-{
-    for (const char* name : {"A", "B", "C", "D"}) {
-        auto e = MakeEvent(name, std::string(name) == "B" ? now + 1 : now - 1);  // B still ahead: kept
-        e->ExpiredInd = ekDelete;
-        e->Enabled = std::string(name) != "C";  // Enabled is not looked at
-        Add(std::move(e));
-    }
-    ProcessMissedEvents(list, file, now, &rows);
-    EXPECT_EQ(Names(), (std::vector<std::string>{"B"}));
-    ASSERT_EQ(rows.calls.size(), 3u);
-    // The rows are told while the entry is still in the list.
-    const std::tuple<std::string, int, std::string, int> expected[] = {
-        {"Removing", 3, "D", 4}, {"Removing", 2, "C", 3}, {"Removing", 0, "A", 2}};
-    for (std::size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(std::tie(rows.calls[i].what, rows.calls[i].index, rows.calls[i].name, rows.calls[i].listCount),
-                  expected[i]);
-    EXPECT_EQ(file.Load().SectionNames(), (std::vector<std::string>{"B"}));
-}
-
-// "Run again" arms a snooze run in memory only; "Keep" and unknown kinds do nothing.
-TEST_F(MissedEvents, RunAgainArmsASnoozeRunInMemoryOnly)
-{
-    ProcessMissedEvents(list, file, now, &rows);  // an empty list is fine
-    struct Case { const char* name; int kind; TDateTime start, last; bool armed; };
-    const Case cases[] = {
-        {"Never ran", ekRunAgain, now - 2, NeverTime, true},
-        {"Ran before its start", ekRunAgain, now - 2, now - 3, true},
-        {"Ran at its start", ekRunAgain, now - 2, now - 2 + kSecond, false},
-        {"Ran exactly at start", ekRunAgain, now - 2, now - 2, false},
-        {"Start ahead", ekRunAgain, now + 2, NeverTime, false},
-        {"Start exactly now", ekRunAgain, now, NeverTime, false},
-        {"Start never", ekRunAgain, NeverTime, NeverTime, false},
-        {"Keep", 0, now - 2, NeverTime, false},
-        {"Unknown -1", -1, now - 2, NeverTime, false},
-    };
-    for (const Case& c : cases) {
-        auto e = MakeEvent(c.name, c.start, pkDaily);
-        e->LastDateTime = c.last;
-        e->ExpiredInd = c.kind;
-        e->Dif2DateTime = 5.0 / 1440;
-        e->Enabled = false;
-        Add(std::move(e));
-    }
-    const std::string saved = ReadBytes(file.Path());
-    ProcessMissedEvents(list, file, now, &rows);
-    ASSERT_EQ(list.Count(), static_cast<int>(std::size(cases)));
-    for (int i = 0; i < list.Count(); ++i) {
-        const Case& c = cases[i];
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(std::tie(list[i].MissedRun, list[i].SnoozeDateTime, list[i].StartDateTime),
-                  std::make_tuple(c.armed, c.armed ? now + 5.0 / 1440 : 0.0, c.start));
-    }
-    EXPECT_TRUE(rows.calls.empty());
-    EXPECT_EQ(ReadBytes(file.Path()), saved);
-}
-
-TEST_F(MissedEvents, PeriodicEventsKeptOrRunAgainGoOnRunning)
-{
-    auto keep = MakeEvent("Weekly", now - 22, pkWeekly);
-    keep->DifDateTime = 7;
-    Add(std::move(keep));
-    auto again = MakeEvent("Hourly", now - 2.0 / 24 + 0.25 / 24, pkHourly);
-    again->DifDateTime = 1.0 / 24;
-    again->ExpiredInd = ekRunAgain;
-    again->Dif2DateTime = 5.0 / 1440;
-    Add(std::move(again));
-    ProcessMissedEvents(list, file, now, &rows);
-    EXPECT_EQ(list[0].StartDateTime, now + 6);
-    // One "Missing..." run, and the hour after that as usual.
-    EXPECT_TRUE(list[1].MissedRun);
-    EXPECT_NEAR(list[1].SnoozeDateTime, now + 5.0 / 1440, 1e-9);
-    EXPECT_NEAR(list[1].StartDateTime, now + 0.25 / 24, 1e-9);
-    EXPECT_EQ(ParseNumber(file.ReadString("Weekly", "StartDateTime", ""), 0), now + 6);
-    EXPECT_EQ(rows.calls.size(), 2u);
-}
-
-TEST_F(MissedEvents, AFailedEraseKeepsTheEventInTheList)
-{
-    auto e = MakeEvent("Stuck", now - 1);
-    e->ExpiredInd = ekDelete;
-    list.Add(std::move(e));
-    // A file saved as UTF-16 can be read but is never written over.
-    std::string utf16 = "\xFF\xFE";
-    for (char c : std::string("[Stuck]\r\nExpiredInd=2\r\n"))
-        utf16 += std::string{c, '\0'};
-    WriteBytes(file.Path(), utf16);
-    EXPECT_THROW(ProcessMissedEvents(list, file, now, &rows), IniWriteError);
-    EXPECT_EQ(list.Count(), 1);
-    EXPECT_TRUE(rows.calls.empty());
-    EXPECT_EQ(ReadBytes(file.Path()), utf16);
 }
 
 TEST(PeriodName, TextOfEachKind)

@@ -1,5 +1,7 @@
 #include "alerts/Snooze.h"
 
+#include "core/Clock.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -44,7 +46,8 @@ TEST(SnoozeTime, Examples)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << (c.in ? "in " : "on ") << c.tag << " at " << c.now);
-        EXPECT_NEAR(c.in ? SnoozeInTime(c.now, c.tag) : SnoozeOnTime(c.now, c.tag), c.expected,
+        const ManualClock clock(c.now);
+        EXPECT_NEAR(c.in ? SnoozeInTime(clock, c.tag) : SnoozeOnTime(c.now, c.tag), c.expected,
                     0.5 / 86400000.0);
     }
 }
@@ -94,58 +97,6 @@ TEST(NoteKeys, Rules)
         SCOPED_TRACE(testing::Message() << c.vk << " ctrl " << c.ctrl << " shift " << c.shift);
         EXPECT_EQ(NoteKeyAction(c.vk, c.ctrl, c.shift), c.expected);
     }
-}
-
-class ApplySnoozeTest : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        testfiles::WriteBytes(path, original);
-        for (const char* name : {"Morning walk", "Tea"}) {
-            auto e = std::make_unique<TEvent>();
-            e->Name = name;
-            list.Add(std::move(e));
-        }
-    }
-
-    testfiles::TempDir dir;
-    std::string path = dir.File("events.ini");
-    std::string original =
-        "[Morning walk]\r\nStartDateTime=45000.25\r\nSnoozeDateTime=0\r\n"
-        "[Tea]\r\nStartDateTime=45001.5\r\n";
-    EventList list;
-};
-
-TEST_F(ApplySnoozeTest, FoundEventGetsTheTimeInMemoryAndFile)
-{
-    IniFile file(path);
-    const TDateTime when = At(2024, 4, 30, 10, 15);
-    ASSERT_TRUE(ApplySnooze(list, file, "morning WALK", when));
-    EXPECT_EQ(list[0].SnoozeDateTime, when);
-    EXPECT_EQ(list[1].SnoozeDateTime, 0);
-    // The key missing from a section is added.
-    ASSERT_TRUE(ApplySnooze(list, file, "Tea", 45002.75));
-
-    const IniText text = IniText::Parse(testfiles::ReadBytes(path));
-    EXPECT_NEAR(ParseNumber(text.Read("Morning walk", "SnoozeDateTime").value_or(""), 0), when, 1e-9);
-    EXPECT_NEAR(ParseNumber(text.Read("Tea", "SnoozeDateTime").value_or(""), 0), 45002.75, 1e-9);
-    EXPECT_EQ(text.Read("Tea", "StartDateTime"), "45001.5");
-}
-
-TEST_F(ApplySnoozeTest, UnknownNameWritesNothing)
-{
-    IniFile file(path);
-    for (const char* name : {"", "Birthday!", "Morning walks", "Te"}) {
-        SCOPED_TRACE(name);
-        EXPECT_FALSE(ApplySnooze(list, file, name, 45010.0));
-    }
-    EXPECT_EQ(testfiles::ReadBytes(path), original);
-    EXPECT_EQ(list[0].SnoozeDateTime, 0);
-    EXPECT_EQ(list[1].SnoozeDateTime, 0);
-    // Nor does it create a file that is missing.
-    IniFile absent(dir.File("absent.ini"));
-    EXPECT_FALSE(ApplySnooze(list, absent, "Nobody", 45010.0));
-    EXPECT_FALSE(std::filesystem::exists(dir.File("absent.ini")));
 }
 
 }  // namespace

@@ -1,0 +1,878 @@
+#include "core/Reminders.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <utility>
+
+#include "birthdays/BirthdayRules.h"
+#include "core/Clock.h"
+#include "core/FileSystem.h"
+#include "core/Firing.h"
+#include "core/Occurrence.h"
+#include "shell/Log.h"
+#include "shell/Settings.h"
+
+namespace {
+
+constexpr double kNothingDue = std::numeric_limits<double>::infinity();
+// A tick that finds the clock this far behind the last one means the clock
+// was set back (the timer's own jitter is far less).
+constexpr double kSetBack = 2.0 / 86400;
+// How far before a birthday its earliest reminder comes.
+constexpr int kEarliestReminder = 14;
+
+bool IsPeriodic(const TEvent& e)
+{
+    return e.PeriodInd >= pkHourly && e.PeriodInd <= pkAnnually;
+}
+
+// Whether the start is one the event can still run for: a once event, or a
+// periodic rule with slots (a start on an excluded day moves on to one).
+bool StartCanRun(const TEvent& e)
+{
+    return !IsPeriodic(e) || HasSlots(e) || StartIsSlot(e);
+}
+
+// Marks the end of a firing however it ends.
+struct Depth {
+    int& depth;
+    explicit Depth(int& d) : depth(d) { ++depth; }
+    ~Depth() { --depth; }
+};
+
+}  // namespace
+
+// A run the scan found due: the event by name (a firing may remove or move
+// events), the moment it is due for, and what kind of run it is.
+struct TReminders::Run {
+    std::string Name;
+    TDateTime Moment = 0;   // local, as stored
+    double Instant = 0;     // for the order of the runs
+    int Index = 0;          // at the scan, for the order at one moment
+    bool Regular = false;   // for the start (else only for the snooze)
+    bool Snooze = false;    // the snooze is settled by this run too
+    bool Late = false;
+};
+
+TReminders::TReminders(RemindersOptions options)
+    : clock_(options.Clock ? *options.Clock : SystemClock()),
+      desktop_(*options.Desktop),
+      view_(options.View),
+      eventsFile_(options.EventsPath, options.Files),
+      birthdaysFile_(options.BirthdaysPath, options.Files)
+{
+}
+
+TReminders::~TReminders() = default;
+
+// --- the program's life ----------------------------------------------------
+
+void TReminders::Load()
+{
+    LoadEvents(eventsFile_, events_);
+    LoadBirthdays(birthdaysFile_, birthdays_);
+}
+
+void TReminders::StartUp()
+{
+    ReportMissedBirthdays();
+    MissedEventsPass(clock_.Now());
+    lastTickInstant_ = clock_.NowInstant();
+    // Yesterday, so that the first tick looks at today's birthdays.
+    lastBirthdayScan_ = clock_.Today() - 1;
+    RecomputeNextDue();
+}
+
+void TReminders::Tick()
+{
+    // A tick from the message loop of a countdown this object is showing:
+    // the scan that opened it is not over.
+    if (firingDepth_ > 0)
+        return;
+    const double now = clock_.NowInstant();
+    if (now < lastTickInstant_ - kSetBack) {
+        ClockSetBack(clock_.LocalOf(now));
+        RecomputeNextDue();
+    }
+    lastTickInstant_ = now;
+    if (now >= nextDueInstant_)
+        ScanEvents(now);
+    const TDateTime today = clock_.Today();
+    if (today != lastBirthdayScan_)
+        ScanBirthdays(today);
+}
+
+void TReminders::ClockChanged()
+{
+    const double now = clock_.NowInstant();
+    if (now < lastTickInstant_ - kSetBack) {
+        ClockSetBack(clock_.LocalOf(now));
+        lastTickInstant_ = now;
+    }
+    RecomputeNextDue();
+}
+
+void TReminders::Resumed()
+{
+    ClockChanged();
+    ReportMissedBirthdays();
+}
+
+// --- what is owed ----------------------------------------------------------
+
+double TReminders::DueInstant(const TEvent& e, bool snooze) const
+{
+    return snooze ? clock_.InstantOf(e.SnoozeDateTime, e.SnoozeLater)
+                  : clock_.InstantOf(e.StartDateTime, e.StartLater);
+}
+
+bool TReminders::RanForStart(const TEvent& e) const
+{
+    return clock_.InstantOf(e.LastDateTime, e.LastLater) >= DueInstant(e, false) - static_cast<double>(Epsilon);
+}
+
+bool TReminders::StartOwed(const TEvent& e) const
+{
+    return !e.StartSettled && !RanForStart(e) && StartCanRun(e);
+}
+
+namespace {
+
+// A snooze is pending until a run at or after its moment has settled it.
+bool SnoozePending(const TEvent& e, const IClock& clock)
+{
+    return e.SnoozeDateTime != 0 &&
+           clock.InstantOf(e.LastDateTime, e.LastLater) <
+               clock.InstantOf(e.SnoozeDateTime, e.SnoozeLater) - static_cast<double>(Epsilon);
+}
+
+}  // namespace
+
+void TReminders::RecomputeNextDue()
+{
+    double best = kNothingDue;
+    for (int i = 0; i < events_.Count(); ++i) {
+        const TEvent& e = events_[i];
+        if (!e.Enabled)
+            continue;
+        if (StartOwed(e))
+            best = std::min(best, DueInstant(e, false));
+        if (SnoozePending(e, clock_))
+            best = std::min(best, DueInstant(e, true));
+    }
+    nextDueInstant_ = best;
+    if (events_.Empty())
+        nextDue_ = 0;
+    else
+        nextDue_ = best == kNothingDue ? NoDueTime : clock_.LocalOf(best);
+}
+
+// --- the event scan --------------------------------------------------------
+
+void TReminders::ScanEvents(double nowInstant)
+{
+    const TDateTime now = clock_.LocalOf(nowInstant);
+    std::vector<Run> runs;
+    for (int i = 0; i < events_.Count(); ++i) {
+        const TEvent& e = events_[i];
+        if (!e.Enabled)
+            continue;
+        const bool regular = StartOwed(e) && DueInstant(e, false) <= nowInstant;
+        const bool snooze = SnoozePending(e, clock_) && DueInstant(e, true) <= nowInstant;
+        if (!regular && !snooze)
+            continue;
+        Run run;
+        run.Name = e.Name;
+        run.Index = i;
+        run.Regular = regular;
+        run.Snooze = snooze;
+        // The run is for the earlier of the two moments when both fell due.
+        const bool bySnooze = !regular || (snooze && DueInstant(e, true) < DueInstant(e, false));
+        run.Moment = bySnooze ? e.SnoozeDateTime : e.StartDateTime;
+        run.Instant = DueInstant(e, bySnooze);
+        run.Late = now - run.Moment > kLate || (bySnooze && e.MissedRun);
+        runs.push_back(std::move(run));
+    }
+    // Oldest first; at one moment the event later in the file first.
+    std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) {
+        return a.Instant != b.Instant ? a.Instant < b.Instant : a.Index > b.Index;
+    });
+    FireRuns(runs);
+    RecomputeNextDue();
+}
+
+void TReminders::FireRuns(std::vector<Run>& runs)
+{
+    const auto late = std::count_if(runs.begin(), runs.end(), [](const Run& r) { return r.Late; });
+    if (late > kSummaryThreshold) {
+        std::vector<Run> summarized;
+        std::vector<Run> onTime;
+        for (Run& run : runs)
+            (run.Late ? summarized : onTime).push_back(std::move(run));
+        Summarize(summarized);
+        runs = std::move(onTime);
+    }
+    for (const Run& run : runs)
+        FireOne(run);
+}
+
+bool TReminders::StillDue(const TEvent& e, const Run& run) const
+{
+    if (!e.Enabled)
+        return false;
+    const bool start = Near(e.StartDateTime, run.Moment) && StartOwed(e);
+    const bool snooze = SnoozePending(e, clock_) && Near(e.SnoozeDateTime, run.Moment);
+    if (run.Regular && !run.Snooze)
+        return start;
+    if (!run.Regular)
+        return snooze;
+    // Both fell due: whichever is still as it was.
+    return start || snooze;
+}
+
+// The record of a run: LastDateTime now, the snooze settled, and the start
+// moved past now (periodic) or the event gone (a once event that deletes
+// itself). keys collects what to write; null: the event was erased.
+void TReminders::Settle(TEvent& e, bool regular, TDateTime now, std::vector<std::string>* keys)
+{
+    const double instant = clock_.InstantOf(now);
+    e.LastDateTime = now;
+    e.LastLater = clock_.IsSecondShowing(now, instant);
+    keys->push_back("LastDateTime");
+    if (e.SnoozeDateTime != 0) {
+        e.SnoozeDateTime = 0;
+        e.SnoozeLater = false;
+        keys->push_back("SnoozeDateTime");
+    }
+    if (regular)
+        e.LastRunSlot = e.StartDateTime;
+    if (regular && IsPeriodic(e) && MoveStartAhead(e, clock_, clock_.NowInstant())) {
+        e.StartSettled = false;
+        keys->push_back("StartDateTime");
+    }
+}
+
+void TReminders::FireOne(const Run& run)
+{
+    const int index = events_.IndexOf(run.Name);
+    if (index < 0)
+        return;
+    TEvent& e = events_[index];
+    // An edit made during an earlier firing of this scan wins.
+    if (!StillDue(e, run))
+        return;
+    const TDateTime now = clock_.Now();
+    const bool regular = run.Regular && Near(e.StartDateTime, run.Moment) && StartOwed(e);
+    if (regular && !run.Snooze && !StartIsSlot(e)) {
+        // A start on a day the mask excludes is no slot: on to the next one.
+        if (MoveStartAhead(e, clock_, clock_.NowInstant()))
+            Record(e, {"StartDateTime"});
+        return;
+    }
+    const AppSettings& s = Settings();
+    const FiringContext ctx{desktop_, clock_, eventsFile_, s.DateFormat, s.TimeFormat, {}};
+    e.SnoozeRun = !regular;
+    e.MissedRun = e.MissedRun || run.Late;
+    if (e.EnabledNote)
+        ShowEventNote(e, false, ctx);
+    if (e.EnabledSound)
+        desktop_.PlaySoundFile(e.SoundFile);
+    e.SnoozeRun = false;
+    e.MissedRun = false;
+    const EventAction action = ActionOf(e);
+
+    // Recorded before the action: a shutdown must not leave the run owed.
+    const std::string name = e.Name;
+    if (e.PeriodInd == pkOnce && e.DeleteAfterRun) {
+        try {
+            e.EraseFromFile(eventsFile_);
+            events_.Delete(index);
+            if (view_)
+                view_->EventRemoved(name);
+        } catch (const IniWriteError& error) {
+            std::vector<std::string> keys;
+            Settle(e, regular, now, &keys);
+            Report(error);
+        }
+    } else {
+        std::vector<std::string> keys;
+        Settle(e, regular, now, &keys);
+        Record(e, keys);
+        if (view_)
+            view_->EventChanged(name, e);
+    }
+    {
+        Depth firing(firingDepth_);
+        RunEventAction(action, false, ctx);
+    }
+    if (view_)
+        view_->RemindersChanged();
+}
+
+void TReminders::Summarize(std::vector<Run>& runs)
+{
+    const TDateTime now = clock_.Now();
+    const AppSettings& s = Settings();
+    const FiringContext ctx{desktop_, clock_, eventsFile_, s.DateFormat, s.TimeFormat, {}};
+    std::vector<MissedReminder> missed;
+    std::vector<std::pair<std::string, std::vector<std::string>>> writes;
+    std::vector<std::string> erased;
+    for (const Run& run : runs) {
+        const int index = events_.IndexOf(run.Name);
+        if (index < 0 || !StillDue(events_[index], run))
+            continue;
+        TEvent& e = events_[index];
+        const bool regular = run.Regular && Near(e.StartDateTime, run.Moment) && StartOwed(e);
+        if (regular && !run.Snooze && !StartIsSlot(e)) {
+            if (MoveStartAhead(e, clock_, clock_.NowInstant()))
+                writes.push_back({e.Name, {"StartDateTime"}});
+            continue;
+        }
+        e.SnoozeRun = !regular;
+        e.MissedRun = true;
+        MissedReminder entry;
+        entry.Name = e.Name;
+        entry.IconIndex = e.IconIndex;
+        entry.Due = run.Moment;
+        entry.FirstLine = e.Notes.substr(0, e.Notes.find_first_of("\r\n"));
+        entry.Note = BuildEventNote(e, false, ctx);
+        missed.push_back(std::move(entry));
+        e.SnoozeRun = false;
+        e.MissedRun = false;
+        if (e.PeriodInd == pkOnce && e.DeleteAfterRun) {
+            erased.push_back(e.Name);
+            continue;
+        }
+        std::vector<std::string> keys;
+        Settle(e, regular, now, &keys);
+        writes.push_back({e.Name, std::move(keys)});
+    }
+    // One write for all of them: after a week off there may be thousands.
+    try {
+        eventsFile_.Edit([&](IniText& text) {
+            for (const auto& [name, keys] : writes) {
+                const TEvent& e = *events_.Find(name);
+                for (const std::string& key : keys)
+                    text.Write(name, key, e.KeyText(key));
+            }
+            for (const std::string& name : erased)
+                text.EraseSection(name);
+        });
+        for (const std::string& name : erased) {
+            events_.Delete(events_.IndexOf(name));
+            if (view_)
+                view_->EventRemoved(name);
+        }
+    } catch (const IniWriteError& error) {
+        Report(error);
+    }
+    if (view_)
+        for (const auto& [name, keys] : writes)
+            view_->EventChanged(name, *events_.Find(name));
+    if (!missed.empty())
+        desktop_.ShowMissedSummary(missed);
+    if (view_)
+        view_->RemindersChanged();
+}
+
+// --- clock changes and the start-up ----------------------------------------
+
+void TReminders::ClockSetBack(TDateTime now)
+{
+    const double instant = clock_.InstantOf(now);
+    std::vector<std::pair<std::string, std::vector<std::string>>> writes;
+    for (int i = 0; i < events_.Count(); ++i) {
+        TEvent& e = events_[i];
+        if (!IsPeriodic(e) || !HasSlots(e))
+            continue;  // a once event that ran at the wrong time has run
+        std::vector<std::string> keys;
+        if (e.Enabled) {
+            const TDateTime before = e.StartDateTime;
+            // Back to the first slot after the corrected time that has not
+            // run: known in this session, else as far as LastDateTime says.
+            const TDateTime ran = e.LastRunSlot != 0 ? e.LastRunSlot : e.LastDateTime;
+            for (TDateTime back = PreviousSlot(e, e.StartDateTime);
+                 back != e.StartDateTime && clock_.InstantOf(back) > instant && back > ran + static_cast<double>(Epsilon);
+                 back = PreviousSlot(e, e.StartDateTime)) {
+                e.StartDateTime = back;
+                e.StartLater = false;
+            }
+            if (e.StartDateTime != before) {
+                e.StartSettled = false;
+                keys.push_back("StartDateTime");
+            }
+        }
+        // A run recorded ahead of now was recorded by the wrong clock.
+        if (clock_.InstantOf(e.LastDateTime, e.LastLater) > instant) {
+            e.LastDateTime = now;
+            e.LastLater = clock_.IsSecondShowing(now, instant);
+            keys.push_back("LastDateTime");
+        }
+        if (!keys.empty())
+            writes.push_back({e.Name, std::move(keys)});
+    }
+    if (writes.empty())
+        return;
+    try {
+        eventsFile_.Edit([&](IniText& text) {
+            for (const auto& [name, keys] : writes)
+                for (const std::string& key : keys)
+                    text.Write(name, key, events_.Find(name)->KeyText(key));
+        });
+    } catch (const IniWriteError& error) {
+        Report(error);
+    }
+    if (view_)
+        for (const auto& [name, keys] : writes)
+            view_->EventChanged(name, *events_.Find(name));
+}
+
+void TReminders::MissedEventsPass(TDateTime now)
+{
+    const double instant = clock_.InstantOf(now);
+    std::vector<std::pair<std::string, std::vector<std::string>>> writes;
+    std::vector<std::string> erased;
+    for (int i = events_.Count() - 1; i >= 0; --i) {
+        TEvent& e = events_[i];
+        std::vector<std::string> keys;
+        // A run recorded ahead of now was recorded by a clock since set back.
+        if (clock_.InstantOf(e.LastDateTime) > instant) {
+            e.LastDateTime = now;
+            keys.push_back("LastDateTime");
+        }
+        const bool pending = SnoozePending(e, clock_);
+        if (e.StartDateTime < now && !RanForStart(e)) {
+            // Whatever the choice, no regular run is owed for a start that
+            // passed while the program was not running.
+            e.StartSettled = true;
+            switch (e.ExpiredInd) {
+            case ekDelete:
+                // A snooze still pending keeps the event until it has run.
+                if (!pending) {
+                    erased.push_back(e.Name);
+                    continue;
+                }
+                break;
+            case ekRunAgain:
+                if (e.Enabled && !pending) {
+                    // Kept as the snooze moment: a restart before it still owes it.
+                    const double at = instant + e.Dif2DateTime;
+                    e.SnoozeDateTime = clock_.LocalOf(at);
+                    e.SnoozeLater = clock_.IsSecondShowing(e.SnoozeDateTime, at);
+                    e.MissedRun = true;
+                    keys.push_back("SnoozeDateTime");
+                }
+                break;
+            default:
+                break;
+            }
+        }
+        // Left where they were, periodic starts would never run again.
+        if (IsPeriodic(e) && MoveStartAhead(e, clock_, instant)) {
+            e.StartSettled = false;
+            keys.push_back("StartDateTime");
+        }
+        if (!keys.empty())
+            writes.push_back({e.Name, std::move(keys)});
+    }
+    if (writes.empty() && erased.empty())
+        return;
+    // One write for the whole pass: after a week off there may be thousands.
+    try {
+        eventsFile_.Edit([&](IniText& text) {
+            for (const auto& [name, keys] : writes)
+                for (const std::string& key : keys)
+                    text.Write(name, key, events_.Find(name)->KeyText(key));
+            for (const std::string& name : erased)
+                text.EraseSection(name);
+        });
+        for (const std::string& name : erased) {
+            events_.Delete(events_.IndexOf(name));
+            if (view_)
+                view_->EventRemoved(name);
+        }
+    } catch (const IniWriteError& error) {
+        // The file keeps them; so does the list, to match it.
+        Report(error);
+    }
+    if (view_)
+        for (const auto& [name, keys] : writes)
+            view_->EventChanged(name, *events_.Find(name));
+}
+
+// --- birthdays -------------------------------------------------------------
+
+void TReminders::ReportMissedBirthdays()
+{
+    try {
+        ::ReportMissedBirthdays(birthdays_, birthdaysFile_, clock_.Today(), Settings().ShowMisBirthWindow,
+                                [this](const std::string& text) {
+                                    if (view_)
+                                        view_->ShowMissedBirthdays(text, MissedBirthdaysCaption(kAppTitle));
+                                });
+    } catch (const IniWriteError& error) {
+        Report(error);
+    }
+}
+
+void TReminders::ScanBirthdays(TDateTime today)
+{
+    // The days since the last scan: after a sleep, an early reminder that
+    // fell on one of them is owed once, while its birthday is still ahead
+    // (one whose day passed is the missed-birthdays report's).
+    const TDateTime first = std::max(lastBirthdayScan_ + 1, today - kEarliestReminder);
+    lastBirthdayScan_ = today;
+    const AppSettings& s = Settings();
+    BirthdayFiringContext ctx{desktop_, clock_, birthdaysFile_, s.DateFormat};
+    // The count is read on every round: a firing cannot be trusted to leave
+    // the list as it was.
+    for (int i = 0; i < birthdays_.Count(); ++i) {
+        TBirthday& b = birthdays_[i];
+        if (!b.Enabled)
+            continue;
+        const TDateTime reminded = BirthDayOf(b.LastStart);
+        for (TDateTime day = today; day >= first; day -= 1) {
+            if (reminded >= day)
+                break;  // reminded that day or later already
+            if (!IsDueOn(b, day) || DaysLeft(b, day) + day < today)
+                continue;
+            try {
+                ExecuteBirthday(b, false, ctx);
+            } catch (const IniWriteError& error) {
+                Report(error);
+            }
+            break;
+        }
+    }
+    if (view_)
+        view_->RemindersChanged();
+}
+
+void TReminders::RemindIfDueToday(const std::string& name, bool onlyEnabled)
+{
+    const int index = birthdays_.IndexOf(name);
+    const TDateTime today = clock_.Today();
+    if (index < 0)
+        return;
+    TBirthday& b = birthdays_[index];
+    if ((onlyEnabled && !b.Enabled) || !IsDueOn(b, today) || BirthDayOf(b.LastStart) >= today)
+        return;
+    const AppSettings& s = Settings();
+    BirthdayFiringContext ctx{desktop_, clock_, birthdaysFile_, s.DateFormat};
+    ExecuteBirthday(b, false, ctx);
+}
+
+// --- the commands ----------------------------------------------------------
+
+namespace {
+
+void CheckNewName(const std::string& name, bool taken)
+{
+    if (!IsStorableName(name))
+        throw std::invalid_argument("Name cannot be stored: " + name);
+    if (taken)
+        throw std::invalid_argument("Name already exists: " + name);
+}
+
+}  // namespace
+
+int TReminders::AddEvent(std::unique_ptr<TEvent> event)
+{
+    CheckNewName(event->Name, events_.IndexOf(event->Name) >= 0);
+    // A new event owes its start and nothing else.
+    event->SnoozeDateTime = 0;
+    event->SnoozeLater = false;
+    event->LastDateTime = 0;
+    event->LastLater = false;
+    event->MissedRun = false;
+    event->StartSettled = false;
+    event->SaveToFile(eventsFile_);
+    const int index = events_.Add(std::move(event));
+    if (view_)
+        view_->EventAdded(events_[index]);
+    RecomputeNextDue();
+    if (view_)
+        view_->RemindersChanged();
+    return index;
+}
+
+void TReminders::ReplaceEvent(const std::string& oldName, const TEvent& edited)
+{
+    const int index = events_.IndexOf(oldName);
+    if (index < 0) {
+        // It deleted itself after its run while the editor was open: the
+        // user's changes are kept as the event they now describe.
+        AddEvent(std::make_unique<TEvent>(edited));
+        return;
+    }
+    TEvent& current = events_[index];
+    if (!SameName(edited.Name, oldName))
+        CheckNewName(edited.Name, events_.IndexOf(edited.Name) >= 0);
+    TEvent changed = edited;
+    changed.SnoozeDateTime = 0;
+    changed.SnoozeLater = false;
+    changed.MissedRun = false;
+    changed.StartSettled = changed.StartDateTime == current.StartDateTime && current.StartSettled;
+    changed.LastDateTime = current.LastDateTime;
+    changed.LastLater = current.LastLater;
+    // A run made after the new start (the clock was set back) is no run for it.
+    if (changed.StartDateTime != current.StartDateTime && RanForStart(changed)) {
+        changed.LastDateTime = 0;
+        changed.LastLater = false;
+    }
+    changed.ReplaceInFile(eventsFile_, current.Name);
+    changed.Name = current.Name;
+    current = std::move(changed);
+    events_.Rename(index, edited.Name);
+    if (view_)
+        view_->EventChanged(oldName, events_[index]);
+    RecomputeNextDue();
+    if (view_)
+        view_->RemindersChanged();
+}
+
+bool TReminders::DeleteEvent(const std::string& name)
+{
+    const int index = events_.IndexOf(name);
+    if (index < 0)
+        return false;
+    const std::string stored = events_[index].Name;
+    events_[index].EraseFromFile(eventsFile_);
+    events_.Delete(index);
+    if (view_)
+        view_->EventRemoved(stored);
+    RecomputeNextDue();
+    if (view_)
+        view_->RemindersChanged();
+    return true;
+}
+
+bool TReminders::SetEventEnabled(const std::string& name, bool enabled)
+{
+    TEvent* e = events_.Find(name);
+    if (e == nullptr)
+        return false;
+    e->Enabled = enabled;
+    std::vector<std::string> keys{"Enabled"};
+    if (enabled) {
+        // Only what lies ahead is owed: what passed while it was off is
+        // settled without a run.
+        const TDateTime now = clock_.Now();
+        const double instant = clock_.NowInstant();
+        if (IsPeriodic(*e)) {
+            if (MoveStartAhead(*e, clock_, instant)) {
+                e->StartSettled = false;
+                keys.push_back("StartDateTime");
+            }
+        } else if (!RanForStart(*e) && DueInstant(*e, false) <= instant) {
+            e->LastDateTime = now;
+            e->LastLater = clock_.IsSecondShowing(now, instant);
+            keys.push_back("LastDateTime");
+        }
+        if (SnoozePending(*e, clock_) && DueInstant(*e, true) <= instant) {
+            e->SnoozeDateTime = 0;
+            e->SnoozeLater = false;
+            keys.push_back("SnoozeDateTime");
+        }
+    }
+    try {
+        WriteKeys(*e, keys);
+    } catch (const IniWriteError&) {
+        RecomputeNextDue();
+        throw;
+    }
+    if (view_)
+        view_->EventChanged(e->Name, *e);
+    RecomputeNextDue();
+    if (view_)
+        view_->RemindersChanged();
+    return true;
+}
+
+void TReminders::TestEvent(const std::string& name)
+{
+    TEvent* e = events_.Find(name);
+    if (e == nullptr)
+        return;
+    const AppSettings& s = Settings();
+    const FiringContext ctx{desktop_, clock_, eventsFile_, s.DateFormat, s.TimeFormat, {}};
+    Depth firing(firingDepth_);
+    ExecuteEvent(*e, true, ctx);
+}
+
+bool TReminders::Snooze(const std::string& name, TDateTime when)
+{
+    return SnoozeAll({name}, when) > 0;
+}
+
+int TReminders::SnoozeAll(const std::vector<std::string>& names, TDateTime when)
+{
+    std::vector<TEvent*> found;
+    for (const std::string& name : names)
+        if (TEvent* e = events_.Find(name))
+            found.push_back(e);
+    if (found.empty())
+        return 0;
+    // A time the clocks show twice is meant as its coming showing.
+    const double now = clock_.NowInstant();
+    double instant = clock_.InstantOf(when, false);
+    if (instant < now && clock_.InstantOf(when, true) >= now)
+        instant = clock_.InstantOf(when, true);
+    for (TEvent* e : found) {
+        e->SnoozeDateTime = when;
+        e->SnoozeLater = clock_.IsSecondShowing(when, instant);
+        // A run recorded by a wrong clock must not count as this snooze's.
+        if (clock_.InstantOf(e->LastDateTime, e->LastLater) >= instant) {
+            e->LastDateTime = clock_.LocalOf(now);
+            e->LastLater = false;
+        }
+    }
+    std::exception_ptr failure;
+    try {
+        eventsFile_.Edit([&](IniText& text) {
+            for (const TEvent* e : found) {
+                text.Write(e->Name, "SnoozeDateTime", e->KeyText("SnoozeDateTime"));
+                text.Write(e->Name, "LastDateTime", e->KeyText("LastDateTime"));
+            }
+        });
+    } catch (const IniWriteError&) {
+        failure = std::current_exception();
+    }
+    // The snooze holds for this run even when the file could not take it.
+    RecomputeNextDue();
+    if (failure)
+        std::rethrow_exception(failure);
+    return static_cast<int>(found.size());
+}
+
+int TReminders::AddBirthday(std::unique_ptr<TBirthday> birthday)
+{
+    CheckNewName(birthday->Name, birthdays_.IndexOf(birthday->Name) >= 0);
+    birthday->SaveToFile(birthdaysFile_);
+    const int index = birthdays_.Add(std::move(birthday));
+    if (view_) {
+        view_->BirthdayAdded(birthdays_[index]);
+        view_->RemindersChanged();
+    }
+    return index;
+}
+
+void TReminders::ReplaceBirthday(const std::string& oldName, const TBirthday& edited)
+{
+    const int index = birthdays_.IndexOf(oldName);
+    if (index < 0)
+        return;
+    TBirthday& current = birthdays_[index];
+    if (!SameName(edited.Name, oldName))
+        CheckNewName(edited.Name, birthdays_.IndexOf(edited.Name) >= 0);
+    TBirthday changed = edited;
+    changed.ReplaceInFile(birthdaysFile_, current.Name);
+    changed.Name = current.Name;
+    current = std::move(changed);
+    birthdays_.Rename(index, edited.Name);
+    if (view_) {
+        view_->BirthdayChanged(oldName, birthdays_[index]);
+        view_->RemindersChanged();
+    }
+}
+
+bool TReminders::DeleteBirthday(const std::string& name)
+{
+    const int index = birthdays_.IndexOf(name);
+    if (index < 0)
+        return false;
+    const std::string stored = birthdays_.NameAt(index);
+    birthdays_[index].EraseFromFile(birthdaysFile_);
+    birthdays_.Delete(index);
+    if (view_) {
+        view_->BirthdayRemoved(stored);
+        view_->RemindersChanged();
+    }
+    return true;
+}
+
+bool TReminders::SetBirthdayEnabled(const std::string& name, bool enabled)
+{
+    const int index = birthdays_.IndexOf(name);
+    if (index < 0)
+        return false;
+    TBirthday& b = birthdays_[index];
+    b.Enabled = enabled;
+    b.WriteKey(birthdaysFile_, "Enabled");
+    if (view_) {
+        view_->BirthdayChanged(b.Name, b);
+        view_->RemindersChanged();
+    }
+    return true;
+}
+
+void TReminders::TestBirthday(const std::string& name)
+{
+    const int index = birthdays_.IndexOf(name);
+    if (index < 0)
+        return;
+    const AppSettings& s = Settings();
+    BirthdayFiringContext ctx{desktop_, clock_, birthdaysFile_, s.DateFormat};
+    ExecuteBirthday(birthdays_[index], true, ctx);
+}
+
+void TReminders::FireEventAt(int index, bool snooze)
+{
+    if (index < 0 || index >= events_.Count() || firingDepth_ > 0)
+        return;
+    const TEvent& e = events_[index];
+    Run run;
+    run.Name = e.Name;
+    run.Index = index;
+    run.Regular = !snooze && StartOwed(e);
+    run.Snooze = SnoozePending(e, clock_);
+    if (!run.Regular && !run.Snooze)
+        return;
+    run.Moment = run.Regular ? e.StartDateTime : e.SnoozeDateTime;
+    run.Late = clock_.Now() - run.Moment > kLate;
+    FireOne(run);
+    RecomputeNextDue();
+}
+
+void TReminders::FireBirthdayAt(int index)
+{
+    if (index < 0 || index >= birthdays_.Count())
+        return;
+    const AppSettings& s = Settings();
+    BirthdayFiringContext ctx{desktop_, clock_, birthdaysFile_, s.DateFormat};
+    try {
+        ExecuteBirthday(birthdays_[index], false, ctx);
+    } catch (const IniWriteError& error) {
+        Report(error);
+    }
+}
+
+// --- writing ---------------------------------------------------------------
+
+void TReminders::WriteKeys(const TEvent& e, const std::vector<std::string>& keys)
+{
+    if (keys.empty())
+        return;
+    eventsFile_.Edit([&](IniText& text) {
+        for (const std::string& key : keys)
+            text.Write(e.Name, key, e.KeyText(key));
+    });
+}
+
+void TReminders::Record(const TEvent& e, const std::vector<std::string>& keys)
+{
+    try {
+        WriteKeys(e, keys);
+    } catch (const IniWriteError& error) {
+        Report(error);
+    }
+}
+
+void TReminders::Report(const IniWriteError& error)
+{
+    WriteLog(error.what());
+    if (view_)
+        view_->ShowError(error.what());
+}
