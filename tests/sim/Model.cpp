@@ -75,9 +75,9 @@ std::optional<Ms> Model::SlotAfter(const Event& e, Ms instant) const
     }
 }
 
-void Model::MoveAhead(Event& e, Ms instant) const
+void Model::MoveAhead(Event& e, Ms instant, bool back) const
 {
-    if (!Periodic(e.kind) || e.never)
+    if (!Periodic(e.kind) || e.never || (!back && e.startI > instant))
         return;
     if (const auto slot = SlotAfter(e, instant)) {
         if (e.kind == pkHourly)
@@ -126,6 +126,7 @@ Model::Event Model::Make(int id, const TEvent& t) const
     e.deleteAfterRun = t.PeriodInd == pkOnce && t.DeleteAfterRun;
     e.note = t.EnabledNote;
     Normalize(e);
+    e.originI = e.startI;
     return e;
 }
 
@@ -203,11 +204,13 @@ void Model::StartUp(Ms now)
         e.owed.reset();
         if (e.hasSnooze && e.runAgain)
             e.restarted = true;
-        if (!(e.startI < now)) {
+        // A start passed while the program was not running: it has not run
+        // for it (a once event that ran has nothing to settle).
+        if (!(e.startI < now) || e.lastRun >= e.startI) {
+            MoveAhead(e, now);
             ++it;
             continue;
         }
-        // The start passed while the program was not running.
         if (e.expired == ekDelete && !e.hasSnooze) {
             if (e.enabled) {
                 it = events_.erase(it);
@@ -235,10 +238,28 @@ void Model::StartUp(Ms now)
 void Model::ClockSetBack(Ms now)
 {
     for (auto& [id, e] : events_) {
+        if (!Periodic(e.kind)) {
+            // A once event that ran has run, whatever the clock says now; one
+            // whose start was passed over (settled, not run) may come again.
+            if (e.settled >= e.startI && e.lastRun < e.startI && e.startI > now) {
+                e.settled = std::min(e.settled, now);
+                e.optionalUntil = std::max(e.optionalUntil, e.startI);
+            }
+            continue;
+        }
         // A run recorded ahead of the corrected time is a record of the wrong clock.
         e.lastRun = std::min(e.lastRun, now);
         e.settled = std::min(e.settled, now);
-        MoveAhead(e, now);  // back to the first slot after the corrected time
+        // Back to the first slot after the corrected time that has not run:
+        // the slot the last run was for has; the later ones it stood for
+        // may come again or not.
+        MoveAhead(e, std::max(now, e.ranFrom), true);
+        // Slots before the start New or Edit gave it are not owed; whether
+        // the rule's grid runs back past that start is the program's choice.
+        if (e.startI < e.originI)
+            e.optionalUntil = std::max(e.optionalUntil, e.originI - 1);
+        if (e.ranTo > now)
+            e.optionalUntil = std::max(e.optionalUntil, e.ranTo);
     }
 }
 
@@ -250,12 +271,15 @@ std::optional<Model::Owed> Model::DueAt(const Event& e, Ms now, Ms scanStart) co
         return std::nullopt;
     Owed o;
     o.scanStart = scanStart;
-    if (!e.never && e.startI <= now && std::max(e.lastRun, e.settled) < e.startI)
+    if (!e.never && e.startI <= now && std::max(e.lastRun, e.settled) < e.startI) {
         o.parts.push_back({false, e.start, e.startI});
+        o.required = e.startI > e.optionalUntil;
+    }
     if (e.hasSnooze && BerlinInstant(e.snooze, false) <= now) {
         o.parts.push_back({true, e.snooze, BerlinInstant(e.snooze, false)});
         o.runAgain = e.runAgain;
         o.restarted = e.restarted;
+        o.required = true;
     }
     if (o.parts.empty())
         return std::nullopt;
@@ -337,6 +361,10 @@ void Model::Settle(Event& e, const Owed& o, Ms now)
     const bool regular = std::any_of(o.parts.begin(), o.parts.end(), [](const Part& p) { return !p.snooze; });
     const bool snooze = std::any_of(o.parts.begin(), o.parts.end(), [](const Part& p) { return p.snooze; });
     e.lastRun = now;
+    if (regular) {
+        e.ranFrom = o.parts.front().instant;
+        e.ranTo = now;
+    }
     if (snooze)
         e.hasSnooze = e.runAgain = e.restarted = false;
     if (Periodic(e.kind) && e.startI <= now)
@@ -395,6 +423,13 @@ void Model::EndScan(Ms now)
     for (auto& [id, e] : events_) {
         if (!e.owed)
             continue;
+        if (!e.owed->required) {
+            // The program took it as run already: so does the model.
+            e.settled = std::max(e.settled, e.startI);
+            MoveAhead(e, now);
+            e.owed.reset();
+            continue;
+        }
         const Part& p = e.owed->parts.front();
         fault_("the run of " + e.name + " owed for " + Show(p.local) + (p.snooze ? " (snooze)" : "") +
                " did not come by " + Show(BerlinLocal(now)));
@@ -437,6 +472,16 @@ Ms Model::NextMoment(Ms now) const
             best = std::min(best, BerlinInstant(e.snooze, false));
     }
     return best;
+}
+
+std::string Model::Dump() const
+{
+    std::string text;
+    for (const auto& [id, e] : events_)
+        text += "    model: " + e.name + (e.enabled ? "" : " (off)") + " start " + (e.never ? "never" : Show(e.start)) +
+                ", last run " + (e.lastRun == kLong ? std::string("none") : Show(BerlinLocal(e.lastRun))) +
+                (e.hasSnooze ? ", snooze " + Show(e.snooze) : std::string()) + "\n";
+    return text;
 }
 
 std::string Model::NameOf(int id) const

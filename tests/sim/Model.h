@@ -5,6 +5,7 @@
 // late run not marked late, a birthday reminded twice or missed.
 #pragma once
 
+#include <climits>
 #include <functional>
 #include <map>
 #include <optional>
@@ -49,6 +50,8 @@ public:
     Ms NextMoment(Ms now) const;
 
     bool Has(int id) const { return events_.count(id) > 0; }
+    // The model's events, one a line, for a verbose replay.
+    std::string Dump() const;
     std::string NameOf(int id) const;
     std::vector<int> Ids() const;
     // Rules that leave a choice to the program (see Unsettled): the model
@@ -93,6 +96,7 @@ private:
         std::vector<Part> parts;
         bool runAgain = false;
         bool restarted = false;
+        bool required = true;
         Ms scanStart = 0;
     };
     struct Event {
@@ -111,6 +115,11 @@ private:
         bool restarted = false;      // ... armed before the last restart
         Ms lastRun;                  // instant of the last run
         Ms settled;                  // starts up to here owe no run (start-up, switched on)
+        Ms originI;                  // the start New, Edit or the file gave it
+        Ms ranFrom = LLONG_MIN / 4, ranTo = LLONG_MIN / 4;  // the slots the last regular run was for
+        // After a clock set back: regular runs for slots up to here may come
+        // or not (a late run stood for them all, at the wrong time).
+        Ms optionalUntil = LLONG_MIN / 4;
         Ms dif2;                     // "Run again" delay
         int expired;
         bool deleteAfterRun, note;
@@ -132,7 +141,8 @@ private:
     void Normalize(Event& e) const;
     std::optional<Ms> SlotAfter(const Event& e, Ms instant) const;  // local
     Ms InstantOfSlot(const Event& e, Ms local) const;
-    void MoveAhead(Event& e, Ms instant) const;
+    // To the first slot after the instant; back: also when that is earlier.
+    void MoveAhead(Event& e, Ms instant, bool back = false) const;
     std::optional<Owed> DueAt(const Event& e, Ms now, Ms scanStart) const;
     void CheckStatus(const Event& e, const Owed& o, Ms now, const NoteRequest* note, bool summarized);
     void Settle(Event& e, const Owed& o, Ms now);

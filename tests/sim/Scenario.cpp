@@ -23,6 +23,16 @@ const std::string kBirthdays = "sim/birthdays.ini";
 Ms FloorTo(Ms value, Ms unit) { return value >= 0 ? value / unit * unit : -((-value + unit - 1) / unit) * unit; }
 int DayOf(Ms local) { return static_cast<int>(FloorTo(local, kDay) / kDay); }
 
+std::string Show(Ms local)
+{
+    const DateParts d = DecodeDate(Days(local));
+    const Ms t = local - FloorTo(local, kDay);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", d.year, d.month, d.day,
+                  static_cast<int>(t / kHour), static_cast<int>(t / kMinute % 60), static_cast<int>(t / kSecond % 60));
+    return text;
+}
+
 std::string EventName(int id, int rename)
 {
     return "Event " + std::to_string(id) + (rename ? " v" + std::to_string(rename) : "");
@@ -111,7 +121,7 @@ EventSpec DrawEvent(Draw& d, bool seed)
     e.rename = d.Chance(30) ? static_cast<int>(d.Range(1, 9)) : 0;
     if (seed) {
         e.rename = 0;
-        e.ranAtStart = e.startOffset < 0 && d.Chance(50);
+        e.ranAtStart = e.kind == pkOnce && e.startOffset < 0 && d.Chance(50);
         if (d.Chance(15))
             e.snoozeOffset = (d.Chance(50) ? 1 : -1) * d.Range(1, 300) * kMinute;
     }
@@ -364,6 +374,12 @@ public:
                 Do(step);
             if (faults_.empty())
                 CheckLists();
+            if (options_.verbose && engine_) {
+                const Ms owed = model_.NextMoment(clock_.Instant());
+                std::printf("    next due: the program's %s, the model's %s\n",
+                            Show(ToMs(engine_->NextDueTime())).c_str(),
+                            owed == LLONG_MAX ? "none" : Show(BerlinLocal(owed)).c_str());
+            }
             if (!faults_.empty())
                 out.stepFailed = static_cast<int>(i);
         }
@@ -599,7 +615,7 @@ private:
         return name.empty() ? EventName(id, 0) : name;
     }
 
-    TEvent Make(const EventSpec& spec, int id) const
+    TEvent Make(const EventSpec& spec, int id, bool ahead) const
     {
         TEvent e;
         Ms start = FloorTo(clock_.Local(), kMinute) + spec.startOffset;
@@ -607,6 +623,23 @@ private:
             start = FloorTo(start, kDay) + spec.timeOfDay * kMinute;
         if (spec.kind == pkMonthly && DecodeDate(Days(start)).day > 28)
             start -= (DecodeDate(Days(start)).day - 28) * kDay;  // every month has the day
+        auto allowed = [&spec](Ms local) {
+            if (spec.kind == pkDaily)
+                return spec.days.find('1') == std::string::npos ||
+                       spec.days[static_cast<size_t>(DayOfWeek(Days(local)) - 1)] == '1';
+            if (spec.kind == pkMonthly)
+                return spec.months.find('1') == std::string::npos ||
+                       (spec.months[static_cast<size_t>(DecodeDate(Days(local)).month - 1)] == '1' &&
+                        DecodeDate(Days(local)).day <= 28);
+            return true;
+        };
+        if (options_.avoid.count("masked-start"))
+            while (!allowed(start))
+                start += kDay;
+        // The editor's starts lie ahead: what a start in the past owes is
+        // not what this simulation is about.
+        while (ahead && (start <= clock_.Local() || (spec.kind == pkMonthly && DecodeDate(Days(start)).day > 28)))
+            start += kDay;
         e.Name = EventName(id, spec.rename);
         e.StartDateTime = Days(start);
         e.LastDateTime = 0;
@@ -648,7 +681,7 @@ private:
         case StepKind::SeedEvent: {
             if (engine_ || model_.Has(s.id))
                 return;
-            TEvent e = Make(s.event, s.id);
+            TEvent e = Make(s.event, s.id, false);
             if (s.event.ranAtStart)
                 e.LastDateTime = e.StartDateTime + Days(10 * kSecond);
             if (s.event.snoozeOffset)
@@ -769,7 +802,7 @@ private:
         case StepKind::Add: {
             if (current)
                 return;
-            TEvent e = Make(s.event, s.id);
+            TEvent e = Make(s.event, s.id, true);
             // As the editor makes it: the snooze it would arm is the program's to drop.
             e.SnoozeDateTime = e.StartDateTime + e.Dif2DateTime;
             engine_->AddEvent(std::make_unique<TEvent>(e));
@@ -777,7 +810,7 @@ private:
             return;
         }
         case StepKind::Edit: {
-            TEvent e = Make(s.event, s.id);
+            TEvent e = Make(s.event, s.id, true);
             if (current) {
                 // The editor starts from the record as it is: its last run and snooze.
                 e.LastDateTime = current->LastDateTime;
@@ -831,6 +864,8 @@ private:
                 names += " " + events[i].Name + (model_.Has(IdIn(events[i].Name, "Event ")) ? "" : "(!)");
             Fault("the program lists " + std::to_string(events.Count()) + " events, the model " +
                   std::to_string(ids.size()) + ":" + names);
+            if (options_.verbose)
+                std::printf("%s", model_.Dump().c_str());
             return;
         }
         for (int id : ids)

@@ -5,6 +5,7 @@
 //   vellomir_sim --seeds A-B            the fixed set (the test suite's)
 //   vellomir_sim --minutes N            random seeds for N minutes
 //   --write-failures                    also make events.ini unwritable at times
+//   --avoid masked-start,...            leave out situations of a known fault
 //
 // A failing seed is printed with its first fault and a shrunk list of steps.
 #include <chrono>
@@ -23,7 +24,7 @@ using namespace sim;
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: vellomir_sim --seed N [--verbose] | --seeds A-B | --minutes N  [--write-failures]\n");
+                 "usage: vellomir_sim --seed N [--verbose] | --seeds A-B | --minutes N  [--write-failures] [--avoid a,b]\n");
     return 2;
 }
 
@@ -40,11 +41,17 @@ bool Check(std::uint64_t seed, const Options& options, double& days)
     for (size_t i = 1; i < out.faults.size() && i < 5; ++i)
         std::printf("  and: %s\n", out.faults[i].c_str());
     const Scenario shrunk = Shrink(scenario, options, out.faults.front());
-    const Outcome again = Play(shrunk, Options{});
+    Options quiet = options;
+    quiet.verbose = false;
+    const Outcome again = Play(shrunk, quiet);
     std::printf("  shrunk to %zu of %zu steps (%s):\n", shrunk.steps.size(), scenario.steps.size(),
                 again.faults.empty() ? "?" : again.faults.front().c_str());
     for (const Step& step : shrunk.steps)
         std::printf("    %s\n", Describe(step).c_str());
+    if (options.verbose) {
+        std::printf("  the shrunk steps, played:\n");
+        Play(shrunk, options);
+    }
     std::printf("  replay: vellomir_sim --seed %llu --verbose\n", static_cast<unsigned long long>(seed));
     return false;
 }
@@ -64,6 +71,13 @@ int main(int argc, char** argv)
             options.verbose = true;
         } else if (arg == "--write-failures") {
             options.writeFailures = true;
+        } else if (arg == "--avoid" && hasValue) {
+            std::string list = argv[++i];
+            for (size_t at = 0; at <= list.size();) {
+                const size_t comma = std::min(list.find(',', at), list.size());
+                options.avoid.insert(list.substr(at, comma - at));
+                at = comma + 1;
+            }
         } else if (arg == "--seed" && hasValue) {
             mode = One;
             first = last = std::strtoull(argv[++i], nullptr, 10);
