@@ -169,7 +169,7 @@ void Model::SetEnabled(int id, bool enabled, Ms now)
         if (Periodic(e.kind))
             MoveAhead(e, now);
         else
-            e.settled = std::max(e.settled, e.startI);
+            e.settled = std::max(e.settled, now);
     }
     if (e.hasSnooze && BerlinInstant(e.snooze, false) <= now) {
         e.hasSnooze = false;
@@ -228,8 +228,8 @@ void Model::StartUp(Ms now)
                 e.snoozeOpen = true;
             }
         }
-        // No regular run for the start that passed; a periodic one goes on.
-        e.settled = std::max(e.settled, e.startI);
+        // No regular run for the slots that passed; a periodic one goes on.
+        e.settled = std::max(e.settled, now);
         MoveAhead(e, now);
         ++it;
     }
@@ -247,6 +247,9 @@ void Model::ClockSetBack(Ms now)
             }
             continue;
         }
+        // Slots passed over (not run) at the wrong time may come again, or not.
+        if (e.settled > now)
+            e.optionalUntil = std::max(e.optionalUntil, e.settled);
         // A run recorded ahead of the corrected time is a record of the wrong clock.
         e.lastRun = std::min(e.lastRun, now);
         e.settled = std::min(e.settled, now);
@@ -297,6 +300,7 @@ void Model::BeginScan(Ms now)
             e.owed = DueAt(e, now, now);
 
     const int today = DayOf(BerlinLocal(now));
+    scanDay_ = today;
     if (today > scannedDay_) {
         if (scannedDay_ == -1 || today > scannedDay_ + 1)
             GapCatchUps(today, false);
@@ -323,7 +327,7 @@ void Model::CheckStatus(const Event& e, const Owed& o, Ms now, const NoteRequest
         if (!(scanStart_ - p.instant > kLateMs + kBorder && BerlinLocal(scanStart_) - p.local > kLateMs + kBorder))
             lateAtScan = false;
     }
-    if (o.runAgain)
+    if (o.runAgain || (e.runAgain && Tolerate.count("snooze-cleared")))
         allowed.insert("Missing...");
     if (o.runAgain && !o.restarted)
         lateAtScan = true;
@@ -374,6 +378,10 @@ void Model::Settle(Event& e, const Owed& o, Ms now)
         e.hasSnooze = e.runAgain = e.restarted = false;
         e.spareUntilScan = scanNumber_ + 1;
     }
+    if (regular && e.hasSnooze && Tolerate.count("snooze-cleared"))
+        e.hasSnooze = e.runAgain = e.restarted = false;
+    if (regular && snooze && Periodic(e.kind) && Tolerate.count("start-lost"))
+        e.never = true;
     if (e.deleteAfterRun && !regular && e.startI > now)
         e.existenceOpen = true;  // a snooze run before the start: see Adopt
 }
@@ -394,6 +402,10 @@ void Model::OnFire(int id, Ms now, const NoteRequest* note, bool summarized)
     if (!e.owed)
         e.owed = DueAt(e, now, scanStart_);  // it fell due during this tick
     if (!e.owed) {
+        // Back before the start New or Edit gave it (a clock set back):
+        // whatever the program runs there is its choice.
+        if (e.optionalUntil >= e.originI - 1 && now < e.originI)
+            return;
         if (e.spareUntilScan >= scanNumber_) {
             e.spareUntilScan = -1;
             return;
@@ -456,19 +468,22 @@ void Model::EndScan(Ms now)
                    " for a day passed during a sleep did not come at the wake-up");
     todayOwed_.clear();
     catchUp_.clear();
-    scannedDay_ = std::max(scannedDay_, today);
-    awakeDay_ = today;
+    // A tick that ran past midnight (a countdown) may have scanned the new
+    // day already; the next tick owes what it did not remind.
+    static_cast<void>(today);
+    scannedDay_ = std::max(scannedDay_, scanDay_);
+    awakeDay_ = scanDay_;
 }
 
-Ms Model::NextMoment(Ms now) const
+Ms Model::NextMoment() const
 {
     Ms best = LLONG_MAX;
     for (const auto& [id, e] : events_) {
         if (!e.enabled)
             continue;
-        if (!e.never && e.startI > now && std::max(e.lastRun, e.settled) < e.startI)
+        if (!e.never && std::max(e.lastRun, e.settled) < e.startI)
             best = std::min(best, e.startI);
-        if (e.hasSnooze && BerlinInstant(e.snooze, false) > now)
+        if (e.hasSnooze)
             best = std::min(best, BerlinInstant(e.snooze, false));
     }
     return best;
@@ -601,7 +616,8 @@ void Model::OnBirthdayFire(int id, int today)
         return;
     }
     Birthday& b = it->second;
-    if (todayOwed_.erase(id) == 0 && catchUp_.erase(id) == 0) {
+    const bool newDay = today > scanDay_ && b.seed.enabled && DueOn(b, today) && !b.reminded.count(today);
+    if (todayOwed_.erase(id) == 0 && catchUp_.erase(id) == 0 && !newDay) {
         fault_("a birthday reminder of " + b.seed.name + " on " + Show(Ms(today) * kDay) +
                (b.reminded.count(today) ? ", reminded already that day" : ", which is not one of its reminder days"));
     }

@@ -46,8 +46,9 @@ public:
     // The clock moved inside this scan (a long countdown).
     void ClockMoved() { clockMoved_ = true; }
     void EndScan(Ms now);
-    // The next moment (instant) after now at which something is owed.
-    Ms NextMoment(Ms now) const;
+    // The next moment (instant) at which something is owed; one at or
+    // before now is owed already.
+    Ms NextMoment() const;
 
     bool Has(int id) const { return events_.count(id) > 0; }
     // The model's events, one a line, for a verbose replay.
@@ -86,6 +87,9 @@ public:
 
     // A write failed once: a restart may repeat what the file did not keep.
     bool Lenient = false;
+    // Known faults of the program taken as its behaviour, to look past them
+    // (see Options::avoid): "snooze-cleared", "start-lost".
+    std::set<std::string> Tolerate;
 
 private:
     struct Part {
@@ -167,6 +171,7 @@ private:
     std::map<int, Birthday> birthdays_;
     int awakeDay_ = 0;
     int scannedDay_ = -1;
+    int scanDay_ = -1;  // the day the current tick began on
     std::map<int, bool> todayOwed_;    // birthday -> still owed in this scan
     std::map<int, bool> catchUp_;      // birthday -> required
 };

@@ -358,6 +358,7 @@ public:
     {
         clock_.Set(s.startInstant);
         model_.SetAwakeDay(DayOf(clock_.Local()) - s.awakeDaysBefore);
+        model_.Tolerate = o.avoid;
     }
 
     Outcome Play()
@@ -375,7 +376,7 @@ public:
             if (faults_.empty())
                 CheckLists();
             if (options_.verbose && engine_) {
-                const Ms owed = model_.NextMoment(clock_.Instant());
+                const Ms owed = model_.NextMoment();
                 std::printf("    next due: the program's %s, the model's %s\n",
                             Show(ToMs(engine_->NextDueTime())).c_str(),
                             owed == LLONG_MAX ? "none" : Show(BerlinLocal(owed)).c_str());
@@ -590,9 +591,11 @@ private:
     {
         for (int guard = 0; guard < 20000 && clock_.Instant() < end && faults_.empty(); ++guard) {
             const Ms now = clock_.Instant();
+            // A run already due (it fell due while a countdown showed) is
+            // looked at by the next tick, a second later.
             Ms next = end;
-            if (const Ms owed = model_.NextMoment(now); owed < end)
-                next = owed + 250;
+            if (const Ms owed = model_.NextMoment(); owed < end)
+                next = std::max(owed + 250, now + kSecond);
             if (engine_) {
                 // Also where the program thinks something is due, so that a
                 // run the model does not expect is seen when it comes.
@@ -725,7 +728,7 @@ private:
             return;
         case StepKind::TickSeconds:
             for (Ms t = kSecond; t <= s.span && faults_.empty(); t += kSecond) {
-                clock_.Set(now + t);
+                clock_.Set(clock_.Instant() + kSecond);
                 Tick();
             }
             return;
