@@ -42,10 +42,16 @@ Ms Model::InstantOfSlot(const Event& e, Ms local) const
 // finds the slots before it too.
 std::optional<Ms> Model::SlotAfter(const Event& e, Ms instant) const
 {
-    const Ms local = BerlinLocal(instant);
-    switch (e.kind) {
-    case pkHourly:  // real hours: the grid is one of instants
+    if (e.kind == pkHourly)  // real hours: the grid is one of instants
         return BerlinLocal(e.startI + (FloorDiv(instant - e.startI, e.step) + 1) * e.step);
+    return LocalSlotAfter(e, BerlinLocal(instant));
+}
+
+// The wall-clock kinds: a slot is a local time (one the spring night skips
+// is still a slot, at the instant the clocks jump to).
+std::optional<Ms> Model::LocalSlotAfter(const Event& e, Ms local) const
+{
+    switch (e.kind) {
     case pkWeekly:
     case pkAnnually:
         return e.start + (FloorDiv(local - e.start, e.step) + 1) * e.step;
@@ -101,7 +107,7 @@ void Model::Normalize(Event& e) const
         return;
     }
     if (e.kind == pkDaily || e.kind == pkMonthly) {
-        const auto slot = SlotAfter(e, BerlinInstant(e.start - 1, false));
+        const auto slot = LocalSlotAfter(e, e.start - 1);
         e.start = *slot;
         e.startI = InstantOfSlot(e, e.start);
     }
@@ -380,8 +386,6 @@ void Model::Settle(Event& e, const Owed& o, Ms now)
     }
     if (regular && e.hasSnooze && Tolerate.count("snooze-cleared"))
         e.hasSnooze = e.runAgain = e.restarted = false;
-    if (regular && snooze && Periodic(e.kind) && Tolerate.count("start-lost"))
-        e.never = true;
     if (e.deleteAfterRun && !regular && e.startI > now)
         e.existenceOpen = true;  // a snooze run before the start: see Adopt
 }
@@ -460,8 +464,8 @@ void Model::EndScan(Ms now)
 
     const int today = DayOf(BerlinLocal(now));
     for (const auto& [id, owed] : todayOwed_)
-        fault_("the birthday reminder of " + birthdays_[id].seed.name + " for " + Show(Ms(today) * kDay) +
-               " did not come");
+        fault_("the birthday reminder of " + birthdays_[id].seed.name + " for " + Show(Ms(scanDay_) * kDay) +
+               " did not come by " + Show(BerlinLocal(now)));
     for (const auto& [id, required] : catchUp_)
         if (required)
             fault_("the birthday reminder of " + birthdays_[id].seed.name +

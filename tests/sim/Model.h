@@ -88,7 +88,7 @@ public:
     // A write failed once: a restart may repeat what the file did not keep.
     bool Lenient = false;
     // Known faults of the program taken as its behaviour, to look past them
-    // (see Options::avoid): "snooze-cleared", "start-lost".
+    // (see Options::avoid): "snooze-cleared".
     std::set<std::string> Tolerate;
 
 private:
@@ -144,6 +144,7 @@ private:
     Event Make(int id, const TEvent& e) const;
     void Normalize(Event& e) const;
     std::optional<Ms> SlotAfter(const Event& e, Ms instant) const;  // local
+    std::optional<Ms> LocalSlotAfter(const Event& e, Ms local) const;
     Ms InstantOfSlot(const Event& e, Ms local) const;
     // To the first slot after the instant; back: also when that is earlier.
     void MoveAhead(Event& e, Ms instant, bool back = false) const;

@@ -137,6 +137,8 @@ BirthdaySpec DrawBirthday(Draw& d, Ms startLocal)
         const DateParts near = DecodeDate(Days(startLocal + d.Range(-5, 25) * kDay));
         b.month = near.month;
         b.day = near.day;
+        if (!IsValidDate(b.year, b.month, b.day))
+            b.year = 4 * (b.year / 4);  // born on 29 February: in a leap year
     } else if (kind == 1) {
         b.year = 4 * static_cast<int>(d.Range(490, 502));  // a leap year
         b.month = 2;

@@ -64,8 +64,7 @@ struct Options {
     bool writeFailures = false;  // steps that make events.ini unwritable for a while
     // Situations left out of the scenarios (to look past a known fault):
     // "masked-start": no daily or monthly start on a day its mask excludes;
-    // "snooze-cleared": a regular run may clear a snooze not yet due;
-    // "start-lost": a run for a slot and a snooze at once may end the event's runs.
+    // "snooze-cleared": a regular run may clear a snooze not yet due.
     std::set<std::string> avoid;
 };
 

@@ -6,6 +6,7 @@
 //   vellomir_sim --minutes N            random seeds for N minutes
 //   --write-failures                    also make events.ini unwritable at times
 //   --avoid masked-start,...            leave out situations of a known fault
+//   --no-shrink                         report failing seeds without shrinking them
 //
 // A failing seed is printed with its first fault and a shrunk list of steps.
 #include <chrono>
@@ -24,12 +25,12 @@ using namespace sim;
 int Usage()
 {
     std::fprintf(stderr,
-                 "usage: vellomir_sim --seed N [--verbose] | --seeds A-B | --minutes N  [--write-failures] [--avoid a,b]\n");
+                 "usage: vellomir_sim --seed N [--verbose] | --seeds A-B | --minutes N  [--write-failures] [--avoid a,b] [--no-shrink]\n");
     return 2;
 }
 
 // Plays one seed; on failure prints it with its shrunk steps.
-bool Check(std::uint64_t seed, const Options& options, double& days)
+bool Check(std::uint64_t seed, const Options& options, bool shrink, double& days)
 {
     const Scenario scenario = Generate(seed, options);
     const Outcome out = Play(scenario, options);
@@ -40,6 +41,10 @@ bool Check(std::uint64_t seed, const Options& options, double& days)
                 out.faults.front().c_str());
     for (size_t i = 1; i < out.faults.size() && i < 5; ++i)
         std::printf("  and: %s\n", out.faults[i].c_str());
+    if (!shrink) {
+        std::printf("  replay: vellomir_sim --seed %llu --verbose\n", static_cast<unsigned long long>(seed));
+        return false;
+    }
     const Scenario shrunk = Shrink(scenario, options, out.faults.front());
     Options quiet = options;
     quiet.verbose = false;
@@ -61,6 +66,7 @@ bool Check(std::uint64_t seed, const Options& options, double& days)
 int main(int argc, char** argv)
 {
     Options options;
+    bool shrink = true;
     enum { None, One, Range, Minutes } mode = None;
     std::uint64_t first = 0, last = 0;
     double minutes = 0;
@@ -69,6 +75,8 @@ int main(int argc, char** argv)
         const bool hasValue = i + 1 < argc;
         if (arg == "--verbose" || arg == "-v") {
             options.verbose = true;
+        } else if (arg == "--no-shrink") {
+            shrink = false;
         } else if (arg == "--write-failures") {
             options.writeFailures = true;
         } else if (arg == "--avoid" && hasValue) {
@@ -106,12 +114,12 @@ int main(int argc, char** argv)
     if (mode == Minutes) {
         std::mt19937_64 seeds(std::random_device{}());
         while (elapsed() < minutes * 60) {
-            failed += Check(seeds() % 1000000000ULL, options, days) ? 0 : 1;
+            failed += Check(seeds() % 1000000000ULL, options, shrink, days) ? 0 : 1;
             ++played;
         }
     } else {
         for (std::uint64_t seed = first; seed <= last; ++seed) {
-            failed += Check(seed, options, days) ? 0 : 1;
+            failed += Check(seed, options, shrink, days) ? 0 : 1;
             ++played;
         }
     }
