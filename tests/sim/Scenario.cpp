@@ -81,12 +81,12 @@ private:
     std::mt19937_64 rng_;
 };
 
-// Times of day where the clocks change, the day turns or nothing special happens.
+// Times of day where the clocks change or the day turns.
 const std::vector<int> kEdgeTimes = {2 * 60 + 30, 2 * 60, 3 * 60, 60 + 30, 0, 23 * 60 + 59};
 
-EventSpec DrawEvent(Draw& d, bool seed)
+EventPlan DrawEvent(Draw& d, bool seed)
 {
-    EventSpec e;
+    EventPlan e;
     //                          once hourly daily weekly monthly annually
     e.kind = d.Weighted({30, 15, 20, 10, 15, 10});
     e.startOffset = seed ? d.Range(-3 * 1440, 2 * 1440) * kMinute
@@ -128,9 +128,9 @@ EventSpec DrawEvent(Draw& d, bool seed)
     return e;
 }
 
-BirthdaySpec DrawBirthday(Draw& d, Ms startLocal)
+BirthdayPlan DrawBirthday(Draw& d, Ms startLocal)
 {
-    BirthdaySpec b;
+    BirthdayPlan b;
     b.year = static_cast<int>(d.Range(1950, 2010));
     const int kind = d.Weighted({60, 15, 10, 15});
     if (kind == 0) {  // near the simulated weeks
@@ -283,7 +283,7 @@ std::string Describe(const Step& s)
     auto minutes = [](Ms span) {
         return std::to_string(span / kMinute) + " min" + (span % kMinute ? " " + std::to_string(span % kMinute / kSecond) + " s" : "");
     };
-    auto event = [](const EventSpec& e) {
+    auto event = [](const EventPlan& e) {
         static const char* const kinds[] = {"once", "hourly", "daily", "weekly", "monthly", "annually"};
         static const char* const expired[] = {"Keep", "Run again", "Delete"};
         static const char* const actions[] = {"", ", opens a program", ", power off after a countdown",
@@ -322,7 +322,7 @@ std::string Describe(const Step& s)
     switch (s.kind) {
     case StepKind::SeedEvent: text = "seed " + who + ": " + event(s.event); break;
     case StepKind::SeedBirthday: {
-        const BirthdaySpec& b = s.birthday;
+        const BirthdayPlan& b = s.birthday;
         text = "seed " + PersonName(s.id) + ": born " + std::to_string(b.year) + "-" + std::to_string(b.month) + "-" +
                std::to_string(b.day) + (b.r1 ? ", 1 day before" : "") + (b.r7 ? ", 1 week before" : "") +
                (b.r14 ? ", 2 weeks before" : "") + (b.enabled ? "" : ", switched off") +
@@ -620,21 +620,21 @@ private:
         return name.empty() ? EventName(id, 0) : name;
     }
 
-    TEvent Make(const EventSpec& spec, int id, bool ahead) const
+    TEvent Make(const EventPlan& plan, int id, bool ahead) const
     {
         TEvent e;
-        Ms start = FloorTo(clock_.Local(), kMinute) + spec.startOffset;
-        if (spec.timeOfDay >= 0)
-            start = FloorTo(start, kDay) + spec.timeOfDay * kMinute;
-        if (spec.kind == pkMonthly && DecodeDate(Days(start)).day > 28)
+        Ms start = FloorTo(clock_.Local(), kMinute) + plan.startOffset;
+        if (plan.timeOfDay >= 0)
+            start = FloorTo(start, kDay) + plan.timeOfDay * kMinute;
+        if (plan.kind == pkMonthly && DecodeDate(Days(start)).day > 28)
             start -= (DecodeDate(Days(start)).day - 28) * kDay;  // every month has the day
-        auto allowed = [&spec](Ms local) {
-            if (spec.kind == pkDaily)
-                return spec.days.find('1') == std::string::npos ||
-                       spec.days[static_cast<size_t>(DayOfWeek(Days(local)) - 1)] == '1';
-            if (spec.kind == pkMonthly)
-                return spec.months.find('1') == std::string::npos ||
-                       (spec.months[static_cast<size_t>(DecodeDate(Days(local)).month - 1)] == '1' &&
+        auto allowed = [&plan](Ms local) {
+            if (plan.kind == pkDaily)
+                return plan.days.find('1') == std::string::npos ||
+                       plan.days[static_cast<size_t>(DayOfWeek(Days(local)) - 1)] == '1';
+            if (plan.kind == pkMonthly)
+                return plan.months.find('1') == std::string::npos ||
+                       (plan.months[static_cast<size_t>(DecodeDate(Days(local)).month - 1)] == '1' &&
                         DecodeDate(Days(local)).day <= 28);
             return true;
         };
@@ -643,27 +643,27 @@ private:
                 start += kDay;
         // The editor's starts lie ahead: what a start in the past owes is
         // not what this simulation is about.
-        while (ahead && (start <= clock_.Local() || (spec.kind == pkMonthly && DecodeDate(Days(start)).day > 28)))
+        while (ahead && (start <= clock_.Local() || (plan.kind == pkMonthly && DecodeDate(Days(start)).day > 28)))
             start += kDay;
-        e.Name = EventName(id, spec.rename);
+        e.Name = EventName(id, plan.rename);
         e.StartDateTime = Days(start);
         e.LastDateTime = 0;
-        e.PeriodInd = spec.kind;
-        e.DifDateTime = Days(spec.step);
-        e.DaysBin = spec.days;
-        e.MonthsBin = spec.months;
-        e.ExpiredInd = spec.expired;
-        e.Dif2DateTime = spec.expired == ekRunAgain ? Days(spec.runAgain) : 0;
-        e.DeleteAfterRun = spec.deleteAfterRun;
-        e.Enabled = spec.enabled;
-        e.EnabledNote = spec.note;
+        e.PeriodInd = plan.kind;
+        e.DifDateTime = Days(plan.step);
+        e.DaysBin = plan.days;
+        e.MonthsBin = plan.months;
+        e.ExpiredInd = plan.expired;
+        e.Dif2DateTime = plan.expired == ekRunAgain ? Days(plan.runAgain) : 0;
+        e.DeleteAfterRun = plan.deleteAfterRun;
+        e.Enabled = plan.enabled;
+        e.EnabledNote = plan.note;
         e.EnabledSound = true;  // every run is heard, whatever else it does
         e.SoundFile = "sounds/e" + std::to_string(id) + ".wav";
         e.Notes = "Note of event " + std::to_string(id);
-        e.EnabledAction = spec.action != 0;
-        e.ActionIndex = spec.action >= 2 ? akTurnOff : akRunApplication;
+        e.EnabledAction = plan.action != 0;
+        e.ActionIndex = plan.action >= 2 ? akTurnOff : akRunApplication;
         e.RunAppName = "program" + std::to_string(id) + ".exe";
-        e.ShtShowWarning = spec.action != 3;
+        e.ShtShowWarning = plan.action != 3;
         return e;
     }
 
@@ -699,24 +699,24 @@ private:
         case StepKind::SeedBirthday: {
             if (engine_)
                 return;
-            const BirthdaySpec& spec = s.birthday;
-            Model::BirthdaySeed seed{s.id, PersonName(s.id), spec.year, spec.month, spec.day,
-                                     spec.r1, spec.r7, spec.r14, spec.enabled, 0};
+            const BirthdayPlan& plan = s.birthday;
+            Model::BirthdaySeed seed{s.id, PersonName(s.id), plan.year, plan.month, plan.day,
+                                     plan.r1, plan.r7, plan.r14, plan.enabled, 0};
             // Before the simulation the program ran every day up to its last day.
-            if (!spec.neverReminded)
+            if (!plan.neverReminded)
                 seed.lastStart = model_.LatestReminderDay(seed, Today() - scenario_.awakeDaysBefore);
             TBirthday b;
             b.Name = seed.name;
-            b.BirthDate = EncodeDate(spec.year, spec.month, spec.day);
+            b.BirthDate = EncodeDate(plan.year, plan.month, plan.day);
             b.LastStart = seed.lastStart;
-            b.Enabled = spec.enabled;
-            b.EnabledNote = spec.note;
+            b.Enabled = plan.enabled;
+            b.EnabledNote = plan.note;
             b.EnabledSound = true;
             b.SoundFile = "sounds/b" + std::to_string(s.id) + ".wav";
             b.Notes = "%PersonName is %CountDays days away";
-            b.Remind1Day = spec.r1;
-            b.Remind1Week = spec.r7;
-            b.Remind2Weeks = spec.r14;
+            b.Remind1Day = plan.r1;
+            b.Remind1Week = plan.r7;
+            b.Remind2Weeks = plan.r14;
             IniFile file(kBirthdays, &files_);
             b.SaveToFile(file);
             model_.SeedBirthday(seed);

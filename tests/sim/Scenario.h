@@ -16,7 +16,7 @@ namespace sim {
 // What an event looks like when it is seeded, added or edited; times are
 // relative to the moment the step runs, so that a shrunk scenario still
 // makes sense.
-struct EventSpec {
+struct EventPlan {
     int kind = pkOnce;
     Ms startOffset = 0;   // from now, rounded down to the minute
     int timeOfDay = -1;   // minutes after midnight on that day, or -1
@@ -31,7 +31,7 @@ struct EventSpec {
     Ms snoozeOffset = 0;      // seeds: a pending snooze, from now (0 none)
 };
 
-struct BirthdaySpec {
+struct BirthdayPlan {
     int year = 1980, month = 1, day = 1;
     bool r1 = false, r7 = false, r14 = false, enabled = true, note = true;
     bool neverReminded = false;
@@ -48,8 +48,8 @@ struct Step {
     int id = 0;
     Ms span = 0;
     bool flag = false;   // Restart: killed; SetBack/SetForward: told; Enable: on; WritesFail: on
-    EventSpec event;
-    BirthdaySpec birthday;
+    EventPlan event;
+    BirthdayPlan birthday;
 };
 
 struct Scenario {
