@@ -123,6 +123,8 @@ struct BirthdayFiringContext {
     const IClock& Clock;
     IniFile& File;                  // birthdays.ini
     const std::string& DateFormat;  // the "DateFormat" setting, read at each firing
+    // The day the reminder is for (a firing may end past midnight); 0: today.
+    TDateTime Day = 0;
 };
 
 // Fires the record once: the note (when EnabledNote; a failure while it is
@@ -139,7 +141,7 @@ std::string MissedBirthdaysText(const std::vector<std::string>& names);
 // Walks the whole list, enabled or not: a birthday whose anniversary this year
 // lies before today and whose LastStart lies before that anniversary (no
 // reminder on the day, only an early one at most) is collected,
-// gets LastStart := today and has "LastStart" written. When names were
+// gets LastStart := that anniversary and has "LastStart" written. When names were
 // collected and showBox, showMessage gets the box text. Returns the names in
 // list order. A record whose "LastStart" cannot be written still counts and
 // the others are still recorded and shown; the first IniWriteError is then

@@ -27,7 +27,7 @@ NoteRequest BirthdayNote(const TBirthday& record, TDateTime today, const std::st
 }  // namespace
 
 void ExecuteBirthday(TBirthday& record, bool test, BirthdayFiringContext& ctx) {
-    const TDateTime today = ctx.Clock.Today();
+    const TDateTime today = ctx.Day != 0 ? ctx.Day : ctx.Clock.Today();
     if (record.EnabledNote) {
         // A note that cannot be built must not cost the person the sound or
         // the record of the day.
@@ -62,13 +62,22 @@ std::vector<std::string> ReportMissedBirthdays(BirthdayList& list, IniFile& file
     std::vector<const TBirthday*> missed;
     for (int i = 0; i < list.Count(); ++i) {
         TBirthday& record = list[i];
-        const TDateTime anniversary = ThisYearsAnniversary(record, day);
-        if (!(day > anniversary)) continue;
+        const TDateTime reminded = BirthDayOf(record.LastStart);
+        TDateTime anniversary = ThisYearsAnniversary(record, day);
+        if (!(day > anniversary)) {
+            // Last year's, over the turn of the year: missed when an early
+            // reminder for it came (the program ran before the day) and the
+            // day itself did not.
+            anniversary = AnniversaryInYear(record.BirthDate, DecodeDate(day).year - 1);
+            if (!(reminded >= anniversary - kEarliestReminderDays)) continue;
+        }
         // Reminded on the day (or reported) already; an early reminder
         // before the day does not count for the day itself.
-        if (!(BirthDayOf(record.LastStart) < anniversary)) continue;
+        if (!(reminded < anniversary)) continue;
         names.push_back(list.NameAt(i));
-        record.LastStart = day;
+        // The day it stands for, not today: a reminder for the next birthday
+        // that falls on today is still owed.
+        record.LastStart = anniversary;
         missed.push_back(&record);
     }
     // After a long absence many are missed at once: one write records them

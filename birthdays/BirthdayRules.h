@@ -34,6 +34,9 @@ int DaysLeft(const TBirthday& record, TDateTime today);
 // while today is before this year's anniversary. Negative for a date after today.
 int YearsSince(TDateTime date, TDateTime today);
 
+// How many days before a birthday its earliest reminder comes (Remind2Weeks).
+inline constexpr int kEarliestReminderDays = 14;
+
 // Whether a reminder for the record falls on today: the next anniversary A
 // (today's, or the first after it, next year's once this year's has passed)
 // is today, or A - 14 / A - 7 / A - 1 is today with Remind2Weeks /

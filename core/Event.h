@@ -46,9 +46,10 @@ public:
     // Run-time only: the start passed while the program was not running and
     // was settled then (Keep, Run again or Delete); no run is owed for it.
     bool StartSettled = false;
-    // Run-time only: the start the last regular run was for, so that a
-    // clock set back does not send the event to a slot that has run.
-    TDateTime LastRunSlot = 0;
+    // Run-time only: the instant of the earliest slot a clock set back may
+    // send the start back to: the start as loaded or set by the user, and
+    // after a run the slot after the one that ran.
+    double StartFloor = 0;
     int ActionIndex = akRunApplication;
     std::string RunAppName;
     std::string RunAppParams;

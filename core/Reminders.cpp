@@ -20,12 +20,21 @@ constexpr double kNothingDue = std::numeric_limits<double>::infinity();
 // A tick that finds the clock this far behind the last one means the clock
 // was set back (the timer's own jitter is far less).
 constexpr double kSetBack = 2.0 / 86400;
-// How far before a birthday its earliest reminder comes.
-constexpr int kEarliestReminder = 14;
 
 bool IsPeriodic(const TEvent& e)
 {
     return e.PeriodInd >= pkHourly && e.PeriodInd <= pkAnnually;
+}
+
+// A start on a day its mask excludes is no slot: its first slot is the
+// first allowed day at the same time. Returns whether the start moved.
+bool StartOnSlot(TEvent& e)
+{
+    if (!IsPeriodic(e) || !HasSlots(e) || StartIsSlot(e))
+        return false;
+    e.StartDateTime = NextSlot(e, e.StartDateTime);
+    e.StartLater = false;
+    return true;
 }
 
 // Whether the start is one the event can still run for: a once event, or a
@@ -45,14 +54,17 @@ struct Depth {
 }  // namespace
 
 // A run the scan found due: the event by name (a firing may remove or move
-// events), the moment it is due for, and what kind of run it is.
+// events), the moments it falls due for, and what kind of run it is.
 struct TReminders::Run {
     std::string Name;
-    TDateTime Moment = 0;   // local, as stored
-    double Instant = 0;     // for the order of the runs
     int Index = 0;          // at the scan, for the order at one moment
-    bool Regular = false;   // for the start (else only for the snooze)
-    bool Snooze = false;    // the snooze is settled by this run too
+    bool Regular = false;   // a run for its start
+    bool MoveStart = false; // its start lies on a day its mask excludes: no run for it
+    TDateTime Start = 0;
+    bool Snooze = false;    // a run for its snooze
+    TDateTime SnoozeAt = 0;
+    TDateTime Moment = 0;   // the earlier of the two, local
+    double Instant = 0;     // the same, for the order of the runs
     bool Late = false;
 };
 
@@ -73,6 +85,21 @@ void TReminders::Load()
 {
     LoadEvents(eventsFile_, events_);
     LoadBirthdays(birthdaysFile_, birthdays_);
+    for (int i = 0; i < events_.Count(); ++i) {
+        TEvent& e = events_[i];
+        // A start the autumn night shows twice is its second showing when
+        // the first would come less than a step after the last run: an
+        // hourly event stored just before the repeated hour.
+        if (e.PeriodInd == pkHourly && e.DifDateTime > 0) {
+            const double first = clock_.InstantOf(e.StartDateTime, false);
+            const double second = clock_.InstantOf(e.StartDateTime, true);
+            const double last = clock_.InstantOf(e.LastDateTime);
+            e.StartLater = second > first && first - last < e.DifDateTime - kLate && second - last >= first - last;
+        }
+        // What ran before this start is not known slot by slot: a clock set
+        // back returns a start no further than where it stands now.
+        e.StartFloor = DueInstant(e, false);
+    }
 }
 
 void TReminders::StartUp()
@@ -100,9 +127,11 @@ void TReminders::Tick()
         RecomputeNextDue();
     }
     lastTickInstant_ = now;
+    // The day of the tick: a firing may run past midnight, and the day it
+    // began is the one whose birthdays are due.
+    const TDateTime today = DateOf(clock_.LocalOf(now));
     if (now >= nextDueInstant_)
         ScanEvents(now);
-    const TDateTime today = clock_.Today();
     if (today != lastBirthdayScan_)
         ScanBirthdays(today);
 }
@@ -138,7 +167,13 @@ bool TReminders::RanForStart(const TEvent& e) const
 
 bool TReminders::StartOwed(const TEvent& e) const
 {
-    return !e.StartSettled && !RanForStart(e) && StartCanRun(e);
+    if (e.StartSettled || !StartCanRun(e))
+        return false;
+    // A periodic start moves past every run made for it, so one still
+    // standing is owed, even when another run (its snooze) came after it.
+    if (IsPeriodic(e) && HasSlots(e))
+        return true;
+    return !RanForStart(e);
 }
 
 namespace {
@@ -182,20 +217,22 @@ void TReminders::ScanEvents(double nowInstant)
         const TEvent& e = events_[i];
         if (!e.Enabled)
             continue;
-        const bool regular = StartOwed(e) && DueInstant(e, false) <= nowInstant;
-        const bool snooze = SnoozePending(e, clock_) && DueInstant(e, true) <= nowInstant;
-        if (!regular && !snooze)
-            continue;
+        const bool start = StartOwed(e) && DueInstant(e, false) <= nowInstant;
         Run run;
         run.Name = e.Name;
         run.Index = i;
-        run.Regular = regular;
-        run.Snooze = snooze;
-        // The run is for the earlier of the two moments when both fell due.
-        const bool bySnooze = !regular || (snooze && DueInstant(e, true) < DueInstant(e, false));
+        run.Regular = start && StartIsSlot(e);
+        run.MoveStart = start && !run.Regular;
+        run.Start = e.StartDateTime;
+        run.Snooze = SnoozePending(e, clock_) && DueInstant(e, true) <= nowInstant;
+        run.SnoozeAt = e.SnoozeDateTime;
+        if (!run.Regular && !run.MoveStart && !run.Snooze)
+            continue;
+        // A run for both is for the earlier moment.
+        const bool bySnooze = run.Snooze && (!run.Regular || DueInstant(e, true) < DueInstant(e, false));
         run.Moment = bySnooze ? e.SnoozeDateTime : e.StartDateTime;
         run.Instant = DueInstant(e, bySnooze);
-        run.Late = now - run.Moment > kLate || (bySnooze && e.MissedRun);
+        run.Late = (run.Regular || run.Snooze) && (now - run.Moment > kLate || (!run.Regular && e.MissedRun));
         runs.push_back(std::move(run));
     }
     // Oldest first; at one moment the event later in the file first.
@@ -221,71 +258,89 @@ void TReminders::FireRuns(std::vector<Run>& runs)
         FireOne(run);
 }
 
-bool TReminders::StillDue(const TEvent& e, const Run& run) const
+TReminders::Still TReminders::StillDue(const TEvent& e, const Run& run) const
 {
+    // Decided again when its turn comes: an edit made during an earlier
+    // firing of the scan wins, and a moment that came meanwhile (during a
+    // countdown) is settled by the same run.
+    static_cast<void>(run);
+    Still still;
     if (!e.Enabled)
-        return false;
-    const bool start = Near(e.StartDateTime, run.Moment) && StartOwed(e);
-    const bool snooze = SnoozePending(e, clock_) && Near(e.SnoozeDateTime, run.Moment);
-    if (run.Regular && !run.Snooze)
-        return start;
-    if (!run.Regular)
-        return snooze;
-    // Both fell due: whichever is still as it was.
-    return start || snooze;
+        return still;
+    const double now = clock_.NowInstant();
+    const bool start = StartOwed(e) && DueInstant(e, false) <= now;
+    still.Regular = start && StartIsSlot(e);
+    still.MoveStart = start && !still.Regular;
+    still.Snooze = SnoozePending(e, clock_) && DueInstant(e, true) <= now;
+    return still;
 }
 
-// The record of a run: LastDateTime now, the snooze settled, and the start
-// moved past now (periodic) or the event gone (a once event that deletes
-// itself). keys collects what to write; null: the event was erased.
-void TReminders::Settle(TEvent& e, bool regular, TDateTime now, std::vector<std::string>* keys)
+void TReminders::MoveOn(TEvent& e, double past, std::vector<std::string>* keys)
 {
-    const double instant = clock_.InstantOf(now);
-    e.LastDateTime = now;
-    e.LastLater = clock_.IsSecondShowing(now, instant);
-    keys->push_back("LastDateTime");
-    if (e.SnoozeDateTime != 0) {
-        e.SnoozeDateTime = 0;
-        e.SnoozeLater = false;
-        keys->push_back("SnoozeDateTime");
-    }
-    if (regular)
-        e.LastRunSlot = e.StartDateTime;
-    // Past the slot that ran, which may lie a moment ahead of the clock.
-    const double past = std::max(clock_.NowInstant(), DueInstant(e, false));
-    if (regular && IsPeriodic(e) && MoveStartAhead(e, clock_, past)) {
+    if (IsPeriodic(e) && MoveStartAhead(e, clock_, past)) {
         e.StartSettled = false;
         keys->push_back("StartDateTime");
     }
 }
 
-void TReminders::FireOne(const Run& run)
+// The record of a run: LastDateTime now, the snooze it was for settled, and
+// a periodic start moved past the slot that ran (and past now). A once event
+// that deletes itself is the caller's.
+void TReminders::Settle(TEvent& e, const Still& run, TDateTime now, std::vector<std::string>* keys)
 {
-    const int index = events_.IndexOf(run.Name);
+    const double instant = clock_.InstantOf(now);
+    e.LastDateTime = now;
+    e.LastLater = clock_.IsSecondShowing(now, instant);
+    keys->push_back("LastDateTime");
+    if (run.Snooze) {
+        e.SnoozeDateTime = 0;
+        e.SnoozeLater = false;
+        e.MissedRun = false;
+        keys->push_back("SnoozeDateTime");
+    }
+    if ((run.Regular || run.MoveStart) && IsPeriodic(e)) {
+        // The slot that ran may lie a moment ahead of the clock.
+        const double slot = DueInstant(e, false);
+        const double floor = run.Regular ? (e.PeriodInd == pkHourly ? slot + e.DifDateTime
+                                                                    : clock_.InstantOf(NextSlot(e, e.StartDateTime)))
+                                         : 0;
+        MoveOn(e, std::max(clock_.NowInstant(), slot), keys);
+        if (run.Regular)
+            e.StartFloor = floor;
+    }
+}
+
+void TReminders::FireOne(const Run& due)
+{
+    const int index = events_.IndexOf(due.Name);
     if (index < 0)
         return;
     TEvent& e = events_[index];
-    // An edit made during an earlier firing of this scan wins.
-    if (!StillDue(e, run))
-        return;
-    const TDateTime now = clock_.Now();
-    const bool regular = run.Regular && Near(e.StartDateTime, run.Moment) && StartOwed(e);
-    if (regular && !run.Snooze && !StartIsSlot(e)) {
+    const Still run = StillDue(e, due);
+    if (!run.Regular && !run.Snooze) {
         // A start on a day the mask excludes is no slot: on to the next one.
-        if (MoveStartAhead(e, clock_, clock_.NowInstant()))
-            Record(e, {"StartDateTime"});
+        std::vector<std::string> keys;
+        if (run.MoveStart)
+            MoveOn(e, clock_.NowInstant(), &keys);
+        Record(e, keys);
         return;
     }
+    const TDateTime now = clock_.Now();
     const AppSettings& s = Settings();
     const FiringContext ctx{desktop_, clock_, eventsFile_, s.DateFormat, s.TimeFormat, {}};
-    e.SnoozeRun = !regular;
-    e.MissedRun = e.MissedRun || run.Late;
+    // The run is for the earlier of its moments; late is measured from it.
+    const bool bySnooze = run.Snooze && (!run.Regular || DueInstant(e, true) < DueInstant(e, false));
+    const bool late = now - (bySnooze ? e.SnoozeDateTime : e.StartDateTime) > kLate;
+    // The flag of a "Run again" run stays with its snooze until that runs.
+    const bool rerunOwed = e.MissedRun;
+    e.SnoozeRun = !run.Regular;
+    e.MissedRun = due.Late || late || (!run.Regular && rerunOwed);
     if (e.EnabledNote)
         ShowEventNote(e, false, ctx);
     if (e.EnabledSound)
         desktop_.PlaySoundFile(e.SoundFile);
     e.SnoozeRun = false;
-    e.MissedRun = false;
+    e.MissedRun = rerunOwed;
     const EventAction action = ActionOf(e);
 
     // Recorded before the action: a shutdown must not leave the run owed.
@@ -298,12 +353,12 @@ void TReminders::FireOne(const Run& run)
                 view_->EventRemoved(name);
         } catch (const IniWriteError& error) {
             std::vector<std::string> keys;
-            Settle(e, regular, now, &keys);
+            Settle(e, run, now, &keys);
             Report(error);
         }
     } else {
         std::vector<std::string> keys;
-        Settle(e, regular, now, &keys);
+        Settle(e, run, now, &keys);
         Record(e, keys);
         if (view_)
             view_->EventChanged(name, e);
@@ -324,34 +379,32 @@ void TReminders::Summarize(std::vector<Run>& runs)
     std::vector<MissedReminder> missed;
     std::vector<std::pair<std::string, std::vector<std::string>>> writes;
     std::vector<std::string> erased;
-    for (const Run& run : runs) {
-        const int index = events_.IndexOf(run.Name);
-        if (index < 0 || !StillDue(events_[index], run))
+    for (const Run& due : runs) {
+        const int index = events_.IndexOf(due.Name);
+        if (index < 0)
             continue;
         TEvent& e = events_[index];
-        const bool regular = run.Regular && Near(e.StartDateTime, run.Moment) && StartOwed(e);
-        if (regular && !run.Snooze && !StartIsSlot(e)) {
-            if (MoveStartAhead(e, clock_, clock_.NowInstant()))
-                writes.push_back({e.Name, {"StartDateTime"}});
+        const Still run = StillDue(e, due);
+        if (!run.Regular && !run.Snooze)
             continue;
-        }
-        e.SnoozeRun = !regular;
+        const bool rerunOwed = e.MissedRun;
+        e.SnoozeRun = !run.Regular;
         e.MissedRun = true;
         MissedReminder entry;
         entry.Name = e.Name;
         entry.IconIndex = e.IconIndex;
-        entry.Due = run.Moment;
+        entry.Due = due.Moment;
         entry.FirstLine = e.Notes.substr(0, e.Notes.find_first_of("\r\n"));
         entry.Note = BuildEventNote(e, false, ctx);
         missed.push_back(std::move(entry));
         e.SnoozeRun = false;
-        e.MissedRun = false;
+        e.MissedRun = rerunOwed;
         if (e.PeriodInd == pkOnce && e.DeleteAfterRun) {
             erased.push_back(e.Name);
             continue;
         }
         std::vector<std::string> keys;
-        Settle(e, regular, now, &keys);
+        Settle(e, run, now, &keys);
         writes.push_back({e.Name, std::move(keys)});
     }
     // One write for all of them: after a week off there may be thousands.
@@ -396,13 +449,22 @@ void TReminders::ClockSetBack(TDateTime now)
         if (e.Enabled) {
             const TDateTime before = e.StartDateTime;
             // Back to the first slot after the corrected time that has not
-            // run: known in this session, else as far as LastDateTime says.
-            const TDateTime ran = e.LastRunSlot != 0 ? e.LastRunSlot : e.LastDateTime;
-            for (TDateTime back = PreviousSlot(e, e.StartDateTime);
-                 back != e.StartDateTime && clock_.InstantOf(back) > instant && back > ran + static_cast<double>(Epsilon);
-                 back = PreviousSlot(e, e.StartDateTime)) {
-                e.StartDateTime = back;
-                e.StartLater = false;
+            // run (and not before the start the user gave it); hourly slots
+            // step back in real hours.
+            for (;;) {
+                double back = 0;
+                TDateTime local = 0;
+                if (e.PeriodInd == pkHourly) {
+                    back = DueInstant(e, false) - e.DifDateTime;
+                    local = clock_.LocalOf(back);
+                } else {
+                    local = PreviousSlot(e, e.StartDateTime);
+                    back = clock_.InstantOf(local);
+                }
+                if (local == e.StartDateTime || !(back > instant) || back < e.StartFloor)
+                    break;
+                e.StartDateTime = local;
+                e.StartLater = clock_.IsSecondShowing(local, back);
             }
             if (e.StartDateTime != before) {
                 e.StartSettled = false;
@@ -442,11 +504,15 @@ void TReminders::MissedEventsPass(TDateTime now)
     for (int i = events_.Count() - 1; i >= 0; --i) {
         TEvent& e = events_[i];
         std::vector<std::string> keys;
-        // A run recorded ahead of now was recorded by a clock since set back.
-        if (clock_.InstantOf(e.LastDateTime) > instant) {
+        // A periodic event's run recorded ahead of now was recorded by a
+        // clock since set back; a once event that ran has run.
+        if (IsPeriodic(e) && clock_.InstantOf(e.LastDateTime) > instant) {
             e.LastDateTime = now;
             keys.push_back("LastDateTime");
         }
+        // What passed, or not, is the start's first slot.
+        if (StartOnSlot(e))
+            keys.push_back("StartDateTime");
         const bool pending = SnoozePending(e, clock_);
         if (e.StartDateTime < now && !RanForStart(e)) {
             // Whatever the choice, no regular run is owed for a start that
@@ -475,10 +541,7 @@ void TReminders::MissedEventsPass(TDateTime now)
             }
         }
         // Left where they were, periodic starts would never run again.
-        if (IsPeriodic(e) && MoveStartAhead(e, clock_, instant)) {
-            e.StartSettled = false;
-            keys.push_back("StartDateTime");
-        }
+        MoveOn(e, instant, &keys);
         if (!keys.empty())
             writes.push_back({e.Name, std::move(keys)});
     }
@@ -527,10 +590,10 @@ void TReminders::ScanBirthdays(TDateTime today)
     // The days since the last scan: after a sleep, an early reminder that
     // fell on one of them is owed once, while its birthday is still ahead
     // (one whose day passed is the missed-birthdays report's).
-    const TDateTime first = std::max(lastBirthdayScan_ + 1, today - kEarliestReminder);
+    const TDateTime first = std::max(lastBirthdayScan_ + 1, today - kEarliestReminderDays);
     lastBirthdayScan_ = today;
     const AppSettings& s = Settings();
-    BirthdayFiringContext ctx{desktop_, clock_, birthdaysFile_, s.DateFormat};
+    BirthdayFiringContext ctx{desktop_, clock_, birthdaysFile_, s.DateFormat, today};
     // The count is read on every round: a firing cannot be trusted to leave
     // the list as it was.
     for (int i = 0; i < birthdays_.Count(); ++i) {
@@ -593,6 +656,8 @@ int TReminders::AddEvent(std::unique_ptr<TEvent> event)
     event->LastLater = false;
     event->MissedRun = false;
     event->StartSettled = false;
+    StartOnSlot(*event);
+    event->StartFloor = DueInstant(*event, false);
     event->SaveToFile(eventsFile_);
     const int index = events_.Add(std::move(event));
     if (view_)
@@ -616,10 +681,13 @@ void TReminders::ReplaceEvent(const std::string& oldName, const TEvent& edited)
     if (!SameName(edited.Name, oldName))
         CheckNewName(edited.Name, events_.IndexOf(edited.Name) >= 0);
     TEvent changed = edited;
+    StartOnSlot(changed);
     changed.SnoozeDateTime = 0;
     changed.SnoozeLater = false;
     changed.MissedRun = false;
     changed.StartSettled = changed.StartDateTime == current.StartDateTime && current.StartSettled;
+    changed.StartFloor = changed.StartDateTime == current.StartDateTime ? current.StartFloor
+                                                                         : DueInstant(changed, false);
     changed.LastDateTime = current.LastDateTime;
     changed.LastLater = current.LastLater;
     // A run made after the new start (the clock was set back) is no run for it.
@@ -659,18 +727,16 @@ bool TReminders::SetEventEnabled(const std::string& name, bool enabled)
     TEvent* e = events_.Find(name);
     if (e == nullptr)
         return false;
+    const bool switchedOn = enabled && !e->Enabled;
     e->Enabled = enabled;
     std::vector<std::string> keys{"Enabled"};
-    if (enabled) {
+    if (switchedOn) {
         // Only what lies ahead is owed: what passed while it was off is
         // settled without a run.
         const TDateTime now = clock_.Now();
         const double instant = clock_.NowInstant();
         if (IsPeriodic(*e)) {
-            if (MoveStartAhead(*e, clock_, instant)) {
-                e->StartSettled = false;
-                keys.push_back("StartDateTime");
-            }
+            MoveOn(*e, instant, &keys);
         } else if (!RanForStart(*e) && DueInstant(*e, false) <= instant) {
             e->LastDateTime = now;
             e->LastLater = clock_.IsSecondShowing(now, instant);
@@ -728,6 +794,8 @@ int TReminders::SnoozeAll(const std::vector<std::string>& names, TDateTime when)
     for (TEvent* e : found) {
         e->SnoozeDateTime = when;
         e->SnoozeLater = clock_.IsSecondShowing(when, instant);
+        // The user's own snooze, no longer a run owed from a missed start.
+        e->MissedRun = false;
         // A run recorded by a wrong clock must not count as this snooze's.
         if (clock_.InstantOf(e->LastDateTime, e->LastLater) >= instant) {
             e->LastDateTime = clock_.LocalOf(now);

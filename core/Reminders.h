@@ -10,7 +10,7 @@
 //
 // Events. An event is owed nothing while it is disabled; switched on again,
 // only what lies ahead is owed (a periodic start moves ahead, a passed
-// snooze is dropped).
+// snooze is dropped, a once event whose start passed is recorded as run).
 //  - Regular run: an enabled event whose start S has come (now >= S) is owed
 //    one run for S, unless it ran for S already (LastDateTime >= S). A once
 //    event keeps S after its run. A periodic event's S then moves to the
@@ -21,7 +21,8 @@
 //  - Daily and Monthly masks: a slot on a day the mask excludes is not a
 //    slot; such a start moves on to the first allowed one without a run.
 //  - Snooze: SnoozeDateTime Z (0: none) is owed one run once now >= Z, on any
-//    day whatever the masks say; after it Z is 0 again. When a regular run
+//    day whatever the masks say; after it Z is 0 again. Any run after Z
+//    settles it (files of old keep a snooze that ran). When a regular run
 //    and a snooze run fall due in the same scan, one run settles both.
 //  - Late: a run that fires more than a minute (wall clock) after its moment
 //    is late; its note says "Missing...".
@@ -194,13 +195,22 @@ public:
 
 private:
     struct Run;
+    // What of a run is still owed when its turn comes.
+    struct Still {
+        bool Regular = false;
+        bool MoveStart = false;
+        bool Snooze = false;
+    };
     void ScanEvents(double nowInstant);
     void ScanBirthdays(TDateTime today);
     void FireRuns(std::vector<Run>& runs);
     void FireOne(const Run& run);
     void Summarize(std::vector<Run>& runs);
-    bool StillDue(const TEvent& e, const Run& run) const;
-    void Settle(TEvent& e, bool regular, TDateTime now, std::vector<std::string>* keys);
+    Still StillDue(const TEvent& e, const Run& run) const;
+    void Settle(TEvent& e, const Still& run, TDateTime now, std::vector<std::string>* keys);
+    // A periodic start to its first slot after past (an instant); the slots
+    // it leaves are settled, not run.
+    void MoveOn(TEvent& e, double past, std::vector<std::string>* keys);
     void ClockSetBack(TDateTime now);
     void MissedEventsPass(TDateTime now);
     void ReportMissedBirthdays();

@@ -1,5 +1,7 @@
 #include "tests/sim/Model.h"
 
+#include "birthdays/BirthdayRules.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -141,10 +143,12 @@ Model::Event Model::Make(int id, const TEvent& t) const
 void Model::Seed(int id, const TEvent& t)
 {
     Event e = Make(id, t);
-    e.hasSnooze = t.SnoozeDateTime != 0;
     e.snooze = ToMs(t.SnoozeDateTime);
     if (t.LastDateTime != NeverTime && t.LastDateTime != 0)
         e.lastRun = BerlinInstant(ToMs(t.LastDateTime), false);
+    // A run after the snooze's moment has settled it (files of old keep a
+    // snooze that ran).
+    e.hasSnooze = t.SnoozeDateTime != 0 && BerlinInstant(e.snooze, false) > e.lastRun;
     events_[id] = e;
 }
 
@@ -172,10 +176,14 @@ void Model::SetEnabled(int id, bool enabled, Ms now)
     // Switched on again: only what lies ahead is owed.
     e.enabled = true;
     if (e.startI <= now) {
-        if (Periodic(e.kind))
+        if (Periodic(e.kind)) {
             MoveAhead(e, now);
-        else
+        } else {
+            // Recorded as run, so that no later start owes it either.
             e.settled = std::max(e.settled, now);
+            if (e.lastRun < e.startI)
+                e.lastRun = now;
+        }
     }
     if (e.hasSnooze && BerlinInstant(e.snooze, false) <= now) {
         e.hasSnooze = false;
@@ -208,6 +216,7 @@ void Model::StartUp(Ms now)
     for (auto it = events_.begin(); it != events_.end();) {
         Event& e = it->second;
         e.owed.reset();
+        e.originI = e.startI;  // the start as the file gives it now
         if (e.hasSnooze && e.runAgain)
             e.restarted = true;
         // A start passed while the program was not running: it has not run
@@ -259,14 +268,19 @@ void Model::ClockSetBack(Ms now)
         // A run recorded ahead of the corrected time is a record of the wrong clock.
         e.lastRun = std::min(e.lastRun, now);
         e.settled = std::min(e.settled, now);
+        // A switched-off event's start stays where it is (it is owed nothing).
+        if (!e.enabled)
+            continue;
         // Back to the first slot after the corrected time that has not run:
         // the slot the last run was for has; the later ones it stood for
         // may come again or not.
         MoveAhead(e, std::max(now, e.ranFrom), true);
-        // Slots before the start New or Edit gave it are not owed; whether
-        // the rule's grid runs back past that start is the program's choice.
-        if (e.startI < e.originI)
-            e.optionalUntil = std::max(e.optionalUntil, e.originI - 1);
+        // Never back past the start New, Edit or the file at the last start
+        // gave it: what ran before that is not known slot by slot.
+        if (e.startI < e.originI) {
+            e.startI = e.originI;
+            e.start = BerlinLocal(e.originI);
+        }
         if (e.ranTo > now)
             e.optionalUntil = std::max(e.optionalUntil, e.ranTo);
     }
@@ -645,7 +659,12 @@ void Model::MissedReport(const std::vector<std::string>& names, bool shown, int 
         const int a = PreviousAnniversary(b, today);
         const int count = listed.count(Fold(b.seed.name)) ? listed[Fold(b.seed.name)] : 0;
         const bool had = b.lastReminded >= a || b.reported.count(a);
-        const bool owed = b.seed.enabled && a > awakeDay_ && !had;
+        // Last year's (over the turn of the year) only when an early reminder
+        // for it shows that the program ran before the day: the files keep
+        // no other trace of when it last ran.
+        const bool lastYear = DecodeDate(a).year < DecodeDate(today).year;
+        const bool seen = !lastYear || b.lastReminded >= a - kEarliestReminderDays;
+        const bool owed = b.seed.enabled && a > awakeDay_ && !had && seen;
         if (count > 1)
             fault_("the missed-birthdays box names " + b.seed.name + " twice");
         if (owed && count == 0)

@@ -295,8 +295,9 @@ TEST(BirthdayReport, MissedBirthdayIsReportedOncePerYear) {
     EXPECT_EQ(f.Report(Day(2026, 5, 12)), Names{"N"});
     ASSERT_EQ(f.boxes.size(), 1u);
     EXPECT_EQ(f.boxes[0], "Some birthdays of following persons were missed: \r\nN\r\n");
-    EXPECT_EQ(f.list[0].LastStart, Day(2026, 5, 12));
-    EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46154");
+    // Recorded as the day it stands for.
+    EXPECT_EQ(f.list[0].LastStart, Day(2026, 5, 10));
+    EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46152");
 
     // The second start of the year lists nothing, and shows no box.
     EXPECT_TRUE(f.Report(Day(2026, 8, 1)).empty());
@@ -304,6 +305,27 @@ TEST(BirthdayReport, MissedBirthdayIsReportedOncePerYear) {
 
     // Next year it is reported again.
     EXPECT_EQ(f.Report(Day(2027, 5, 11)), Names{"N"});
+}
+
+TEST(BirthdayReport, OverTheTurnOfTheYearAfterAnEarlyReminderAndNotAtTheCostOfToday) {
+    ReportFixture f;
+    // Reminded the day before 31 December, then off until 2 January.
+    TBirthday eve = Person("Eve", Day(1990, 12, 31));
+    eve.LastStart = Day(2026, 12, 30);
+    f.Add(eve);
+    // Never reminded of last year's day: nothing shows the program ran then.
+    f.Add(Person("Old", Day(1990, 12, 20)));
+    EXPECT_EQ(f.Report(Day(2027, 1, 2)), Names{"Eve"});
+    EXPECT_EQ(f.list[0].LastStart, Day(2026, 12, 31));
+
+    // Reported on 31 December for last January: the reminder of tomorrow's
+    // birthday due today is still owed.
+    ReportFixture g;
+    TBirthday jan = Person("Jan", Day(1990, 1, 1));
+    jan.Remind1Day = true;
+    g.Add(jan);
+    EXPECT_EQ(g.Report(Day(2026, 12, 31)), Names{"Jan"});
+    EXPECT_LT(g.list[0].LastStart, Day(2026, 12, 31));
 }
 
 TEST(BirthdayReport, WhichBirthdaysCount) {
@@ -333,7 +355,7 @@ TEST(BirthdayReport, WhichBirthdaysCount) {
     EXPECT_EQ(f.list[1].LastStart, 0);
     EXPECT_EQ(f.list[3].LastStart, Day(2026, 5, 11));
     EXPECT_EQ(f.file.ReadString("Today", "LastStart", ""), "0");
-    EXPECT_EQ(f.file.ReadString("Disabled", "LastStart", ""), "46154");
+    EXPECT_EQ(f.file.ReadString("Disabled", "LastStart", ""), "46143");
 }
 
 TEST(BirthdayReport, TwentyNinthOfFebruaryIsMissedOnTheFirstOfMarch) {
@@ -352,7 +374,7 @@ TEST(BirthdayReport, WithoutTheBoxTheDayIsStillRecordedAndNothingMissedWritesNot
     EXPECT_TRUE(f.Report(Day(2026, 5, 1)).empty());
     EXPECT_EQ(ReadBytes(f.file.Path()), before);
     EXPECT_EQ(f.Report(Day(2026, 5, 12), false), Names{"N"});
-    EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46154");
+    EXPECT_EQ(f.file.ReadString("N", "LastStart", ""), "46152");
     EXPECT_TRUE(f.Report(Day(2026, 6, 1), true).empty());
     EXPECT_TRUE(f.boxes.empty());
 }
@@ -369,7 +391,7 @@ TEST(BirthdayReport, UnwritableFileStillShowsTheNamesThenReportsTheError) {
                  IniWriteError);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], "Some birthdays of following persons were missed: \r\nA\r\nB\r\n");
-    EXPECT_EQ(list[1].LastStart, Day(2026, 5, 1));
+    EXPECT_EQ(list[1].LastStart, Day(2026, 2, 1));
 }
 
 TEST(BirthdayReport, CaptionFollowsTheApplicationTitle) {
