@@ -4,11 +4,13 @@
 #include <shellapi.h>
 
 #include "alerts/Power.h"
+#include "alerts/win/MissedSummary.h"
 #include "alerts/win/ShutDown.h"
 
 DesktopWin::DesktopWin(HWND owner, HIMAGELIST events32, HIMAGELIST birthdays32, INoteHost* host,
-                       IPowerApi& power, const IClock* clock)
-    : owner_(owner), events32_(events32), birthdays32_(birthdays32), host_(host), power_(power), clock_(clock)
+                       IPowerApi& power, const IClock* clock, HIMAGELIST events16)
+    : owner_(owner), events32_(events32), birthdays32_(birthdays32), events16_(events16), host_(host), power_(power),
+      clock_(clock)
 {
 }
 
@@ -87,6 +89,13 @@ void DesktopWin::RunPowerAction(unsigned exitFlags)
 
 void DesktopWin::ShowMissedSummary(const std::vector<MissedReminder>& runs)
 {
-    for (const MissedReminder& run : runs)
-        ShowNote(run.Note);
+    MissedSummaryServices services;
+    services.Icons = events16_;
+    services.Clock = clock_;
+    services.ShowNote = [this](const NoteRequest& note) { ShowNote(note); };
+    services.SnoozeAll = [this](const std::vector<std::string>& names, TDateTime when) {
+        if (host_)
+            host_->SnoozeAll(names, when);
+    };
+    TfrmMissedSummary::Show(runs, std::move(services));
 }

@@ -20,7 +20,7 @@ public:
     // 32 x 32 event and birthday icons and may be null; host receives the
     // notes' snoozes and may be null. Everything must outlive this object.
     DesktopWin(HWND owner, HIMAGELIST events32, HIMAGELIST birthdays32, INoteHost* host, IPowerApi& power,
-               const IClock* clock = nullptr);
+               const IClock* clock = nullptr, HIMAGELIST events16 = nullptr);
 
     void ShowNote(const NoteRequest& note) override;
     unsigned PlaySoundFile(const std::string& path) override;
@@ -38,6 +38,7 @@ private:
     HWND owner_;
     HIMAGELIST events32_;
     HIMAGELIST birthdays32_;
+    HIMAGELIST events16_;
     INoteHost* host_;
     IPowerApi& power_;
     const IClock* clock_;

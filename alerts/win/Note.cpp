@@ -1,5 +1,7 @@
 #include "alerts/win/Note.h"
 
+#include "alerts/win/SnoozeMenu.h"
+
 #include <commctrl.h>
 #include <mmsystem.h>
 
@@ -85,35 +87,6 @@ UniqueFont MakeFont(int pixelHeight, int weight)
                                     DEFAULT_PITCH | FF_SWISS, "Tahoma"));
 }
 
-void AppendItem(HMENU menu, UINT id, const std::string& text, UINT type = MFT_STRING,
-                ULONG_PTR data = 0, HMENU submenu = nullptr)
-{
-    MENUITEMINFOA mii{};
-    mii.cbSize = sizeof mii;
-    mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA | (type & MFT_SEPARATOR ? 0 : MIIM_STRING) |
-                (submenu ? MIIM_SUBMENU : 0);
-    mii.fType = type;
-    mii.wID = id;
-    mii.dwItemData = data;
-    mii.hSubMenu = submenu;
-    std::string buffer = text;
-    mii.dwTypeData = buffer.data();
-    ::InsertMenuItemA(menu, static_cast<UINT>(::GetMenuItemCount(menu)), TRUE, &mii);
-}
-
-// Fills a "Remind later" submenu from its table: caption, shortcut after a
-// tab, the tag as item data, a column break where the table says.
-void FillChoices(HMENU menu, UINT firstId, std::span<const SnoozeChoice> choices)
-{
-    for (size_t i = 0; i < choices.size(); ++i) {
-        const SnoozeChoice& c = choices[i];
-        std::string text = c.Caption;
-        if (*c.Shortcut) text += std::string("\t") + c.Shortcut;
-        AppendItem(menu, firstId + static_cast<UINT>(i), text,
-                   MFT_STRING | (c.NewColumn ? MFT_MENUBARBREAK : 0u), static_cast<ULONG_PTR>(c.Tag));
-    }
-}
-
 }  // namespace
 
 TfrmNote* TfrmNote::Create(const NoteServices& services)
@@ -176,11 +149,10 @@ void TfrmNote::BuildMenu()
         pmiIn_ = pmiOn_ = nullptr;
         throw std::runtime_error("cannot create the note's menu");
     }
-    FillChoices(pmiIn_, IDM_NOTE_IN_FIRST, SnoozeInChoices());
-    FillChoices(pmiOn_, IDM_NOTE_ON_FIRST, SnoozeOnChoices());
+    FillSnoozeChoices(pmiIn_, pmiOn_);
     // From here on "Remind later" owns the two submenus.
-    AppendItem(remLaterMenu_.Get(), 0, "In", MFT_STRING, 0, pmiIn_);
-    AppendItem(remLaterMenu_.Get(), 0, "On", MFT_STRING, 0, pmiOn_);
+    AppendMenuItem(remLaterMenu_.Get(), 0, "In", MFT_STRING, 0, pmiIn_);
+    AppendMenuItem(remLaterMenu_.Get(), 0, "On", MFT_STRING, 0, pmiOn_);
     RebuildTopMenu();
 }
 
@@ -189,11 +161,11 @@ void TfrmNote::RebuildTopMenu()
     HMENU menu = pmuBtn_.Get();
     // RemoveMenu, not DeleteMenu: the "Remind later" submenu must survive.
     while (::GetMenuItemCount(menu) > 0) ::RemoveMenu(menu, 0, MF_BYPOSITION);
-    AppendItem(menu, IDM_NOTE_CLOSE, "Close\tEsc");
-    if (stopMusicVisible_) AppendItem(menu, IDM_NOTE_STOPMUSIC, "Stop Music\tEnd");
+    AppendMenuItem(menu, IDM_NOTE_CLOSE, "Close\tEsc");
+    if (stopMusicVisible_) AppendMenuItem(menu, IDM_NOTE_STOPMUSIC, "Stop Music\tEnd");
     if (remindLater_ != RemindLaterState::Hidden) {
-        AppendItem(menu, 0, "", MFT_SEPARATOR);
-        AppendItem(menu, 0, "Remind later", MFT_STRING, 0, remLaterMenu_.Get());
+        AppendMenuItem(menu, 0, "", MFT_SEPARATOR);
+        AppendMenuItem(menu, 0, "Remind later", MFT_STRING, 0, remLaterMenu_.Get());
         if (remindLater_ == RemindLaterState::Disabled) {
             ::EnableMenuItem(menu, static_cast<UINT>(::GetMenuItemCount(menu) - 1), MF_BYPOSITION | MF_GRAYED);
         }
@@ -389,16 +361,14 @@ void TfrmNote::Snooze(TDateTime when)
 
 void TfrmNote::InMenuItemsClick(UINT itemId)
 {
-    const auto choices = SnoozeInChoices();
-    if (itemId < IDM_NOTE_IN_FIRST || itemId >= IDM_NOTE_IN_FIRST + choices.size()) return;
-    Snooze(SnoozeInTime(services_.Clock ? *services_.Clock : SystemClock(), choices[itemId - IDM_NOTE_IN_FIRST].Tag));
+    if (itemId > IDM_NOTE_IN_LAST) return;
+    if (const auto when = SnoozeMomentOf(itemId, services_.Clock ? *services_.Clock : SystemClock())) Snooze(*when);
 }
 
 void TfrmNote::OnMenuItemsClick(UINT itemId)
 {
-    const auto choices = SnoozeOnChoices();
-    if (itemId < IDM_NOTE_ON_FIRST || itemId >= IDM_NOTE_ON_FIRST + choices.size()) return;
-    Snooze(SnoozeOnTime(Now(), choices[itemId - IDM_NOTE_ON_FIRST].Tag));
+    if (itemId < IDM_NOTE_ON_FIRST) return;
+    if (const auto when = SnoozeMomentOf(itemId, services_.Clock ? *services_.Clock : SystemClock())) Snooze(*when);
 }
 
 bool TfrmNote::ItemEnabled(HMENU menu, UINT itemId) const

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "core/DateTime.h"
 #include "core/Desktop.h"
@@ -25,6 +26,8 @@ class INoteHost {
 public:
     virtual ~INoteHost() = default;
     virtual void Snooze(const std::string& eventName, TDateTime when) = 0;
+    // The same for several events at once (the summary of missed reminders).
+    virtual void SnoozeAll(const std::vector<std::string>& eventNames, TDateTime when) = 0;
 };
 
 // The services a note uses; all optional.

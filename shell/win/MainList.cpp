@@ -67,7 +67,7 @@ std::unique_ptr<IDesktop> TfrmMainList::MakeSystemDesktop()
 {
     IPowerApi& power = options_.Power ? *options_.Power : SystemPowerApi();
     return std::make_unique<DesktopWin>(Hwnd(), images_.Events32(), images_.Birth32(),
-                                        static_cast<INoteHost*>(this), power, clock_);
+                                        static_cast<INoteHost*>(this), power, clock_, images_.Events16());
 }
 
 TfrmMainList::~TfrmMainList()

@@ -119,6 +119,7 @@ public:
     // A note's snooze: the event named eventName (letter case ignored) fires
     // again at when. Unknown names (birthday notes, previews) change nothing.
     void Snooze(const std::string& eventName, TDateTime when) override;
+    void SnoozeAll(const std::vector<std::string>& eventNames, TDateTime when) override;
 
     // Closing ends the program: the window geometry and the settings are
     // saved to config.cfg first.

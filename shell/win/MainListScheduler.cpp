@@ -119,3 +119,8 @@ void TfrmMainList::Snooze(const std::string& eventName, TDateTime when)
     // A failed write is reported; the snooze still holds for this run.
     ReportWriteErrors([&] { reminders_->Snooze(eventName, when); });
 }
+
+void TfrmMainList::SnoozeAll(const std::vector<std::string>& eventNames, TDateTime when)
+{
+    ReportWriteErrors([&] { reminders_->SnoozeAll(eventNames, when); });
+}

@@ -10,6 +10,8 @@
 
 #include "alerts/win/DesktopWin.h"
 #include "alerts/win/Note.h"
+
+#include "alerts/win/MissedSummary.h"
 #include "alerts/Snooze.h"
 #include "alerts/win/PowerWin.h"
 #include "core/Clock.h"
@@ -41,6 +43,11 @@ class RecordingHost final : public INoteHost {
 public:
     std::vector<std::pair<std::string, TDateTime>> snoozes;
     void Snooze(const std::string& eventName, TDateTime when) override { snoozes.emplace_back(eventName, when); }
+    void SnoozeAll(const std::vector<std::string>& eventNames, TDateTime when) override
+    {
+        for (const std::string& name : eventNames)
+            snoozes.emplace_back(name, when);
+    }
 };
 
 class NoteTest : public testing::Test {
@@ -364,4 +371,56 @@ TEST_F(NoteTest, DesktopShowsNotesWithTheirIconsAndIgnoresMissingSounds)
     EXPECT_EQ(power.calls, 0);
 }
 
+TEST(MissedSummaryTest, ListsTheRunsShowsANoteAndSnoozesAllWithoutTakingTheKeyboard)
+{
+    wintest::OwnerWindow typing;  // where the user is working
+    ::SetForegroundWindow(typing.Hwnd());
+    ::SetFocus(typing.Hwnd());
+    std::vector<MissedReminder> runs;
+    for (int i = 0; i < 4; ++i) {
+        MissedReminder run;
+        run.Name = "Event " + std::to_string(i);
+        run.Due = EncodeDateTime(DateParts{2025, 6, 10}, TimeParts{8, i, 0, 0});
+        run.FirstLine = "Line " + std::to_string(i);
+        run.Note.Caption = run.Name;
+        runs.push_back(run);
+    }
+    std::vector<std::string> shown;
+    std::vector<std::string> snoozed;
+    const ManualClock clock(EncodeDateTime(DateParts{2025, 6, 10}, TimeParts{12, 0, 0, 0}));
+    TDateTime when = 0;
+    MissedSummaryServices services;
+    services.Clock = &clock;
+    services.ShowNote = [&](const NoteRequest& note) { shown.push_back(note.Caption); };
+    services.SnoozeAll = [&](const std::vector<std::string>& names, TDateTime at) {
+        snoozed = names;
+        when = at;
+    };
+    TfrmMissedSummary* summary = TfrmMissedSummary::Show({runs[0], runs[1], runs[2]}, services);
+    // A second scan's runs join the open window.
+    EXPECT_EQ(TfrmMissedSummary::Show({runs[3]}, services), summary);
+    EXPECT_EQ(wintest::WindowText(summary->Hwnd()), "Missed reminders");
+    EXPECT_TRUE(::IsWindowVisible(summary->Hwnd()));
+    EXPECT_NE(::GetActiveWindow(), summary->Hwnd()) << "shown without taking the keyboard";
+    HWND list = summary->List();
+    ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
+    char text[64] = {};
+    LVITEMA item{};
+    item.iSubItem = 2;
+    item.pszText = text;
+    item.cchTextMax = sizeof text;
+    ::SendMessageA(list, LVM_GETITEMTEXTA, 3, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(text, "Line 3");
+
+    // The first row is chosen; "Show note" opens its note.
+    summary->btnShowNoteClick();
+    EXPECT_EQ(shown, std::vector<std::string>{"Event 0"});
+    // "Snooze all" > "In" > 15 min: every run again, then it closes.
+    summary->SnoozeChoiceClick(IDM_NOTE_IN_FIRST + 3);
+    EXPECT_EQ(snoozed, (std::vector<std::string>{"Event 0", "Event 1", "Event 2", "Event 3"}));
+    EXPECT_NEAR(when, clock.Now() + 15.0 / 1440, 1e-9);
+    EXPECT_EQ(frmMissedSummary, nullptr);
+}
+
 }  // namespace
+
