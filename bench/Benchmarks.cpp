@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <string_view>
 #include <vector>
@@ -15,7 +16,8 @@
 #include "core/Clock.h"
 #include "core/Event.h"
 #include "core/Ini.h"
-#include "core/Scheduler.h"
+#include "core/IniValues.h"
+#include "core/Reminders.h"
 
 // Every allocation of the process passes through these, so a benchmark can
 // tell whether the code it measures allocates.
@@ -122,54 +124,94 @@ void BM_SaveEvent(benchmark::State& state)
 }
 BENCHMARK(BM_SaveEvent)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-class IdleHost final : public ISchedulerHost {
+// Counts what the reminders bring up; shows nothing.
+class CountingDesktop final : public IDesktop {
 public:
-    void FireEvent(int, bool) override { ++fired; }
-    void FireBirthday(int) override { ++fired; }
-    void RefreshTooltip() override {}
-    void MoveStartsAhead(TDateTime) override {}
-    int fired = 0;
+    void ShowNote(const NoteRequest&) override { ++notes; }
+    unsigned PlaySoundFile(const std::string&) override { return 0; }
+    void StopSound(unsigned) override {}
+    void ShellOpen(const std::string&, const std::string&, int) override {}
+    bool CountdownOpen() const override { return false; }
+    void RunCountdown(const std::string&, unsigned, int) override {}
+    void RunPowerAction(unsigned) override {}
+    void ShowMissedSummary(const std::vector<MissedReminder>& runs) override { summarized += runs.size(); }
+    int notes = 0;
+    std::size_t summarized = 0;
 };
 
-class SomeBirthdays final : public IBirthdayScan {
-public:
-    int BirthdayCount() const override { return 200; }
-    bool BirthdayDueOn(int, TDateTime) const override { return false; }
-};
+// The reminders over a folder with this events.ini, started up at now.
+std::unique_ptr<TReminders> StartedReminders(BenchFolder& folder, const std::string& events, const IClock& clock,
+                                             IDesktop& desktop)
+{
+    RemindersOptions options;
+    options.EventsPath = folder.Write("events.ini", events);
+    options.BirthdaysPath = folder.Write("birthdays.ini", "");
+    options.Clock = &clock;
+    options.Desktop = &desktop;
+    auto reminders = std::make_unique<TReminders>(options);
+    reminders->Load();
+    reminders->StartUp();
+    return reminders;
+}
 
 // The tick of an ordinary second: nothing due, today's birthdays done.
 void BM_IdleTick(benchmark::State& state)
 {
     BenchFolder folder;
-    const IniFile file(folder.Write("events.ini", MakeEventsFile(1000)));
-    EventList list;
-    LoadEvents(file, list);
-
     ManualClock clock(kBenchEpoch - 0.5);
-    IdleHost host;
-    SomeBirthdays birthdays;
-    Scheduler scheduler(clock, list, host, &birthdays);
-    scheduler.Start();
-    scheduler.Tick();  // the day's birthday scan
-    if (host.fired != 0 || !(scheduler.NextDueTime > clock.Now())) {
+    CountingDesktop desktop;
+    auto reminders = StartedReminders(folder, MakeEventsFile(1000), clock, desktop);
+    reminders->Tick();  // the day's birthday scan
+    if (desktop.notes != 0 || !(reminders->NextDueTime() > clock.Now())) {
         state.SkipWithError("the set-up left something due");
         return;
     }
 
     const long long before = g_allocations.load(std::memory_order_relaxed);
     for (auto _ : state) {
-        scheduler.Tick();
+        reminders->Tick();
         benchmark::ClobberMemory();
     }
     const long long allocations = g_allocations.load(std::memory_order_relaxed) - before;
 
     state.counters["allocs"] = static_cast<double>(allocations);
-    if (host.fired != 0)
+    if (desktop.notes != 0)
         state.SkipWithError("an idle tick fired something");
     else if (allocations != 0)
         state.SkipWithError("an idle tick allocated memory");
 }
 BENCHMARK(BM_IdleTick)->Unit(benchmark::kNanosecond);
+
+// The scan after a week asleep: n events all due during the sleep, late, one
+// summary and one write for all of them.
+void BM_LateScan(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    std::string events;
+    for (int i = 0; i < n; ++i)
+        events += "[Event " + std::to_string(i) + "]\r\nEnabled=1\r\nEnabledNote=1\r\nPeriodInd=1\r\nDifDateTime=" +
+                  FormatNumber(1.0 / 24, '.') + "\r\nStartDateTime=" + FormatNumber(kBenchEpoch + 1 + i / 86400.0, '.') +
+                  "\r\nNotes=Line one<br>line two\r\n";
+    std::size_t summarized = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        BenchFolder folder;
+        ManualClock clock(kBenchEpoch);
+        CountingDesktop desktop;
+        auto reminders = StartedReminders(folder, events, clock, desktop);
+        clock.Advance(8);  // the wake-up a week later
+        state.ResumeTiming();
+        reminders->Tick();
+        state.PauseTiming();
+        summarized = desktop.summarized;
+        reminders.reset();
+        state.ResumeTiming();
+    }
+    if (summarized != static_cast<std::size_t>(n))
+        state.SkipWithError("the runs did not all go to one summary");
+    state.counters["runs"] = static_cast<double>(summarized);
+}
+BENCHMARK(BM_LateScan)->Arg(1000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
