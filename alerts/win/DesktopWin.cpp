@@ -6,6 +6,7 @@
 #include "alerts/Power.h"
 #include "alerts/win/MissedSummary.h"
 #include "alerts/win/ShutDown.h"
+#include "shell/win/SystemDlls.h"
 
 DesktopWin::DesktopWin(HWND owner, HIMAGELIST events32, HIMAGELIST birthdays32, INoteHost* host,
                        IPowerApi& power, const IClock* clock, HIMAGELIST events16)
@@ -49,7 +50,10 @@ unsigned DesktopWin::PlaySoundFile(const std::string& path)
     if (path.empty()) return 0;
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-    if (!::sndPlaySoundA(path.c_str(), SND_ASYNC)) return 0;
+    const int length = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+    std::wstring wide(length > 0 ? length : 0, L'\0');
+    if (length <= 0 || !::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length)) return 0;
+    if (!PlaySystemSound(wide.c_str(), SND_ASYNC | SND_FILENAME | SND_NODEFAULT)) return 0;
     if (++g_playingSound == 0) ++g_playingSound;
     return g_playingSound;
 }
@@ -57,7 +61,7 @@ unsigned DesktopWin::PlaySoundFile(const std::string& path)
 void DesktopWin::StopSound(unsigned id)
 {
     if (id != 0 && id != g_playingSound) return;
-    ::sndPlaySoundA(nullptr, SND_ASYNC);
+    PlaySystemSound(nullptr, SND_ASYNC);
 }
 
 void DesktopWin::ShellOpen(const std::string& file, const std::string& params, int showCommand)

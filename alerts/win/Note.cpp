@@ -13,6 +13,7 @@
 #include "core/Clock.h"
 #include "res/resource.h"
 #include "shell/SysInfo.h"
+#include "shell/win/SystemDlls.h"
 
 namespace {
 
@@ -345,7 +346,7 @@ void TfrmNote::pmiStopMusicClick()
     if (services_.StopSound)
         services_.StopSound();
     else
-        ::sndPlaySoundA(nullptr, SND_ASYNC);
+        PlaySystemSound(nullptr, SND_ASYNC);
 }
 
 TDateTime TfrmNote::Now() const

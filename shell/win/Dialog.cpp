@@ -1,7 +1,6 @@
 #include "shell/win/Dialog.h"
 
 #include <commdlg.h>
-#include <uxtheme.h>
 
 #include <algorithm>
 #include <exception>
@@ -9,6 +8,7 @@
 
 #include "core/DateTime.h"
 #include "shell/win/AppServices.h"
+#include "shell/win/SystemDlls.h"
 #include "shell/win/Window.h"
 
 namespace {
@@ -171,7 +171,7 @@ void TDialog::AddPage(int tabId, int templateId, const char* caption)
     if (!page)
         throw std::runtime_error("CreateDialogParam failed for page " + std::to_string(templateId));
     // The page looks like the tab's body where themes draw one.
-    ::EnableThemeDialogTexture(page, ETDT_ENABLETAB);
+    EnableTabPageTexture(page);
     TCITEMA item{};
     item.mask = TCIF_TEXT;
     item.pszText = const_cast<char*>(caption);
