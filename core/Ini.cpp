@@ -890,7 +890,8 @@ std::optional<std::string> IniFile::ChangedOnDisk()
 {
     std::string bytes;
     const FileReadStatus status = files_->Read(path_, bytes);
-    if (status == FileReadStatus::Failed)
+    readFailed_ = status == FileReadStatus::Failed;
+    if (readFailed_)
         return std::nullopt;
     if (known_ && bytes.size() == knownSize_ && std::hash<std::string_view>{}(bytes) == knownHash_)
         return std::nullopt;

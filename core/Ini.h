@@ -170,6 +170,9 @@ public:
     // wrote (another program changed it); nothing when they are the same or
     // the file cannot be read now.
     std::optional<std::string> ChangedOnDisk();
+    // Whether the last ChangedOnDisk could not read the file (another
+    // program still writing it): worth asking again in a moment.
+    bool LastReadFailed() const noexcept { return readFailed_; }
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void EraseSection(std::string_view section);
 
@@ -182,6 +185,7 @@ private:
     IFileSystem* files_;
     bool keepPending_ = false;
     bool backUp_ = false;
+    bool readFailed_ = false;
     std::vector<IniEdit> pending_;
     // A hash and size of the bytes last read or written, to tell another
     // program's change from our own.

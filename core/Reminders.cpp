@@ -229,7 +229,7 @@ void TReminders::InitRunTime(TEvent& e) const
     e.StartFloor = DueInstant(e, false);
 }
 
-void TReminders::FilesChanged()
+bool TReminders::FilesChanged()
 {
     bool changed = false;
     if (auto bytes = eventsFile_.ChangedOnDisk()) {
@@ -250,14 +250,17 @@ void TReminders::FilesChanged()
             lastBirthdayScan_ = std::min(lastBirthdayScan_, clock_.Today() - 1);
         changed = true;
     }
+    const bool again = (eventsRead_.Read && eventsFile_.LastReadFailed()) ||
+                       (birthdaysRead_.Read && birthdaysFile_.LastReadFailed());
     if (!changed)
-        return;
+        return again;
     RecomputeNextDue();
     if (view_) {
         view_->ListsReloaded();
         view_->RemindersChanged();
     }
     UpdateFilesState();
+    return again;
 }
 
 void TReminders::UpdateFilesState()
@@ -281,6 +284,14 @@ void TReminders::UpdateFilesState()
             pending.push_back(FileNameOf(file->Path()));
         }
     }
+    // A write that fails for a moment (a scanner's look) is tried again
+    // quietly; the user hears of it once it has failed for a while.
+    if (pending.empty() || now < pendingSince_)
+        pendingSince_ = pending.empty() ? 0 : now;
+    if (!pending.empty() && pendingSince_ == 0)
+        pendingSince_ = now;
+    if (now - pendingSince_ < kTellPendingAfter && filesState_.empty())
+        pending.clear();
     if (!tellNow.empty()) {
         const bool two = tellNow.size() > 1;
         const std::string message = "Unable to read " + join(tellNow) + ": another program may hold " +
@@ -354,19 +365,25 @@ void TReminders::Tick()
         ScanEvents(now);
     if (today != lastBirthdayScan_)
         ScanBirthdays(today);
-    // A file that could not be read or written is tried again now and then
-    // (each try may wait a moment for the other program).
-    const double instant = clock_.NowInstant();
-    if (!filesState_.empty() && std::abs(instant - lastFileRetry_) >= kFileRetry) {
-        lastFileRetry_ = instant;
-        if (!eventsRead_.Read || !birthdaysRead_.Read)
-            FilesChanged();
-        eventsFile_.Flush();
-        birthdaysFile_.Flush();
+    // A file that could not be read or written is tried again, with growing
+    // pauses (each try may wait a moment for the other program).
+    if (!eventsRead_.Read || !birthdaysRead_.Read || eventsFile_.Pending() || birthdaysFile_.Pending()) {
+        const double instant = clock_.NowInstant();
+        if (retryPause_ == 0 || instant < nextFileRetry_ - retryPause_) {
+            // Trouble just began (or the clock went back): the first try soon.
+            retryPause_ = kFirstFileRetry;
+            nextFileRetry_ = instant + retryPause_;
+        } else if (instant >= nextFileRetry_) {
+            if (!eventsRead_.Read || !birthdaysRead_.Read)
+                FilesChanged();
+            eventsFile_.Flush();
+            birthdaysFile_.Flush();
+            retryPause_ = std::min(retryPause_ * 2, kLastFileRetry);
+            nextFileRetry_ = instant + retryPause_;
+        }
         UpdateFilesState();
-    } else if (filesState_.empty() && (eventsFile_.Pending() || birthdaysFile_.Pending())) {
-        // A firing's record just failed to reach the disk.
-        lastFileRetry_ = instant;
+    } else if (retryPause_ != 0) {
+        retryPause_ = 0;
         UpdateFilesState();
     }
 }

@@ -153,8 +153,9 @@ public:
     // Another program may have changed events.ini or birthdays.ini: what
     // changed is read again. A record of a run made here and missing from the
     // other copy stands (and is written back): a reload never fires a run
-    // twice. Our own writes are recognised and read nothing.
-    void FilesChanged();
+    // twice. Our own writes are recognised and read nothing. True when a
+    // file could not be read now (its writer may not be done): ask again.
+    bool FilesChanged();
     // The program ends: changes kept because a file could not be written are
     // written now if they can be; returns what could not be saved ("" when
     // everything was).
@@ -163,8 +164,11 @@ public:
     // A file that exists but cannot be read (another program holds it) is
     // tried again every tick; after this long the user is told.
     static constexpr double kWaitForRead = 10.0 / 86400;
-    // How often such a file, or changes kept for one, are tried again.
-    static constexpr double kFileRetry = 3.0 / 86400;
+    // Such a file, or changes kept for one, are tried again after growing
+    // pauses; changes kept longer than kTellPendingAfter are shown.
+    static constexpr double kFirstFileRetry = 0.5 / 86400;
+    static constexpr double kLastFileRetry = 4.0 / 86400;
+    static constexpr double kTellPendingAfter = 2.0 / 86400;
 
     // The local moment the next tick waits for (NoDueTime when nothing is
     // ahead, 0 for an empty list), for the windows and the tests.
@@ -281,5 +285,7 @@ private:
     ReadState eventsRead_;
     ReadState birthdaysRead_;
     std::string filesState_;  // as the view was last told
-    double lastFileRetry_ = 0;
+    double retryPause_ = 0;      // 0: no file in trouble
+    double nextFileRetry_ = 0;
+    double pendingSince_ = 0;    // when changes were first kept, 0: none
 };

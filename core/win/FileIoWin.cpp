@@ -163,8 +163,16 @@ std::string FullPathName(const std::string& path)
 FileReadStatus ReadFileStatus(const std::string& path, std::string& contents)
 {
     contents.clear();
-    FileHandle h(::CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const std::wstring wide = Wide(path);
+    HANDLE raw = INVALID_HANDLE_VALUE;
+    // A program that holds the file without sharing it (a scanner, a writer
+    // not done yet) usually lets go within a moment.
+    WithRetries([&] {
+        raw = ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return raw != INVALID_HANDLE_VALUE;
+    });
+    FileHandle h(raw);
     if (!h.valid()) {
         DWORD err = ::GetLastError();
         return err == ERROR_FILE_NOT_FOUND || err == ERROR_PATH_NOT_FOUND ? FileReadStatus::Missing

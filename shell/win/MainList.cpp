@@ -616,7 +616,7 @@ void TfrmMainList::ListsReloaded()
 
 void TfrmMainList::FilesChanged()
 {
-    reminders_->FilesChanged();
+    bool again = reminders_->FilesChanged();
     // Settings changed from outside: the patterns and switches that need no
     // restart follow.
     if (auto bytes = configFile_.ChangedOnDisk()) {
@@ -624,6 +624,10 @@ void TfrmMainList::FilesChanged()
         RefreshDateColumns();
         RefreshTooltip();
     }
+    again = again || configFile_.LastReadFailed();
+    // A file its writer still holds is read once it lets go.
+    if (again)
+        ::SetTimer(Hwnd(), kFilesSettleTimer, kFilesRetryMs, nullptr);
 }
 
 void TfrmMainList::ShowError(const std::string& text)

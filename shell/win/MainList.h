@@ -260,6 +260,7 @@ private:
     std::unique_ptr<TFolderWatch> watch_;
     static constexpr UINT_PTR kFilesSettleTimer = 42;
     static constexpr UINT kFilesSettleMs = 300;
+    static constexpr UINT kFilesRetryMs = 1000;
 
     TMainMenus menus_;
     std::unique_ptr<EventRecords> eventRecords_;
