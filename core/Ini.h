@@ -178,5 +178,3 @@ FileReadStatus ReadFileStatus(const std::string& path, std::string& contents);
 bool CanWriteInFolder(const std::string& folder);
 // The absolute form of path, for messages.
 std::string FullPathName(const std::string& path);
-// UTF-16 text in the ANSI code page; characters it cannot hold become '?'.
-std::string Utf16ToAnsi(std::u16string_view text);

@@ -1,8 +1,10 @@
-// File access for the INI engine on Windows: ANSI paths, as the program has
-// always used them.
+// File access for the INI engine on Windows. Paths are UTF-8 and go to the
+// system's W functions, so the program's folder may have any name.
 #include "core/Ini.h"
 
 #include <windows.h>
+
+#include "core/win/Text.h"
 
 #include <algorithm>
 #include <atomic>
@@ -51,21 +53,22 @@ std::atomic<unsigned> tempCounter{0};
 
 std::string FullPathName(const std::string& path)
 {
-    DWORD size = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    const std::wstring wide = Widen(path);
+    DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (size == 0)
         return path;
-    std::string full(size, '\0');
-    DWORD len = ::GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+    std::wstring full(size, L'\0');
+    DWORD len = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
     if (len == 0 || len >= size)
         return path;
     full.resize(len);
-    return full;
+    return Narrow(full);
 }
 
 FileReadStatus ReadFileStatus(const std::string& path, std::string& contents)
 {
     contents.clear();
-    FileHandle h(::CreateFileA(path.c_str(), GENERIC_READ,
+    FileHandle h(::CreateFileW(Widen(path).c_str(), GENERIC_READ,
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h.valid()) {
@@ -100,16 +103,17 @@ void WriteFileAtomically(const std::string& path, std::string_view contents)
     // Windows refuses to replace a read-only file by renaming over it; asking
     // first keeps that so where the rename would not check (Wine), and spares
     // writing the temporary file for nothing.
-    DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const std::wstring widePath = Widen(path);
+    DWORD attributes = ::GetFileAttributesW(widePath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
         throw IniWriteError(FullPathName(path));
 
-    std::string temp;
+    std::wstring temp;
     HANDLE raw = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < 100 && raw == INVALID_HANDLE_VALUE; ++attempt) {
-        temp = path + ".~" + std::to_string(::GetCurrentProcessId()) + "-" +
-               std::to_string(tempCounter++) + ".tmp";
-        raw = ::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        temp = widePath + L".~" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+               std::to_wstring(tempCounter++) + L".tmp";
+        raw = ::CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
         if (raw == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
             break;
@@ -120,44 +124,21 @@ void WriteFileAtomically(const std::string& path, std::string_view contents)
     FileHandle h(raw);
     bool ok = WriteAll(h.get(), contents) && ::FlushFileBuffers(h.get());
     ok = h.Close() && ok;
-    if (!ok || !::MoveFileExA(temp.c_str(), path.c_str(),
+    if (!ok || !::MoveFileExW(temp.c_str(), widePath.c_str(),
                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileA(temp.c_str());
+        ::DeleteFileW(temp.c_str());
         throw IniWriteError(FullPathName(path));
     }
 }
 
 bool CanWriteInFolder(const std::string& folder)
 {
-    const std::string probe = folder + "\\~vellomir-write-check-" + std::to_string(::GetCurrentProcessId()) + ".tmp";
-    FileHandle h(::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const std::wstring probe =
+        Widen(folder) + L"\\~vellomir-write-check-" + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+    FileHandle h(::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (!h.valid())
         return false;
     DWORD written = 0;
     return ::WriteFile(h.get(), "x", 1, &written, nullptr) && written == 1;
-}
-
-std::string Utf16ToAnsi(std::u16string_view text)
-{
-    if (text.empty())
-        return std::string();
-    // Converted in pieces so that no length overflows an int.
-    std::string out;
-    const std::size_t piece = 1u << 24;
-    for (std::size_t at = 0; at < text.size();) {
-        std::size_t n = std::min(piece, text.size() - at);
-        // Never split a surrogate pair between two pieces.
-        if (at + n < text.size() && text[at + n - 1] >= 0xD800 && text[at + n - 1] <= 0xDBFF)
-            --n;
-        auto wide = reinterpret_cast<const wchar_t*>(text.data() + at);
-        int len = ::WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(n), nullptr, 0, nullptr,
-                                        nullptr);
-        std::size_t old = out.size();
-        out.resize(old + static_cast<std::size_t>(len));
-        ::WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(n), out.data() + old, len,
-                              nullptr, nullptr);
-        at += n;
-    }
-    return out;
 }
