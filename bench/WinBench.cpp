@@ -36,14 +36,14 @@ void Run(const char* name, const std::function<void()>& body, double minSeconds 
     std::fflush(stdout);
 }
 
-// The section names through GetPrivateProfileSectionNamesA. The buffer grows
+// The section names through GetPrivateProfileSectionNamesW. The buffer grows
 // until the list fits, so that every event is read; the call reports a list
 // that did not fit by returning the buffer size minus two.
 std::vector<std::string> ProfileSectionNames(const std::string& path)
 {
     std::vector<char> buffer(16384);
     for (;;) {
-        const DWORD got = GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()),
+        const DWORD got = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()),
                                                          path.c_str());
         if (got + 2 < buffer.size())
             break;
@@ -55,7 +55,7 @@ std::vector<std::string> ProfileSectionNames(const std::string& path)
     return names;
 }
 
-// Every key of every event through GetPrivateProfileStringA, as a loader built
+// Every key of every event through GetPrivateProfileStringW, as a loader built
 // on the profile functions reads them (the values are kept as text; turning
 // them into numbers costs the same on both sides).
 std::size_t LoadWithProfileApi(const std::string& path)
@@ -64,20 +64,20 @@ std::size_t LoadWithProfileApi(const std::string& path)
     char value[2048];
     for (const std::string& section : ProfileSectionNames(path)) {
         for (const char* key : EventKeys) {
-            GetPrivateProfileStringA(section.c_str(), key, "", value, sizeof value, path.c_str());
+            GetPrivateProfileStringW(section.c_str(), key, "", value, sizeof value, path.c_str());
             ++values;
         }
     }
     return values;
 }
 
-// One event written key by key with WritePrivateProfileStringA.
+// One event written key by key with WritePrivateProfileStringW.
 void SaveWithProfileApi(const std::string& path, const std::string& section, int round)
 {
     const std::string start = std::to_string(45366 + round) + ".3541666667";
     for (const char* key : EventKeys) {
         const bool changed = std::string(key) == "LastDateTime";
-        WritePrivateProfileStringA(section.c_str(), key, changed ? start.c_str() : "1", path.c_str());
+        WritePrivateProfileStringW(section.c_str(), key, changed ? start.c_str() : "1", path.c_str());
     }
 }
 

@@ -6,6 +6,7 @@
 #include "alerts/Power.h"
 #include "alerts/win/MissedSummary.h"
 #include "alerts/win/ShutDown.h"
+#include "core/win/Text.h"
 
 DesktopWin::DesktopWin(HWND owner, HIMAGELIST events32, HIMAGELIST birthdays32, INoteHost* host,
                        IPowerApi& power, const IClock* clock, HIMAGELIST events16)
@@ -47,9 +48,10 @@ unsigned g_playingSound = 0;
 unsigned DesktopWin::PlaySoundFile(const std::string& path)
 {
     if (path.empty()) return 0;
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const std::wstring wide = Widen(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-    if (!::sndPlaySoundA(path.c_str(), SND_ASYNC)) return 0;
+    if (!::sndPlaySoundW(wide.c_str(), SND_ASYNC)) return 0;
     if (++g_playingSound == 0) ++g_playingSound;
     return g_playingSound;
 }
@@ -57,12 +59,13 @@ unsigned DesktopWin::PlaySoundFile(const std::string& path)
 void DesktopWin::StopSound(unsigned id)
 {
     if (id != 0 && id != g_playingSound) return;
-    ::sndPlaySoundA(nullptr, SND_ASYNC);
+    ::sndPlaySoundW(nullptr, SND_ASYNC);
 }
 
 void DesktopWin::ShellOpen(const std::string& file, const std::string& params, int showCommand)
 {
-    ::ShellExecuteA(owner_, "open", file.c_str(), params.empty() ? nullptr : params.c_str(), nullptr,
+    const std::wstring wideParams = Widen(params);
+    ::ShellExecuteW(owner_, L"open", Widen(file).c_str(), params.empty() ? nullptr : wideParams.c_str(), nullptr,
                     showCommand);
 }
 

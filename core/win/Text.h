@@ -26,3 +26,22 @@ inline std::string Narrow(const wchar_t* wide)
 {
     return wide ? Narrow(std::wstring_view(wide)) : std::string();
 }
+
+#include <windows.h>
+
+// A window's text (a control's, a caption) as UTF-8.
+inline std::string WindowText(HWND hwnd)
+{
+    const int length = ::GetWindowTextLengthW(hwnd);
+    if (length <= 0)
+        return std::string();
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = ::GetWindowTextW(hwnd, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return Narrow(text);
+}
+
+inline BOOL SetWindowTextUtf8(HWND hwnd, std::string_view text)
+{
+    return ::SetWindowTextW(hwnd, Widen(text).c_str());
+}
