@@ -208,13 +208,44 @@ void AppendUtf16BytesAsUtf8(std::string& out, std::string_view bytes, bool bigEn
     const std::size_t n = bytes.size() / 2;
     std::size_t i = 0;
     const int hi = bigEndian ? 0 : 1;
-    AppendUnitsAsUtf8(out, [&](char16_t& u) {
+    // A big file is nearly all ASCII: four units at a time into a buffer of
+    // our own, appended in pieces, until a unit that is not ASCII.
+    const std::uint64_t nonAscii = bigEndian ? 0x80FF80FF80FF80FFull : 0xFF80FF80FF80FF80ull;
+    const int low = bigEndian ? 8 : 0;
+    char piece[4096];
+    std::size_t used = 0;
+    auto flush = [&] {
+        out.append(piece, used);
+        used = 0;
+    };
+    for (;;) {
+        while (i + 4 <= n) {
+            std::uint64_t word;
+            std::memcpy(&word, p + 2 * i, 8);
+            if (word & nonAscii)
+                break;
+            if (used + 4 > sizeof piece)
+                flush();
+            for (int k = 0; k < 4; ++k)
+                piece[used++] = static_cast<char>(word >> (16 * k + low));
+            i += 4;
+        }
+        flush();
         if (i == n)
-            return false;
-        u = static_cast<char16_t>(p[2 * i + hi] << 8 | p[2 * i + 1 - hi]);
-        ++i;
-        return true;
-    });
+            return;
+        // A few units the careful way, never stopping after the first half
+        // of a pair.
+        auto unit = [&](std::size_t k) { return static_cast<char16_t>(p[2 * k + hi] << 8 | p[2 * k + 1 - hi]); };
+        std::size_t stop = std::min(n, i + 8);
+        while (stop < n && unit(stop - 1) >= 0xD800 && unit(stop - 1) <= 0xDBFF)
+            ++stop;
+        AppendUnitsAsUtf8(out, [&](char16_t& u) {
+            if (i >= stop)
+                return false;
+            u = unit(i++);
+            return true;
+        });
+    }
 }
 
 void AppendUtf8AsUtf16Le(std::string& out, std::string_view utf8)

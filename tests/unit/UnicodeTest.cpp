@@ -40,6 +40,22 @@ TEST(Unicode, Utf8AndUtf16RoundTripAndIllFormedInputIsReplaced)
     AppendUtf16BytesAsUtf8(back, le, false);
     EXPECT_EQ(back, text);
 
+    // The file reader takes ASCII four units at a time: characters beyond the
+    // BMP and others at every offset around those steps, in both byte orders.
+    for (std::size_t lead = 0; lead < 12; ++lead) {
+        const std::string mixed = std::string(lead, 'a') + "\U0001F382\u00e9\U0001F600" + std::string(9, 'b') + "\u674e";
+        for (bool bigEndian : {false, true}) {
+            std::string bytes;
+            for (char16_t u : Utf8ToUtf16(mixed)) {
+                const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+                bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+            }
+            std::string decoded;
+            AppendUtf16BytesAsUtf8(decoded, bytes, bigEndian);
+            EXPECT_EQ(decoded, mixed) << lead << (bigEndian ? " BE" : " LE");
+        }
+    }
+
     const std::pair<std::string, std::u16string> broken[] = {
         {"\xC3", u"\uFFFD"},  {"\xC3(", u"\uFFFD("},   {"\xC0\xAF", u"\uFFFD\uFFFD"},  // overlong
         {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},  // an encoded surrogate
