@@ -16,6 +16,7 @@
 #include "shell/win/AppServices.h"
 #include "shell/win/Handles.h"
 #include "shell/win/MainList.h"
+#include "shell/win/SystemDlls.h"
 #include "shell/win/WinLocale.h"
 
 namespace {
@@ -73,6 +74,9 @@ void InitControls()
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    // Before anything can load a DLL: only from the system folder.
+    LoadDllsFromSystemOnly();
+
     UniqueKernelHandle instanceMutex;
     if (!CheckSingleInstance(instanceMutex))
         return 0;

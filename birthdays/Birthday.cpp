@@ -139,10 +139,12 @@ void BirthdayList::Delete(int index) {
 
 void LoadBirthdays(const IniFile& file, BirthdayList& list) { LoadBirthdays(file.Load(), list); }
 
-void LoadBirthdays(const IniText& text, BirthdayList& list) {
+bool LoadBirthdays(const IniText& text, BirthdayList& list) {
     list.Clear();
+    bool understood = true;
     for (const std::string& name : text.SectionNames()) {
         if (list.IndexOf(name) >= 0) {
+            understood = false;
             // The profile functions would only ever see the first of the two
             // sections, so the second cannot be edited or kept apart; showing
             // it would be a record whose changes land in another one's keys.
@@ -154,6 +156,7 @@ void LoadBirthdays(const IniText& text, BirthdayList& list) {
         record->ReadFrom(text);
         list.Add(std::move(record));
     }
+    return understood;
 }
 
 BirthdayRow BirthdayRowOf(const TBirthday& record, TDateTime today, std::string_view dateFormat) {

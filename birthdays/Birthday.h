@@ -105,7 +105,8 @@ private:
 // letter case addresses the same keys in the file; it is skipped and logged,
 // never merged. Loading never writes.
 void LoadBirthdays(const IniFile& file, BirthdayList& list);
-void LoadBirthdays(const IniText& text, BirthdayList& list);
+// False when a repeated section had to be skipped.
+bool LoadBirthdays(const IniText& text, BirthdayList& list);
 
 // What a birthday row of the main window's list shows.
 struct BirthdayRow {

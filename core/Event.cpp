@@ -161,9 +161,12 @@ public:
         seen_ |= bit;
         if (value)
             AssignValue(*event_, kKeys[index], value, regional_);
+        else
+            understood_ = false;  // a line that holds no value
     }
 
     void End() override { Finish(); }
+    bool Understood() const noexcept { return understood_; }
 
 private:
     void Finish()
@@ -174,8 +177,10 @@ private:
         // find the first one, so a second event of that name could neither
         // be read nor written on its own: it is left out (and stays in the
         // file as it is).
-        if (list_.Add(std::move(event_)) < 0)
+        if (list_.Add(std::move(event_)) < 0) {
             WriteLog("Duplicate event section skipped: " + std::string(section_));
+            understood_ = false;
+        }
     }
 
 
@@ -185,6 +190,7 @@ private:
     std::unique_ptr<TEvent> event_;
     std::uint32_t seen_ = 0;
     std::size_t expected_ = 0;
+    bool understood_ = true;
     // The key names as the program writes them, their lengths taken once.
     static constexpr auto keyNames_ = [] {
         std::array<std::string_view, EventKeyCount> names{};
@@ -334,9 +340,10 @@ void LoadEvents(const IniFile& file, EventList& list)
     file.Scan(loader);
 }
 
-void LoadEventsText(std::string bytes, EventList& list)
+bool LoadEventsText(std::string bytes, EventList& list)
 {
     list.Clear();
     EventLoader loader(list);
     IniText::Scan(std::move(bytes), loader);
+    return loader.Understood();
 }

@@ -138,5 +138,6 @@ private:
 // case) is skipped and logged ("Duplicate event section skipped: <name>");
 // nothing is written. A missing file gives an empty list.
 void LoadEvents(const IniFile& file, EventList& list);
-// The same from the file's bytes.
-void LoadEventsText(std::string bytes, EventList& list);
+// The same from the file's bytes; false when something had to be skipped (a
+// repeated section, a line with no value).
+bool LoadEventsText(std::string bytes, EventList& list);

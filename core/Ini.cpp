@@ -285,6 +285,7 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 }  // namespace
 
 struct IniText::Impl {
+    std::vector<IniEdit>* log = nullptr;  // where Write and Erase are recorded, when set
     struct Block {
         Line header;
         std::uint32_t hash = 0;  // of the folded section name
@@ -512,12 +513,15 @@ IniText& IniText::operator=(IniText&&) noexcept = default;
 
 IniText::IniText(const IniText& other) : impl_(std::make_unique<Impl>(*other.impl_))
 {
+    impl_->log = nullptr;
 }
 
 IniText& IniText::operator=(const IniText& other)
 {
-    if (this != &other)
+    if (this != &other) {
         impl_ = std::make_unique<Impl>(*other.impl_);
+        impl_->log = nullptr;
+    }
     return *this;
 }
 
@@ -735,9 +739,33 @@ std::string IniText::ReadString(std::string_view section, std::string_view key,
     return std::string(def);
 }
 
+void IniText::RecordEdits(std::vector<IniEdit>* log) noexcept
+{
+    impl_->log = log;
+}
+
+void IniText::Apply(const std::vector<IniEdit>& edits)
+{
+    for (const IniEdit& e : edits) {
+        switch (e.What) {
+        case IniEdit::Kind::Write:
+            Write(e.Section, e.Key, e.Value);
+            break;
+        case IniEdit::Kind::EraseSection:
+            EraseSection(e.Section);
+            break;
+        case IniEdit::Kind::EraseKey:
+            EraseKey(e.Section, e.Key);
+            break;
+        }
+    }
+}
+
 void IniText::Write(std::string_view section, std::string_view key, std::string_view value)
 {
     Impl& m = *impl_;
+    if (m.log)
+        m.log->push_back({IniEdit::Kind::Write, std::string(section), std::string(key), std::string(value)});
     std::string keyName = WithoutLineBreaks(TrimCallerName(key));
     if (keyName.find('=') != std::string::npos ||
         (!keyName.empty() && (keyName.front() == '[' || keyName.front() == ';')))
@@ -795,6 +823,8 @@ void IniText::Write(std::string_view section, std::string_view key, std::string_
 void IniText::EraseSection(std::string_view section)
 {
     Impl& m = *impl_;
+    if (m.log)
+        m.log->push_back({IniEdit::Kind::EraseSection, std::string(section), {}, {}});
     std::string_view name = TrimCallerName(section);
     std::size_t b = m.FindBlock(name);
     if (b == npos)
@@ -821,6 +851,8 @@ void IniText::EraseSection(std::string_view section)
 void IniText::EraseKey(std::string_view section, std::string_view key)
 {
     Impl& m = *impl_;
+    if (m.log)
+        m.log->push_back({IniEdit::Kind::EraseKey, std::string(section), std::string(key), {}});
     std::size_t b = m.FindBlock(TrimCallerName(section));
     if (b == npos)
         return;
@@ -859,21 +891,56 @@ IniFile& IniFile::operator=(const IniFile& other)
     return *this;
 }
 
+void IniFile::Remember(const std::string& bytes) const
+{
+    knownHash_ = std::hash<std::string_view>{}(bytes);
+    knownSize_ = bytes.size();
+    known_ = true;
+}
+
 IniText IniFile::Load() const
 {
     std::string bytes;
     if (files_->Read(path_, bytes) != FileReadStatus::Ok)
         return IniText();
+    Remember(bytes);
     return IniText::ParseBuffer(std::move(bytes));
 }
 
 void IniFile::Scan(IniVisitor& visitor) const
 {
     std::string bytes;
-    if (files_->Read(path_, bytes) == FileReadStatus::Ok)
+    if (files_->Read(path_, bytes) == FileReadStatus::Ok) {
+        Remember(bytes);
         IniText::Scan(std::move(bytes), visitor);
-    else
+    } else {
         visitor.End();
+    }
+}
+
+std::optional<std::string> IniFile::ChangedOnDisk()
+{
+    std::string bytes;
+    const FileReadStatus status = files_->Read(path_, bytes);
+    if (status == FileReadStatus::Failed)
+        return std::nullopt;
+    if (known_ && bytes.size() == knownSize_ && std::hash<std::string_view>{}(bytes) == knownHash_)
+        return std::nullopt;
+    Remember(bytes);
+    saved_.reset();
+    return bytes;
+}
+
+bool IniFile::Flush()
+{
+    if (pending_.empty())
+        return true;
+    try {
+        Edit([](IniText&) {});
+    } catch (const IniWriteError&) {
+        // Kept: the next flush tries again.
+    }
+    return pending_.empty();
 }
 
 std::vector<std::string> IniFile::ReadSections() const
@@ -895,12 +962,26 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key,
 
 void IniFile::Edit(const std::function<void(IniText&)>& change)
 {
+    // What this change does, as data: kept when it cannot be written now.
+    std::vector<IniEdit> edits;
+    auto keep = [&](const IniWriteError& error) {
+        if (!keepPending_)
+            throw error;
+        pending_.insert(pending_.end(), edits.begin(), edits.end());
+    };
     std::unique_ptr<Saved> saved = std::move(saved_);
     std::string read = saved ? std::move(saved->read) : std::string();
     FileReadStatus status = files_->Read(path_, read);
     // A file we cannot read cannot be changed without losing what it holds.
-    if (status == FileReadStatus::Failed)
-        throw IniWriteError(FullPathName(path_));
+    if (status == FileReadStatus::Failed) {
+        IniText scratch;
+        scratch.RecordEdits(&edits);
+        change(scratch);
+        keep(IniWriteError(FullPathName(path_)));
+        return;
+    }
+    // The file as it is, for the copy kept before the first write over it.
+    const std::string backup = backUp_ && status == FileReadStatus::Ok ? read : std::string();
     IniText text;
     if (status == FileReadStatus::Ok && saved && read == saved->bytes) {
         text = std::move(saved->text);
@@ -909,7 +990,11 @@ void IniFile::Edit(const std::function<void(IniText&)>& change)
         if (status == FileReadStatus::Ok)
             text = IniText::ParseBuffer(std::move(read), false);
     }
+    // Changes kept from before go first, on the file as it is now.
+    text.Apply(pending_);
+    text.RecordEdits(&edits);
     change(text);
+    text.RecordEdits(nullptr);
     if (!text.IsModified()) {
         if (saved) {
             // Nothing written: what is on disk is still what was saved.
@@ -921,8 +1006,18 @@ void IniFile::Edit(const std::function<void(IniText&)>& change)
     }
     if (!saved)
         saved = std::make_unique<Saved>();
-    text.SerializeInto(saved->bytes);
-    files_->WriteAtomically(path_, saved->bytes);
+    try {
+        text.SerializeInto(saved->bytes);
+        if (backUp_ && status == FileReadStatus::Ok)
+            files_->WriteAtomically(path_ + ".bak", backup);
+        files_->WriteAtomically(path_, saved->bytes);
+    } catch (const IniWriteError& error) {
+        keep(error);
+        return;
+    }
+    backUp_ = false;
+    pending_.clear();
+    Remember(saved->bytes);
     // Every written line stays in the text's own buffer; past the size of
     // the file itself a fresh parse is the cheaper keeper.
     if (text.EditedBytes() > saved->bytes.size() / 2 + 65536)

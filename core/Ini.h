@@ -42,6 +42,15 @@ protected:
     ~IniVisitor() = default;
 };
 
+// One change of a document, as plain data: what a write that could not reach
+// the disk keeps until it can (replayed then on the file as it is by then).
+struct IniEdit {
+    enum class Kind { Write, EraseSection, EraseKey };
+    Kind What = Kind::Write;
+    std::string Section, Key, Value;
+    bool operator==(const IniEdit&) const = default;
+};
+
 // One INI document in memory, kept as its original lines so that whatever the
 // program does not touch is written back byte for byte.
 class IniText {
@@ -101,6 +110,11 @@ public:
     // Removes the first matching key line of the first matching section.
     void EraseKey(std::string_view section, std::string_view key);
 
+    // While log is set, every Write and Erase is also appended to it.
+    void RecordEdits(std::vector<IniEdit>* log) noexcept;
+    // Applies recorded changes in their order.
+    void Apply(const std::vector<IniEdit>& edits);
+
 private:
     friend class IniFile;
     // forReading false: the text is parsed to be edited or read once, which
@@ -143,15 +157,42 @@ public:
     // file cannot be written (it is then unchanged), also for a file that
     // exists but cannot be read, rather than replace what it holds. Nothing
     // is written when the change leaves the text as it was.
+    //
+    // With KeepPending set, a change that cannot be written is kept instead
+    // of thrown: Pending() says so, every later Edit and Flush() replays the
+    // kept changes on the file as it is then (so what another program wrote
+    // meanwhile stays), and the first one that reaches the disk clears them.
     void Edit(const std::function<void(IniText&)>& change);
+    void KeepPending(bool keep) noexcept { keepPending_ = keep; }
+    bool Pending() const noexcept { return !pending_.empty(); }
+    // Writes the kept changes; true when nothing is kept any more. Never throws.
+    bool Flush();
+    // The next write first keeps a copy of the file as it is on disk beside
+    // it (path + ".bak", one generation): a file that was not fully
+    // understood is not written over without one.
+    void BackUpBeforeNextWrite() noexcept { backUp_ = true; }
+    // The file's bytes when they differ from what this object last read or
+    // wrote (another program changed it); nothing when they are the same or
+    // the file cannot be read now.
+    std::optional<std::string> ChangedOnDisk();
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     void EraseSection(std::string_view section);
 
     IFileSystem& Files() const { return *files_; }
 
 private:
+    void Remember(const std::string& bytes) const;
+
     std::string path_;
     IFileSystem* files_;
+    bool keepPending_ = false;
+    bool backUp_ = false;
+    std::vector<IniEdit> pending_;
+    // A hash and size of the bytes last read or written, to tell another
+    // program's change from our own.
+    mutable std::size_t knownHash_ = 0;
+    mutable std::size_t knownSize_ = 0;
+    mutable bool known_ = false;
     // The document as this object last wrote it. A big file's parse costs
     // more than the rest of a change, so the next Edit takes this instead
     // when the file still holds exactly the bytes written; any other
@@ -173,6 +214,10 @@ bool ReadWholeFile(const std::string& path, std::string& contents);
 // As ReadWholeFile, telling a missing file (nothing to lose) from one that
 // exists but cannot be read (which a write must not replace).
 FileReadStatus ReadFileStatus(const std::string& path, std::string& contents);
+// Removes the temporary files an atomic write of dataPath left beside it
+// when the program that made them was killed: those of no running Vellomir
+// (only names of exactly that form, never anything else).
+void RemoveStaleTempFiles(const std::string& dataPath);
 // Whether a new file can be made in the folder: one is created there and
 // removed again.
 bool CanWriteInFolder(const std::string& folder);

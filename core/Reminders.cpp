@@ -21,6 +21,14 @@ constexpr double kNothingDue = std::numeric_limits<double>::infinity();
 // was set back (the timer's own jitter is far less).
 constexpr double kSetBack = 2.0 / 86400;
 
+// A snooze is pending until a run at or after its moment has settled it.
+bool SnoozePending(const TEvent& e, const IClock& clock)
+{
+    return e.SnoozeDateTime != 0 &&
+           clock.InstantOf(e.LastDateTime, e.LastLater) <
+               clock.InstantOf(e.SnoozeDateTime, e.SnoozeLater) - static_cast<double>(Epsilon);
+}
+
 bool IsPeriodic(const TEvent& e)
 {
     return e.PeriodInd >= pkHourly && e.PeriodInd <= pkAnnually;
@@ -75,37 +83,249 @@ TReminders::TReminders(RemindersOptions options)
       eventsFile_(options.EventsPath, options.Files),
       birthdaysFile_(options.BirthdaysPath, options.Files)
 {
+    // A change that cannot be written now (another program holds the file,
+    // a full disk) is kept and written by a later tick, never dropped.
+    eventsFile_.KeepPending(true);
+    birthdaysFile_.KeepPending(true);
 }
 
-TReminders::~TReminders() = default;
+void TReminders::CheckReadable(const IniFile& file, const ReadState& read) const
+{
+    // Written over before it was read, the file would lose what it holds.
+    if (!read.Read)
+        throw IniWriteError(FullPathName(file.Path()));
+}
+
 
 // --- the program's life ----------------------------------------------------
 
+TReminders::~TReminders() = default;
+
+namespace {
+
+std::string FileNameOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Bytes that are no text at all (binary garbage, a copy cut off by a sync
+// conflict) beyond a file saved as UTF-16.
+bool LooksDamaged(const std::string& bytes)
+{
+    const bool utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+                       static_cast<unsigned char>(bytes[1]) == 0xFE;
+    return !utf16 && bytes.find('\0') != std::string::npos;
+}
+
+}  // namespace
+
 void TReminders::Load()
 {
-    LoadEvents(eventsFile_, events_);
-    LoadBirthdays(birthdaysFile_, birthdays_);
-    for (int i = 0; i < events_.Count(); ++i) {
-        TEvent& e = events_[i];
-        // A start the autumn night shows twice is its second showing when
-        // the first would come less than a step after the last run: an
-        // hourly event stored just before the repeated hour.
-        if (e.PeriodInd == pkHourly && e.DifDateTime > 0) {
-            const double first = clock_.InstantOf(e.StartDateTime, false);
-            const double second = clock_.InstantOf(e.StartDateTime, true);
-            const double last = clock_.InstantOf(e.LastDateTime);
-            e.StartLater = second > first && first - last < e.DifDateTime - kLate && second - last >= first - last;
+    const double now = clock_.NowInstant();
+    if (auto bytes = eventsFile_.ChangedOnDisk())
+        TakeEvents(std::move(*bytes), false);
+    else
+        eventsRead_ = ReadState{false, now};
+    if (auto bytes = birthdaysFile_.ChangedOnDisk())
+        TakeBirthdays(std::move(*bytes), false);
+    else
+        birthdaysRead_ = ReadState{false, now};
+    UpdateFilesState();
+}
+
+void TReminders::TakeEvents(std::string bytes, bool merge)
+{
+    const bool damaged = LooksDamaged(bytes);
+    EventList fresh;
+    if (!LoadEventsText(std::move(bytes), fresh) || damaged)
+        eventsFile_.BackUpBeforeNextWrite();
+    std::vector<std::pair<std::string, std::vector<std::string>>> writes;
+    for (int i = 0; i < fresh.Count(); ++i) {
+        TEvent& e = fresh[i];
+        InitRunTime(e);
+        const TEvent* old = merge ? events_.Find(e.Name) : nullptr;
+        if (old == nullptr)
+            continue;
+        // Another program's copy may predate a run recorded here (Notepad
+        // saving a file opened before the firing): the run stands, or the
+        // event would be owed again.
+        if (clock_.InstantOf(old->LastDateTime, old->LastLater) >
+            clock_.InstantOf(e.LastDateTime, e.LastLater) + static_cast<double>(Epsilon)) {
+            e.LastDateTime = old->LastDateTime;
+            e.LastLater = old->LastLater;
+            std::vector<std::string> keys{"LastDateTime"};
+            if (old->PeriodInd == e.PeriodInd && old->StartDateTime > e.StartDateTime) {
+                e.StartDateTime = old->StartDateTime;
+                e.StartLater = old->StartLater;
+                e.StartFloor = old->StartFloor;
+                keys.push_back("StartDateTime");
+            }
+            if (e.SnoozeDateTime != 0 && !SnoozePending(e, clock_)) {
+                e.SnoozeDateTime = 0;
+                keys.push_back("SnoozeDateTime");
+            }
+            writes.push_back({e.Name, std::move(keys)});
         }
-        // What ran before this start is not known slot by slot: a clock set
-        // back returns a start no further than where it stands now.
-        e.StartFloor = DueInstant(e, false);
+        if (Near(old->StartDateTime, e.StartDateTime)) {
+            e.StartSettled = old->StartSettled;
+            e.StartFloor = old->StartFloor;
+            e.StartLater = old->StartLater;
+        }
+        e.MissedRun = old->MissedRun && e.SnoozeDateTime != 0;
     }
+    events_.Clear();
+    for (int i = 0; i < fresh.Count(); ++i)
+        events_.Add(std::make_unique<TEvent>(std::move(fresh[i])));
+    eventsRead_ = ReadState{true, 0};
+    if (!writes.empty())
+        eventsFile_.Edit([&](IniText& text) {
+            for (const auto& [name, keys] : writes)
+                for (const std::string& key : keys)
+                    text.Write(name, key, events_.Find(name)->KeyText(key));
+        });
+}
+
+void TReminders::TakeBirthdays(std::string bytes, bool merge)
+{
+    const bool damaged = LooksDamaged(bytes);
+    BirthdayList fresh;
+    if (!LoadBirthdays(IniText::Parse(bytes), fresh) || damaged)
+        birthdaysFile_.BackUpBeforeNextWrite();
+    std::vector<std::string> kept;
+    for (int i = 0; merge && i < fresh.Count(); ++i) {
+        TBirthday& b = fresh[i];
+        const TBirthday* old = birthdays_.Find(b.Name);
+        // A reminder recorded here and not yet in the other copy stands.
+        if (old && BirthDayOf(old->LastStart) > BirthDayOf(b.LastStart)) {
+            b.LastStart = old->LastStart;
+            kept.push_back(b.Name);
+        }
+    }
+    birthdays_.Clear();
+    for (int i = 0; i < fresh.Count(); ++i)
+        birthdays_.Add(std::make_unique<TBirthday>(fresh[i]));
+    birthdaysRead_ = ReadState{true, 0};
+    if (!kept.empty())
+        birthdaysFile_.Edit([&](IniText& text) {
+            for (const std::string& name : kept)
+                text.Write(name, "LastStart", birthdays_.Find(name)->KeyText("LastStart"));
+        });
+}
+
+void TReminders::InitRunTime(TEvent& e) const
+{
+    // A start the autumn night shows twice is its second showing when the
+    // first would come less than a step after the last run: an hourly event
+    // stored just before the repeated hour.
+    if (e.PeriodInd == pkHourly && e.DifDateTime > 0) {
+        const double first = clock_.InstantOf(e.StartDateTime, false);
+        const double second = clock_.InstantOf(e.StartDateTime, true);
+        const double last = clock_.InstantOf(e.LastDateTime);
+        e.StartLater = second > first && first - last < e.DifDateTime - kLate && second - last >= first - last;
+    }
+    // What ran before this start is not known slot by slot: a clock set back
+    // returns a start no further than where it stands now.
+    e.StartFloor = DueInstant(e, false);
+}
+
+void TReminders::FilesChanged()
+{
+    bool changed = false;
+    if (auto bytes = eventsFile_.ChangedOnDisk()) {
+        const bool first = !eventsRead_.Read;
+        TakeEvents(std::move(*bytes), !first);
+        if (first && started_)
+            MissedEventsPass(clock_.Now());
+        changed = true;
+    }
+    if (auto bytes = birthdaysFile_.ChangedOnDisk()) {
+        const bool first = !birthdaysRead_.Read;
+        TakeBirthdays(std::move(*bytes), !first);
+        if (first && started_)
+            ReportMissedBirthdays();
+        // Today's reminders of what was read come at the next tick (each
+        // person's record keeps one from coming twice).
+        if (started_)
+            lastBirthdayScan_ = std::min(lastBirthdayScan_, clock_.Today() - 1);
+        changed = true;
+    }
+    if (!changed)
+        return;
+    RecomputeNextDue();
+    if (view_) {
+        view_->ListsReloaded();
+        view_->RemindersChanged();
+    }
+    UpdateFilesState();
+}
+
+void TReminders::UpdateFilesState()
+{
+    const double now = clock_.NowInstant();
+    auto join = [](const std::vector<std::string>& names) {
+        std::string all;
+        for (const std::string& name : names)
+            all += (all.empty() ? "" : " and ") + name;
+        return all;
+    };
+    std::vector<std::string> waiting, pending, tellNow;
+    for (const auto& [file, read] : {std::pair{&eventsFile_, &eventsRead_}, std::pair{&birthdaysFile_, &birthdaysRead_}}) {
+        if (!read->Read) {
+            waiting.push_back(FileNameOf(file->Path()));
+            if (now - read->Since >= kWaitForRead && !read->Told) {
+                read->Told = true;
+                tellNow.push_back(FullPathName(file->Path()));
+            }
+        } else if (file->Pending()) {
+            pending.push_back(FileNameOf(file->Path()));
+        }
+    }
+    if (!tellNow.empty()) {
+        const bool two = tellNow.size() > 1;
+        const std::string message = "Unable to read " + join(tellNow) + ": another program may hold " +
+                                    (two ? "them" : "it") + " open, or you may not read " + (two ? "them" : "it") +
+                                    ". Vellomir shows nothing of " + (two ? "them" : "it") +
+                                    " and changes nothing in " + (two ? "them" : "it") + " until it can read " +
+                                    (two ? "them" : "it") + ".";
+        WriteLog(message);
+        if (view_)
+            view_->ShowError(message);
+    }
+    std::string text;
+    if (!waiting.empty())
+        text = "Waiting for " + join(waiting) + "...";
+    else if (!pending.empty())
+        text = join(pending) + " cannot be written now; the changes are kept and saved as soon as " +
+               (pending.size() > 1 ? "they can be." : "it can be.");
+    if (text == filesState_)
+        return;
+    WriteLog(text.empty() ? std::string("Every change is saved again") : text);
+    filesState_ = text;
+    if (view_)
+        view_->FilesState(text);
+}
+
+std::string TReminders::Shutdown()
+{
+    std::string lost;
+    for (IniFile* file : {&eventsFile_, &birthdaysFile_})
+        if (!file->Flush())
+            lost += (lost.empty() ? "" : "\r\n") + FullPathName(file->Path());
+    if (lost.empty())
+        return lost;
+    const std::string message = "Vellomir could not save its last changes to:\r\n" + lost;
+    WriteLog(message);
+    return message;
 }
 
 void TReminders::StartUp()
 {
-    ReportMissedBirthdays();
-    MissedEventsPass(clock_.Now());
+    started_ = true;
+    if (birthdaysRead_.Read)
+        ReportMissedBirthdays();
+    if (eventsRead_.Read)
+        MissedEventsPass(clock_.Now());
     lastTickInstant_ = clock_.NowInstant();
     // Yesterday, so that the first tick looks at today's birthdays.
     lastBirthdayScan_ = clock_.Today() - 1;
@@ -134,6 +354,21 @@ void TReminders::Tick()
         ScanEvents(now);
     if (today != lastBirthdayScan_)
         ScanBirthdays(today);
+    // A file that could not be read or written is tried again now and then
+    // (each try may wait a moment for the other program).
+    const double instant = clock_.NowInstant();
+    if (!filesState_.empty() && std::abs(instant - lastFileRetry_) >= kFileRetry) {
+        lastFileRetry_ = instant;
+        if (!eventsRead_.Read || !birthdaysRead_.Read)
+            FilesChanged();
+        eventsFile_.Flush();
+        birthdaysFile_.Flush();
+        UpdateFilesState();
+    } else if (filesState_.empty() && (eventsFile_.Pending() || birthdaysFile_.Pending())) {
+        // A firing's record just failed to reach the disk.
+        lastFileRetry_ = instant;
+        UpdateFilesState();
+    }
 }
 
 void TReminders::ClockChanged()
@@ -177,14 +412,6 @@ bool TReminders::StartOwed(const TEvent& e) const
 }
 
 namespace {
-
-// A snooze is pending until a run at or after its moment has settled it.
-bool SnoozePending(const TEvent& e, const IClock& clock)
-{
-    return e.SnoozeDateTime != 0 &&
-           clock.InstantOf(e.LastDateTime, e.LastLater) <
-               clock.InstantOf(e.SnoozeDateTime, e.SnoozeLater) - static_cast<double>(Epsilon);
-}
 
 }  // namespace
 
@@ -648,6 +875,8 @@ void CheckNewName(const std::string& name, bool taken)
 
 int TReminders::AddEvent(std::unique_ptr<TEvent> event)
 {
+    CheckReadable(eventsFile_, eventsRead_);
+    const StateOnReturn told{*this};
     CheckNewName(event->Name, events_.IndexOf(event->Name) >= 0);
     // A new event owes its start and nothing else.
     event->SnoozeDateTime = 0;
@@ -670,6 +899,8 @@ int TReminders::AddEvent(std::unique_ptr<TEvent> event)
 
 void TReminders::ReplaceEvent(const std::string& oldName, const TEvent& edited)
 {
+    CheckReadable(eventsFile_, eventsRead_);
+    const StateOnReturn told{*this};
     const int index = events_.IndexOf(oldName);
     if (index < 0) {
         // It deleted itself after its run while the editor was open: the
@@ -708,6 +939,8 @@ void TReminders::ReplaceEvent(const std::string& oldName, const TEvent& edited)
 
 bool TReminders::DeleteEvent(const std::string& name)
 {
+    CheckReadable(eventsFile_, eventsRead_);
+    const StateOnReturn told{*this};
     const int index = events_.IndexOf(name);
     if (index < 0)
         return false;
@@ -724,6 +957,8 @@ bool TReminders::DeleteEvent(const std::string& name)
 
 bool TReminders::SetEventEnabled(const std::string& name, bool enabled)
 {
+    CheckReadable(eventsFile_, eventsRead_);
+    const StateOnReturn told{*this};
     TEvent* e = events_.Find(name);
     if (e == nullptr)
         return false;
@@ -780,6 +1015,8 @@ bool TReminders::Snooze(const std::string& name, TDateTime when)
 
 int TReminders::SnoozeAll(const std::vector<std::string>& names, TDateTime when)
 {
+    CheckReadable(eventsFile_, eventsRead_);
+    const StateOnReturn told{*this};
     std::vector<TEvent*> found;
     for (const std::string& name : names)
         if (TEvent* e = events_.Find(name))
@@ -822,6 +1059,8 @@ int TReminders::SnoozeAll(const std::vector<std::string>& names, TDateTime when)
 
 int TReminders::AddBirthday(std::unique_ptr<TBirthday> birthday)
 {
+    CheckReadable(birthdaysFile_, birthdaysRead_);
+    const StateOnReturn told{*this};
     CheckNewName(birthday->Name, birthdays_.IndexOf(birthday->Name) >= 0);
     birthday->SaveToFile(birthdaysFile_);
     const int index = birthdays_.Add(std::move(birthday));
@@ -834,6 +1073,8 @@ int TReminders::AddBirthday(std::unique_ptr<TBirthday> birthday)
 
 void TReminders::ReplaceBirthday(const std::string& oldName, const TBirthday& edited)
 {
+    CheckReadable(birthdaysFile_, birthdaysRead_);
+    const StateOnReturn told{*this};
     const int index = birthdays_.IndexOf(oldName);
     if (index < 0)
         return;
@@ -853,6 +1094,8 @@ void TReminders::ReplaceBirthday(const std::string& oldName, const TBirthday& ed
 
 bool TReminders::DeleteBirthday(const std::string& name)
 {
+    CheckReadable(birthdaysFile_, birthdaysRead_);
+    const StateOnReturn told{*this};
     const int index = birthdays_.IndexOf(name);
     if (index < 0)
         return false;
@@ -868,6 +1111,8 @@ bool TReminders::DeleteBirthday(const std::string& name)
 
 bool TReminders::SetBirthdayEnabled(const std::string& name, bool enabled)
 {
+    CheckReadable(birthdaysFile_, birthdaysRead_);
+    const StateOnReturn told{*this};
     const int index = birthdays_.IndexOf(name);
     if (index < 0)
         return false;

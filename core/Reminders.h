@@ -94,6 +94,12 @@ public:
     // The birthdays missed while the program was not running (the box's
     // text and caption); shown only when the setting asks for it.
     virtual void ShowMissedBirthdays(const std::string&, const std::string&) {}
+    // The files' state for the status bar: waiting for a file to read, or
+    // changes kept that could not be written yet; empty when all is well.
+    virtual void FilesState(const std::string&) {}
+    // A list was read again (another program changed its file, or one that
+    // could not be read at start can be now): every row follows it.
+    virtual void ListsReloaded() {}
 };
 
 struct RemindersOptions {
@@ -144,6 +150,21 @@ public:
     // The computer woke up: what fell due meanwhile fires at the next tick;
     // the birthdays passed meanwhile are reported now.
     void Resumed();
+    // Another program may have changed events.ini or birthdays.ini: what
+    // changed is read again. A record of a run made here and missing from the
+    // other copy stands (and is written back): a reload never fires a run
+    // twice. Our own writes are recognised and read nothing.
+    void FilesChanged();
+    // The program ends: changes kept because a file could not be written are
+    // written now if they can be; returns what could not be saved ("" when
+    // everything was).
+    std::string Shutdown();
+
+    // A file that exists but cannot be read (another program holds it) is
+    // tried again every tick; after this long the user is told.
+    static constexpr double kWaitForRead = 10.0 / 86400;
+    // How often such a file, or changes kept for one, are tried again.
+    static constexpr double kFileRetry = 3.0 / 86400;
 
     // The local moment the next tick waits for (NoDueTime when nothing is
     // ahead, 0 for an empty list), for the windows and the tests.
@@ -220,6 +241,23 @@ private:
     // A regular run is owed for the start (once it comes).
     bool StartOwed(const TEvent& e) const;
     void MoveAhead(TEvent& e, TDateTime now);
+    struct ReadState {
+        bool Read = true;    // the file has been read (or is missing: nothing to read)
+        double Since = 0;    // when it could first not be read
+        bool Told = false;   // the user was told it cannot be read
+    };
+    void TakeEvents(std::string bytes, bool merge);
+    void TakeBirthdays(std::string bytes, bool merge);
+    void InitRunTime(TEvent& e) const;
+    void UpdateFilesState();
+    // Tells the view the files' state when a command is over, however it ends.
+    struct StateOnReturn {
+        TReminders& Reminders;
+        ~StateOnReturn() { Reminders.UpdateFilesState(); }
+    };
+    // Refuses a change to a file that has not been read yet.
+    void CheckReadable(const IniFile& file, const ReadState& read) const;
+
     // One write of these keys of the event; Record reports a failure
     // instead of throwing (a firing goes on).
     void WriteKeys(const TEvent& e, const std::vector<std::string>& keys);
@@ -239,4 +277,9 @@ private:
     double lastTickInstant_ = 0;
     TDateTime lastBirthdayScan_ = 0;
     int firingDepth_ = 0;
+    bool started_ = false;
+    ReadState eventsRead_;
+    ReadState birthdaysRead_;
+    std::string filesState_;  // as the view was last told
+    double lastFileRetry_ = 0;
 };

@@ -7,6 +7,7 @@
 #include "alerts/win/MissedSummary.h"
 #include "alerts/win/ShutDown.h"
 #include "core/win/Text.h"
+#include "shell/win/SystemDlls.h"
 
 DesktopWin::DesktopWin(HWND owner, HIMAGELIST events32, HIMAGELIST birthdays32, INoteHost* host,
                        IPowerApi& power, const IClock* clock, HIMAGELIST events16)
@@ -51,7 +52,7 @@ unsigned DesktopWin::PlaySoundFile(const std::string& path)
     const std::wstring wide = Widen(path);
     const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-    if (!::sndPlaySoundW(wide.c_str(), SND_ASYNC)) return 0;
+    if (!PlaySystemSound(wide.c_str(), SND_ASYNC | SND_FILENAME | SND_NODEFAULT)) return 0;
     if (++g_playingSound == 0) ++g_playingSound;
     return g_playingSound;
 }
@@ -59,7 +60,7 @@ unsigned DesktopWin::PlaySoundFile(const std::string& path)
 void DesktopWin::StopSound(unsigned id)
 {
     if (id != 0 && id != g_playingSound) return;
-    ::sndPlaySoundW(nullptr, SND_ASYNC);
+    PlaySystemSound(nullptr, SND_ASYNC);
 }
 
 void DesktopWin::ShellOpen(const std::string& file, const std::string& params, int showCommand)

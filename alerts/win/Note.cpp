@@ -14,6 +14,7 @@
 #include "core/win/Text.h"
 #include "res/resource.h"
 #include "shell/SysInfo.h"
+#include "shell/win/SystemDlls.h"
 
 namespace {
 
@@ -346,7 +347,7 @@ void TfrmNote::pmiStopMusicClick()
     if (services_.StopSound)
         services_.StopSound();
     else
-        ::sndPlaySoundA(nullptr, SND_ASYNC);
+        PlaySystemSound(nullptr, SND_ASYNC);
 }
 
 TDateTime TfrmNote::Now() const

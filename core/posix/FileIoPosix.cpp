@@ -1,12 +1,14 @@
 // File access for the INI engine on POSIX systems (the unit tests and the
 // fuzzers run here).
 #include "core/Ini.h"
+#include "core/TempFiles.h"
 
 #include <atomic>
 #include <cerrno>
 #include <filesystem>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -63,6 +65,20 @@ std::string FolderOf(const std::string& path)
 std::atomic<unsigned> tempCounter{0};
 
 }  // namespace
+
+void RemoveStaleTempFiles(const std::string& dataPath)
+{
+    namespace fs = std::filesystem;
+    const fs::path data(dataPath);
+    const fs::path folder = data.has_parent_path() ? data.parent_path() : fs::path(".");
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        const auto owner = TempFileOwner(entry.path().filename().string(), data.filename().string());
+        // A process that still runs may be writing it now.
+        if (owner && !(static_cast<pid_t>(*owner) == ::getpid() || ::kill(static_cast<pid_t>(*owner), 0) == 0))
+            fs::remove(entry.path(), ec);
+    }
+}
 
 bool CanWriteInFolder(const std::string& folder)
 {
@@ -127,7 +143,7 @@ void WriteFileAtomically(const std::string& path, std::string_view contents)
     std::string temp;
     int raw = -1;
     for (int attempt = 0; attempt < 100 && raw < 0; ++attempt) {
-        temp = path + ".~" + std::to_string(::getpid()) + "-" + std::to_string(tempCounter++) + ".tmp";
+        temp = TempFileName(path, static_cast<unsigned long>(::getpid()), tempCounter++);
         raw = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, createMode);
         if (raw < 0 && errno != EEXIST)
             break;

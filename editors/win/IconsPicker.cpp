@@ -1,6 +1,7 @@
 #include "editors/win/IconsPicker.h"
 
-#include <uxtheme.h>
+#include "shell/win/SystemDlls.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -62,7 +63,7 @@ void TIconImage::Paint(HDC dc)
     RECT client{};
     ::GetClientRect(Hwnd(), &client);
     // The page's own background, themed or plain.
-    if (FAILED(::DrawThemeParentBackground(Hwnd(), dc, &client)))
+    if (!DrawParentBackground(Hwnd(), dc, client))
         ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
     const int size = Scaled(32);
     const int offset = pressed_ ? 0 : 1;

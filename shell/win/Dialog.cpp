@@ -1,7 +1,6 @@
 #include "shell/win/Dialog.h"
 
 #include <commdlg.h>
-#include <uxtheme.h>
 
 #include <algorithm>
 #include <exception>
@@ -10,6 +9,7 @@
 #include "core/DateTime.h"
 #include "core/win/Text.h"
 #include "shell/win/AppServices.h"
+#include "shell/win/SystemDlls.h"
 #include "shell/win/Window.h"
 
 namespace {
@@ -176,7 +176,7 @@ void TDialog::AddPage(int tabId, int templateId, const char* caption)
     if (!page)
         throw std::runtime_error("CreateDialogParam failed for page " + std::to_string(templateId));
     // The page looks like the tab's body where themes draw one.
-    ::EnableThemeDialogTexture(page, ETDT_ENABLETAB);
+    EnableTabPageTexture(page);
     TCITEMW item{};
     item.mask = TCIF_TEXT;
     std::wstring wide = Widen(caption);

@@ -83,12 +83,18 @@ TfrmMainList::~TfrmMainList()
 // come before the timer is started, and none while this runs.
 void TfrmMainList::FormCreate()
 {
+    // Temporary files a killed Vellomir left beside the data (only those).
+    for (const char* name : {"\\events.ini", "\\birthdays.ini", "\\config.cfg"})
+        RemoveStaleTempFiles(options_.ProgramDir + name);
     LoadAll();
     // The missed-birthdays report, the pass over events whose start passed,
     // the next due moment.
     reminders_->StartUp();
     if (options_.StartTimer)
         StartSchedulerTimer();
+    // Another program changing a data file (Notepad, a sync client): read
+    // again shortly after the writer is done.
+    watch_ = std::make_unique<TFolderWatch>(options_.ProgramDir, Hwnd(), WM_FILESCHANGED);
     ApplyPageAndView();
     ApplyPlacement();
     // Main-menu shortcuts, only while the window shows.
@@ -265,7 +271,7 @@ void TfrmMainList::actShowMainForm()
 
 void TfrmMainList::actHideMainForm()
 {
-    frame_->Status().SetText("");
+    frame_->Status().SetText(filesState_);
     const AppSettings& s = Settings();
     if (!s.ShowTrayIcon && !s.TTShowFixed) {
         // Nothing would be left to bring the window back: closing ends the program.
@@ -325,6 +331,10 @@ void TfrmMainList::Close()
     // A settings file that cannot be written is reported, and the program
     // still ends as the user asked.
     ReportWriteErrors([this] { SaveSettings(configFile_, Settings(), *this); });
+    // Changes kept because a file could not be written: the last chance.
+    const std::string lost = reminders_->Shutdown();
+    if (!lost.empty())
+        ShowMessage(Hwnd(), lost, kAppTitle, MB_OK | MB_ICONERROR);
     TWindow::Close();
 }
 
@@ -332,6 +342,7 @@ void TfrmMainList::FormDestroy()
 {
     // The timer first: no tick may reach a window that is going away.
     StopSchedulerTimer();
+    watch_.reset();
     // The upcoming-reminders window shows this window's lists.
     if (frmToolTip)
         frmToolTip->Close();
@@ -376,6 +387,17 @@ LRESULT TfrmMainList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_POWERBROADCAST:
         return OnPowerBroadcast(wParam, lParam);
+    case WM_FILESCHANGED:
+        // Each change starts the wait again: a writer may take several.
+        ::SetTimer(Hwnd(), kFilesSettleTimer, kFilesSettleMs, nullptr);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kFilesSettleTimer) {
+            ::KillTimer(Hwnd(), kFilesSettleTimer);
+            FilesChanged();
+            return 0;
+        }
+        return DefaultProc(msg, wParam, lParam);
     case WM_TIMECHANGE:
         // The clock was set: what is due is decided again at once.
         reminders_->ClockChanged();
@@ -426,7 +448,7 @@ LRESULT TfrmMainList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         OnMenuSelect(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HMENU>(lParam));
         return 0;
     case WM_EXITMENULOOP:
-        frame_->Status().SetText("");
+        frame_->Status().SetText(filesState_);
         return 0;
     default:
         // WM_CLOSE (the close box without a tray icon, Alt+F4, the task-bar
@@ -570,6 +592,41 @@ void TfrmMainList::RemindersChanged()
     RefreshTooltip();
 }
 
+void TfrmMainList::FilesState(const std::string& text)
+{
+    filesState_ = text;
+    frame_->Status().SetText(text);
+}
+
+void TfrmMainList::ListsReloaded()
+{
+    // The rows anew, the selection kept where its record still is.
+    for (TReminderList* list : {lvEvents_.get(), lvBirthdays_.get()}) {
+        const int selected = list->Selected();
+        const std::string caption = selected >= 0 ? list->Caption(selected) : std::string();
+        list->Clear();
+        if (list == lvEvents_.get())
+            FillEvents();
+        else
+            FillBirthdays();
+        list->Select(caption.empty() ? -1 : list->Find(caption));
+    }
+    actSortingEvents();
+    actSortingBirths();
+}
+
+void TfrmMainList::FilesChanged()
+{
+    reminders_->FilesChanged();
+    // Settings changed from outside: the patterns and switches that need no
+    // restart follow.
+    if (auto bytes = configFile_.ChangedOnDisk()) {
+        LoadSettings(configFile_, Settings(), *this, CurrentFormatSettings());
+        RefreshDateColumns();
+        RefreshTooltip();
+    }
+}
+
 void TfrmMainList::ShowError(const std::string& text)
 {
     ShowMessage(Hwnd(), text, kAppTitle, MB_OK | MB_ICONERROR);
@@ -604,22 +661,30 @@ void TfrmMainList::CreateControls()
     UpdateCommandStates();
 }
 
-void TfrmMainList::FillLists()
+void TfrmMainList::FillEvents()
 {
     const AppSettings& s = Settings();
     const EventList& events = reminders_->Events();
-    {
-        TReminderList::Batch batch(*lvEvents_);
-        for (int i = 0; i < events.Count(); ++i)
-            lvEvents_->Add(EventListRow(events[i], s.DateFormat, s.TimeFormat));
-    }
+    TReminderList::Batch batch(*lvEvents_);
+    for (int i = 0; i < events.Count(); ++i)
+        lvEvents_->Add(EventListRow(events[i], s.DateFormat, s.TimeFormat));
+}
+
+void TfrmMainList::FillBirthdays()
+{
     const TDateTime today = clock_->Today();
     const BirthdayList& birthdays = reminders_->Birthdays();
-    {
-        TReminderList::Batch batch(*lvBirthdays_);
-        for (int i = 0; i < birthdays.Count(); ++i)
-            lvBirthdays_->Add(BirthdayListRow(birthdays[i], today, s.DateFormat));
-    }
+    TReminderList::Batch batch(*lvBirthdays_);
+    for (int i = 0; i < birthdays.Count(); ++i)
+        lvBirthdays_->Add(BirthdayListRow(birthdays[i], today, Settings().DateFormat));
+}
+
+void TfrmMainList::FillLists()
+{
+    const AppSettings& s = Settings();
+    static_cast<void>(s);
+    FillEvents();
+    FillBirthdays();
     for (TReminderList* list : {lvEvents_.get(), lvBirthdays_.get()})
         if (list->Count() > 0)
             list->Select(0);
@@ -829,7 +894,7 @@ void TfrmMainList::OnInitMenuPopup(HMENU menu)
 void TfrmMainList::OnMenuSelect(unsigned item, unsigned flags, HMENU menu)
 {
     if ((flags == 0xFFFF && menu == nullptr) || (flags & (MF_POPUP | MF_SEPARATOR))) {
-        frame_->Status().SetText("");
+        frame_->Status().SetText(filesState_);
         return;
     }
     frame_->Status().SetText(LongHint(CommandHint(item, hintPage_)));

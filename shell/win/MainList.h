@@ -24,6 +24,7 @@
 #include "shell/win/MainListView.h"
 #include "shell/win/MainMenus.h"
 #include "shell/win/Dialog.h"
+#include "shell/win/FolderWatch.h"
 #include "shell/win/HotKeys.h"
 #include "shell/win/MainToolbar.h"
 #include "shell/win/Messages.h"
@@ -209,6 +210,11 @@ private:
     void RemindersChanged() override;
     void ShowError(const std::string& text) override;
     void ShowMissedBirthdays(const std::string& text, const std::string& caption) override;
+    void FilesState(const std::string& text) override;
+    void ListsReloaded() override;
+    // A data file may have changed from outside: the reminders and the
+    // settings read again what changed.
+    void FilesChanged();
 
     // ISettingsLayout.
     int ScreenWidth() const override;
@@ -219,6 +225,8 @@ private:
     // The user interface (MainList.cpp).
     void CreateControls();
     void FillLists();
+    void FillEvents();
+    void FillBirthdays();
     void ApplyPageAndView();
     TReminderList& PageList() noexcept;
     void UpdateCommandStates();
@@ -248,6 +256,10 @@ private:
     UINT timerId_ = 0;
     bool maximizeOnShow_ = false;   // "MainFormState" 1 while started hidden
     bool userDelete_ = false;       // the rows go by the user's Delete
+    std::string filesState_;        // what the status bar says when it shows no hint
+    std::unique_ptr<TFolderWatch> watch_;
+    static constexpr UINT_PTR kFilesSettleTimer = 42;
+    static constexpr UINT kFilesSettleMs = 300;
 
     TMainMenus menus_;
     std::unique_ptr<EventRecords> eventRecords_;

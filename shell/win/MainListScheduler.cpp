@@ -29,6 +29,7 @@
 #include "core/Firing.h"
 #include "shell/Log.h"
 #include "shell/win/AppServices.h"
+#include "shell/win/SystemDlls.h"
 #include "tooltip/win/ToolTip.h"
 
 namespace {
@@ -60,7 +61,7 @@ void TfrmMainList::StartSchedulerTimer()
     StopSchedulerTimer();
     g_tickPending.store(false);
     g_tickTarget.store(Hwnd());
-    timerId_ = ::timeSetEvent(kTickDelayMs, kTickResolutionMs, &SchedulerTick, kTickUserData, TIME_PERIODIC);
+    timerId_ = StartMultimediaTimer(kTickDelayMs, kTickResolutionMs, &SchedulerTick, kTickUserData, TIME_PERIODIC);
     if (timerId_ == 0) {
         g_tickTarget.store(nullptr);
         WriteLog("Unable to start the scheduler timer");
@@ -72,7 +73,7 @@ void TfrmMainList::StopSchedulerTimer() noexcept
     if (timerId_ == 0)
         return;
     g_tickTarget.store(nullptr);
-    ::timeKillEvent(timerId_);
+    StopMultimediaTimer(timerId_);
     timerId_ = 0;
 }
 

@@ -12,3 +12,5 @@ inline constexpr UINT WM_REFRESHTOOLTIP = WM_USER + 333;  // 1357, to the upcomi
 // Posted by the multimedia timer's thread; the tick itself runs on the main
 // window's thread (see MainListScheduler.cpp).
 inline constexpr UINT WM_SCHEDULERTICK = WM_APP + 100;
+// Posted by the watch on the program folder when something in it changed.
+inline constexpr UINT WM_FILESCHANGED = WM_APP + 101;

@@ -17,6 +17,7 @@
 #include "birthdays/Birthday.h"
 #include "core/Ini.h"
 #include "core/IniValues.h"
+#include "tests/unit/LockableFiles.h"
 #include "tests/unit/NullDesktop.h"
 #include "tests/unit/TestFiles.h"
 #include "tests/unit/ZoneClock.h"
@@ -80,22 +81,11 @@ public:
     void EventRemoved(const std::string& name) override { removed.push_back(name); }
     void ShowError(const std::string& text) override { errors.push_back(text); }
     void ShowMissedBirthdays(const std::string& text, const std::string&) override { missedBirthdays.push_back(text); }
+    void FilesState(const std::string& text) override { filesState = text; }
+    void ListsReloaded() override { ++reloads; }
     std::vector<std::string> removed, errors, missedBirthdays;
-};
-
-// The computer's files, counting the writes.
-class CountingFiles final : public IFileSystem {
-public:
-    FileReadStatus Read(const std::string& path, std::string& contents) override
-    {
-        return SystemFileSystem().Read(path, contents);
-    }
-    void WriteAtomically(const std::string& path, std::string_view contents) override
-    {
-        ++writes;
-        SystemFileSystem().WriteAtomically(path, contents);
-    }
-    int writes = 0;
+    std::string filesState;
+    int reloads = 0;
 };
 
 class RemindersTest : public ::testing::Test {
@@ -179,7 +169,7 @@ protected:
     ZoneClock clock;
     SeenDesktop desktop;
     SeenView view;
-    CountingFiles files;
+    LockableFiles files;
     std::unique_ptr<TReminders> r;
 };
 
@@ -438,3 +428,120 @@ TEST_F(RemindersTest, BirthdayRemindersFromASleepComeOnceAndADayMissedAfterAnEar
 }
 
 }  // namespace
+
+// --- files another program holds, changes or damaged -------------------------
+
+TEST_F(RemindersTest, ARunRecordThatCannotBeWrittenIsKeptAndWrittenOverWhatOthersChanged)
+{
+    Store({Make("Tea", At(2027, 1, 11, 9, 1))});
+    Start();
+    const std::string before = testfiles::ReadBytes(dir.File("events.ini"));
+    files.writesLocked = true;
+    Pass(2 * kMinute);
+    ASSERT_EQ(Count("Tea"), 1);
+    EXPECT_TRUE(view.errors.empty()) << "no box for a file held a moment";
+    EXPECT_EQ(view.filesState,
+              "events.ini cannot be written now; the changes are kept and saved as soon as it can be.");
+    EXPECT_EQ(testfiles::ReadBytes(dir.File("events.ini")), before);
+
+    // Meanwhile another program adds an event; ours are read again, the run
+    // stays recorded here.
+    testfiles::WriteBytes(dir.File("events.ini"),
+                          before + "[Added]\r\nEnabled=1\r\nStartDateTime=" +
+                              FormatNumber(At(2027, 1, 12, 8), '.') + "\r\n");
+    r->FilesChanged();
+    EXPECT_EQ(view.reloads, 1);
+    EXPECT_EQ(r->Events().Count(), 2);
+    EXPECT_EQ(r->Shutdown(), "Vellomir could not save its last changes to:\r\n" + dir.File("events.ini"));
+
+    files.writesLocked = false;
+    Pass(10 * kSecond);
+    EXPECT_EQ(view.filesState, "");
+    EXPECT_GE(Stored("Tea").LastDateTime, At(2027, 1, 11, 9, 1) - kStored);
+    EXPECT_NEAR(Stored("Added").StartDateTime, At(2027, 1, 12, 8), kStored);
+    EXPECT_EQ(r->Shutdown(), "");
+    Start();
+    Pass(kMinute);
+    EXPECT_EQ(Count("Tea"), 1);
+}
+
+TEST_F(RemindersTest, AnOlderCopyPutBackByAnotherProgramNeverFiresARunTwice)
+{
+    TEvent tea = Make("Tea", At(2027, 1, 11, 9, 1), pkDaily);
+    tea.DaysBin = "1111111";
+    Store({tea});
+    Start();
+    const std::string older = testfiles::ReadBytes(dir.File("events.ini"));
+    Pass(2 * kMinute);
+    ASSERT_EQ(Count("Tea"), 1);
+    const int writes = files.writes;
+    r->FilesChanged();  // our own write: nothing to read
+    EXPECT_EQ(view.reloads, 0);
+    EXPECT_EQ(files.writes, writes);
+
+    // A sync client puts back the copy from before the run.
+    testfiles::WriteBytes(dir.File("events.ini"), older);
+    r->FilesChanged();
+    Pass(2 * kMinute);
+    EXPECT_EQ(Count("Tea"), 1);
+    EXPECT_NEAR(Stored("Tea").StartDateTime, At(2027, 1, 12, 9, 1), kStored) << "the record is written back";
+
+    // A file replaced by one without the event takes it away.
+    testfiles::WriteBytes(dir.File("events.ini"), "[Other]\r\nEnabled=1\r\n");
+    r->FilesChanged();
+    EXPECT_EQ(r->Events().IndexOf("Tea"), -1);
+    EXPECT_EQ(r->Events().Count(), 1);
+}
+
+TEST_F(RemindersTest, AFileThatCannotBeReadAtStartIsWaitedForAndNeverWrittenOver)
+{
+    Store({Make("Missed", At(2027, 1, 11, 8), pkOnce)});
+    StoreBirthday("Ann", At(1990, 1, 11), false);
+    const std::string events = testfiles::ReadBytes(dir.File("events.ini"));
+    files.readsLocked = true;
+    Start();
+    EXPECT_EQ(r->Events().Count(), 0);
+    EXPECT_EQ(view.filesState, "Waiting for events.ini and birthdays.ini...");
+    EXPECT_THROW(r->AddEvent(std::make_unique<TEvent>(Make("New", At(2027, 1, 12)))), IniWriteError);
+    EXPECT_THROW(r->DeleteBirthday("Ann"), IniWriteError);
+    Pass(5 * kSecond);
+    EXPECT_TRUE(view.errors.empty());
+    Pass(10 * kSecond);
+    ASSERT_EQ(view.errors.size(), 1u) << "told once, after a while";
+    EXPECT_EQ(view.errors[0].rfind("Unable to read " + dir.File("events.ini") + " and " + dir.File("birthdays.ini") +
+                                       ": another program may hold them open",
+                                   0),
+              0u);
+    Pass(kMinute);
+    EXPECT_EQ(view.errors.size(), 1u);
+    EXPECT_EQ(files.writes, 0);
+    EXPECT_EQ(testfiles::ReadBytes(dir.File("events.ini")), events);
+    EXPECT_TRUE(desktop.notes.empty());
+
+    // Once it can be read, it is what it would have been at start: the
+    // missed event's choice runs and today's birthday comes.
+    files.readsLocked = false;
+    Pass(30 * kSecond);
+    EXPECT_EQ(view.filesState, "");
+    EXPECT_EQ(r->Events().Count(), 1);
+    EXPECT_EQ(r->Birthdays().Count(), 1);
+    EXPECT_EQ(Count("Ann"), 1);
+}
+
+TEST_F(RemindersTest, AFileNotFullyUnderstoodIsCopiedBesideItBeforeTheFirstWrite)
+{
+    const std::string damaged = "[Tea]\r\nEnabled=1\r\nStartDateTime=47000\r\n[Tea]\r\nEnabled=0\r\nNoValue\r\n";
+    testfiles::WriteBytes(dir.File("events.ini"), damaged);
+    Start();
+    ASSERT_TRUE(r->SetEventEnabled("Tea", false));
+    EXPECT_EQ(testfiles::ReadBytes(dir.File("events.ini.bak")), damaged);
+    // One copy, of the file as it was: later writes leave it.
+    ASSERT_TRUE(r->SetEventEnabled("Tea", true));
+    EXPECT_EQ(testfiles::ReadBytes(dir.File("events.ini.bak")), damaged);
+
+    // A file the program understands gets none.
+    StoreBirthday("Ann", At(1990, 5, 1), false);
+    Start();
+    ASSERT_TRUE(r->SetBirthdayEnabled("Ann", false));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("birthdays.ini.bak")));
+}

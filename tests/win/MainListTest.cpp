@@ -280,26 +280,35 @@ TEST_F(MainListTest, PinnedTooltipOpensAtItsPlaceAndFollowsTheLists)
 
 // --- the program's messages ----------------------------------------------------------
 
-TEST_F(MainListTest, WriteFailureDuringAFiringIsShownAndTheProgramGoesOn)
+TEST_F(MainListTest, AFileHeldByAnotherProgramKeepsTheRunRecordUntilItCanBeWritten)
 {
-    // A file made read-only after the start reads fine but refuses every write.
-    WriteFile("events.ini", NoteEvent("Locked", At(2024, 3, 15, 10, 0)));
+    WriteFile("events.ini", NoteEvent("Locked", kNow));
     TfrmMainList& w = Create();
     ASSERT_EQ(w.Events().Count(), 1);
-    const std::wstring path = Widen(dir.File("events.ini"));
-    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
-    struct Writable {
-        const std::wstring& path;
-        ~Writable() { ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL); }
-    } writableAgain{path};
+    // Another program opens the file and shares nothing while it has it.
+    const std::wstring path = dir.Path().wstring() + L"\\events.ini";
+    HANDLE held = ::CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
-    clock.Advance(1.0 / 86400);  // a second after its moment
+    clock.Advance(1.0 / 86400);  // the moment as the file keeps it has come
     ::SendMessageW(w.Hwnd(), WM_EVENTFIRE, 0, 0);
+    w.Reminders().Tick();
 
+    // The note comes, nobody is interrupted by a box, the status bar says it.
     ASSERT_EQ(desktop->notes.size(), 1u);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(std::tie(boxes[0].caption, boxes[0].text),
-              std::make_tuple("Vellomir", "Unable to write to " + dir.File("events.ini")));
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(w.Frame().Status().Text(),
+              "events.ini cannot be written now; the changes are kept and saved as soon as it can be.");
+    EXPECT_NE(Log().find("cannot be written now"), std::string::npos);
+
+    ::CloseHandle(held);
+    clock.Advance(5.0 / 86400);
+    w.Reminders().Tick();
+    EXPECT_NE(File("events.ini").ReadString("Locked", "LastDateTime", ""), "");
+    EXPECT_EQ(w.Frame().Status().Text(), "");
+    // Nothing twice: the run is recorded.
+    ::SendMessageW(w.Hwnd(), WM_EVENTFIRE, 0, 0);
+    EXPECT_EQ(desktop->notes.size(), 1u);
     EXPECT_TRUE(::IsWindow(w.Hwnd()));
 }
 
