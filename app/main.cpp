@@ -10,6 +10,7 @@
 #include "core/Clock.h"
 #include "core/DateFormat.h"
 #include "core/Ini.h"
+#include "core/win/Text.h"
 #include "shell/FirstRun.h"
 #include "shell/Log.h"
 #include "shell/win/AppServices.h"
@@ -20,7 +21,7 @@
 
 namespace {
 
-constexpr const char* kInstanceMutexName = "Tarnwick|Vellomir";
+constexpr const wchar_t* kInstanceMutexName = L"Tarnwick|Vellomir";
 
 // True when this process is the first instance; the mutex then stays with the
 // process until it ends. The creation itself tells whether the mutex already
@@ -28,7 +29,7 @@ constexpr const char* kInstanceMutexName = "Tarnwick|Vellomir";
 // A second instance asks the running one to show its main window.
 bool CheckSingleInstance(UniqueKernelHandle& mutex)
 {
-    HANDLE handle = ::CreateMutexA(nullptr, TRUE, kInstanceMutexName);
+    HANDLE handle = ::CreateMutexW(nullptr, TRUE, kInstanceMutexName);
     const DWORD error = ::GetLastError();
     const bool exists = (handle && error == ERROR_ALREADY_EXISTS) ||
                         // The running instance's mutex, under rights we lack.
@@ -36,8 +37,8 @@ bool CheckSingleInstance(UniqueKernelHandle& mutex)
     if (exists) {
         if (handle)
             ::CloseHandle(handle);
-        if (HWND running = ::FindWindowA(kMainWindowClass, kMainWindowCaption))
-            ::PostMessageA(running, WM_SHOWMAINFORM, 0, 0);
+        if (HWND running = ::FindWindowW(Widen(kMainWindowClass).c_str(), Widen(kMainWindowCaption).c_str()))
+            ::PostMessageW(running, WM_SHOWMAINFORM, 0, 0);
         return false;
     }
     // Any other failure leaves us without the guard, but the program still runs.
@@ -52,11 +53,11 @@ void CheckProgramFolder()
 {
     if (CanWriteInFolder(ProgramDir()))
         return;
-    char local[MAX_PATH] = "";
-    const DWORD n = ::GetEnvironmentVariableA("LOCALAPPDATA", local, sizeof local);
+    wchar_t local[MAX_PATH] = L"";
+    const DWORD n = ::GetEnvironmentVariableW(L"LOCALAPPDATA", local, MAX_PATH);
     const std::string suggested =
-        (n > 0 && n < sizeof local ? std::string(local) : std::string("%LOCALAPPDATA%")) + "\\Programs\\Vellomir";
-    ::MessageBoxA(nullptr, UnwritableFolderText(ProgramDir(), suggested).c_str(), kAppTitle,
+        (n > 0 && n < MAX_PATH ? Narrow(local) : std::string("%LOCALAPPDATA%")) + "\\Programs\\Vellomir";
+    ::MessageBoxW(nullptr, Widen(UnwritableFolderText(ProgramDir(), suggested)).c_str(), Widen(kAppTitle).c_str(),
                   MB_OK | MB_ICONWARNING | MB_SETFOREGROUND);
 }
 

@@ -18,6 +18,7 @@
 #include "core/Ini.h"
 #include "core/IniValues.h"
 #include "core/Reminders.h"
+#include "core/Unicode.h"
 
 // Every allocation of the process passes through these, so a benchmark can
 // tell whether the code it measures allocates.
@@ -52,12 +53,20 @@ void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
-// Loads the whole file as the start-up does: read, parse, one record per section.
-void BM_LoadEvents(benchmark::State& state)
+// Loads the whole file as the start-up does: read, parse, one record per
+// section. The file in the ANSI code page, as most files are, or in UTF-16 LE,
+// as a file is once a name outside the code page went in.
+void LoadEvents(benchmark::State& state, bool utf16)
 {
     const int n = static_cast<int>(state.range(0));
     BenchFolder folder;
-    const IniFile file(folder.Write("events.ini", MakeEventsFile(n)));
+    std::string bytes = MakeEventsFile(n);
+    if (utf16) {
+        std::string wide = "\xFF\xFE";
+        AppendUtf8AsUtf16Le(wide, bytes);
+        bytes = std::move(wide);
+    }
+    const IniFile file(folder.Write("events.ini", bytes));
     EventList list;
     for (auto _ : state) {
         // Freeing the last round's records is not part of a load.
@@ -71,7 +80,18 @@ void BM_LoadEvents(benchmark::State& state)
         state.SkipWithError("the generated file did not load completely");
     state.counters["events"] = n;
 }
+
+void BM_LoadEvents(benchmark::State& state)
+{
+    LoadEvents(state, false);
+}
 BENCHMARK(BM_LoadEvents)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+void BM_LoadEventsUtf16(benchmark::State& state)
+{
+    LoadEvents(state, true);
+}
+BENCHMARK(BM_LoadEventsUtf16)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // The floor under BM_LoadEvents: the same file read and cut into lines,
 // nothing parsed.

@@ -12,6 +12,7 @@
 #include "BenchData.h"
 #include "core/Event.h"
 #include "core/Ini.h"
+#include "core/win/Text.h"
 
 namespace {
 
@@ -36,48 +37,52 @@ void Run(const char* name, const std::function<void()>& body, double minSeconds 
     std::fflush(stdout);
 }
 
-// The section names through GetPrivateProfileSectionNamesA. The buffer grows
+// The section names through GetPrivateProfileSectionNamesW. The buffer grows
 // until the list fits, so that every event is read; the call reports a list
 // that did not fit by returning the buffer size minus two.
-std::vector<std::string> ProfileSectionNames(const std::string& path)
+std::vector<std::wstring> ProfileSectionNames(const std::wstring& path)
 {
-    std::vector<char> buffer(16384);
+    std::vector<wchar_t> buffer(16384);
     for (;;) {
-        const DWORD got = GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()),
+        const DWORD got = GetPrivateProfileSectionNamesW(buffer.data(), static_cast<DWORD>(buffer.size()),
                                                          path.c_str());
         if (got + 2 < buffer.size())
             break;
         buffer.resize(buffer.size() * 4);
     }
-    std::vector<std::string> names;
-    for (const char* p = buffer.data(); *p != '\0'; p += names.back().size() + 1)
+    std::vector<std::wstring> names;
+    for (const wchar_t* p = buffer.data(); *p != L'\0'; p += names.back().size() + 1)
         names.emplace_back(p);
     return names;
 }
 
-// Every key of every event through GetPrivateProfileStringA, as a loader built
+// Every key of every event through GetPrivateProfileStringW, as a loader built
 // on the profile functions reads them (the values are kept as text; turning
 // them into numbers costs the same on both sides).
 std::size_t LoadWithProfileApi(const std::string& path)
 {
     std::size_t values = 0;
-    char value[2048];
-    for (const std::string& section : ProfileSectionNames(path)) {
+    wchar_t value[2048];
+    const std::wstring widePath = Widen(path);
+    for (const std::wstring& section : ProfileSectionNames(widePath)) {
         for (const char* key : EventKeys) {
-            GetPrivateProfileStringA(section.c_str(), key, "", value, sizeof value, path.c_str());
+            GetPrivateProfileStringW(section.c_str(), Widen(key).c_str(), L"", value, 2048, widePath.c_str());
             ++values;
         }
     }
     return values;
 }
 
-// One event written key by key with WritePrivateProfileStringA.
+// One event written key by key with WritePrivateProfileStringW.
 void SaveWithProfileApi(const std::string& path, const std::string& section, int round)
 {
-    const std::string start = std::to_string(45366 + round) + ".3541666667";
+    const std::wstring start = std::to_wstring(45366 + round) + L".3541666667";
+    const std::wstring wideSection = Widen(section);
+    const std::wstring widePath = Widen(path);
     for (const char* key : EventKeys) {
         const bool changed = std::string(key) == "LastDateTime";
-        WritePrivateProfileStringA(section.c_str(), key, changed ? start.c_str() : "1", path.c_str());
+        WritePrivateProfileStringW(wideSection.c_str(), Widen(key).c_str(), changed ? start.c_str() : L"1",
+                                   widePath.c_str());
     }
 }
 

@@ -105,8 +105,8 @@ int main(int argc, char** argv)
     results.push_back({"BM_SortEvents" + suffix, Median(5, nullptr, [&] { list.ColumnClick(column++ % 3); })});
     results.push_back({"BM_ToggleEvent" + suffix, Median(5, [&] { list.Select(n / 2); }, [&] {
                            // As Space on the selected row ticks or clears its check box.
-                           ::SendMessageA(list.Hwnd(), WM_KEYDOWN, VK_SPACE, 0);
-                           ::SendMessageA(list.Hwnd(), WM_KEYUP, VK_SPACE, 0);
+                           ::SendMessageW(list.Hwnd(), WM_KEYDOWN, VK_SPACE, 0);
+                           ::SendMessageW(list.Hwnd(), WM_KEYUP, VK_SPACE, 0);
                        })});
     results.push_back({"BM_WriteKey" + suffix, Median(5, nullptr, [&] {
                            const TEvent& e = w.Events()[n / 2];
@@ -127,7 +127,7 @@ int main(int argc, char** argv)
     results.push_back({"BM_EditEvent" + suffix, MedianOf(editing)});
     int fired = 0;  // each run fires another event, one that has not run
     results.push_back({"BM_FireEvent" + suffix, Median(5, nullptr, [&] {
-                           ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, w.Events().Count() / 2 + fired++);
+                           ::SendMessageW(w.Hwnd(), WM_EVENTFIRE, 0, w.Events().Count() / 2 + fired++);
                        })});
     window.reset();
 

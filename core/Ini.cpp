@@ -8,6 +8,9 @@
 #include <span>
 #include <utility>
 
+#include "core/TextCodec.h"
+#include "core/Unicode.h"
+
 // The document is kept as blocks: the lines before the first header, then one
 // block per section header with the lines below it. Lines are offsets into
 // the file's bytes (or, once rewritten, into one append-only buffer of our
@@ -36,24 +39,31 @@ bool IsLineBreak(char c)
     return c == '\r' || c == '\n';
 }
 
-// Names compare with ASCII letters folded. A line break can only come from a
-// caller's name (never from a parsed line) and is stored as a blank, so it
-// compares as one.
+// Names compare without regard to letter case in every script, as Windows
+// compares them (core/Unicode.h). A line break can only come from a caller's
+// name (never from a parsed line) and is stored as a blank, so it compares
+// as one.
 struct FoldTable {
-    unsigned char to[256];
+    unsigned char to[128];
     constexpr FoldTable() : to()
     {
-        for (int c = 0; c < 256; ++c)
-            to[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+        for (int c = 0; c < 128; ++c)
+            to[c] = static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
         to[static_cast<unsigned char>('\r')] = ' ';
         to[static_cast<unsigned char>('\n')] = ' ';
     }
 };
 constexpr FoldTable kFold;
 
-unsigned char Fold(char c)
+// The character at s[i] folded, advancing i past it.
+char32_t NextFolded(std::string_view s, std::size_t& i)
 {
-    return kFold.to[static_cast<unsigned char>(c)];
+    const auto b = static_cast<unsigned char>(s[i]);
+    if (b < 0x80) {
+        ++i;
+        return kFold.to[b];
+    }
+    return UpperCase(NextCodePoint(s, i));
 }
 
 // Names are short, and a large file has hundreds of thousands of them to
@@ -62,8 +72,8 @@ unsigned char Fold(char c)
 std::uint32_t HashName(std::string_view s)
 {
     std::uint32_t h = 5381;
-    for (char c : s)
-        h = (h + (h << 5)) ^ Fold(c);
+    for (std::size_t i = 0; i < s.size();)
+        h = (h + (h << 5)) ^ static_cast<std::uint32_t>(NextFolded(s, i));
     h ^= h >> 16;
     h *= 0x85EBCA6Bu;
     h ^= h >> 13;
@@ -72,15 +82,17 @@ std::uint32_t HashName(std::string_view s)
     return h;
 }
 
+// Two spellings of one name can differ in length (the dotless i is two bytes,
+// its uppercase I one), so the comparison walks characters.
 bool SameName(std::string_view a, std::string_view b)
 {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (Fold(a[i]) != Fold(b[i]))
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (NextFolded(a, i) != NextFolded(b, j))
             return false;
     }
-    return true;
+    return i == a.size() && j == b.size();
 }
 
 std::string_view Trim(std::string_view s)
@@ -268,19 +280,6 @@ bool NeedsQuotes(std::string_view v)
     return v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front();
 }
 
-// UTF-16 file bytes (after the byte-order mark) as code units.
-std::u16string Utf16Units(std::string_view bytes, bool bigEndian)
-{
-    std::u16string units;
-    units.reserve(bytes.size() / 2);
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        auto b0 = static_cast<unsigned char>(bytes[i]);
-        auto b1 = static_cast<unsigned char>(bytes[i + 1]);
-        units.push_back(static_cast<char16_t>(bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0)));
-    }
-    return units;
-}
-
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 }  // namespace
@@ -296,12 +295,16 @@ struct IniText::Impl {
         std::vector<Line> body;
     };
 
-    std::string bytes;   // the file as read (after any conversion), without a UTF-8 mark
+    std::string bytes;   // the file's text in UTF-8, whatever its form on disk
     std::string edits;   // text of lines written since
     std::vector<Line> parsed;  // the lines of all blocks as parsed, headers excepted
     std::vector<Block> blocks;
-    bool utf8Bom = false;
-    bool utf16 = false;
+    // The file's form on disk: the ANSI code page, or UTF-16 LE with its
+    // byte-order mark. A file turns Unicode when it is read as Unicode or
+    // when a character the code page cannot hold is written into it, and
+    // then stays so (also when that character goes again); Serialize makes
+    // that decision, so it can change here.
+    mutable bool utf16 = false;
     bool modified = false;
     // Whether the parsed key lines carry their tags. A file read only to be
     // edited skips hashing every key of every section, and its few lookups
@@ -534,23 +537,34 @@ IniText IniText::ParseBuffer(std::string&& bytes)
 
 namespace {
 
-enum class Encoding { Ansi, Utf8Bom, Utf16 };
-
-// File bytes as the text the lines are read from: a UTF-8 byte-order mark
-// dropped, UTF-16 converted to the ANSI code page.
-Encoding Decode(std::string& bytes)
+// File bytes as the UTF-8 text the lines are read from. True for a Unicode
+// file: UTF-16 by its byte-order mark (either byte order), or UTF-8 with its
+// mark, as Notepad saves one; such a file is written back as UTF-16 LE.
+// Anything else is in the ANSI code page.
+bool Decode(std::string& bytes)
 {
-    auto startsWith = [&](std::string_view mark) { return std::string_view(bytes).substr(0, mark.size()) == mark; };
-    if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
-        bool bigEndian = bytes[0] == '\xFE';
-        bytes = Utf16ToAnsi(Utf16Units(std::string_view(bytes).substr(2), bigEndian));
-        return Encoding::Utf16;
+    const std::string_view view(bytes);
+    if (view.starts_with("\xFF\xFE") || view.starts_with("\xFE\xFF")) {
+        std::string text;
+        AppendUtf16BytesAsUtf8(text, view.substr(2), view[0] == '\xFE');
+        bytes = std::move(text);
+        return true;
     }
-    if (startsWith(kUtf8Bom)) {
-        bytes.erase(0, kUtf8Bom.size());
-        return Encoding::Utf8Bom;
+    if (view.starts_with(kUtf8Bom)) {
+        // Checked once here, so that what is read is what a write gives back.
+        std::string text;
+        AppendValidUtf8(text, view.substr(kUtf8Bom.size()));
+        bytes = std::move(text);
+        return true;
     }
-    return Encoding::Ansi;
+    // Plain ASCII reads the same in every code page and in UTF-8.
+    if (!IsAscii(view)) {
+        std::string text;
+        text.reserve(bytes.size() + bytes.size() / 4);
+        AppendAnsiAsUtf8(text, view);
+        bytes = std::move(text);
+    }
+    return false;
 }
 
 }  // namespace
@@ -560,10 +574,8 @@ IniText IniText::ParseBuffer(std::string&& bytes, bool forReading)
     IniText t;
     Impl& m = *t.impl_;
     m.tagged = forReading;
-    const Encoding encoding = Decode(bytes);
+    m.utf16 = Decode(bytes);
     m.bytes = std::move(bytes);
-    m.utf8Bom = encoding == Encoding::Utf8Bom;
-    m.utf16 = encoding == Encoding::Utf16;
     m.ParseBytes();
     return t;
 }
@@ -604,15 +616,11 @@ std::string IniText::Serialize() const
 void IniText::SerializeInto(std::string& out) const
 {
     const Impl& m = *impl_;
-    if (m.utf16)
-        throw IniWriteError(std::string());
     std::size_t lines = 0;
     for (const Impl::Block& b : m.blocks)
         lines += m.Body(b).size() + 1;
     out.clear();
-    out.reserve((m.utf8Bom ? kUtf8Bom.size() : 0) + m.bytes.size() + m.edits.size() + 2 * lines);
-    if (m.utf8Bom)
-        out.append(kUtf8Bom);
+    out.reserve(m.bytes.size() + m.edits.size() + 2 * lines);
     // Untouched lines that already end in CR LF are copied as whole stretches
     // of the file.
     std::size_t runStart = 0;
@@ -644,6 +652,30 @@ void IniText::SerializeInto(std::string& out) const
             put(l);
     }
     flush();
+    Encode(out);
+}
+
+void IniText::Encode(std::string& text) const
+{
+    const Impl& m = *impl_;
+    if (!m.utf16) {
+        if (IsAscii(text))
+            return;
+        std::string ansi;
+        ansi.reserve(text.size());
+        if (AppendUtf8AsAnsi(ansi, text)) {
+            text = std::move(ansi);
+            return;
+        }
+        // A character the code page cannot hold: the whole file becomes
+        // UTF-16, the form the profile functions read and write.
+        m.utf16 = true;
+    }
+    std::string wide;
+    wide.reserve(2 * text.size() + 2);
+    wide.append("\xFF\xFE");
+    AppendUtf8AsUtf16Le(wide, text);
+    text = std::move(wide);
 }
 
 void IniText::MarkSaved()
@@ -976,8 +1008,6 @@ void IniFile::Edit(const std::function<void(IniText&)>& change)
     if (!saved)
         saved = std::make_unique<Saved>();
     try {
-        if (text.IsUtf16())
-            throw IniWriteError(FullPathName(path_));
         text.SerializeInto(saved->bytes);
         if (backUp_ && status == FileReadStatus::Ok)
             files_->WriteAtomically(path_ + ".bak", backup);

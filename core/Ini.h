@@ -62,25 +62,28 @@ public:
     IniText(const IniText&);
     IniText& operator=(const IniText&);
 
-    // Parses file bytes: CR LF, LF or CR line ends; a UTF-8 byte-order mark is
-    // skipped; a UTF-16 file (by its byte-order mark) is converted for
-    // reading and marked so that Serialize refuses it (IsUtf16()).
+    // Parses file bytes: CR LF, LF or CR line ends. A file starting with a
+    // UTF-16 byte-order mark (either order) or a UTF-8 one is Unicode;
+    // anything else is in the system's ANSI code page. Names and values are
+    // UTF-8 whatever the file's form.
     static IniText Parse(std::string_view bytes);
     // As Parse, taking over the caller's buffer rather than copying it.
     static IniText ParseBuffer(std::string&& bytes);
     // Visits the file bytes' sections and keys without keeping the document:
     // the quick way to read a whole big file once.
     static void Scan(std::string&& bytes, IniVisitor& visitor);
-    // The whole document with CR LF line ends. Throws IniWriteError (with no
-    // file name) for a document read from UTF-16, which must not be written
-    // back as ANSI text.
+    // The whole document with CR LF line ends, as file bytes: in the ANSI
+    // code page when every character fits there and the file was not
+    // Unicode (untouched lines byte for byte as read), otherwise as UTF-16 LE
+    // with its byte-order mark, which the file then keeps (IsUtf16()).
     std::string Serialize() const;
     bool IsUtf16() const;
     // True once a Write or Erase has changed the text.
     bool IsModified() const;
 
-    // Section and key names compare with ASCII letters folded and the
-    // caller's surrounding blanks dropped; lines before the first header
+    // Section and key names compare without regard to letter case in every
+    // script (as SameName in core/Names.h) and with the caller's surrounding
+    // blanks dropped; lines before the first header
     // belong to no section.
 
     // Every section header in file order, repeats included.
@@ -119,6 +122,8 @@ private:
     static IniText ParseBuffer(std::string&& bytes, bool forReading);
     // Serialize into out, reusing its storage.
     void SerializeInto(std::string& out) const;
+    // The UTF-8 text in the file's form.
+    void Encode(std::string& text) const;
     // After a successful save: the text is as on disk again.
     void MarkSaved();
     // Bytes of lines written since the parse, which a long-kept text gathers.
@@ -222,5 +227,3 @@ void RemoveStaleTempFiles(const std::string& dataPath);
 bool CanWriteInFolder(const std::string& folder);
 // The absolute form of path, for messages.
 std::string FullPathName(const std::string& path);
-// UTF-16 text in the ANSI code page; characters it cannot hold become '?'.
-std::string Utf16ToAnsi(std::u16string_view text);

@@ -1,11 +1,13 @@
 #include "core/Names.h"
 
+#include "core/Unicode.h"
+
 namespace {
 
 // Names compare the way the INI engine compares section names, so that two
-// events the list tells apart never share one section: ASCII letters without
-// regard to case, blanks and line breaks around the name ignored, a line break
-// inside it the same as a blank (it is stored as one).
+// events the list tells apart never share one section: letters without
+// regard to case in any script, blanks and line breaks around the name
+// ignored, a line break inside it the same as a blank (it is stored as one).
 bool IsNameSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\v' || c == '\r' || c == '\n';
@@ -22,13 +24,12 @@ std::string_view TrimName(std::string_view name)
     return name.substr(b, e - b);
 }
 
-char FoldCase(char c)
+// The character at name[i] as names compare it, advancing i past it: letters
+// uppercased in every script (core/Unicode.h), a line break a blank.
+char32_t NextFolded(std::string_view name, std::size_t& i)
 {
-    if (c >= 'a' && c <= 'z')
-        return static_cast<char>(c - 'a' + 'A');
-    if (c == '\r' || c == '\n')
-        return ' ';
-    return c;
+    const char32_t c = NextUpper(name, i);
+    return c == '\r' || c == '\n' ? U' ' : c;
 }
 
 }  // namespace
@@ -37,12 +38,14 @@ bool SameName(std::string_view a, std::string_view b)
 {
     a = TrimName(a);
     b = TrimName(b);
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i]))
+    // Spellings of one name can differ in length (the dotless i is two
+    // bytes, its uppercase I one): walk characters, not bytes.
+    std::size_t i = 0;
+    std::size_t j = 0;
+    while (i < a.size() && j < b.size())
+        if (NextFolded(a, i) != NextFolded(b, j))
             return false;
-    return true;
+    return i == a.size() && j == b.size();
 }
 
 bool IsStorableName(std::string_view name)
@@ -55,10 +58,11 @@ bool IsStorableName(std::string_view name)
 
 std::size_t NameIndex::Hash::operator()(std::string_view name) const noexcept
 {
-    // FNV-1a over the folded bytes.
+    // FNV-1a over the folded characters.
     std::size_t h = 1469598103934665603ull;
-    for (char c : TrimName(name)) {
-        h ^= static_cast<unsigned char>(FoldCase(c));
+    const std::string_view trimmed = TrimName(name);
+    for (std::size_t i = 0; i < trimmed.size();) {
+        h ^= NextFolded(trimmed, i);
         h *= 1099511628211ull;
     }
     return h;

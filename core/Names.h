@@ -6,9 +6,11 @@
 #include <string_view>
 #include <unordered_map>
 
-// Compares two names the way the INI files compare section names: ASCII letters
-// without regard to case, blanks and line breaks around the names ignored, a
-// line break inside counting as a blank; every other byte as it is.
+// Compares two names the way the INI files compare section names: letters
+// without regard to case in every script, as Windows compares them ("ÉVA" and
+// "éva" are one name; see core/Unicode.h), blanks and line breaks around the
+// names ignored, a line break inside counting as a blank; every other
+// character as it is.
 bool SameName(std::string_view a, std::string_view b);
 
 // Whether a name can be a section name that reads back unchanged: not empty,

@@ -7,15 +7,10 @@
 
 #include "birthdays/Birthday.h"
 #include "core/Event.h"
+#include "core/Unicode.h"
 #include "shell/Log.h"
 
 namespace {
-
-unsigned char FoldAscii(char c)
-{
-    const auto u = static_cast<unsigned char>(c);
-    return (u >= 'a' && u <= 'z') ? static_cast<unsigned char>(u - 'a' + 'A') : u;
-}
 
 TDateTime Comparable(TDateTime d)
 {
@@ -40,18 +35,9 @@ RowSortKey DateKey(TDateTime date)
 
 }  // namespace
 
-int CompareTextAscii(std::string_view a, std::string_view b)
+int CompareText(std::string_view a, std::string_view b)
 {
-    const size_t n = std::min(a.size(), b.size());
-    for (size_t i = 0; i < n; ++i) {
-        const unsigned char x = FoldAscii(a[i]);
-        const unsigned char y = FoldAscii(b[i]);
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    if (a.size() == b.size())
-        return 0;
-    return a.size() < b.size() ? -1 : 1;
+    return CompareIgnoreCase(a, b);
 }
 
 int ParseAge(std::string_view text)
@@ -128,7 +114,7 @@ int CompareRowKeys(const RowSortKey& a, const RowSortKey& b)
     case SortRule::Text:
         break;
     }
-    return CompareTextAscii(a.Text, b.Text);
+    return CompareText(a.Text, b.Text);
 }
 
 std::vector<int> SortedOrder(const std::vector<RowSortKey>& keys)

@@ -12,9 +12,10 @@
 class BirthdayList;
 class EventList;
 
-// <0, 0 or >0 as a sorts before, with or after b: ASCII letters without regard
-// to case, every other byte by its code (as an unsigned value).
-int CompareTextAscii(std::string_view a, std::string_view b);
+// <0, 0 or >0 as a sorts before, with or after b: letters without regard to
+// case in every script, then by UTF-16 unit, as Windows' ordinal comparison
+// with ignore-case orders them (CompareIgnoreCase in core/Unicode.h).
+int CompareText(std::string_view a, std::string_view b);
 
 // The age column's text read as a decimal integer (an optional sign, then
 // digits, nothing else); 0 when it is not one or does not fit in an int.

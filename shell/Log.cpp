@@ -6,6 +6,8 @@
 
 #include "core/Clock.h"
 #include "core/DateFormat.h"
+#include "core/Ini.h"
+#include "core/TextCodec.h"
 
 namespace {
 
@@ -14,7 +16,23 @@ struct LogTarget {
     std::string path;
     const IClock* clock = nullptr;
     const FormatSettings* locale = nullptr;
+    bool formChecked = false;  // an older log in the ANSI code page has been converted
 };
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// The log is UTF-8 with a byte-order mark, so that Notepad shows names in any
+// script. A log kept by an earlier version is in the ANSI code page: it is
+// converted once, whole, so that the file keeps its history and reads as one.
+void ConvertAnsiLog(const std::string& path)
+{
+    std::string old;
+    if (ReadFileStatus(path, old) != FileReadStatus::Ok || old.empty() || old.starts_with(kUtf8Bom))
+        return;
+    std::string text(kUtf8Bom);
+    AppendAnsiAsUtf8(text, old);
+    WriteFileAtomically(path, text);
+}
 
 LogTarget& Target()
 {
@@ -41,6 +59,7 @@ void ConfigureLog(std::string path, const IClock* clock, const FormatSettings* l
     t.path = std::move(path);
     t.clock = clock;
     t.locale = locale;
+    t.formChecked = false;
 }
 
 const std::string& LogPath()
@@ -75,9 +94,16 @@ void WriteLog(std::string_view message) noexcept
 
         // Binary append: the line carries its own CR LF, and every write goes
         // to the end even if someone else appended meanwhile.
-        FileCloser file{std::fopen(t.path.c_str(), "ab")};
+        if (!t.formChecked) {
+            t.formChecked = true;
+            ConvertAnsiLog(t.path);
+        }
+        FileCloser file{OpenFileUtf8(t.path, "ab")};
         if (file.f == nullptr)
             return;
+        // A new (or emptied) log starts with its mark.
+        if (std::fseek(file.f, 0, SEEK_END) == 0 && std::ftell(file.f) == 0)
+            std::fwrite(kUtf8Bom.data(), 1, kUtf8Bom.size(), file.f);
         std::fwrite(line.data(), 1, line.size(), file.f);
     } catch (...) {
     }

@@ -1,5 +1,6 @@
-// The program's diagnostic log, log.txt beside the executable: one line per
-// entry, the local date and time in the locale's short date and long time
+// The program's diagnostic log, log.txt beside the executable, in UTF-8 with a
+// byte-order mark (a log an earlier version kept in the ANSI code page is
+// converted at the first entry): one line per entry, the local date and time in the locale's short date and long time
 // (no time at exactly midnight), a blank, the message, CR LF.
 #pragma once
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-// What GetVersionExA reported. ok is false when the call failed; the other
+// What GetVersionExW reported. ok is false when the call failed; the other
 // fields are then meaningless. servicePack is the raw service-pack buffer.
 struct WindowsVersionInfo {
     bool ok = false;
@@ -12,7 +12,7 @@ struct WindowsVersionInfo {
     std::string servicePack;
 };
 
-// Platform ids as GetVersionExA reports them.
+// Platform ids as GetVersionExW reports them.
 inline constexpr unsigned kPlatformWin32s = 0;
 inline constexpr unsigned kPlatformWindows = 1;  // 95, 98, Me
 inline constexpr unsigned kPlatformNT = 2;

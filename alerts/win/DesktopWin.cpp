@@ -6,6 +6,7 @@
 #include "alerts/Power.h"
 #include "alerts/win/MissedSummary.h"
 #include "alerts/win/ShutDown.h"
+#include "core/win/Text.h"
 #include "shell/win/SystemDlls.h"
 
 DesktopWin::DesktopWin(HWND owner, HIMAGELIST events32, HIMAGELIST birthdays32, INoteHost* host,
@@ -48,11 +49,9 @@ unsigned g_playingSound = 0;
 unsigned DesktopWin::PlaySoundFile(const std::string& path)
 {
     if (path.empty()) return 0;
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const std::wstring wide = Widen(path);
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-    std::wstring wide(length > 0 ? length : 0, L'\0');
-    if (length <= 0 || !::MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length)) return 0;
     if (!PlaySystemSound(wide.c_str(), SND_ASYNC | SND_FILENAME | SND_NODEFAULT)) return 0;
     if (++g_playingSound == 0) ++g_playingSound;
     return g_playingSound;
@@ -66,7 +65,8 @@ void DesktopWin::StopSound(unsigned id)
 
 void DesktopWin::ShellOpen(const std::string& file, const std::string& params, int showCommand)
 {
-    ::ShellExecuteA(owner_, "open", file.c_str(), params.empty() ? nullptr : params.c_str(), nullptr,
+    const std::wstring wideParams = Widen(params);
+    ::ShellExecuteW(owner_, L"open", Widen(file).c_str(), params.empty() ? nullptr : wideParams.c_str(), nullptr,
                     showCommand);
 }
 

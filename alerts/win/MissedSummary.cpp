@@ -6,6 +6,7 @@
 #include "alerts/win/SnoozeMenu.h"
 #include "core/Clock.h"
 #include "core/DateFormat.h"
+#include "core/win/Text.h"
 #include "res/resource.h"
 #include "shell/Settings.h"
 #include "shell/win/AppServices.h"
@@ -23,13 +24,13 @@ constexpr int kButtonHeight = 25;
 
 enum ControlId : int { kList = 100, kShowNote, kSnooze, kClose };
 
-HWND MakeButton(HWND parent, int id, const char* text, HFONT font, bool isDefault)
+HWND MakeButton(HWND parent, int id, const wchar_t* text, HFONT font, bool isDefault)
 {
-    HWND button = ::CreateWindowExA(0, "BUTTON", text,
+    HWND button = ::CreateWindowExW(0, L"BUTTON", text,
                                     WS_CHILD | WS_VISIBLE | WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
                                     0, 0, 10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                     TWindow::Instance(), nullptr);
-    ::SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    ::SendMessageW(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return button;
 }
 
@@ -49,14 +50,14 @@ TfrmMissedSummary::TfrmMissedSummary(MissedSummaryServices services)
 {
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
-    NONCLIENTMETRICSA metrics{};
+    NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    font_.Reset(::CreateFontIndirectA(&metrics.lfMessageFont));
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    font_.Reset(::CreateFontIndirectW(&metrics.lfMessageFont));
 
     WindowClassSpec cls;
     cls.Name = kClassName;
-    cls.Icon = ::LoadIconA(Instance(), MAKEINTRESOURCEA(IDI_APP));
+    cls.Icon = ::LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_APP));
     cls.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     const DWORD style = WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX;
     const SIZE size = WindowSizeForClient(Scaled(kWidth), Scaled(kHeight), style, WS_EX_TOPMOST);
@@ -67,26 +68,26 @@ TfrmMissedSummary::TfrmMissedSummary(MissedSummaryServices services)
     // Tab, Enter and Esc, in whichever message loop runs.
     AddModelessWindow(Hwnd());
 
-    list_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+    list_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS |
                                   LVS_SHAREIMAGELISTS,
                               0, 0, 10, 10, Hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kList)), Instance(),
                               nullptr);
-    ::SendMessageA(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    ::SendMessageW(list_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
     if (services_.Icons)
-        ::SendMessageA(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(services_.Icons));
+        ::SendMessageW(list_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(services_.Icons));
     int column = 0;
-    for (const auto& [title, width] : {std::pair{"Name", 170}, std::pair{"Due", 130}, std::pair{"Note", 190}}) {
-        LVCOLUMNA col{};
+    for (const auto& [title, width] : {std::pair{L"Name", 170}, std::pair{L"Due", 130}, std::pair{L"Note", 190}}) {
+        LVCOLUMNW col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        col.pszText = const_cast<char*>(title);
+        col.pszText = const_cast<wchar_t*>(title);
         col.cx = Scaled(width);
         col.iSubItem = column;
-        ::SendMessageA(list_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column++), reinterpret_cast<LPARAM>(&col));
+        ::SendMessageW(list_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column++), reinterpret_cast<LPARAM>(&col));
     }
-    show_ = MakeButton(Hwnd(), kShowNote, "&Show note", font_.Get(), true);
-    snooze_ = MakeButton(Hwnd(), kSnooze, "S&nooze all", font_.Get(), false);
-    close_ = MakeButton(Hwnd(), kClose, "Close", font_.Get(), false);
+    show_ = MakeButton(Hwnd(), kShowNote, L"&Show note", font_.Get(), true);
+    snooze_ = MakeButton(Hwnd(), kSnooze, L"S&nooze all", font_.Get(), false);
+    close_ = MakeButton(Hwnd(), kClose, L"Close", font_.Get(), false);
 
     snoozeMenu_.Reset(::CreatePopupMenu());
     HMENU in = ::CreatePopupMenu();
@@ -115,28 +116,30 @@ void TfrmMissedSummary::Add(const std::vector<MissedReminder>& runs)
 {
     const AppSettings& s = Settings();
     const std::string pattern = s.DateFormat + " " + s.TimeFormat;
-    ::SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
     for (const MissedReminder& run : runs) {
-        LVITEMA item{};
+        LVITEMW item{};
         item.mask = LVIF_TEXT | LVIF_IMAGE;
         item.iItem = static_cast<int>(runs_.size());
-        item.pszText = const_cast<char*>(run.Name.c_str());
+        std::wstring name = Widen(run.Name);
+        item.pszText = name.data();
         item.iImage = run.IconIndex;
-        const auto row = ::SendMessageA(list_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        const auto row = ::SendMessageW(list_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
         const std::string due = FormatDateTime(pattern, run.Due);
         for (const auto& [column, text] : {std::pair{1, due}, std::pair{2, run.FirstLine}}) {
-            LVITEMA sub{};
+            std::wstring wide = Widen(text);
+            LVITEMW sub{};
             sub.iSubItem = column;
-            sub.pszText = const_cast<char*>(text.c_str());
-            ::SendMessageA(list_, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&sub));
+            sub.pszText = wide.data();
+            ::SendMessageW(list_, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&sub));
         }
         runs_.push_back(run);
     }
-    ::SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
-    if (::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) < 0 && !runs_.empty()) {
-        LVITEMA select{};
+    ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    if (::SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED) < 0 && !runs_.empty()) {
+        LVITEMW select{};
         select.stateMask = select.state = LVIS_SELECTED | LVIS_FOCUSED;
-        ::SendMessageA(list_, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+        ::SendMessageW(list_, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
     }
 }
 
@@ -159,7 +162,7 @@ void TfrmMissedSummary::Layout()
 
 void TfrmMissedSummary::btnShowNoteClick()
 {
-    const auto row = ::SendMessageA(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
+    const auto row = ::SendMessageW(list_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
     if (row >= 0 && static_cast<size_t>(row) < runs_.size() && services_.ShowNote)
         services_.ShowNote(runs_[static_cast<size_t>(row)].Note);
 }
@@ -170,7 +173,7 @@ void TfrmMissedSummary::btnSnoozeClick()
     ::GetWindowRect(snooze_, &r);
     const UINT id = static_cast<UINT>(::TrackPopupMenu(snoozeMenu_.Get(), TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN,
                                                        r.left, r.bottom, 0, Hwnd(), nullptr));
-    ::PostMessageA(Hwnd(), WM_NULL, 0, 0);
+    ::PostMessageW(Hwnd(), WM_NULL, 0, 0);
     if (id != 0)
         SnoozeChoiceClick(id);
 }

@@ -11,6 +11,7 @@
 
 #include "alerts/Snooze.h"
 #include "core/Clock.h"
+#include "core/win/Text.h"
 #include "res/resource.h"
 #include "shell/SysInfo.h"
 #include "shell/win/SystemDlls.h"
@@ -45,7 +46,7 @@ bool Contains(const RECT& r, POINT pt)
 
 UniqueBitmap LoadBitmapResource(int id)
 {
-    return UniqueBitmap(static_cast<HBITMAP>(::LoadImageA(TWindow::Instance(), MAKEINTRESOURCEA(id),
+    return UniqueBitmap(static_cast<HBITMAP>(::LoadImageW(TWindow::Instance(), MAKEINTRESOURCEW(id),
                                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
 }
 
@@ -83,9 +84,9 @@ std::string WithCrLf(const std::string& text)
 
 UniqueFont MakeFont(int pixelHeight, int weight)
 {
-    return UniqueFont(::CreateFontA(-pixelHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    return UniqueFont(::CreateFontW(-pixelHeight, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+                                    DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
 }
 
 }  // namespace
@@ -111,7 +112,7 @@ TfrmNote::TfrmNote(const NoteServices& services)
     WindowClassSpec cls;
     cls.Name = kClassName;
     cls.Style = DropShadowClassStyle(WindowsVersionCode());
-    cls.Icon = ::LoadIconA(Instance(), MAKEINTRESOURCEA(IDI_APP));
+    cls.Icon = ::LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_APP));
     const SIZE size = WindowSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle);
     const POINT pos = CenteredOnScreen(size.cx, size.cy);
     // The desktop as owner: every note gets its own task-bar button and
@@ -177,7 +178,7 @@ void TfrmNote::RebuildTopMenu()
 void TfrmNote::CreateControls()
 {
     HWND self = Hwnd();
-    mmoNote_ = ::CreateWindowExA(0, "EDIT", "",
+    mmoNote_ = ::CreateWindowExW(0, L"EDIT", L"",
                                  WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
                                      WS_VSCROLL,
                                  kTextRect.left, kTextRect.top, kTextRect.right - kTextRect.left,
@@ -185,51 +186,51 @@ void TfrmNote::CreateControls()
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_NOTE_TEXT)), Instance(),
                                  nullptr);
     if (mmoNote_) {
-        ::SendMessageA(mmoNote_, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.Get()), FALSE);
+        ::SendMessageW(mmoNote_, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.Get()), FALSE);
         // A little air between the card's margin line and the writing.
-        ::SendMessageA(mmoNote_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(4, 2));
+        ::SendMessageW(mmoNote_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(4, 2));
         ::ShowScrollBar(mmoNote_, SB_VERT, FALSE);
         // Keys pressed while the text has the focus are the note's keys too.
         ::SetWindowSubclass(mmoNote_, &TfrmNote::TextProc, kTextSubclassId, reinterpret_cast<DWORD_PTR>(this));
     }
 
-    lblStatus_ = ::CreateWindowExA(0, "STATIC", "Status...", WS_CHILD | SS_LEFT | SS_NOPREFIX,
+    lblStatus_ = ::CreateWindowExW(0, L"STATIC", L"Status...", WS_CHILD | SS_LEFT | SS_NOPREFIX,
                                    kStatusRect.left, kStatusRect.top, kStatusRect.right - kStatusRect.left,
                                    kStatusRect.bottom - kStatusRect.top, self, nullptr, Instance(), nullptr);
-    if (lblStatus_) ::SendMessageA(lblStatus_, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont_.Get()), FALSE);
+    if (lblStatus_) ::SendMessageW(lblStatus_, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont_.Get()), FALSE);
 
-    tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+    tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, self, nullptr, Instance(), nullptr);
     if (tooltip_) {
         struct Tool {
             UINT_PTR id;
             RECT rect;
-            const char* text;
-        } tools[] = {{kToolClose, kCloseRect, "Close this window"},
-                     {kToolArrow, kArrowRect, "Click and choose the action"}};
+            const wchar_t* text;
+        } tools[] = {{kToolClose, kCloseRect, L"Close this window"},
+                     {kToolArrow, kArrowRect, L"Click and choose the action"}};
         for (const Tool& t : tools) {
-            TTTOOLINFOA ti{};
+            TTTOOLINFOW ti{};
             ti.cbSize = sizeof ti;
             ti.uFlags = TTF_SUBCLASS;
             ti.hwnd = self;
             ti.uId = t.id;
             ti.rect = t.rect;
-            ti.lpszText = const_cast<char*>(t.text);
-            ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&ti));
+            ti.lpszText = const_cast<wchar_t*>(t.text);
+            ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
         }
     }
 }
 
 void TfrmNote::SetCaption(const std::string& caption)
 {
-    ::SetWindowTextA(Hwnd(), caption.c_str());
+    SetWindowTextUtf8(Hwnd(), caption);
 }
 
 void TfrmNote::SetText(const std::string& text)
 {
     if (!mmoNote_) return;
-    ::SetWindowTextA(mmoNote_, WithCrLf(text).c_str());
+    SetWindowTextUtf8(mmoNote_, WithCrLf(text));
     UpdateTextScrollBar();
 }
 
@@ -237,12 +238,12 @@ void TfrmNote::SetText(const std::string& text)
 // looks like writing on the card.
 void TfrmNote::UpdateTextScrollBar()
 {
-    const int lines = static_cast<int>(::SendMessageA(mmoNote_, EM_GETLINECOUNT, 0, 0));
-    TEXTMETRICA tm{};
+    const int lines = static_cast<int>(::SendMessageW(mmoNote_, EM_GETLINECOUNT, 0, 0));
+    TEXTMETRICW tm{};
     {
         WindowDC dc(mmoNote_);
         SelectObjectGuard font(dc.Get(), textFont_.Get());
-        ::GetTextMetricsA(dc.Get(), &tm);
+        ::GetTextMetricsW(dc.Get(), &tm);
     }
     const int lineHeight = tm.tmHeight > 0 ? tm.tmHeight : 16;
     const bool overflow = lines * lineHeight > kTextRect.bottom - kTextRect.top;
@@ -267,7 +268,7 @@ void TfrmNote::SetIconFromList(HIMAGELIST list, int index)
 void TfrmNote::SetStatus(const std::string& text, bool visible)
 {
     if (!lblStatus_) return;
-    ::SetWindowTextA(lblStatus_, text.c_str());
+    SetWindowTextUtf8(lblStatus_, text);
     ::ShowWindow(lblStatus_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
@@ -432,7 +433,7 @@ void TfrmNote::DropPendingChars()
     MSG msg;
     for (HWND target : {Hwnd(), mmoNote_}) {
         if (!target) continue;
-        while (::PeekMessageA(&msg, target, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD)) {
+        while (::PeekMessageW(&msg, target, WM_CHAR, WM_CHAR, PM_REMOVE | PM_NOYIELD)) {
         }
     }
 }
@@ -448,7 +449,7 @@ void TfrmNote::imgArrowClick()
     const UINT id = static_cast<UINT>(::TrackPopupMenuEx(
         pmuBtn_.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD | TPM_NONOTIFY, pt.x,
         pt.y, self, nullptr));
-    ::PostMessageA(self, WM_NULL, 0, 0);
+    ::PostMessageW(self, WM_NULL, 0, 0);
     if (id != 0) OnCommand(id);
 }
 
@@ -504,7 +505,7 @@ void TfrmNote::DrawButtons(HDC dc)
         RECT r = kCloseRect;
         ::DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (closeDown ? DFCS_PUSHED : 0));
         ::SetBkMode(dc, TRANSPARENT);
-        ::DrawTextA(dc, "Close", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        ::DrawTextW(dc, L"Close", -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
     if (arrow) {
         DrawBitmap(dc, arrow, kArrowRect.left, kArrowRect.top, NOTE_ARROW_W, NOTE_ARROW_H);
@@ -544,7 +545,7 @@ void TfrmNote::RestoreTopmost()
     // A message box or a common dialog may have taken the note out of the
     // topmost band; put it back (only then, to leave the z-order alone).
     HWND self = Hwnd();
-    if (!(::GetWindowLongPtrA(self, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
+    if (!(::GetWindowLongPtrW(self, GWL_EXSTYLE) & WS_EX_TOPMOST)) {
         ::SetWindowPos(self, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
@@ -613,7 +614,7 @@ LRESULT TfrmNote::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             ::GetCursorPos(&pt);
             ::ScreenToClient(Hwnd(), &pt);
             if (Contains(kCloseRect, pt) || Contains(kArrowRect, pt)) {
-                ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+                ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
                 return TRUE;
             }
         }
@@ -634,7 +635,7 @@ LRESULT CALLBACK TfrmNote::TextProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
                           ::GetKeyState(VK_SHIFT) < 0) != NoteKeyCommand::None) {
             // Through the note's own procedure, which keeps the note alive
             // until the command has run even when it closes the note.
-            ::SendMessageA(note->Hwnd(), WM_KEYDOWN, wParam, lParam);
+            ::SendMessageW(note->Hwnd(), WM_KEYDOWN, wParam, lParam);
             return 0;
         }
         break;

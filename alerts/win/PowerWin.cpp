@@ -1,5 +1,6 @@
 #include "alerts/win/PowerWin.h"
 
+#include "core/win/Text.h"
 #include "shell/Log.h"
 #include "shell/win/SysInfoWin.h"
 
@@ -19,7 +20,7 @@ bool PowerApiWin::OpenProcessToken()
 
 bool PowerApiWin::LookupShutdownPrivilege()
 {
-    BOOL ok = ::LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privilege_);
+    BOOL ok = ::LookupPrivilegeValueW(nullptr, L"SeShutdownPrivilege", &privilege_);
     lastError_ = ::GetLastError();
     return ok != FALSE;
 }
@@ -56,7 +57,7 @@ unsigned PowerApiWin::LastError()
 
 void PowerApiWin::ShowMessage(const std::string& text, const std::string& title)
 {
-    ::MessageBoxA(nullptr, text.c_str(), title.c_str(), MB_OK);
+    ::MessageBoxW(nullptr, Widen(text).c_str(), Widen(title).c_str(), MB_OK);
 }
 
 void PowerApiWin::WriteLog(const std::string& message)

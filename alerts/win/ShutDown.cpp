@@ -7,6 +7,7 @@
 #include <string>
 
 #include "alerts/Power.h"
+#include "core/win/Text.h"
 #include "res/resource.h"
 
 TfrmShutDown* frmShutDown = nullptr;
@@ -31,17 +32,17 @@ constexpr size_t kMaxActionName = 255;
 
 UniqueFont MakeFont(int pixelHeight, int weight, bool underline = false)
 {
-    return UniqueFont(::CreateFontA(-pixelHeight, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET,
+    return UniqueFont(::CreateFontW(-pixelHeight, 0, 0, 0, weight, FALSE, underline, FALSE, DEFAULT_CHARSET,
                                     OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_SWISS, "Tahoma"));
+                                    DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
 }
 
-HWND MakeChild(HWND parent, const char* cls, const char* text, DWORD style, const RECT& r, int id, HFONT font)
+HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, const RECT& r, int id, HFONT font)
 {
-    HWND hwnd = ::CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+    HWND hwnd = ::CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
                                   r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                   TWindow::Instance(), nullptr);
-    if (hwnd && font) ::SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (hwnd && font) ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return hwnd;
 }
 
@@ -63,7 +64,7 @@ TfrmShutDown::TfrmShutDown(IPowerApi& power, UINT intervalMs)
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&icc);
 
-    imgTop_.Reset(static_cast<HBITMAP>(::LoadImageA(Instance(), MAKEINTRESOURCEA(IDB_SHUTDOWN_HEADER),
+    imgTop_.Reset(static_cast<HBITMAP>(::LoadImageW(Instance(), MAKEINTRESOURCEW(IDB_SHUTDOWN_HEADER),
                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     uiFont_ = MakeFont(11, FW_NORMAL);
     boldFont_ = MakeFont(11, FW_BOLD);
@@ -72,7 +73,7 @@ TfrmShutDown::TfrmShutDown(IPowerApi& power, UINT intervalMs)
 
     WindowClassSpec cls;
     cls.Name = kClassName;
-    cls.Icon = ::LoadIconA(Instance(), MAKEINTRESOURCEA(IDI_SHUTDOWN));
+    cls.Icon = ::LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_SHUTDOWN));
     cls.Background = ::GetSysColorBrush(COLOR_BTNFACE);
     const SIZE size = WindowSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle);
     const POINT pos = CenteredOnScreen(size.cx, size.cy);
@@ -91,13 +92,13 @@ TfrmShutDown::~TfrmShutDown()
 void TfrmShutDown::CreateControls()
 {
     HWND self = Hwnd();
-    lblTitle_ = MakeChild(self, "STATIC", "Vellomir", SS_LEFT | SS_NOPREFIX, kTitle, IDC_SHUTDOWN_TITLE,
+    lblTitle_ = MakeChild(self, L"STATIC", L"Vellomir", SS_LEFT | SS_NOPREFIX, kTitle, IDC_SHUTDOWN_TITLE,
                           titleFont_.Get());
-    lblinf_ = MakeChild(self, "STATIC", "INFO", SS_LEFT | SS_NOPREFIX, kInfo, IDC_SHUTDOWN_INFO, boldFont_.Get());
-    pbShutDown_ = MakeChild(self, PROGRESS_CLASSA, "", 0, kProgress, IDC_SHUTDOWN_PROGRESS, nullptr);
-    lblShutdown_ = MakeChild(self, "STATIC", "Now!", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kLink, IDC_SHUTDOWN_LINK,
+    lblinf_ = MakeChild(self, L"STATIC", L"INFO", SS_LEFT | SS_NOPREFIX, kInfo, IDC_SHUTDOWN_INFO, boldFont_.Get());
+    pbShutDown_ = MakeChild(self, PROGRESS_CLASSW, L"", 0, kProgress, IDC_SHUTDOWN_PROGRESS, nullptr);
+    lblShutdown_ = MakeChild(self, L"STATIC", L"Now!", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kLink, IDC_SHUTDOWN_LINK,
                              linkFont_.Get());
-    btnclose_ = MakeChild(self, "BUTTON", "Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancel, IDCANCEL, uiFont_.Get());
+    btnclose_ = MakeChild(self, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancel, IDCANCEL, uiFont_.Get());
     if (lblShutdown_)
         ::SetWindowSubclass(lblShutdown_, &TfrmShutDown::LinkProc, kLinkSubclassId,
                             reinterpret_cast<DWORD_PTR>(this));
@@ -109,8 +110,8 @@ void TfrmShutDown::SetSeconds(int seconds)
     position_ = maximum_;
     if (pbShutDown_) {
         // A bar of range 0..0 draws nothing sensible; 0 seconds shows empty.
-        ::SendMessageA(pbShutDown_, PBM_SETRANGE32, 0, std::max(maximum_, 1));
-        ::SendMessageA(pbShutDown_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+        ::SendMessageW(pbShutDown_, PBM_SETRANGE32, 0, std::max(maximum_, 1));
+        ::SendMessageW(pbShutDown_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
     }
 }
 
@@ -119,9 +120,9 @@ void TfrmShutDown::UpdateInfo()
     const std::string action = ActionName.substr(0, kMaxActionName);
     if (lblinf_) {
         const std::string text = action + " system in: " + std::to_string(position_) + " second(s)!";
-        ::SetWindowTextA(lblinf_, text.c_str());
+        SetWindowTextUtf8(lblinf_, text);
     }
-    if (pbShutDown_) ::SendMessageA(pbShutDown_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+    if (pbShutDown_) ::SendMessageW(pbShutDown_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
 }
 
 void TfrmShutDown::FormShow()
@@ -129,14 +130,14 @@ void TfrmShutDown::FormShow()
     UpdateInfo();
     if (lblShutdown_) {
         const std::string link = ActionName.substr(0, kMaxActionName) + " Now!";
-        ::SetWindowTextA(lblShutdown_, link.c_str());
+        SetWindowTextUtf8(lblShutdown_, link);
     }
 }
 
 bool TfrmShutDown::ShowModal(HWND owner)
 {
     FormShow();
-    if (btnclose_) ::PostMessageA(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(btnclose_), TRUE);
+    if (btnclose_) ::PostMessageW(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(btnclose_), TRUE);
     return RunModal(owner, SW_SHOW);
 }
 
@@ -238,7 +239,7 @@ LRESULT TfrmShutDown::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     }
     case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(wParam) == lblShutdown_) {
-            ::SetCursor(::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND)));
+            ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
             return TRUE;
         }
         break;
@@ -288,7 +289,7 @@ LRESULT CALLBACK TfrmShutDown::LinkProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
             const POINT pt{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
             if (::PtInRect(&r, pt)) {
                 // May close the form and destroy this control: nothing after.
-                ::SendMessageA(::GetParent(hwnd), WM_COMMAND, MAKEWPARAM(IDC_SHUTDOWN_LINK, STN_CLICKED),
+                ::SendMessageW(::GetParent(hwnd), WM_COMMAND, MAKEWPARAM(IDC_SHUTDOWN_LINK, STN_CLICKED),
                                reinterpret_cast<LPARAM>(hwnd));
             }
         }

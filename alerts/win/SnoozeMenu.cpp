@@ -4,6 +4,7 @@
 
 #include "alerts/Snooze.h"
 #include "core/Clock.h"
+#include "core/win/Text.h"
 #include "res/resource.h"
 
 namespace {
@@ -24,7 +25,7 @@ void FillChoices(HMENU menu, UINT firstId, std::span<const SnoozeChoice> choices
 
 void AppendMenuItem(HMENU menu, UINT id, const std::string& text, UINT type, ULONG_PTR data, HMENU submenu)
 {
-    MENUITEMINFOA mii{};
+    MENUITEMINFOW mii{};
     mii.cbSize = sizeof mii;
     mii.fMask = MIIM_FTYPE | MIIM_ID | MIIM_DATA | (type & MFT_SEPARATOR ? 0 : MIIM_STRING) |
                 (submenu ? MIIM_SUBMENU : 0);
@@ -32,9 +33,9 @@ void AppendMenuItem(HMENU menu, UINT id, const std::string& text, UINT type, ULO
     mii.wID = id;
     mii.dwItemData = data;
     mii.hSubMenu = submenu;
-    std::string buffer = text;
+    std::wstring buffer = Widen(text);
     mii.dwTypeData = buffer.data();
-    ::InsertMenuItemA(menu, static_cast<UINT>(::GetMenuItemCount(menu)), TRUE, &mii);
+    ::InsertMenuItemW(menu, static_cast<UINT>(::GetMenuItemCount(menu)), TRUE, &mii);
 }
 
 void FillSnoozeChoices(HMENU in, HMENU on)

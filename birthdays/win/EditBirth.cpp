@@ -8,6 +8,7 @@
 #include "birthdays/Birthday.h"
 #include "core/Clock.h"
 #include "core/DateFormat.h"
+#include "core/win/Text.h"
 #include "editors/win/IconsPicker.h"
 #include "res/resource.h"
 #include "shell/win/Window.h"
@@ -18,10 +19,10 @@ TfrmEditBirth* frmEditBirth = nullptr;
 namespace {
 
 // pmMacroses: what each item inserts, by its Tag.
-constexpr std::array<const char*, 3> kMacros = {"%PersonName", "%BirthDate", "%CountDays"};
-constexpr std::array<const char*, 3> kMacroCaptions = {"%PersonName  -  name of the person",
-                                                       "%BirthDate  -  date of the birthday",
-                                                       "%CountDays  -  amount of the days before birthday"};
+constexpr std::array<const wchar_t*, 3> kMacros = {L"%PersonName", L"%BirthDate", L"%CountDays"};
+constexpr std::array<const wchar_t*, 3> kMacroCaptions = {L"%PersonName  -  name of the person",
+                                                          L"%BirthDate  -  date of the birthday",
+                                                          L"%CountDays  -  amount of the days before birthday"};
 
 }  // namespace
 
@@ -35,21 +36,21 @@ TfrmEditBirth::TfrmEditBirth(HWND owner, EditBirthServices services)
     AddPage(IDC_EB_TABS, IDD_EDITBIRTH_CONTACT, "Contact");
     AddPage(IDC_EB_TABS, IDD_EDITBIRTH_OPTIONS, "Options");
     SetUpSharedControls(IDC_EB_ICON, {IDC_EB_CONTACT_LABEL, IDC_EB_REMIND_LABEL, IDC_EB_TT1_LABEL});
-    ::SendMessageA(Item(IDC_EB_TT), EM_LIMITTEXT, 3, 0);
+    ::SendMessageW(Item(IDC_EB_TT), EM_LIMITTEXT, 3, 0);
     // The earliest birth date: 1 January 1800.
     SYSTEMTIME range[2]{};
     range[0].wYear = 1800;
     range[0].wMonth = 1;
     range[0].wDay = 1;
-    ::SendMessageA(Item(IDC_EB_DATE), DTM_SETRANGE, GDTR_MIN, reinterpret_cast<LPARAM>(range));
+    ::SendMessageW(Item(IDC_EB_DATE), DTM_SETRANGE, GDTR_MIN, reinterpret_cast<LPARAM>(range));
 
     pmMacroses_.Reset(::CreatePopupMenu());
     HMENU menu = pmMacroses_.Get();
-    ::AppendMenuA(menu, MF_STRING, IDM_EB_MACRO_CAPTION, "Name  -  description");
+    ::AppendMenuW(menu, MF_STRING, IDM_EB_MACRO_CAPTION, L"Name  -  description");
     ::SetMenuDefaultItem(menu, IDM_EB_MACRO_CAPTION, FALSE);
-    ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     for (size_t tag = 0; tag < kMacroCaptions.size(); ++tag)
-        ::AppendMenuA(menu, MF_STRING, IDM_EB_MACRO_FIRST + tag, kMacroCaptions[tag]);
+        ::AppendMenuW(menu, MF_STRING, IDM_EB_MACRO_FIRST + tag, kMacroCaptions[tag]);
 
     frmEditBirth = this;
     SetValues(BirthdayEditorValues{});
@@ -66,7 +67,7 @@ TfrmEditBirth::~TfrmEditBirth()
 
 void TfrmEditBirth::SetCaption(const std::string& caption)
 {
-    ::SetWindowTextA(Hwnd(), caption.c_str());
+    SetWindowTextUtf8(Hwnd(), caption);
 }
 
 void TfrmEditBirth::SetValues(const BirthdayEditorValues& v)
@@ -120,7 +121,7 @@ void TfrmEditBirth::FormShow()
 {
     HWND name = Item(IDC_EB_NAME);
     ::SetFocus(name);
-    ::SendMessageA(name, EM_SETSEL, 0, -1);
+    ::SendMessageW(name, EM_SETSEL, 0, -1);
     dtDateChange();
 }
 
@@ -140,7 +141,7 @@ void TfrmEditBirth::dtDateChange()
     UniqueIcon picture(zodiac_ ? ::ImageList_GetIcon(zodiac_, sign.Index, ILD_TRANSPARENT) : nullptr);
     const int size = Scaled(32);
     signIcon_.Reset(picture ? static_cast<HICON>(::CopyImage(picture.Get(), IMAGE_ICON, size, size, 0)) : nullptr);
-    ::SendMessageA(Item(IDC_EB_SIGN_IMAGE), STM_SETICON, reinterpret_cast<WPARAM>(signIcon_.Get()), 0);
+    ::SendMessageW(Item(IDC_EB_SIGN_IMAGE), STM_SETICON, reinterpret_cast<WPARAM>(signIcon_.Get()), 0);
 }
 
 void TfrmEditBirth::cbNoteClick()
@@ -166,7 +167,7 @@ void TfrmEditBirth::MenuItemsClick(unsigned id)
         return;
     // At the caret, in place of any selected text; Ctrl+Z takes it back.
     HWND notes = Item(IDC_EB_NOTES);
-    ::SendMessageA(notes, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kMacros[id - IDM_EB_MACRO_FIRST]));
+    ::SendMessageW(notes, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(kMacros[id - IDM_EB_MACRO_FIRST]));
     ::SetFocus(notes);
 }
 

@@ -166,24 +166,3 @@ void WriteFileAtomically(const std::string& path, std::string_view contents)
     if (dir.get() >= 0)
         ::fsync(dir.get());
 }
-
-std::string Utf16ToAnsi(std::u16string_view text)
-{
-    // Without a code page table, Latin-1 stands in for the ANSI code page:
-    // code points below 256 are their own byte, anything else (a surrogate
-    // pair counting as one character) becomes '?'.
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c < 0x100) {
-            out.push_back(static_cast<char>(c));
-        } else {
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                text[i + 1] <= 0xDFFF)
-                ++i;
-            out.push_back('?');
-        }
-    }
-    return out;
-}

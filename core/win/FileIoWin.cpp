@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "core/win/Text.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
@@ -149,15 +151,16 @@ bool ProcessIsWriting(unsigned long processId)
 
 std::string FullPathName(const std::string& path)
 {
-    DWORD size = ::GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    const std::wstring wide = Widen(path);
+    DWORD size = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
     if (size == 0)
         return path;
-    std::string full(size, '\0');
-    DWORD len = ::GetFullPathNameA(path.c_str(), size, full.data(), nullptr);
+    std::wstring full(size, L'\0');
+    DWORD len = ::GetFullPathNameW(wide.c_str(), size, full.data(), nullptr);
     if (len == 0 || len >= size)
         return path;
     full.resize(len);
-    return full;
+    return Narrow(full);
 }
 
 FileReadStatus ReadFileStatus(const std::string& path, std::string& contents)
@@ -266,35 +269,12 @@ void RemoveStaleTempFiles(const std::string& dataPath)
 
 bool CanWriteInFolder(const std::string& folder)
 {
-    const std::string probe = folder + "\\~vellomir-write-check-" + std::to_string(::GetCurrentProcessId()) + ".tmp";
-    FileHandle h(::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    const std::wstring probe =
+        Widen(folder) + L"\\~vellomir-write-check-" + std::to_wstring(::GetCurrentProcessId()) + L".tmp";
+    FileHandle h(::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     if (!h.valid())
         return false;
     DWORD written = 0;
     return ::WriteFile(h.get(), "x", 1, &written, nullptr) && written == 1;
-}
-
-std::string Utf16ToAnsi(std::u16string_view text)
-{
-    if (text.empty())
-        return std::string();
-    // Converted in pieces so that no length overflows an int.
-    std::string out;
-    const std::size_t piece = 1u << 24;
-    for (std::size_t at = 0; at < text.size();) {
-        std::size_t n = std::min(piece, text.size() - at);
-        // Never split a surrogate pair between two pieces.
-        if (at + n < text.size() && text[at + n - 1] >= 0xD800 && text[at + n - 1] <= 0xDBFF)
-            --n;
-        auto wide = reinterpret_cast<const wchar_t*>(text.data() + at);
-        int len = ::WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(n), nullptr, 0, nullptr,
-                                        nullptr);
-        std::size_t old = out.size();
-        out.resize(old + static_cast<std::size_t>(len));
-        ::WideCharToMultiByte(CP_ACP, 0, wide, static_cast<int>(n), out.data() + old, len,
-                              nullptr, nullptr);
-        at += n;
-    }
-    return out;
 }

@@ -11,6 +11,7 @@
 #include "core/DateFormat.h"
 #include "core/Desktop.h"
 #include "core/Event.h"
+#include "core/win/Text.h"
 #include "editors/win/IconsPicker.h"
 #include "res/resource.h"
 #include "shell/win/AppServices.h"
@@ -62,11 +63,12 @@ void CheckMenu(HMENU menu, unsigned id, bool on)
 
 void SetMenuText(HMENU menu, unsigned id, std::string text)
 {
-    MENUITEMINFOA mii{};
+    std::wstring wide = Widen(text);
+    MENUITEMINFOW mii{};
     mii.cbSize = sizeof mii;
     mii.fMask = MIIM_STRING;
-    mii.dwTypeData = text.data();
-    ::SetMenuItemInfoA(menu, id, FALSE, &mii);
+    mii.dwTypeData = wide.data();
+    ::SetMenuItemInfoW(menu, id, FALSE, &mii);
 }
 
 }  // namespace
@@ -101,10 +103,10 @@ void TfrmEditEvent::CreateControls(HWND owner)
     FillCombo(IDC_EE_ACTION, {"Run application", "Turn Off computer", "Restart computer", "Log Off system "});
     FillCombo(IDC_EE_SHOWMODE, {"Show normal", "Show maximized", "Show minimized"});
     FillCombo(IDC_EE_EXPSET, {"Keep", "Run again", "Delete"});
-    ::SendMessageA(Item(IDC_EE_MIN), EM_LIMITTEXT, 3, 0);
-    ::SendMessageA(Item(IDC_EE_RUNAGAIN), EM_LIMITTEXT, 3, 0);
-    ::SendMessageA(Item(IDC_EE_SHTIME), EM_LIMITTEXT, 2, 0);
-    ::SendMessageA(Item(IDC_EE_TT), EM_LIMITTEXT, 3, 0);
+    ::SendMessageW(Item(IDC_EE_MIN), EM_LIMITTEXT, 3, 0);
+    ::SendMessageW(Item(IDC_EE_RUNAGAIN), EM_LIMITTEXT, 3, 0);
+    ::SendMessageW(Item(IDC_EE_SHTIME), EM_LIMITTEXT, 2, 0);
+    ::SendMessageW(Item(IDC_EE_TT), EM_LIMITTEXT, 3, 0);
     for (int id : {IDC_EE_MIN, IDC_EE_RUNAGAIN})
         ::SetWindowSubclass(Item(id), &TfrmEditEvent::MinutesKeyProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
@@ -113,7 +115,7 @@ void TfrmEditEvent::CreateControls(HWND owner)
     range[0].wYear = 1800;
     range[0].wMonth = 1;
     range[0].wDay = 1;
-    ::SendMessageA(Item(IDC_EE_DATE), DTM_SETRANGE, GDTR_MIN, reinterpret_cast<LPARAM>(range));
+    ::SendMessageW(Item(IDC_EE_DATE), DTM_SETRANGE, GDTR_MIN, reinterpret_cast<LPARAM>(range));
 
     SetUpSharedControls(IDC_EE_ICON, {IDC_EE_EVSET_LABEL, IDC_EE_TT1_LABEL});
     AddTooltip(IDC_EE_OPENAPP, "Select application or document");
@@ -123,26 +125,26 @@ void TfrmEditEvent::BuildMenus()
 {
     pmDays_.Reset(::CreatePopupMenu());
     for (size_t d = 0; d < kDayNames.size(); ++d)
-        ::AppendMenuA(pmDays_.Get(), MF_STRING, DayId(d), kDayNames[d]);
-    ::AppendMenuA(pmDays_.Get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuA(pmDays_.Get(), MF_STRING, IDM_EE_DAYS_SELALL, "&Select all");
+        ::AppendMenuW(pmDays_.Get(), MF_STRING, DayId(d), Widen(kDayNames[d]).c_str());
+    ::AppendMenuW(pmDays_.Get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(pmDays_.Get(), MF_STRING, IDM_EE_DAYS_SELALL, L"&Select all");
     ::SetMenuDefaultItem(pmDays_.Get(), IDM_EE_DAYS_SELALL, FALSE);
 
     pmMonths_.Reset(::CreatePopupMenu());
     for (size_t m = 0; m < kMonthNames.size(); ++m) {
-        ::AppendMenuA(pmMonths_.Get(), MF_STRING, MonthId(m), kMonthNames[m]);
+        ::AppendMenuW(pmMonths_.Get(), MF_STRING, MonthId(m), Widen(kMonthNames[m]).c_str());
         for (int end : kMonthGroupEnds)
             if (static_cast<int>(m) == end)
-                ::AppendMenuA(pmMonths_.Get(), MF_SEPARATOR, 0, nullptr);
+                ::AppendMenuW(pmMonths_.Get(), MF_SEPARATOR, 0, nullptr);
     }
-    ::AppendMenuA(pmMonths_.Get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuA(pmMonths_.Get(), MF_STRING, IDM_EE_MONTHS_SELALL, "&Select all");
+    ::AppendMenuW(pmMonths_.Get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(pmMonths_.Get(), MF_STRING, IDM_EE_MONTHS_SELALL, L"&Select all");
     ::SetMenuDefaultItem(pmMonths_.Get(), IDM_EE_MONTHS_SELALL, FALSE);
 }
 
 void TfrmEditEvent::SetCaption(const std::string& caption)
 {
-    ::SetWindowTextA(Hwnd(), caption.c_str());
+    SetWindowTextUtf8(Hwnd(), caption);
 }
 
 void TfrmEditEvent::SetValues(const EventEditorValues& v)
@@ -228,7 +230,7 @@ void TfrmEditEvent::FormShow()
 {
     HWND name = Item(IDC_EE_NAME);
     ::SetFocus(name);
-    ::SendMessageA(name, EM_SETSEL, 0, -1);
+    ::SendMessageW(name, EM_SETSEL, 0, -1);
 }
 
 void TfrmEditEvent::OnDestroy()
@@ -455,8 +457,10 @@ LRESULT CALLBACK TfrmEditEvent::MinutesKeyProc(HWND hwnd, UINT msg, WPARAM wPara
         ::RemoveWindowSubclass(hwnd, &TfrmEditEvent::MinutesKeyProc, 1);
     if (msg == WM_CHAR) {
         auto* dialog = reinterpret_cast<TfrmEditEvent*>(self);
-        if (!EditorKeyAllowed(static_cast<char>(wParam), CurrentFormatSettings().DecimalSeparator,
-                              dialog->ItemText(IDC_EE_MIN)))
+        // A UTF-16 unit: none beyond ASCII is a digit or a separator here (and
+        // cut to a byte, U+0130 would pass for '0').
+        if (wParam >= 0x80 || !EditorKeyAllowed(static_cast<char>(wParam), CurrentFormatSettings().DecimalSeparator,
+                                                dialog->ItemText(IDC_EE_MIN)))
             return 0;
     }
     return ::DefSubclassProc(hwnd, msg, wParam, lParam);

@@ -29,7 +29,7 @@ TIconImage::TIconImage(HWND placeholder, std::function<void()> onClick) : onClic
 
     WindowClassSpec cls;
     cls.Name = kClassName;
-    cls.Cursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND));
+    cls.Cursor = ::LoadCursorW(nullptr, IDC_HAND);
     CreateHandle(cls, 0, "Icon", WS_CHILD | WS_VISIBLE | WS_TABSTOP, r.left, r.top, Scaled(kWidth),
                  Scaled(kHeight), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
     // The placeholder's place in the tab order is ours now.
@@ -187,7 +187,7 @@ void TfrmIconsPicker::ShowIconsPicker(TIconImage& target, HIMAGELIST list)
     ::GetWindowRect(target_, &t);
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
-    ::GetMonitorInfoA(::MonitorFromWindow(target_, MONITOR_DEFAULTTONEAREST), &mi);
+    ::GetMonitorInfoW(::MonitorFromWindow(target_, MONITOR_DEFAULTTONEAREST), &mi);
     const RECT& work = mi.rcWork;
     POINT p{t.left, t.bottom};
     if (p.x + layout_.ViewWidth > work.right)
@@ -236,7 +236,7 @@ void TfrmIconsPicker::ReleaseLater()
     if (releasing_)
         return;
     releasing_ = true;
-    ::PostMessageA(Hwnd(), WM_RELEASEPICKER, 0, 0);
+    ::PostMessageW(Hwnd(), WM_RELEASEPICKER, 0, 0);
 }
 
 void TfrmIconsPicker::ScrollTo(int pos)

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "core/win/Text.h"
 #include "res/resource.h"
 #include "shell/Version.h"
 #include "shell/win/MainList.h"
@@ -17,8 +18,8 @@ TfrmAbout::TfrmAbout(HWND owner)
     Create(IDD_ABOUT, owner);
     SetHeaderBand(40, {IDC_ABOUT_IMAGE, IDC_ABOUT_TITLE, IDC_ABOUT_VERSION});
     MakeBold({IDC_ABOUT_TITLE});
-    ::SendMessageA(Item(IDC_ABOUT_IMAGE), STM_SETICON,
-                   reinterpret_cast<WPARAM>(::LoadIconA(TWindow::Instance(), MAKEINTRESOURCEA(IDI_APP))), 0);
+    ::SendMessageW(Item(IDC_ABOUT_IMAGE), STM_SETICON,
+                   reinterpret_cast<WPARAM>(::LoadIconW(TWindow::Instance(), MAKEINTRESOURCEW(IDI_APP))), 0);
     SetItemText(IDC_ABOUT_VERSION, ItemText(IDC_ABOUT_VERSION) + VELLOMIR_VERSION_TEXT);
     SetItemText(IDC_ABOUT_MAIL, std::string("<a>") + kSupportAddress + "</a>");
     AddTooltip(IDC_ABOUT_MAIL, "Send e-mail to author");
@@ -52,7 +53,7 @@ void TfrmAbout::lblMailClick()
     if (Opener)
         Opener(Hwnd(), MailUrl());
     else
-        ::ShellExecuteA(Hwnd(), nullptr, MailUrl().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        ::ShellExecuteW(Hwnd(), nullptr, Widen(MailUrl()).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 void TfrmAbout::OnCommand(int id, int, HWND)

@@ -25,7 +25,7 @@ public:
     ~TfrmAbout() override;
 
     // lblMailClick: the mail program with a message to the support address.
-    // opener: the shell call (tests replace it); empty: ShellExecuteA.
+    // opener: the shell call (tests replace it); empty: ShellExecuteW.
     void lblMailClick();
     std::function<void(HWND, const std::string& url)> Opener;
 

@@ -1,5 +1,7 @@
 #include "shell/win/AppServices.h"
 
+#include "core/win/Text.h"
+
 #include <algorithm>
 #include <utility>
 #include <vector>
@@ -40,9 +42,9 @@ int g_nextFilterId = 1;
 
 std::string ExecutableFolder()
 {
-    std::string path(MAX_PATH, '\0');
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0)
             return {};
         if (n < path.size()) {
@@ -52,8 +54,8 @@ std::string ExecutableFolder()
         // Truncated: a longer path than MAX_PATH.
         path.resize(path.size() * 2);
     }
-    const auto slash = path.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    const auto slash = path.find_last_of(L'\\');
+    return slash == std::wstring::npos ? std::string() : Narrow(path.substr(0, slash));
 }
 
 const std::string& ProgramDir()
@@ -77,7 +79,7 @@ TApplicationWindow::TApplicationWindow()
 {
     WindowClassSpec cls;
     cls.Name = "TVellomirApplication";
-    cls.Icon = ::LoadIconA(Instance(), MAKEINTRESOURCEA(1));
+    cls.Icon = ::LoadIconW(Instance(), MAKEINTRESOURCEW(1));
     // A popup with a caption and a system menu gets a proper task-bar button
     // and menu; with no size it is never seen itself.
     const DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -90,14 +92,14 @@ void TApplicationWindow::HideTaskbarButton()
     if (!Hwnd())
         return;
     ::ShowWindow(Hwnd(), SW_HIDE);
-    ::SetWindowLongA(Hwnd(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    ::SetWindowLongW(Hwnd(), GWL_EXSTYLE, WS_EX_TOOLWINDOW);
 }
 
 void TApplicationWindow::ShowTaskbarButton()
 {
     if (!Hwnd())
         return;
-    ::SetWindowLongA(Hwnd(), GWL_EXSTYLE, WS_EX_APPWINDOW);
+    ::SetWindowLongW(Hwnd(), GWL_EXSTYLE, WS_EX_APPWINDOW);
     ::ShowWindow(Hwnd(), SW_RESTORE);
 }
 
@@ -127,7 +129,7 @@ LRESULT TApplicationWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam
     }
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE && HIWORD(wParam) == 0)
-            ::PostMessageA(Hwnd(), kForwardActivation, 0, 0);
+            ::PostMessageW(Hwnd(), kForwardActivation, 0, 0);
         return 0;
     case kForwardActivation: {
         HWND popup = ::GetLastActivePopup(Hwnd());
@@ -138,7 +140,7 @@ LRESULT TApplicationWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam
     case WM_CLOSE:
         // "Close window" on the task-bar button closes the program's main window.
         if (main_ && ::IsWindow(main_))
-            ::PostMessageA(main_, WM_CLOSE, 0, 0);
+            ::PostMessageW(main_, WM_CLOSE, 0, 0);
         return 0;
     case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -192,7 +194,7 @@ bool PreTranslateAppMessage(MSG& msg)
         HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
         const auto& windows = ModelessWindows();
         if (root && std::find(windows.begin(), windows.end(), root) != windows.end() &&
-            ::IsDialogMessageA(root, &msg))
+            ::IsDialogMessageW(root, &msg))
             return true;
     }
     return false;
@@ -202,7 +204,7 @@ int RunMessageLoop()
 {
     MSG msg;
     for (;;) {
-        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0)
             return static_cast<int>(msg.wParam);
         if (got == -1)
@@ -210,14 +212,14 @@ int RunMessageLoop()
         if (PreTranslateAppMessage(msg))
             continue;
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
 }
 
 void PumpPendingMessages()
 {
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             return;
@@ -225,11 +227,11 @@ void PumpPendingMessages()
         if (PreTranslateAppMessage(msg))
             continue;
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
 }
 
 void ShowAppError(HWND owner, const std::string& text)
 {
-    ::MessageBoxA(owner, text.c_str(), kAppTitle, MB_OK | MB_ICONERROR);
+    ::MessageBoxW(owner, Widen(text).c_str(), Widen(kAppTitle).c_str(), MB_OK | MB_ICONERROR);
 }

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "core/DateTime.h"
+#include "core/win/Text.h"
 #include "shell/win/AppServices.h"
 #include "shell/win/SystemDlls.h"
 #include "shell/win/Window.h"
@@ -15,7 +16,7 @@ namespace {
 
 TDialog* BoundDialog(HWND hwnd)
 {
-    return reinterpret_cast<TDialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+    return reinterpret_cast<TDialog*>(::GetWindowLongPtrW(hwnd, DWLP_USER));
 }
 
 }  // namespace
@@ -25,34 +26,36 @@ int ShowMessageBox(const MessageBoxFn& fn, HWND owner, const std::string& text, 
 {
     if (fn)
         return fn(owner, text, caption, style);
-    return ::MessageBoxA(owner, text.c_str(), caption.c_str(), style);
+    return ::MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style);
 }
 
 std::optional<std::string> ChooseFile(HWND owner, const FileChoice& choice)
 {
     // The filter as the dialog wants it: NUL between the parts, two at the end.
-    std::string filter = choice.Filter;
-    for (char& c : filter)
-        if (c == '|')
-            c = '\0';
-    filter.append(2, '\0');
-    std::string file = choice.File;
-    file.resize(std::max<size_t>(file.size() + 1, 32768), '\0');
-    OPENFILENAMEA ofn{};
+    std::wstring filter = Widen(choice.Filter);
+    for (wchar_t& c : filter)
+        if (c == L'|')
+            c = L'\0';
+    filter.append(2, L'\0');
+    std::wstring file = Widen(choice.File);
+    file.resize(std::max<size_t>(file.size() + 1, 32768), L'\0');
+    const std::wstring initialDir = Widen(choice.InitialDir);
+    const std::wstring title = Widen(choice.Title);
+    OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof ofn;
     ofn.hwndOwner = owner;
     ofn.lpstrFilter = filter.c_str();
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrInitialDir = choice.InitialDir.empty() ? nullptr : choice.InitialDir.c_str();
-    ofn.lpstrTitle = choice.Title.empty() ? nullptr : choice.Title.c_str();
+    ofn.lpstrInitialDir = initialDir.empty() ? nullptr : initialDir.c_str();
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     ofn.Flags = OFN_EXPLORER | OFN_ENABLESIZING | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY |
                 OFN_NOCHANGEDIR;
     ofn.FlagsEx = OFN_EX_NOPLACESBAR;
-    if (!::GetOpenFileNameA(&ofn))
+    if (!::GetOpenFileNameW(&ofn))
         return std::nullopt;
-    file.resize(file.find('\0'));
-    return file;
+    file.resize(file.find(L'\0'));
+    return Narrow(file);
 }
 
 namespace {
@@ -82,9 +85,9 @@ TDialog::~TDialog()
         return;
     // The derived part is gone: no more handlers, just take the window down.
     HWND hwnd = hwnd_;
-    ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    ::SetWindowLongPtrW(hwnd, DWLP_USER, 0);
     for (HWND page : pages_)
-        ::SetWindowLongPtrA(page, DWLP_USER, 0);
+        ::SetWindowLongPtrW(page, DWLP_USER, 0);
     hwnd_ = nullptr;
     RemoveModelessWindow(hwnd);
     if (modalOwner_)
@@ -94,7 +97,7 @@ TDialog::~TDialog()
 
 void TDialog::Create(int templateId, HWND owner)
 {
-    ::CreateDialogParamA(TWindow::Instance(), MAKEINTRESOURCEA(templateId), owner, &TDialog::DialogProc,
+    ::CreateDialogParamW(TWindow::Instance(), MAKEINTRESOURCEW(templateId), owner, &TDialog::DialogProc,
                          reinterpret_cast<LPARAM>(this));
     if (!hwnd_)
         throw std::runtime_error("CreateDialogParam failed for dialog " + std::to_string(templateId) + ", error " +
@@ -107,28 +110,30 @@ void TDialog::Create(int templateId, HWND owner)
 void TDialog::MakeBold(std::initializer_list<int> ids)
 {
     if (!bold_) {
-        LOGFONTA lf{};
-        ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(hwnd_, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+        LOGFONTW lf{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0)), sizeof lf, &lf);
         lf.lfWeight = FW_BOLD;
-        bold_.Reset(::CreateFontIndirectA(&lf));
+        bold_.Reset(::CreateFontIndirectW(&lf));
     }
     for (int id : ids)
-        ::SendMessageA(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(bold_.Get()), FALSE);
+        ::SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(bold_.Get()), FALSE);
 }
 
 void TDialog::AddTooltip(int id, const char* text)
 {
     if (!tooltips_)
-        tooltips_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
+        tooltips_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
                                       TWindow::Instance(), nullptr);
-    TTTOOLINFOA tool{};
+    TTTOOLINFOW tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
     tool.hwnd = hwnd_;
     tool.uId = reinterpret_cast<UINT_PTR>(Item(id));
-    tool.lpszText = const_cast<char*>(text);
-    ::SendMessageA(tooltips_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    // The tooltip control keeps its own copy of the text.
+    std::wstring wide = Widen(text);
+    tool.lpszText = wide.data();
+    ::SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 void TDialog::SetHeaderBand(int heightDlu, std::initializer_list<int> controlsOnIt)
@@ -166,16 +171,17 @@ INT_PTR TDialog::HeaderControlColor(HDC dc, HWND control)
 void TDialog::AddPage(int tabId, int templateId, const char* caption)
 {
     tab_ = Item(tabId);
-    HWND page = ::CreateDialogParamA(TWindow::Instance(), MAKEINTRESOURCEA(templateId), hwnd_, &TDialog::PageProc,
+    HWND page = ::CreateDialogParamW(TWindow::Instance(), MAKEINTRESOURCEW(templateId), hwnd_, &TDialog::PageProc,
                                      reinterpret_cast<LPARAM>(this));
     if (!page)
         throw std::runtime_error("CreateDialogParam failed for page " + std::to_string(templateId));
     // The page looks like the tab's body where themes draw one.
     EnableTabPageTexture(page);
-    TCITEMA item{};
+    TCITEMW item{};
     item.mask = TCIF_TEXT;
-    item.pszText = const_cast<char*>(caption);
-    ::SendMessageA(tab_, TCM_INSERTITEMA, pages_.size(), reinterpret_cast<LPARAM>(&item));
+    std::wstring wide = Widen(caption);
+    item.pszText = wide.data();
+    ::SendMessageW(tab_, TCM_INSERTITEMW, pages_.size(), reinterpret_cast<LPARAM>(&item));
     pages_.push_back(page);
     PlacePages();
     ShowPage(0);
@@ -188,14 +194,14 @@ void TDialog::PlacePages()
     RECT r{};
     ::GetWindowRect(tab_, &r);
     ::MapWindowPoints(nullptr, hwnd_, reinterpret_cast<POINT*>(&r), 2);
-    ::SendMessageA(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
+    ::SendMessageW(tab_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&r));
     for (HWND page : pages_)
         ::SetWindowPos(page, tab_, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
 }
 
 int TDialog::PageIndex() const
 {
-    return tab_ ? static_cast<int>(::SendMessageA(tab_, TCM_GETCURSEL, 0, 0)) : -1;
+    return tab_ ? static_cast<int>(::SendMessageW(tab_, TCM_GETCURSEL, 0, 0)) : -1;
 }
 
 void TDialog::ShowPage(int index)
@@ -208,7 +214,7 @@ void TDialog::ShowPage(int index)
     for (size_t i = 0; i < pages_.size(); ++i)
         if (static_cast<int>(i) != index && focus && ::IsChild(pages_[i], focus))
             focusHidden = true;
-    ::SendMessageA(tab_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(tab_, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
     for (size_t i = 0; i < pages_.size(); ++i)
         ::ShowWindow(pages_[i], static_cast<int>(i) == index ? SW_SHOWNA : SW_HIDE);
     if (focusHidden)
@@ -238,45 +244,40 @@ HWND TDialog::Item(int id) const
 
 std::string TDialog::ItemText(int id) const
 {
-    HWND h = Item(id);
-    const int length = ::GetWindowTextLengthA(h);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int got = ::GetWindowTextA(h, text.data(), length + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
+    return WindowText(Item(id));
 }
 
 void TDialog::SetItemText(int id, const std::string& text)
 {
-    ::SetWindowTextA(Item(id), text.c_str());
+    SetWindowTextUtf8(Item(id), text);
 }
 
 bool TDialog::Checked(int id) const
 {
-    return ::SendMessageA(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return ::SendMessageW(Item(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void TDialog::SetChecked(int id, bool checked)
 {
-    ::SendMessageA(Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    ::SendMessageW(Item(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 int TDialog::ComboIndex(int id) const
 {
-    return static_cast<int>(::SendMessageA(Item(id), CB_GETCURSEL, 0, 0));
+    return static_cast<int>(::SendMessageW(Item(id), CB_GETCURSEL, 0, 0));
 }
 
 void TDialog::SetComboIndex(int id, int index)
 {
-    ::SendMessageA(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+    ::SendMessageW(Item(id), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
 }
 
 void TDialog::FillCombo(int id, std::initializer_list<const char*> items)
 {
     HWND combo = Item(id);
-    ::SendMessageA(combo, CB_RESETCONTENT, 0, 0);
+    ::SendMessageW(combo, CB_RESETCONTENT, 0, 0);
     for (const char* text : items)
-        ::SendMessageA(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        ::SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Widen(text).c_str()));
 }
 
 void TDialog::EnableItem(int id, bool enabled)
@@ -292,8 +293,8 @@ void TDialog::ShowItem(int id, bool visible)
 void TDialog::SetUpDown(int id, int min, int max, int position)
 {
     HWND upDown = Item(id);
-    ::SendMessageA(upDown, UDM_SETRANGE32, static_cast<WPARAM>(min), static_cast<LPARAM>(max));
-    ::SendMessageA(upDown, UDM_SETPOS32, 0, static_cast<LPARAM>(position));
+    ::SendMessageW(upDown, UDM_SETRANGE32, static_cast<WPARAM>(min), static_cast<LPARAM>(max));
+    ::SendMessageW(upDown, UDM_SETPOS32, 0, static_cast<LPARAM>(position));
 }
 
 int TDialog::ShowModal(HWND owner)
@@ -312,7 +313,7 @@ int TDialog::ShowModal(HWND owner)
     int quitCode = 0;
     MSG msg;
     while (!ended_ && hwnd_) {
-        const BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             quit = true;
             quitCode = static_cast<int>(msg.wParam);
@@ -325,7 +326,7 @@ int TDialog::ShowModal(HWND owner)
         if (PreTranslateAppMessage(msg))
             continue;
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     if (!ended_)
         result_ = IDCANCEL;
@@ -359,7 +360,7 @@ void TDialog::EndModal(int result)
     }
     // Wakes the modal loop if it is waiting.
     if (hwnd_)
-        ::PostMessageA(hwnd_, WM_NULL, 0, 0);
+        ::PostMessageW(hwnd_, WM_NULL, 0, 0);
 }
 
 bool TDialog::PreTranslate(MSG& msg)
@@ -392,7 +393,7 @@ void TDialog::OnCommand(int id, int, HWND)
 bool TDialog::OnNotify(NMHDR& hdr, LRESULT&)
 {
     if (hdr.hwndFrom == tab_ && tab_ && hdr.code == TCN_SELCHANGE) {
-        ShowPage(static_cast<int>(::SendMessageA(tab_, TCM_GETCURSEL, 0, 0)));
+        ShowPage(static_cast<int>(::SendMessageW(tab_, TCM_GETCURSEL, 0, 0)));
         return true;
     }
     return false;
@@ -442,7 +443,7 @@ INT_PTR TDialog::Dispatch(HWND from, UINT msg, WPARAM wParam, LPARAM lParam)
     }
     if (!handled)
         return FALSE;
-    ::SetWindowLongPtrA(from, DWLP_MSGRESULT, result);
+    ::SetWindowLongPtrW(from, DWLP_MSGRESULT, result);
     return TRUE;
 }
 
@@ -451,7 +452,7 @@ INT_PTR CALLBACK TDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     if (msg == WM_INITDIALOG) {
         auto* self = reinterpret_cast<TDialog*>(lParam);
         self->hwnd_ = hwnd;
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         return TRUE;
     }
     TDialog* self = BoundDialog(hwnd);
@@ -485,7 +486,7 @@ INT_PTR CALLBACK TDialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 INT_PTR CALLBACK TDialog::PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_INITDIALOG) {
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        ::SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         return FALSE;
     }
     TDialog* owner = BoundDialog(hwnd);
@@ -505,7 +506,7 @@ INT_PTR CALLBACK TDialog::PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lP
 double PickerValue(HWND picker)
 {
     SYSTEMTIME st{};
-    if (::SendMessageA(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) != GDT_VALID)
+    if (::SendMessageW(picker, DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&st)) != GDT_VALID)
         return 0;
     return EncodeDateTime(DateParts{st.wYear, st.wMonth, st.wDay},
                           TimeParts{st.wHour, st.wMinute, st.wSecond, st.wMilliseconds});
@@ -523,5 +524,5 @@ void SetPickerValue(HWND picker, double value)
     st.wHour = static_cast<WORD>(t.hour);
     st.wMinute = static_cast<WORD>(t.minute);
     st.wSecond = static_cast<WORD>(t.second);
-    ::SendMessageA(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+    ::SendMessageW(picker, DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
 }

@@ -22,7 +22,7 @@
 // Shows a message box; tests replace it to answer boxes themselves.
 using MessageBoxFn = std::function<int(HWND owner, const std::string& text, const std::string& caption,
                                        UINT style)>;
-// MessageBoxA, or fn when it is set.
+// MessageBoxW, or fn when it is set.
 int ShowMessageBox(const MessageBoxFn& fn, HWND owner, const std::string& text, const std::string& caption,
                    UINT style);
 
@@ -33,7 +33,7 @@ struct FileChoice {
     std::string InitialDir;  // where the dialog starts
     std::string File;        // shown first; empty: none
 };
-// GetOpenFileNameA without the places bar: the chosen file's full name, or
+// GetOpenFileNameW without the places bar: the chosen file's full name, or
 // nothing when the user cancels.
 std::optional<std::string> ChooseFile(HWND owner, const FileChoice& choice);
 // ChooseFile, or a stand-in (tests).
@@ -99,8 +99,7 @@ protected:
     void AddPage(int tabId, int templateId, const char* caption);
     // Shows these controls (of the dialog or its pages) in bold.
     void MakeBold(std::initializer_list<int> ids);
-    // A hint shown when the mouse rests on a control (text must outlive the
-    // dialog: a literal).
+    // A hint shown when the mouse rests on a control.
     void AddTooltip(int id, const char* text);
     // A white band across the top of the dialog, heightDlu dialog units high
     // with an etched line below it; the listed controls stand on it.

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "core/win/Text.h"
 #include "shell/Log.h"
 #include "shell/Settings.h"
 
@@ -11,7 +12,7 @@ constexpr std::uint16_t kShift = 0x2000;
 constexpr std::uint16_t kCtrl = 0x4000;
 constexpr std::uint16_t kAlt = 0x8000;
 
-constexpr std::array<const char*, 3> kAtomNames = {"MainWindow", "NewEvent", "NewBirthday"};
+constexpr std::array<const wchar_t*, 3> kAtomNames = {L"MainWindow", L"NewEvent", L"NewBirthday"};
 
 std::array<HotKeyBinding*, 3> Bindings(AppSettings& s)
 {
@@ -27,14 +28,14 @@ UINT KeyOf(std::uint16_t hotKey)
 // system has none.
 std::string SystemKeyName(unsigned vk)
 {
-    const UINT scan = ::MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    const UINT scan = ::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
     if (scan != 0) {
         // Bit 24: the extended key (Insert, not the numeric pad's 0); bit 25:
         // no difference between the left and right Shift or Ctrl.
         const LONG lParam = static_cast<LONG>((scan & 0xFF) << 16) | (IsExtendedKey(vk) ? 1L << 24 : 0) | (1L << 25);
-        char name[64] = {};
-        if (::GetKeyNameTextA(lParam, name, static_cast<int>(sizeof name)) > 0)
-            return name;
+        wchar_t name[64] = {};
+        if (::GetKeyNameTextW(lParam, name, static_cast<int>(std::size(name))) > 0)
+            return Narrow(name);
     }
     return DefaultKeyName(vk);
 }
@@ -74,7 +75,7 @@ THotKeys::THotKeys(HWND window, AppSettings& settings, std::function<void(const 
     const auto bindings = Bindings(settings_);
     for (size_t i = 0; i < bindings.size(); ++i) {
         HotKeyBinding& b = *bindings[i];
-        atoms_[i] = ::GlobalAddAtomA(kAtomNames[i]);
+        atoms_[i] = ::GlobalAddAtomW(kAtomNames[i]);
         b.AtomId = atoms_[i];
         if (b.HotKey != 0 && !IsGlobalHotKey(b))
             WriteLog("Hotkey " + HotKeyDisplayText(b.HotKey) + " not registered: a global hotkey needs Ctrl or Alt");

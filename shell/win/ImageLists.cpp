@@ -135,7 +135,7 @@ UniqueImageList LoadIconImageList(std::span<const int> resourceIds, int size)
         return list;
     for (int id : resourceIds) {
         UniqueIcon icon(static_cast<HICON>(
-            ::LoadImageA(TWindow::Instance(), MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, 0)));
+            ::LoadImageW(TWindow::Instance(), MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0)));
         if (!icon || ::ImageList_AddIcon(list.Get(), icon.Get()) < 0)
             AddTransparent(list.Get(), size);
     }

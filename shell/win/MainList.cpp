@@ -12,6 +12,7 @@
 #include "core/DateFormat.h"
 #include "core/Desktop.h"
 #include "core/Firing.h"
+#include "core/win/Text.h"
 #include "res/resource.h"
 #include "shell/FirstRun.h"
 #include "shell/Log.h"
@@ -36,11 +37,11 @@ TfrmMainList::TfrmMainList(MainListOptions options)
       clock_(options_.Clock ? options_.Clock : &SystemClock()),
       configFile_(options_.ProgramDir + "\\config.cfg")
 {
-    taskbarCreated_ = ::RegisterWindowMessageA("TaskbarCreated");
+    taskbarCreated_ = ::RegisterWindowMessageW(L"TaskbarCreated");
 
     WindowClassSpec cls;
     cls.Name = kMainWindowClass;
-    cls.Icon = ::LoadIconA(Instance(), MAKEINTRESOURCEA(IDI_APP));
+    cls.Icon = ::LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_APP));
     cls.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     HWND owner = options_.App ? options_.App->Hwnd() : nullptr;
     // Created hidden; the start-up decides whether it shows.
@@ -121,15 +122,15 @@ void TfrmMainList::LoadTrayImage()
     const std::string file = options_.ProgramDir + "\\trayicon.ico";
     const int cx = ::GetSystemMetrics(SM_CXSMICON);
     const int cy = ::GetSystemMetrics(SM_CYSMICON);
-    if (::GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (::GetFileAttributesW(Widen(file).c_str()) == INVALID_FILE_ATTRIBUTES) {
         WriteLog("TrayIcon dont founding in " + options_.ProgramDir);
     } else {
-        trayImage_.Reset(static_cast<HICON>(::LoadImageA(nullptr, file.c_str(), IMAGE_ICON, cx, cy, LR_LOADFROMFILE)));
+        trayImage_.Reset(static_cast<HICON>(::LoadImageW(nullptr, Widen(file).c_str(), IMAGE_ICON, cx, cy, LR_LOADFROMFILE)));
         if (!trayImage_)
             WriteLog("Error. Cant load tray icon!");
     }
     if (!trayImage_)
-        trayImage_.Reset(static_cast<HICON>(::LoadImageA(Instance(), MAKEINTRESOURCEA(IDI_APP), IMAGE_ICON, cx, cy, 0)));
+        trayImage_.Reset(static_cast<HICON>(::LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, cx, cy, 0)));
 }
 
 std::string TfrmMainList::TrayTip() const
@@ -171,7 +172,7 @@ void TfrmMainList::OnHotKey(WPARAM id)
 {
     switch (hotKeys_ ? hotKeys_->ActionOf(id) : HotKeyAction::None) {
     case HotKeyAction::MainWindow:
-        ::SendMessageA(Hwnd(), WM_TRAYICON, 0, WM_LBUTTONDBLCLK);
+        ::SendMessageW(Hwnd(), WM_TRAYICON, 0, WM_LBUTTONDBLCLK);
         break;
     case HotKeyAction::NewEvent:
         eventCommands_.actNewEventExecute(false);
@@ -202,7 +203,7 @@ void TfrmMainList::OpenToolTip(int x, int y, bool anchored)
 
 void TfrmMainList::LoadAll()
 {
-    auto exists = [](const IniFile& file) { return ::GetFileAttributesA(file.Path().c_str()) != INVALID_FILE_ATTRIBUTES; };
+    auto exists = [](const IniFile& file) { return ::GetFileAttributesW(Widen(file.Path()).c_str()) != INVALID_FILE_ATTRIBUTES; };
     const bool newUser = options_.WelcomeNewUser &&
                          IsNewUser(exists(reminders_->EventsFile()), exists(reminders_->BirthdaysFile()));
     LoadSettings(configFile_, Settings(), *this, CurrentFormatSettings());
@@ -217,7 +218,7 @@ void TfrmMainList::AddWelcomeEvent()
 {
     const HotKeyBinding& keys = Settings().NewEvent;
     const std::string chime = options_.ProgramDir + "\\sounds\\Chime.wav";
-    const bool hasChime = ::GetFileAttributesA(chime.c_str()) != INVALID_FILE_ATTRIBUTES;
+    const bool hasChime = ::GetFileAttributesW(Widen(chime).c_str()) != INVALID_FILE_ATTRIBUTES;
     try {
         reminders_->AddEvent(WelcomeEvent(clock_->Now(), ShortcutText(keys), hasChime ? chime : ""));
     } catch (const IniWriteError&) {
@@ -876,7 +877,7 @@ void TfrmMainList::PopupTrayMenu(POINT screen)
     // the foreground window; the null message after lets it go at once.
     ::SetForegroundWindow(Hwnd());
     ::TrackPopupMenu(menus_.TrayMenu(), TPM_RIGHTBUTTON, screen.x, screen.y, 0, Hwnd(), nullptr);
-    ::PostMessageA(Hwnd(), WM_NULL, 0, 0);
+    ::PostMessageW(Hwnd(), WM_NULL, 0, 0);
 }
 
 // The File menu and the lists' context menu as they open.

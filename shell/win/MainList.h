@@ -55,7 +55,7 @@ struct MainListOptions {
     // The system calls of the power actions for the real desktop services;
     // null: the system's. Must outlive the window.
     IPowerApi* Power = nullptr;
-    // Message boxes of the main window and its dialogs; empty: MessageBoxA.
+    // Message boxes of the main window and its dialogs; empty: MessageBoxW.
     MessageBoxFn MessageBox;
     // The open-file dialogs of the editors; empty: the system's.
     ChooseFileFn ChooseFile;

@@ -46,7 +46,7 @@ void CALLBACK SchedulerTick(UINT, UINT, DWORD_PTR, DWORD_PTR, DWORD_PTR)
         return;
     if (g_tickPending.exchange(true))
         return;  // the last one has not been handled yet
-    if (!::PostMessageA(target, WM_SCHEDULERTICK, 0, 0))
+    if (!::PostMessageW(target, WM_SCHEDULERTICK, 0, 0))
         g_tickPending.store(false);
 }
 
@@ -87,7 +87,7 @@ void TfrmMainList::SchedulerTickNow()
 void TfrmMainList::RefreshTooltip()
 {
     if (frmToolTip)
-        ::SendMessageA(frmToolTip->Hwnd(), WM_REFRESHTOOLTIP, 0, 0);
+        ::SendMessageW(frmToolTip->Hwnd(), WM_REFRESHTOOLTIP, 0, 0);
 }
 
 void TfrmMainList::ShowWriteError(const IniWriteError& error)

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "birthdays/Birthday.h"
@@ -11,29 +12,36 @@
 #include "core/Event.h"
 #include "core/Ini.h"
 #include "core/Occurrence.h"
+#include "core/Unicode.h"
+#include "core/win/Text.h"
 #include "shell/win/Window.h"
 
 namespace {
 
 constexpr UINT_PTR kMouseSubclassId = 1;
 
-// A caption as Find compares it: ASCII letters folded, nothing else changed.
+// A caption as Find compares it: letters uppercased in every script, as
+// names compare; nothing else changed.
 std::string FindKey(std::string_view caption)
 {
-    std::string key(caption);
-    for (char& c : key)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+    std::string key;
+    key.reserve(caption.size());
+    ForEachUpper(caption, [&](char32_t c) { AppendUtf8(key, c); });
     return key;
 }
 
-void CopyText(const std::string& text, char* to, int capacity)
+// Into the list view's buffer, cut short where it ends (never between the two
+// halves of a character beyond the BMP).
+void CopyText(const std::string& text, wchar_t* to, int capacity)
 {
     if (to == nullptr || capacity <= 0)
         return;
-    const size_t n = std::min(text.size(), static_cast<size_t>(capacity - 1));
-    std::memcpy(to, text.data(), n);
-    to[n] = '\0';
+    const std::wstring wide = Widen(text);
+    size_t n = std::min(wide.size(), static_cast<size_t>(capacity - 1));
+    if (n < wide.size() && n > 0 && IS_HIGH_SURROGATE(wide[n - 1]))
+        --n;
+    std::wmemcpy(to, wide.data(), n);
+    to[n] = L'\0';
 }
 
 }  // namespace
@@ -105,7 +113,7 @@ TReminderList::TReminderList(HWND parent, int id, std::span<const ListColumn> co
 {
     // The image lists belong to the main window and outlive the list
     // (LVS_SHAREIMAGELISTS: the control must not free them).
-    hwnd_ = ::CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "",
+    hwnd_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                               WS_CHILD | WS_TABSTOP | WS_CLIPSIBLINGS | LVS_REPORT | LVS_SINGLESEL |
                                   LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS | LVS_OWNERDATA,
                               0, 0, 100, 100, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
@@ -113,18 +121,19 @@ TReminderList::TReminderList(HWND parent, int id, std::span<const ListColumn> co
     if (!hwnd_)
         return;
     const DWORD ex = LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES;
-    ::SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
+    ::SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, ex, ex);
     // The check boxes are the rows' too: the control asks for them.
-    ::SendMessageA(hwnd_, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
-    ::SendMessageA(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallImages));
+    ::SendMessageW(hwnd_, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
+    ::SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallImages));
     int index = 0;
     for (const ListColumn& c : columns) {
-        LVCOLUMNA col{};
+        LVCOLUMNW col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        col.pszText = const_cast<char*>(c.Caption);
+        std::wstring caption = Widen(c.Caption);
+        col.pszText = caption.data();
         col.cx = c.Width;
         col.iSubItem = index;
-        ::SendMessageA(hwnd_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
+        ::SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
         ++index;
     }
     ::SetWindowSubclass(hwnd_, &MouseProc, kMouseSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -164,21 +173,21 @@ bool TReminderList::Valid(int row) const
 
 int TReminderList::Selected() const
 {
-    return static_cast<int>(::SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return static_cast<int>(::SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 void TReminderList::Select(int row)
 {
     ProgramChange change(*this);
-    LVITEMA item{};
+    LVITEMW item{};
     item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
     item.state = 0;
-    ::SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&item));
     if (!Valid(row))
         return;
     item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageA(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    ::SendMessageA(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    ::SendMessageW(hwnd_, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    ::SendMessageW(hwnd_, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
 }
 
 int TReminderList::Find(std::string_view caption) const
@@ -197,13 +206,13 @@ int TReminderList::Find(std::string_view caption) const
 void TReminderList::SyncCount()
 {
     if (batchDepth_ == 0)
-        ::SendMessageA(hwnd_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+        ::SendMessageW(hwnd_, LVM_SETITEMCOUNT, rows_.size(), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
 void TReminderList::Redraw(int row)
 {
     if (batchDepth_ == 0)
-        ::SendMessageA(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
+        ::SendMessageW(hwnd_, LVM_REDRAWITEMS, static_cast<WPARAM>(row), static_cast<LPARAM>(row));
 }
 
 int TReminderList::Add(const ListRow& row)
@@ -264,8 +273,8 @@ void TReminderList::Delete(int row)
     rows_.erase(rows_.begin() + row);
     findDirty_ = true;
     // The control moves the selection and focus of the rows below up.
-    ::SendMessageA(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
-    if (::SendMessageA(hwnd_, LVM_GETITEMCOUNT, 0, 0) != Count())
+    ::SendMessageW(hwnd_, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+    if (::SendMessageW(hwnd_, LVM_GETITEMCOUNT, 0, 0) != Count())
         SyncCount();
 }
 
@@ -290,7 +299,7 @@ void TReminderList::Clear()
     ProgramChange change(*this);
     rows_.clear();
     findDirty_ = true;
-    ::SendMessageA(hwnd_, LVM_DELETEALLITEMS, 0, 0);
+    ::SendMessageW(hwnd_, LVM_DELETEALLITEMS, 0, 0);
     SyncCount();
 }
 
@@ -319,22 +328,22 @@ int TReminderList::Image(int row) const
 
 void TReminderList::SetGridLines(bool on)
 {
-    ::SendMessageA(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, on ? LVS_EX_GRIDLINES : 0);
+    ::SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_GRIDLINES, on ? LVS_EX_GRIDLINES : 0);
 }
 
 bool TReminderList::GridLines() const
 {
-    return (::SendMessageA(hwnd_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_GRIDLINES) != 0;
+    return (::SendMessageW(hwnd_, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0) & LVS_EX_GRIDLINES) != 0;
 }
 
 int TReminderList::ColumnWidth(int column) const
 {
-    return static_cast<int>(::SendMessageA(hwnd_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+    return static_cast<int>(::SendMessageW(hwnd_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
 }
 
 void TReminderList::SetColumnWidth(int column, int width)
 {
-    ::SendMessageA(hwnd_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));
+    ::SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));
 }
 
 bool TReminderList::Sort(int column)
@@ -397,13 +406,13 @@ void TReminderList::MouseReleased(POINT client)
         return;
     LVHITTESTINFO hit{};
     hit.pt = client;
-    const int row = static_cast<int>(::SendMessageA(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+    const int row = static_cast<int>(::SendMessageW(hwnd_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
     if (row < 0 || hit.flags != LVHT_ONITEMSTATEICON)
         return;
     Toggle(row);
 }
 
-void TReminderList::GetDisplayInfo(LVITEMA& item) const
+void TReminderList::GetDisplayInfo(LVITEMW& item) const
 {
     if (!Valid(item.iItem))
         return;
@@ -439,13 +448,13 @@ bool TReminderList::OnNotify(NMHDR& hdr, LRESULT& result)
         return false;
     result = 0;
     switch (hdr.code) {
-    case LVN_GETDISPINFOA:
-        GetDisplayInfo(reinterpret_cast<NMLVDISPINFOA&>(hdr).item);
+    case LVN_GETDISPINFOW:
+        GetDisplayInfo(reinterpret_cast<NMLVDISPINFOW&>(hdr).item);
         return true;
-    case LVN_ODFINDITEMA: {
-        const auto& find = reinterpret_cast<NMLVFINDITEMA&>(hdr);
+    case LVN_ODFINDITEMW: {
+        const auto& find = reinterpret_cast<NMLVFINDITEMW&>(hdr);
         if ((find.lvfi.flags & (LVFI_STRING | LVFI_PARTIAL)) && find.lvfi.psz)
-            result = FindPrefix(find.lvfi.psz, find.iStart);
+            result = FindPrefix(Narrow(find.lvfi.psz), find.iStart);
         else
             result = -1;
         return true;
@@ -473,7 +482,7 @@ bool TReminderList::OnNotify(NMHDR& hdr, LRESULT& result)
         const WORD key = reinterpret_cast<const NMLVKEYDOWN&>(hdr).wVKey;
         if (key == VK_SPACE && programChange_ == 0) {
             const int focused =
-                static_cast<int>(::SendMessageA(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+                static_cast<int>(::SendMessageW(hwnd_, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
             Toggle(focused >= 0 ? focused : Selected());
         }
         host_.ListKeyDown(*this, key);

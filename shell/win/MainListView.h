@@ -184,7 +184,7 @@ private:
     void Redraw(int row);
     void MouseReleased(POINT client);
     void Toggle(int row);
-    void GetDisplayInfo(LVITEMA& item) const;
+    void GetDisplayInfo(LVITEMW& item) const;
     int FindPrefix(const std::string& prefix, int start) const;
 
     HWND hwnd_ = nullptr;

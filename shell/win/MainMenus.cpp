@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "core/win/Text.h"
 #include "res/resource.h"
 #include "shell/Settings.h"
 #include "shell/win/AppServices.h"
@@ -25,7 +26,7 @@ constexpr std::array<PageHint, 4> kPageHints{{
 
 HMENU AddPopup(HMENU menu, HMENU popup, const char* caption)
 {
-    ::AppendMenuA(menu, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), caption);
+    ::AppendMenuW(menu, MF_STRING | MF_POPUP, reinterpret_cast<UINT_PTR>(popup), Widen(caption).c_str());
     return popup;
 }
 
@@ -35,12 +36,12 @@ void AddItem(HMENU menu, unsigned id, const std::string& caption, const char* sh
     std::string text = caption;
     if (*shortcut != '\0')
         text += std::string("\t") + shortcut;
-    ::AppendMenuA(menu, MF_STRING | extra, id, text.c_str());
+    ::AppendMenuW(menu, MF_STRING | extra, id, Widen(text).c_str());
 }
 
 void AddSeparator(HMENU menu)
 {
-    ::AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
 }
 
 void SetItemText(HMENU menu, unsigned id, const std::string& caption, const std::string& shortcut)
@@ -48,11 +49,12 @@ void SetItemText(HMENU menu, unsigned id, const std::string& caption, const std:
     std::string text = caption;
     if (!shortcut.empty())
         text += "\t" + shortcut;
-    MENUITEMINFOA mii{};
+    std::wstring wide = Widen(text);
+    MENUITEMINFOW mii{};
     mii.cbSize = sizeof mii;
     mii.fMask = MIIM_STRING;
-    mii.dwTypeData = text.data();
-    ::SetMenuItemInfoA(menu, id, FALSE, &mii);
+    mii.dwTypeData = wide.data();
+    ::SetMenuItemInfoW(menu, id, FALSE, &mii);
 }
 
 void EnableItem(HMENU menu, unsigned id, bool enabled)
@@ -185,7 +187,7 @@ TMainMenus::TMainMenus()
         {FVIRTKEY | FCONTROL, 'B', IDM_MAIN_BIRTHS_PAGE},
         {FVIRTKEY | FCONTROL, 'O', IDM_MAIN_OPTIONS},
     };
-    accelerators_.Reset(::CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys))));
+    accelerators_.Reset(::CreateAcceleratorTableW(keys, static_cast<int>(std::size(keys))));
 }
 
 void TMainMenus::AttachMainMenu(HWND window)
@@ -243,7 +245,7 @@ bool TShortcutFilter::Translate(HWND mainWindow, HACCEL accelerators, MSG& msg)
         return false;
     if (!msg.hwnd || !::IsWindowVisible(mainWindow) || ::GetAncestor(msg.hwnd, GA_ROOT) != mainWindow)
         return false;
-    return ::TranslateAcceleratorA(mainWindow, accelerators, &msg) != 0;
+    return ::TranslateAcceleratorW(mainWindow, accelerators, &msg) != 0;
 }
 
 TShortcutFilter::TShortcutFilter(HWND mainWindow, HACCEL accelerators)

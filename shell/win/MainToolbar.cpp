@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "core/win/Text.h"
 #include "res/resource.h"
 #include "shell/win/ImageLists.h"
 #include "shell/win/MainMenus.h"
@@ -23,9 +24,9 @@ constexpr int kLabelHeight = 18;
 constexpr unsigned kButtons[] = {IDM_MAIN_NEW,  IDM_MAIN_EDIT,    IDM_MAIN_DELETE,
                                  IDM_MAIN_TEST, IDM_MAIN_OPTIONS, IDM_MAIN_HIDE};
 
-HWND MakeChild(const char* cls, const char* text, DWORD style, HWND parent, int id)
+HWND MakeChild(const wchar_t* cls, const std::string& text, DWORD style, HWND parent, int id)
 {
-    return ::CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+    return ::CreateWindowExW(0, cls, Widen(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), TWindow::Instance(), nullptr);
 }
 
@@ -34,16 +35,17 @@ int TextWidth(HWND window, HFONT font, const std::string& text)
     WindowDC dc(window);
     SelectObjectGuard select(dc.Get(), font);
     SIZE size{};
-    ::GetTextExtentPoint32A(dc.Get(), text.c_str(), static_cast<int>(text.size()), &size);
+    const std::wstring wide = Widen(text);
+    ::GetTextExtentPoint32W(dc.Get(), wide.c_str(), static_cast<int>(wide.size()), &size);
     return size.cx;
 }
 
 UniqueFont MessageFont()
 {
-    NONCLIENTMETRICSA ncm{};
+    NONCLIENTMETRICSW ncm{};
     ncm.cbSize = sizeof ncm;
-    if (::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
-        return UniqueFont(::CreateFontIndirectA(&ncm.lfMessageFont));
+    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
+        return UniqueFont(::CreateFontIndirectW(&ncm.lfMessageFont));
     return UniqueFont();
 }
 
@@ -67,13 +69,13 @@ TMainToolbar::~TMainToolbar()
 void TMainToolbar::Create(HWND parent, HIMAGELIST normal, HIMAGELIST disabled, HoverHandler onHover)
 {
     onHover_ = std::move(onHover);
-    hwnd_ = MakeChild(TOOLBARCLASSNAMEA, "", TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER, parent,
+    hwnd_ = MakeChild(TOOLBARCLASSNAMEW, "", TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER, parent,
                       IDC_MAIN_TOOLBAR);
     if (!hwnd_)
         return;
-    ::SendMessageA(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    ::SendMessageA(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(normal));
-    ::SendMessageA(hwnd_, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled));
+    ::SendMessageW(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    ::SendMessageW(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(normal));
+    ::SendMessageW(hwnd_, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled));
 
     // New, Edit, Delete, Test | Options | Close; picture i belongs to button i.
     TBBUTTON buttons[8]{};
@@ -90,28 +92,28 @@ void TMainToolbar::Create(HWND parent, HIMAGELIST normal, HIMAGELIST disabled, H
         buttons[n].iString = -1;
         ++n;
     }
-    ::SendMessageA(hwnd_, TB_ADDBUTTONSA, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(buttons));
-    ::SendMessageA(hwnd_, TB_AUTOSIZE, 0, 0);
+    ::SendMessageW(hwnd_, TB_ADDBUTTONSW, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(buttons));
+    ::SendMessageW(hwnd_, TB_AUTOSIZE, 0, 0);
     ::SetWindowSubclass(hwnd_, &HoverProc, kHoverSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void TMainToolbar::Enable(unsigned command, bool enabled)
 {
-    ::SendMessageA(hwnd_, TB_ENABLEBUTTON, command, MAKELPARAM(enabled ? TRUE : FALSE, 0));
+    ::SendMessageW(hwnd_, TB_ENABLEBUTTON, command, MAKELPARAM(enabled ? TRUE : FALSE, 0));
 }
 
 bool TMainToolbar::IsEnabled(unsigned command) const
 {
-    return ::SendMessageA(hwnd_, TB_ISBUTTONENABLED, command, 0) != 0;
+    return ::SendMessageW(hwnd_, TB_ISBUTTONENABLED, command, 0) != 0;
 }
 
 unsigned TMainToolbar::CommandAt(POINT client) const
 {
-    const auto index = static_cast<int>(::SendMessageA(hwnd_, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&client)));
+    const auto index = static_cast<int>(::SendMessageW(hwnd_, TB_HITTEST, 0, reinterpret_cast<LPARAM>(&client)));
     if (index < 0)
         return 0;
     TBBUTTON button{};
-    if (!::SendMessageA(hwnd_, TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button)) ||
+    if (!::SendMessageW(hwnd_, TB_GETBUTTON, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&button)) ||
         (button.fsStyle & BTNS_SEP))
         return 0;
     return static_cast<unsigned>(button.idCommand);
@@ -125,7 +127,7 @@ int TMainToolbar::Height() const
 void TMainToolbar::Resize()
 {
     if (hwnd_)
-        ::SendMessageA(hwnd_, TB_AUTOSIZE, 0, 0);
+        ::SendMessageW(hwnd_, TB_AUTOSIZE, 0, 0);
 }
 
 void TMainToolbar::Hover(unsigned command)
@@ -170,16 +172,16 @@ LRESULT CALLBACK TMainToolbar::HoverProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
 
 void TStatusBar::Create(HWND parent)
 {
-    hwnd_ = MakeChild(STATUSCLASSNAMEA, "", CCS_BOTTOM, parent, IDC_MAIN_STATUSBAR);
+    hwnd_ = MakeChild(STATUSCLASSNAMEW, "", CCS_BOTTOM, parent, IDC_MAIN_STATUSBAR);
     if (hwnd_)
-        ::SendMessageA(hwnd_, SB_SIMPLE, TRUE, 0);
+        ::SendMessageW(hwnd_, SB_SIMPLE, TRUE, 0);
 }
 
 void TStatusBar::SetText(const std::string& text)
 {
     text_ = text;
     if (hwnd_)
-        ::SendMessageA(hwnd_, SB_SETTEXTA, SB_SIMPLEID, reinterpret_cast<LPARAM>(text_.c_str()));
+        ::SendMessageW(hwnd_, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Widen(text_).c_str()));
 }
 
 void TStatusBar::SetVisible(bool visible)
@@ -190,7 +192,7 @@ void TStatusBar::SetVisible(bool visible)
 
 bool TStatusBar::Visible() const
 {
-    return hwnd_ && (::GetWindowLongA(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
+    return hwnd_ && (::GetWindowLongW(hwnd_, GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 int TStatusBar::Height() const
@@ -201,7 +203,7 @@ int TStatusBar::Height() const
 void TStatusBar::Resize()
 {
     if (hwnd_)
-        ::SendMessageA(hwnd_, WM_SIZE, 0, 0);
+        ::SendMessageW(hwnd_, WM_SIZE, 0, 0);
 }
 
 // --- sidebar -------------------------------------------------------------------
@@ -221,13 +223,13 @@ TSidebar::TSidebar(HWND parent, HFONT font, ClickHandler onClick) : onClick_(std
     for (int page = 0; page < 2; ++page) {
         // Neither picture nor label asks for the mouse (no SS_NOTIFY): clicks
         // fall through to the sidebar, which presses and clicks them.
-        HWND image = MakeChild("STATIC", "", SS_ICON | SS_CENTERIMAGE, Hwnd(), imageIds[page]);
-        icons_[page].Reset(static_cast<HICON>(::LoadImageA(Instance(), MAKEINTRESOURCEA(iconIds[page]), IMAGE_ICON,
+        HWND image = MakeChild(L"STATIC", "", SS_ICON | SS_CENTERIMAGE, Hwnd(), imageIds[page]);
+        icons_[page].Reset(static_cast<HICON>(::LoadImageW(Instance(), MAKEINTRESOURCEW(iconIds[page]), IMAGE_ICON,
                                                            kImageSize, kImageSize, 0)));
-        ::SendMessageA(image, STM_SETICON, reinterpret_cast<WPARAM>(icons_[page].Get()), 0);
+        ::SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icons_[page].Get()), 0);
         ::SetWindowPos(image, nullptr, 0, 0, kImageSize, kImageSize, SWP_NOMOVE | SWP_NOZORDER);
-        HWND label = MakeChild("STATIC", captions[page], SS_CENTER | SS_CENTERIMAGE, Hwnd(), labelIds[page]);
-        ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        HWND label = MakeChild(L"STATIC", captions[page], SS_CENTER | SS_CENTERIMAGE, Hwnd(), labelIds[page]);
+        ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         const int labelWidth = TextWidth(label, font, captions[page]) + kLabelPadding;
         ::SetWindowPos(label, nullptr, 0, 0, labelWidth, kLabelHeight, SWP_NOMOVE | SWP_NOZORDER);
         images_[page] = image;
@@ -353,7 +355,7 @@ TSplitter::TSplitter(HWND parent, std::function<int()> sidebarWidth, MoveHandler
 {
     WindowClassSpec cls;
     cls.Name = "TVellomirSplitter";
-    cls.Cursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_SIZEWE));
+    cls.Cursor = ::LoadCursorW(nullptr, IDC_SIZEWE);
     cls.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     CreateHandle(cls, 0, "", WS_CHILD | WS_VISIBLE, 80, 0, kWidth, 100, parent,
                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MAIN_SPLITTER)));
@@ -484,23 +486,16 @@ void TMainFrame::Layout()
 
 bool TMainFrame::OnNotify(NMHDR& hdr)
 {
-    if (hdr.code != TTN_GETDISPINFOA && hdr.code != TTN_GETDISPINFOW)
+    // The toolbar is a Unicode window: its tooltips ask in UTF-16.
+    if (hdr.code != TTN_GETDISPINFOW)
         return false;
-    HWND tips = reinterpret_cast<HWND>(::SendMessageA(toolbar_.Hwnd(), TB_GETTOOLTIPS, 0, 0));
+    HWND tips = reinterpret_cast<HWND>(::SendMessageW(toolbar_.Hwnd(), TB_GETTOOLTIPS, 0, 0));
     if (!tips || hdr.hwndFrom != tips)
         return false;
     const std::string hint = handlers_.HintOf ? handlers_.HintOf(static_cast<unsigned>(hdr.idFrom)) : "";
-    tipText_ = ShortHint(hint);
-    if (hdr.code == TTN_GETDISPINFOA) {
-        auto& info = reinterpret_cast<NMTTDISPINFOA&>(hdr);
-        info.lpszText = tipText_.data();
-        info.hinst = nullptr;
-    } else {
-        // The hints are plain ASCII.
-        tipTextW_.assign(tipText_.begin(), tipText_.end());
-        auto& info = reinterpret_cast<NMTTDISPINFOW&>(hdr);
-        info.lpszText = tipTextW_.data();
-        info.hinst = nullptr;
-    }
+    tipText_ = Widen(ShortHint(hint));
+    auto& info = reinterpret_cast<NMTTDISPINFOW&>(hdr);
+    info.lpszText = tipText_.data();
+    info.hinst = nullptr;
     return true;
 }

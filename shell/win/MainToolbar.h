@@ -185,6 +185,5 @@ private:
     std::array<HWND, 2> pages_{};
     int visiblePage_ = 0;
     int menuSize_ = 80;
-    std::string tipText_;
-    std::wstring tipTextW_;
+    std::wstring tipText_;  // the hint the tooltip shows, kept until it asks again
 };

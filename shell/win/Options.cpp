@@ -88,13 +88,13 @@ TfrmOptions::TfrmOptions(HWND owner, const IClock* clock) : clock_(clock)
     SetHeaderBand(30, {IDC_OPT_HEADER_IMAGE, IDC_OPT_TITLE, IDC_OPT_TIP});
     MakeBold({IDC_OPT_TITLE, IDC_OPT_BASE_LABEL, IDC_OPT_ADV_LABEL, IDC_OPT_HOTKEYS_LABEL, IDC_OPT_TOOLTIP_LABEL,
               IDC_OPT_OTHER_LABEL});
-    ::SendMessageA(Item(IDC_OPT_HEADER_IMAGE), STM_SETICON,
-                   reinterpret_cast<WPARAM>(::LoadIconA(TWindow::Instance(), MAKEINTRESOURCEA(IDI_APP))), 0);
+    ::SendMessageW(Item(IDC_OPT_HEADER_IMAGE), STM_SETICON,
+                   reinterpret_cast<WPARAM>(::LoadIconW(TWindow::Instance(), MAKEINTRESOURCEW(IDI_APP))), 0);
     // A plain key, or Shift with a key, becomes Ctrl+Alt with that key: a
     // global hotkey needs Ctrl or Alt, or it would take the key (or its
     // capital) from typing in every other program.
     for (int id : {IDC_OPT_HKMAIN, IDC_OPT_HKEVENT, IDC_OPT_HKBIRTH})
-        ::SendMessageA(Item(id), HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
+        ::SendMessageW(Item(id), HKM_SETRULES, HKCOMB_NONE | HKCOMB_S, MAKELPARAM(HOTKEYF_CONTROL | HOTKEYF_ALT, 0));
     frmOptions = this;
 }
 
@@ -118,9 +118,9 @@ void TfrmOptions::SetValues(const OptionsValues& v)
     SetChecked(IDC_OPT_TRAY, v.ShowTrayIcon);
     SetChecked(IDC_OPT_STARTUP, v.RunAtStartUp);
     SetChecked(IDC_OPT_REMIND, v.ShowMisBirthWindow);
-    ::SendMessageA(Item(IDC_OPT_HKMAIN), HKM_SETHOTKEY, ControlOfHotKey(v.MainWindowHotKey), 0);
-    ::SendMessageA(Item(IDC_OPT_HKEVENT), HKM_SETHOTKEY, ControlOfHotKey(v.NewEventHotKey), 0);
-    ::SendMessageA(Item(IDC_OPT_HKBIRTH), HKM_SETHOTKEY, ControlOfHotKey(v.NewBirthHotKey), 0);
+    ::SendMessageW(Item(IDC_OPT_HKMAIN), HKM_SETHOTKEY, ControlOfHotKey(v.MainWindowHotKey), 0);
+    ::SendMessageW(Item(IDC_OPT_HKEVENT), HKM_SETHOTKEY, ControlOfHotKey(v.NewEventHotKey), 0);
+    ::SendMessageW(Item(IDC_OPT_HKBIRTH), HKM_SETHOTKEY, ControlOfHotKey(v.NewBirthHotKey), 0);
     SetItemText(IDC_OPT_DATE, v.DateFormat);
     SetItemText(IDC_OPT_TIME, v.TimeFormat);
     SetChecked(IDC_OPT_SHOWTOOLTIP, v.EnableTooltip);
@@ -135,7 +135,7 @@ void TfrmOptions::SetValues(const OptionsValues& v)
 OptionsValues TfrmOptions::Values() const
 {
     auto hotKey = [this](int id) {
-        return HotKeyOfControl(static_cast<WORD>(::SendMessageA(Item(id), HKM_GETHOTKEY, 0, 0)));
+        return HotKeyOfControl(static_cast<WORD>(::SendMessageW(Item(id), HKM_GETHOTKEY, 0, 0)));
     };
     OptionsValues v;
     v.RunAtStartUp = Checked(IDC_OPT_STARTUP);
@@ -231,7 +231,7 @@ void ApplyOptions(TfrmMainList& main, const OptionsValues& v, HWND owner)
     // 4. The tray tip; without the hover window, none stays open. Without
     // the icon a hidden main window would leave nothing on screen to come
     // back through.
-    const NOTIFYICONDATAA& record = TrayRecord();
+    const NOTIFYICONDATAW& record = TrayRecord();
     TrayIconModify(record.hWnd, record.hIcon, main.TrayTip());
     if (!s.EnableTooltip && frmToolTip)
         frmToolTip->Close();

@@ -3,17 +3,21 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
+#include <iterator>
 
-static_assert(sizeof(OSVERSIONINFOA) == 148, "GetVersionExA expects the 148-byte structure");
+#include "core/win/Text.h"
+
+static_assert(sizeof(OSVERSIONINFOW) == 276, "GetVersionExW expects the 276-byte structure");
 
 WindowsVersionInfo QueryWindowsVersion()
 {
-    OSVERSIONINFOA osvi;
+    OSVERSIONINFOW osvi;
     std::memset(&osvi, 0, sizeof osvi);
     osvi.dwOSVersionInfoSize = sizeof osvi;
 
     WindowsVersionInfo v;
-    if (!GetVersionExA(&osvi))
+    if (!GetVersionExW(&osvi))
         return v;
     v.ok = true;
     v.major = osvi.dwMajorVersion;
@@ -21,8 +25,8 @@ WindowsVersionInfo QueryWindowsVersion()
     v.build = osvi.dwBuildNumber;
     v.platform = osvi.dwPlatformId;
     // The buffer need not be terminated when it is full.
-    const char* sp = osvi.szCSDVersion;
-    v.servicePack.assign(sp, strnlen(sp, sizeof osvi.szCSDVersion));
+    const wchar_t* sp = osvi.szCSDVersion;
+    v.servicePack = Narrow(std::wstring_view(sp, wcsnlen(sp, std::size(osvi.szCSDVersion))));
     return v;
 }
 

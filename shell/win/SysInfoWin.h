@@ -1,11 +1,11 @@
-// The Windows version as the system reports it through GetVersionExA.
+// The Windows version as the system reports it through GetVersionExW.
 #pragma once
 
 #include <string>
 
 #include "shell/SysInfo.h"
 
-// One GetVersionExA call with an OSVERSIONINFOA of 148 bytes; ok is false when
+// One GetVersionExW call with an OSVERSIONINFOW of 148 bytes; ok is false when
 // the call fails.
 WindowsVersionInfo QueryWindowsVersion();
 

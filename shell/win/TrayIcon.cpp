@@ -2,13 +2,15 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
 #include <utility>
 
+#include "core/win/Text.h"
 #include "shell/win/Messages.h"
 
 namespace {
 
-NOTIFYICONDATAA g_record{};
+NOTIFYICONDATAW g_record{};
 NotifyIconFn g_notify;
 
 void Notify(DWORD message)
@@ -16,23 +18,27 @@ void Notify(DWORD message)
     if (g_notify)
         g_notify(message, g_record);
     else
-        ::Shell_NotifyIconA(message, &g_record);
+        ::Shell_NotifyIconW(message, &g_record);
 }
 
-// The record's first form holds 64 bytes of tip: at most 63 characters and
-// the terminating zero.
+// The record's first form holds a tip of 64 UTF-16 units: at most 63 and
+// the terminating zero, never cut between the halves of a character beyond
+// the BMP.
 constexpr size_t kTipMax = 63;
 
 void CopyTip(const std::string& tip)
 {
-    const size_t n = std::min(tip.size(), kTipMax);
-    std::memcpy(g_record.szTip, tip.data(), n);
-    g_record.szTip[n] = '\0';
+    const std::wstring wide = Widen(tip);
+    size_t n = std::min(wide.size(), kTipMax);
+    if (n < wide.size() && n > 0 && IS_HIGH_SURROGATE(wide[n - 1]))
+        --n;
+    std::wmemcpy(g_record.szTip, wide.data(), n);
+    g_record.szTip[n] = L'\0';
 }
 
 }  // namespace
 
-const NOTIFYICONDATAA& TrayRecord()
+const NOTIFYICONDATAW& TrayRecord()
 {
     return g_record;
 }
@@ -44,7 +50,7 @@ void SetNotifyIconFn(NotifyIconFn fn)
 
 void TrayIconAdd(HWND window, HICON icon, UINT id, const std::string& tip)
 {
-    g_record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    g_record.cbSize = NOTIFYICONDATAW_V1_SIZE;
     g_record.hWnd = window;
     g_record.uID = id;
     g_record.hIcon = icon;
@@ -68,8 +74,8 @@ void TrayIconModify(HWND window, HICON icon, const std::string& tip)
 
 void TrayIconDelete(HWND window, UINT id)
 {
-    g_record = NOTIFYICONDATAA{};
-    g_record.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    g_record = NOTIFYICONDATAW{};
+    g_record.cbSize = NOTIFYICONDATAW_V1_SIZE;
     g_record.hWnd = window;
     g_record.uID = id;
     Notify(NIM_DELETE);

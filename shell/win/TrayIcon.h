@@ -1,6 +1,6 @@
 // The notification-area icon. One process-wide record, shared by the three
 // operations: each fills the fields it needs and leaves the others as the
-// operation before left them, then makes one Shell_NotifyIconA call.
+// operation before left them, then makes one Shell_NotifyIconW call.
 #pragma once
 
 #include <windows.h>
@@ -9,8 +9,9 @@
 #include <functional>
 #include <string>
 
-// The record (its first, smallest form: icon, callback and a 64-byte tip).
-const NOTIFYICONDATAA& TrayRecord();
+// The record (its first, smallest form: icon, callback and a tip of 64
+// UTF-16 units).
+const NOTIFYICONDATAW& TrayRecord();
 
 // Adds the icon: NIF_MESSAGE | NIF_ICON, and NIF_TIP with the tip copied in
 // when the tip is not empty (an empty tip leaves the record's tip alone).
@@ -26,7 +27,7 @@ void TrayIconDelete(HWND window, UINT id);
 // cannot say (no icon, an older or another shell).
 bool TrayIconRect(HWND window, UINT id, RECT& screen);
 
-// The shell call, for tests to watch; empty: Shell_NotifyIconA. Its result
+// The shell call, for tests to watch; empty: Shell_NotifyIconW. Its result
 // is not looked at.
-using NotifyIconFn = std::function<BOOL(DWORD message, const NOTIFYICONDATAA& data)>;
+using NotifyIconFn = std::function<BOOL(DWORD message, const NOTIFYICONDATAW& data)>;
 void SetNotifyIconFn(NotifyIconFn fn);

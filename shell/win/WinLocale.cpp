@@ -5,21 +5,24 @@
 #include <string>
 #include <utility>
 
+#include "core/win/Text.h"
+
 namespace {
 
-// One locale string in the ANSI code page; empty when Windows has none.
+// One locale string (a day name in the user's language, a pattern) as UTF-8;
+// empty when Windows has none.
 std::string LocaleString(LCID locale, LCTYPE type)
 {
-    const int size = GetLocaleInfoA(locale, type, nullptr, 0);
+    const int size = ::GetLocaleInfoW(locale, type, nullptr, 0);
     if (size <= 0)
         return {};
-    std::string text(static_cast<std::size_t>(size), '\0');
-    const int written = GetLocaleInfoA(locale, type, text.data(), size);
+    std::wstring text(static_cast<std::size_t>(size), L'\0');
+    const int written = ::GetLocaleInfoW(locale, type, text.data(), size);
     if (written <= 0)
         return {};
     // The count includes the terminating zero.
     text.resize(static_cast<std::size_t>(written - 1));
-    return text;
+    return Narrow(text);
 }
 
 void ReadString(LCID locale, LCTYPE type, std::string& target)
@@ -29,11 +32,13 @@ void ReadString(LCID locale, LCTYPE type, std::string& target)
         target = std::move(text);
 }
 
-// Our settings hold a separator as one character: the first one Windows gives.
+// Our settings hold a separator as one byte: the first character Windows
+// gives, when it is ASCII. Any other stays the default; the locale's
+// patterns still show it, as their own text.
 void ReadSeparator(LCID locale, LCTYPE type, char& target)
 {
     const std::string text = LocaleString(locale, type);
-    if (!text.empty())
+    if (!text.empty() && static_cast<unsigned char>(text.front()) < 0x80)
         target = text.front();
 }
 

@@ -1,5 +1,6 @@
 #include "shell/win/Window.h"
 
+#include "core/win/Text.h"
 #include "shell/win/Handles.h"
 
 #include <exception>
@@ -11,7 +12,7 @@ namespace {
 
 void ShowErrorBox(const char* message)
 {
-    ::MessageBoxA(nullptr, message, "Vellomir", MB_OK | MB_ICONERROR);
+    ::MessageBoxW(nullptr, Widen(message).c_str(), L"Vellomir", MB_OK | MB_ICONERROR);
 }
 
 WindowErrorHandler g_errorHandler = &ShowErrorBox;
@@ -54,13 +55,13 @@ TWindow::~TWindow()
 
 HINSTANCE TWindow::Instance() noexcept
 {
-    return ::GetModuleHandleA(nullptr);
+    return ::GetModuleHandleW(nullptr);
 }
 
 TWindow* TWindow::FromHandle(HWND hwnd) noexcept
 {
     if (!hwnd) return nullptr;
-    return reinterpret_cast<TWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    return reinterpret_cast<TWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
 void TWindow::RegisterOnce(const WindowClassSpec& cls)
@@ -69,24 +70,25 @@ void TWindow::RegisterOnce(const WindowClassSpec& cls)
     auto& names = RegisteredClasses();
     if (names.count(cls.Name)) return;
 
-    WNDCLASSEXA wc{};
+    const std::wstring className = Widen(cls.Name);
+    WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
-    if (::GetClassInfoExA(Instance(), cls.Name, &wc)) {
+    if (::GetClassInfoExW(Instance(), className.c_str(), &wc)) {
         // Registered by an earlier module instance with our procedure: fine.
         names.insert(cls.Name);
         return;
     }
-    wc = WNDCLASSEXA{};
+    wc = WNDCLASSEXW{};
     wc.cbSize = sizeof wc;
     wc.style = cls.Style;
     wc.lpfnWndProc = &TWindow::StaticProc;
     wc.hInstance = Instance();
     wc.hIcon = cls.Icon;
     wc.hIconSm = cls.SmallIcon;
-    wc.hCursor = cls.Cursor ? cls.Cursor : ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hCursor = cls.Cursor ? cls.Cursor : ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = cls.Background;
-    wc.lpszClassName = cls.Name;
-    if (!::RegisterClassExA(&wc)) {
+    wc.lpszClassName = className.c_str();
+    if (!::RegisterClassExW(&wc)) {
         throw std::runtime_error(std::string("RegisterClassEx failed for ") + cls.Name + ", error " +
                                  std::to_string(::GetLastError()));
     }
@@ -100,7 +102,7 @@ void TWindow::CreateHandle(const WindowClassSpec& cls, DWORD exStyle, const std:
     if (hwnd_) throw std::logic_error("window created twice");
     RegisterOnce(cls);
     creating_ = true;
-    HWND hwnd = ::CreateWindowExA(exStyle, cls.Name, caption.c_str(), style, x, y, width, height,
+    HWND hwnd = ::CreateWindowExW(exStyle, Widen(cls.Name).c_str(), Widen(caption).c_str(), style, x, y, width, height,
                                   parent, menuOrId, Instance(), this);
     creating_ = false;
     if (!hwnd) {
@@ -123,7 +125,7 @@ LRESULT TWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 
 void TWindow::Detach() noexcept
 {
-    if (hwnd_ && FromHandle(hwnd_) == this) ::SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+    if (hwnd_ && FromHandle(hwnd_) == this) ::SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     hwnd_ = nullptr;
 }
 
@@ -143,16 +145,16 @@ LRESULT CALLBACK TWindow::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 {
     TWindow* self = nullptr;
     if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
         self = static_cast<TWindow*>(cs->lpCreateParams);
         if (self) {
             self->hwnd_ = hwnd;
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
         }
     } else {
         self = FromHandle(hwnd);
     }
-    if (!self) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
 
     if (msg == WM_DESTROY && self->modalOwner_) {
         // Destroyed without Close (DestroyWindow from outside): the owner
@@ -167,10 +169,10 @@ LRESULT CALLBACK TWindow::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         result = self->HandleMessage(msg, wParam, lParam);
     } catch (const std::exception& e) {
         g_errorHandler(e.what());
-        result = ::DefWindowProcA(hwnd, msg, wParam, lParam);
+        result = ::DefWindowProcW(hwnd, msg, wParam, lParam);
     } catch (...) {
         g_errorHandler("Unknown error");
-        result = ::DefWindowProcA(hwnd, msg, wParam, lParam);
+        result = ::DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 
     if (msg == WM_NCDESTROY) {
@@ -203,7 +205,7 @@ bool TWindow::RunModal(HWND owner, int showCommand)
     // The object may be self-deleting, so the loop watches the handle only.
     MSG msg;
     while (::IsWindow(self)) {
-        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             // Somebody asked the program to end: leave the modal window and
             // let the outer loop see the quit as well.
@@ -213,9 +215,9 @@ bool TWindow::RunModal(HWND owner, int showCommand)
             return false;
         }
         if (got == -1) break;
-        if (::IsWindow(self) && ::IsDialogMessageA(self, &msg)) continue;
+        if (::IsWindow(self) && ::IsDialogMessageW(self, &msg)) continue;
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     return true;
 }

@@ -79,7 +79,7 @@ protected:
                       HMENU menuOrId = nullptr);
 
     // Every message after WM_NCCREATE; the default sends WM_CLOSE to Close()
-    // and everything else to DefWindowProcA.
+    // and everything else to DefWindowProcW.
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     // After WM_NCDESTROY, when Hwnd() is already null. For a self-deleting
     // window this is the last call before the object is deleted.
@@ -87,7 +87,7 @@ protected:
 
     LRESULT DefaultProc(UINT msg, WPARAM wParam, LPARAM lParam) noexcept
     {
-        return ::DefWindowProcA(hwnd_, msg, wParam, lParam);
+        return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
     }
 
 private:

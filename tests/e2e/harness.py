@@ -78,6 +78,20 @@ def write_ini(path, sections):
         f.write(("\r\n".join(lines) + "\r\n").encode("latin-1"))
 
 
+def decode_file(data):
+    """A data file's text: UTF-16 or UTF-8 by its byte-order mark, otherwise
+    the ANSI code page of the test prefix (Windows-1252; bytes it leaves
+    undefined as Latin-1)."""
+    if data.startswith(b"\xff\xfe") or data.startswith(b"\xfe\xff"):
+        return data.decode("utf-16")
+    if data.startswith(b"\xef\xbb\xbf"):
+        return data[3:].decode("utf-8", errors="replace")
+    try:
+        return data.decode("cp1252")
+    except UnicodeDecodeError:
+        return data.decode("latin-1")
+
+
 def read_ini(path):
     """{section lower-case: {key lower-case: value}}; first occurrence wins."""
     result = {}
@@ -85,7 +99,7 @@ def read_ini(path):
         return result
     current = None
     with open(path, "rb") as f:
-        text = f.read().decode("latin-1")
+        text = decode_file(f.read())
     for raw in re.split(r"\r\n|\r|\n", text):
         line = raw.strip()
         if not line or line.startswith(";"):
@@ -181,7 +195,7 @@ class Program:
     def log(self):
         try:
             with open(self.path("log.txt"), "rb") as f:
-                return f.read().decode("latin-1")
+                return decode_file(f.read())
         except FileNotFoundError:
             return ""
 
@@ -258,7 +272,7 @@ class Program:
     def run_probe(self, *args):
         done = subprocess.run(["wine", self.probe] + [str(a) for a in args], env=self.env,
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=30)
-        return done.returncode, done.stdout.decode("latin-1")
+        return done.returncode, done.stdout.decode("utf-8", errors="replace")
 
     def windows(self):
         code, out = self.run_probe("list")
@@ -320,8 +334,15 @@ class Program:
         return self.rows(control["hwnd"])
 
     def type(self, hwnd, text):
+        """Types text, in any script (what has no key comes as the character
+        itself, as an input method gives it)."""
         code, _ = self.run_probe("type", hwnd, text)
         check(code == 0, "typing %r into window %d failed" % (text, hwnd))
+
+    def set_text(self, hwnd, text):
+        """WM_SETTEXT: a control's whole text at once."""
+        code, _ = self.run_probe("settext", hwnd, text)
+        check(code == 0, "setting the text of window %d failed" % hwnd)
 
 
 def due_in(program, seconds):

@@ -4,6 +4,7 @@ from Ctrl+N, F4 to change it, Enter to test it and Del to delete it."""
 from harness import check, poll
 
 EDIT_NAME = 2512  # the name field of the event editor
+EVENTS_LIST = 2104  # the events list of the main window
 
 
 def name_field(window):
@@ -65,3 +66,40 @@ def test_new_birthday_for_today_is_stored_and_reminded_at_once(program):
     check(text is not None and text["text"].startswith("Baby has birthday on "), "the note: %r" % (text,))
     section = poll(lambda: program.birthdays().get("baby"), 5, what="the new section in birthdays.ini")
     check(section.get("laststart") not in (None, "0"), "the reminder was recorded: %r" % section)
+
+
+def test_names_in_any_script_are_kept_exactly(program):
+    """Typed into the editor, a name beyond the ANSI code page shows unchanged
+    in the list and in the note's caption, and comes back from events.ini
+    after a restart; a second Chinese name is a name of its own."""
+    names = ["\u97e9\u6885\u6885", "Zo\u00eb \u0141ukasz \u674e\u96f7 ok \U0001F389"]
+    program.write_config(ShowTrayIcon=0, CurPageIndex=0)
+    program.start()
+    main = program.wait_window(20, cls="TfrmMainList", title="Main Window", visible=True)
+    for name in names:
+        program.keys(main.hwnd, "ctrl+n")
+        editor = program.wait_window(10, title="New Event", visible=True)
+        program.type(editor.hwnd, name)
+        field = poll(lambda: name_field(program.find(title="New Event", visible=True)), 5, what="the name field")
+        check(field["text"] == name, "the name as typed: %r" % field["text"])
+        program.keys(editor.hwnd, "enter")
+        poll(lambda: name.lower() in program.events(), 10, what="the section of %r" % name)
+
+    with open(program.path("events.ini"), "rb") as f:
+        check(f.read(2) == b"\xff\xfe", "events.ini is UTF-16 now")
+    rows = poll(lambda: program.list_rows(EVENTS_LIST), 10, what="the list")
+    check(sorted(r[0] for r in rows) == sorted(names), "the list: %r" % rows)
+
+    # The new row is selected: Enter tests it.
+    program.keys(main.hwnd, "enter")
+    note = program.wait_window(10, cls="TfrmNote", visible=True)
+    check(note.title.startswith(names[1] + " ("), "the note's caption: %r" % note.title)
+    program.keys(note.hwnd, "esc")
+    program.wait_gone(note.hwnd, 10)
+
+    program.stop()
+    program.start()
+    program.wait_window(20, cls="TfrmMainList", title="Main Window", visible=True)
+    rows = poll(lambda: program.list_rows(EVENTS_LIST), 10, what="the list after the restart")
+    check(sorted(r[0] for r in rows) == sorted(names), "the list after the restart: %r" % rows)
+    check(sorted(program.events()) == sorted(n.lower() for n in names), "events.ini: %r" % list(program.events()))

@@ -6,12 +6,16 @@
 //                                       rect [left, top, right, bottom] and
 //                                       its child controls (hwnd, id, class,
 //                                       text, visible)
-//   probe post HWND MSG WPARAM LPARAM   PostMessageA
-//   probe send HWND MSG WPARAM LPARAM   SendMessageTimeoutA; prints the result
+//   probe post HWND MSG WPARAM LPARAM   PostMessageW
+//   probe send HWND MSG WPARAM LPARAM   SendMessageTimeoutW; prints the result
 //   probe keys HWND KEYS                brings HWND to the front and types
 //                                       KEYS, e.g. ctrl+1, shift+3, esc, f4
 //   probe type HWND TEXT                brings HWND to the front and types
-//                                       TEXT (printable ASCII)
+//                                       TEXT (any script: what the keyboard
+//                                       has as keys, the rest as Unicode
+//                                       characters, VK_PACKET)
+//   probe settext HWND TEXT             WM_SETTEXT (an edit's text, as if
+//                                       pasted); prints the result
 //   probe rows HWND                     the rows of a list view of another
 //                                       process: one JSON array of the
 //                                       column texts per row
@@ -20,15 +24,21 @@
 //                                       answers messages, and prints
 //                                       "visible" (for timing a start-up)
 //
-// Numbers may be decimal or 0x-hexadecimal. Exit code 0 on success.
+// Numbers may be decimal or 0x-hexadecimal. Texts in and out are UTF-8 (the
+// arguments as Wine or Windows hand them over in UTF-16). Exit code 0 on
+// success.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
+
+#include "core/win/Text.h"
 
 namespace {
 
@@ -53,8 +63,8 @@ std::string JsonString(const std::string& text)
             out += "\\t";
             break;
         default:
-            if (c < 0x20 || c >= 0x7F) {
-                // ANSI bytes are shown as the Latin-1 character of that code.
+            // UTF-8 goes out as it is; only control characters are escaped.
+            if (c < 0x20 || c == 0x7F) {
                 char buf[8];
                 std::snprintf(buf, sizeof buf, "\\u%04x", c);
                 out += buf;
@@ -71,22 +81,22 @@ std::string JsonString(const std::string& text)
 std::string TextOf(HWND hwnd)
 {
     DWORD_PTR length = 0;
-    if (!::SendMessageTimeoutA(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
+    if (!::SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length))
         return {};
-    std::string text(static_cast<size_t>(length) + 1, '\0');
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
     DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutA(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+    if (!::SendMessageTimeoutW(hwnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                                SMTO_ABORTIFHUNG, 2000, &copied))
         return {};
     text.resize(static_cast<size_t>(copied));
-    return text;
+    return Narrow(text);
 }
 
 std::string ClassOf(HWND hwnd)
 {
-    char name[256] = {};
-    ::GetClassNameA(hwnd, name, sizeof name);
-    return name;
+    wchar_t name[256] = {};
+    ::GetClassNameW(hwnd, name, static_cast<int>(std::size(name)));
+    return Narrow(name);
 }
 
 unsigned long long HandleValue(HWND hwnd)
@@ -152,7 +162,7 @@ HWND WindowArg(const char* text)
 int Post(char** argv)
 {
     HWND hwnd = WindowArg(argv[0]);
-    const BOOL ok = ::PostMessageA(hwnd, static_cast<UINT>(Number(argv[1])), static_cast<WPARAM>(Number(argv[2])),
+    const BOOL ok = ::PostMessageW(hwnd, static_cast<UINT>(Number(argv[1])), static_cast<WPARAM>(Number(argv[2])),
                                    static_cast<LPARAM>(Number(argv[3])));
     return ok ? 0 : 1;
 }
@@ -161,7 +171,7 @@ int Send(char** argv)
 {
     HWND hwnd = WindowArg(argv[0]);
     DWORD_PTR result = 0;
-    const LRESULT ok = ::SendMessageTimeoutA(hwnd, static_cast<UINT>(Number(argv[1])),
+    const LRESULT ok = ::SendMessageTimeoutW(hwnd, static_cast<UINT>(Number(argv[1])),
                                              static_cast<WPARAM>(Number(argv[2])),
                                              static_cast<LPARAM>(Number(argv[3])), SMTO_ABORTIFHUNG, 5000, &result);
     std::printf("%llu\n", static_cast<unsigned long long>(result));
@@ -251,25 +261,25 @@ int Rows(char** argv)
     if (!process)
         return 1;
     constexpr size_t kText = 1024;
-    char* remote = static_cast<char*>(
-        ::VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + kText, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    const int rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    HWND header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
-    int columns = header ? static_cast<int>(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+    char* remote = static_cast<char*>(::VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kText * sizeof(wchar_t),
+                                                       MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    const int rows = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+    int columns = header ? static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
     if (columns < 1)
         columns = 1;
     for (int row = 0; row < rows && remote; ++row) {
         std::string line = "[";
         for (int column = 0; column < columns; ++column) {
-            LVITEMA item{};
+            LVITEMW item{};
             item.iSubItem = column;
-            item.pszText = remote + sizeof(LVITEMA);
+            item.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(LVITEMW));
             item.cchTextMax = kText;
             ::WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
-            ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
-            char text[kText] = {};
-            ::ReadProcessMemory(process, remote + sizeof(LVITEMA), text, kText - 1, nullptr);
-            line += (column ? ", " : "") + JsonString(text);
+            ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+            wchar_t text[kText] = {};
+            ::ReadProcessMemory(process, remote + sizeof(LVITEMW), text, (kText - 1) * sizeof(wchar_t), nullptr);
+            line += (column ? ", " : "") + JsonString(Narrow(text));
         }
         std::printf("%s]\n", line.c_str());
     }
@@ -286,11 +296,19 @@ int Type(char** argv)
     ::SetForegroundWindow(hwnd);
     ::Sleep(200);
     std::vector<INPUT> inputs;
-    for (const char* p = argv[1]; *p; ++p) {
-        const SHORT scan = ::VkKeyScanA(*p);
+    for (const wchar_t c : Widen(argv[1])) {
+        const SHORT scan = c < 0x80 ? ::VkKeyScanW(c) : -1;
         if (scan == -1) {
-            std::fprintf(stderr, "cannot type: %c\n", *p);
-            return 2;
+            // No key for it on this keyboard: the character itself, as an
+            // input method gives it (each UTF-16 unit, down and up).
+            for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) {
+                INPUT in{};
+                in.type = INPUT_KEYBOARD;
+                in.ki.wScan = c;
+                in.ki.dwFlags = KEYEVENTF_UNICODE | up;
+                inputs.push_back(in);
+            }
+            continue;
         }
         const WORD vk = LOBYTE(scan);
         const bool shift = (HIBYTE(scan) & 1) != 0;
@@ -305,6 +323,18 @@ int Type(char** argv)
     return sent == inputs.size() ? 0 : 1;
 }
 
+int SetText(char** argv)
+{
+    HWND hwnd = WindowArg(argv[0]);
+    const std::wstring text = Widen(argv[1]);
+    DWORD_PTR result = 0;
+    const LRESULT ok = ::SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                                             SMTO_ABORTIFHUNG, 5000, &result);
+    std::printf("%llu\n", static_cast<unsigned long long>(result));
+    std::fflush(stdout);
+    return ok ? 0 : 1;
+}
+
 // Polls every millisecond. A window counts once it is visible and its thread
 // has come back to its message loop, so that the work of its start-up that
 // follows the showing is done too.
@@ -314,10 +344,10 @@ int Watch(char** argv)
     std::printf("ready\n");
     std::fflush(stdout);
     while (::GetTickCount64() < deadline) {
-        HWND hwnd = ::FindWindowA(argv[0], nullptr);
+        HWND hwnd = ::FindWindowW(Widen(argv[0]).c_str(), nullptr);
         DWORD_PTR result = 0;
         if (hwnd && ::IsWindowVisible(hwnd) &&
-            ::SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result)) {
+            ::SendMessageTimeoutW(hwnd, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result)) {
             std::printf("visible\n");
             std::fflush(stdout);
             return 0;
@@ -329,8 +359,21 @@ int Watch(char** argv)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int main()
 {
+    // The arguments in UTF-16, as given: main's own are in the ANSI code page.
+    int argc = 0;
+    LPWSTR* wide = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    std::vector<std::string> args;
+    for (int i = 0; i < argc; ++i)
+        args.push_back(Narrow(wide[i]));
+    ::LocalFree(wide);
+    std::vector<char*> argvUtf8;
+    for (std::string& a : args)
+        argvUtf8.push_back(a.data());
+    argvUtf8.push_back(nullptr);
+    char** argv = argvUtf8.data();
+
     if (argc >= 2 && std::string(argv[1]) == "list")
         return List();
     if (argc >= 6 && std::string(argv[1]) == "post")
@@ -341,11 +384,13 @@ int main(int argc, char** argv)
         return Keys(argv + 2);
     if (argc >= 4 && std::string(argv[1]) == "type")
         return Type(argv + 2);
+    if (argc >= 4 && std::string(argv[1]) == "settext")
+        return SetText(argv + 2);
     if (argc >= 3 && std::string(argv[1]) == "rows")
         return Rows(argv + 2);
     if (argc >= 4 && std::string(argv[1]) == "watch")
         return Watch(argv + 2);
     std::fprintf(stderr, "usage: probe list | post HWND MSG WPARAM LPARAM | send HWND MSG WPARAM LPARAM | "
-                         "keys HWND KEYS | type HWND TEXT | rows HWND | watch CLASS TIMEOUT_MS\n");
+                         "keys HWND KEYS | type HWND TEXT | settext HWND TEXT | rows HWND | watch CLASS TIMEOUT_MS\n");
     return 2;
 }

@@ -21,6 +21,7 @@
 #include "core/Clock.h"
 #include "core/DateTime.h"
 #include "core/IniValues.h"
+#include "core/win/Text.h"
 #include "res/resource.h"
 #include "shell/win/Dialog.h"
 #include "shell/win/Messages.h"
@@ -100,9 +101,9 @@ void Pump(DWORD ms)
     const DWORD end = ::GetTickCount() + ms;
     while (static_cast<LONG>(end - ::GetTickCount()) > 0) {
         MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
+            ::DispatchMessageW(&msg);
         }
         ::Sleep(10);
     }
@@ -154,7 +155,7 @@ HWND FindOwn(const char* cls)
 {
     HWND found = nullptr;
     HWND candidate = nullptr;
-    while ((candidate = ::FindWindowExA(nullptr, candidate, cls, nullptr)) != nullptr)
+    while ((candidate = ::FindWindowExW(nullptr, candidate, Widen(cls).c_str(), nullptr)) != nullptr)
         if (::GetWindowThreadProcessId(candidate, nullptr) == ::GetCurrentThreadId() && ::IsWindowVisible(candidate))
             found = candidate;
     return found;
@@ -221,12 +222,12 @@ int main(int argc, char** argv)
 
     // A due event's note.
     const int dentist = w.Events().IndexOf("Dentist");
-    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, dentist);
+    ::SendMessageW(w.Hwnd(), WM_EVENTFIRE, 0, dentist);
     Pump(1500);  // the note's opening animation
     if (HWND note = FindOwn("TfrmNote")) {
         ::SetWindowPos(note, HWND_TOP, 200, 150, 0, 0, SWP_NOSIZE);
         ok = Shot(note, out, "note") && ok;
-        ::PostMessageA(note, WM_CLOSE, 0, 0);
+        ::PostMessageW(note, WM_CLOSE, 0, 0);
     } else {
         ok = false, std::fprintf(stderr, "no note window\n");
     }

@@ -107,7 +107,7 @@ TEST_F(BirthdayFile, SaveToFileWritesTheSixteenKeysInOrder) {
 
 TEST_F(BirthdayFile, SaveThenLoadGivesTheRecordBack) {
     TBirthday tricky = SampleBirthday();
-    tricky.Name = "Ma\xEF" "a O'Neil";
+    tricky.Name = "Ma\u00efa O'Neil";
     tricky.Notes = "  indented\r\n\r\n\"quoted\"; a=b %CountDays ";
     tricky.SoundFile = " C:\\a b\\c.wav ";
     tricky.IconIndex = -1;

@@ -318,7 +318,13 @@ TEST(EventListTest, SameNameComparesAsTheFileDoes)
         {"Walk the Dog", "WALK THE dog", true},
         {"walk", "walks", false},
         {"a[", "A{", false},  // '[' and '{' are not a letter pair
-        {"\xC4", "\xE4", false},  // only ASCII letters fold
+        {"\u00c4 \u0141", "\u00e4 \u0142", true},  // letters fold in every script:
+        {"\u03a3\u039f\u03a6\u0399\u0391", "\u03c3\u03bf\u03c6\u03b9\u03b1", true},  // Greek,
+        {"\u0416\u0415\u041d\u042f", "\u0436\u0435\u043d\u044f", true},      // Cyrillic
+        {"\u00df", "SS", false},  // one character to one character only
+        {"\u674e\u96f7", "\u674e\u96f7 ", true}, {"\u674e\u96f7", "\u674e\u96f6", false},
+        {"\U0001F382", "\U0001F381", false},
+        {"\u0131", "i", true},  // the dotless i uppercases to I
         {" Walk\t", "walk", true},  // the file drops blanks around a name
         {"a\r\nb", "A  B", true},   // and stores a line break as a blank
     };
@@ -332,7 +338,9 @@ TEST(EventListTest, SameNameComparesAsTheFileDoes)
 TEST_F(EventFile, NamesTheListTellsApartGetSectionsOfTheirOwn)
 {
     EventList list;
-    for (const char* name : {"Tea", " tea", "TEA ", "T\xC9" "A", "t\xE9" "a", "Tea\n", "Te a"}) {
+    for (const char* name : {"Tea", " tea", "TEA ", "T\u00c9A", "t\u00e9a", "Tea\n", "Te a",
+                             "\u0416\u0435\u043d\u044f", "\u0436\u0415\u041d\u042f", "\u674e\u96f7",
+                             "\U0001F382", "\U0001F382 "}) {
         if (list.IndexOf(name) >= 0)
             continue;  // what the editors do: refuse a name the list already has
         auto e = Named(name);
@@ -340,7 +348,7 @@ TEST_F(EventFile, NamesTheListTellsApartGetSectionsOfTheirOwn)
         e->SaveToFile(file);
         list.Add(std::move(e));
     }
-    EXPECT_EQ(list.Count(), 4);
+    EXPECT_EQ(list.Count(), 6);
     EventList loaded;
     LoadEvents(file, loaded);
     ASSERT_EQ(loaded.Count(), list.Count());

@@ -1,6 +1,7 @@
 // The INI engine: the reading rules, the writer (byte-exact), round trips and
 // the file layer (atomic writes and their failures).
 #include "core/Ini.h"
+#include "core/Unicode.h"
 
 #include "tests/unit/TestFiles.h"
 
@@ -144,8 +145,6 @@ TEST(IniWrite, ChangesLeaveEverythingElseByteForByte)
          "[a]\r\nx=1\r\n; a comment\r\ny=2\r\nnoequals\r\n\r\n[b]\r\nz=3\r\n", {{'S', " A "}},
          "; a comment\r\n\r\n[b]\r\nz=3\r\n"},
         {"erased key keeps the header", "[a]\r\nx=1\r\n", {{'K', "a", "X"}}, "[a]\r\n"},
-        {"UTF-8 byte-order mark kept", "\xEF\xBB\xBF[s]\r\nk=v\r\n", {{'W', "s", "k", "w"}},
-         "\xEF\xBB\xBF[s]\r\nk=w\r\n"},
     };
     for (const Case& c : cases) {
         IniText t = IniText::Parse(c.before);
@@ -195,7 +194,7 @@ TEST(IniWrite, NamesAndValuesThatCannotBeStored)
 }
 
 
-// ---------------------------------------------------------------- UTF-16
+// ---------------------------------------------------------------- Unicode
 
 std::string Utf16(std::u16string_view text, bool bigEndian = false)
 {
@@ -207,20 +206,93 @@ std::string Utf16(std::u16string_view text, bool bigEndian = false)
     return out;
 }
 
-TEST(IniUtf16, ReadAfterConversionButNeverWritten)
+// Names and notes in every script go through both file forms unchanged. The
+// file starts in the ANSI code page (Windows-1252 in the native build) with a
+// value of its own; it turns UTF-16 only for a character that does not fit,
+// and then stays UTF-16, also when that character goes again.
+TEST(IniUnicode, NamesAndNotesRoundTripThroughBothForms)
 {
-    const std::u16string text = u"[Caf\u00e9]\r\nName=A\u00e9\u4e2dZ\r\n[b]\nx = ' 1 '";
-    for (bool bigEndian : {false, true}) {
-        IniText t = IniText::Parse(Utf16(text, bigEndian));
+    struct Case { const char* script; std::string name, note; bool fits; };
+    const Case cases[] = {
+        {"Latin in the code page", "Zo\u00eb \u00c5sa", "Caf\u00e9 \u20ac5 \u00ff", true},
+        {"Latin beyond it", "Zo\u00eb \u0141ukasz", "\u0141\u00f3d\u017a", false},
+        {"Greek", "\u03a3\u03bf\u03c6\u03af\u03b1", "\u03b3\u03b5\u03b9\u03ac \u03c3\u03bf\u03c5", false},
+        {"Cyrillic", "\u0416\u0435\u043d\u044f", "\u041f\u0440\u0438\u0432\u0435\u0442 = [x]", false},
+        {"Arabic", "\u0644\u064a\u0644\u0649", "\u0645\u0631\u062d\u0628\u0627", false},
+        {"Chinese", "\u674e\u96f7", "\u751f\u65e5\u5feb\u4e50", false},
+        {"emoji", "Party \U0001F389", "\U0001F382 \U0001F600", false},
+    };
+    const std::string old = "[Old]\r\nk=caf\xE9\r\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        IniText t = IniText::Parse(old);
+        t.Write(c.name, "Note", c.note);
+        const std::string bytes = t.Serialize();
+        EXPECT_EQ(t.IsUtf16(), !c.fits);
+        EXPECT_EQ(bytes.starts_with("\xFF\xFE"), !c.fits);
+        if (!c.fits) {
+            EXPECT_EQ(bytes, Utf16(u"[Old]\r\nk=caf\u00e9\r\n") +
+                                 Utf16(Utf8ToUtf16("[" + c.name + "]\r\nNote=" + c.note + "\r\n")).substr(2));
+        }
+
+        IniText back = IniText::Parse(bytes);
+        EXPECT_EQ(back.SectionNames(), (std::vector<std::string>{"Old", c.name}));
+        EXPECT_EQ(back.Read(c.name, "note"), c.note);
+        EXPECT_EQ(back.Read("old", "K"), "caf\u00e9");
+        back.EraseSection(c.name);
+        back.Write("Old", "k", "plain");
+        EXPECT_EQ(IniText::Parse(back.Serialize()).Read("Old", "k"), "plain");
+        EXPECT_EQ(back.IsUtf16(), !c.fits);
+    }
+}
+
+// A file whose text fits the code page is written exactly as before: the
+// bytes of untouched lines as read, new text in the code page.
+TEST(IniUnicode, AnsiStaysAnsiByteForByte)
+{
+    const std::string before = "[Zo\xEB]\r\nNote=\x80 5 \x81\x8D \xFF junk \x01\r\n[b]\r\nx=1\r\n";
+    IniText t = IniText::Parse(before);
+    EXPECT_FALSE(t.IsUtf16());
+    EXPECT_EQ(t.SectionNames(), (std::vector<std::string>{"Zo\u00eb", "b"}));
+    EXPECT_EQ(t.Read("ZO\u00cb", "note"), "\u20ac 5 \u0081\u008d \u00ff junk \x01");
+    t.Write("b", "x", "\u00c5sa \u2122");
+    EXPECT_EQ(t.Serialize(), "[Zo\xEB]\r\nNote=\x80 5 \x81\x8D \xFF junk \x01\r\n[b]\r\nx=\xC5sa \x99\r\n");
+    EXPECT_FALSE(t.IsUtf16());
+}
+
+// Notepad saves UTF-8 with a byte-order mark; such a file reads as UTF-8 and
+// is written back as UTF-16 LE. UTF-16 reads in either byte order.
+TEST(IniUnicode, ReadsUtf8WithMarkAndUtf16EitherOrder)
+{
+    const std::string utf8 = "\xEF\xBB\xBF[\u00c9va]\r\nNote=\u674e\u96f7 \U0001F382\r\n";
+    const std::u16string utf16 = u"[\u00c9va]\r\nNote=\u674e\u96f7 \U0001F382\r\n";
+    for (const std::string& bytes : {utf8, Utf16(utf16), Utf16(utf16, true)}) {
+        IniText t = IniText::Parse(bytes);
         EXPECT_TRUE(t.IsUtf16());
-        EXPECT_EQ(t.SectionNames(), (std::vector<std::string>{"Caf\xE9", "b"}));
-        EXPECT_EQ(t.Read("Caf\xE9", "name"), "A\xE9?Z");
-        EXPECT_EQ(t.Read("b", "x"), " 1 ");
-        t.Write("b", "x", "w");
-        EXPECT_THROW(t.Serialize(), IniWriteError);
+        EXPECT_EQ(t.Read("\u00e9VA", "note"), "\u674e\u96f7 \U0001F382");
+        t.Write("\u00e9va", "k", "1");
+        EXPECT_EQ(t.Serialize(), Utf16(u"[\u00c9va]\r\nNote=\u674e\u96f7 \U0001F382\r\nk=1\r\n"));
     }
     EXPECT_TRUE(IniText::Parse("\xFF\xFE").SectionNames().empty());
     EXPECT_EQ(IniText::Parse(Utf16(u"[s]\nk=v") + "X").Read("s", "k"), "v");  // odd last byte
+    // An unpaired surrogate cannot be kept; it reads as U+FFFD.
+    EXPECT_EQ(IniText::Parse(Utf16(u"[s]\nk=a") + std::string("\x00\xD8", 2) + Utf16(u"b").substr(2)).Read("s", "k"),
+              "a\uFFFDb");
+}
+
+// The file on disk changes form once and keeps it, also through the text the
+// file object keeps between edits.
+TEST(IniUnicode, FileTurnsUtf16OnceAndStays)
+{
+    ScratchDir dir;
+    IniFile f(dir.File("events.ini"));
+    f.WriteString("a", "k", "caf\u00e9");
+    EXPECT_EQ(ReadBytes(f.Path()), "[a]\r\nk=caf\xE9\r\n");
+    f.WriteString("\u674e\u96f7", "k", "1");
+    f.EraseSection("\u674e\u96f7");
+    f.WriteString("a", "k", "x");
+    EXPECT_EQ(ReadBytes(f.Path()), Utf16(u"[a]\r\nk=x\r\n"));
+    EXPECT_EQ(IniFile(f.Path()).ReadString("A", "K", ""), "x");
 }
 
 // ---------------------------------------------------------------- round trips
@@ -362,16 +434,6 @@ TEST(IniFileTest, FailedWritesLeaveTheFileAndNoTemporaryFile)
         EXPECT_THROW(WriteFileAtomically(dir.File("events.ini"), "[a]\r\n"), IniWriteError);
         EXPECT_EQ(dir.Names(), std::vector<std::string>{"events.ini"});
         EXPECT_EQ(ReadBytes(inner), "x");
-    }
-    {
-        ScratchDir dir;  // UTF-16 files are read but never written over
-        IniFile f(dir.File("birthdays.ini"));
-        const std::string bytes = Utf16(u"[Ann]\r\nEnabled=1\r\n");
-        WriteBytes(f.Path(), bytes);
-        EXPECT_EQ(f.ReadString("Ann", "Enabled", "0"), "1");
-        ExpectWriteError(f, f.Path());
-        EXPECT_EQ(ReadBytes(f.Path()), bytes);
-        EXPECT_EQ(dir.Names(), std::vector<std::string>{"birthdays.ini"});
     }
     // A missing folder, given as a relative name.
     IniFile relative("vellomir no such folder/events.ini");

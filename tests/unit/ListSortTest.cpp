@@ -31,7 +31,7 @@ TDateTime Day(int y, int mo, int d, int h = 0, int mi = 0)
     return EncodeDateTime(DateParts{y, mo, d}, TimeParts{h, mi, 0, 0});
 }
 
-TEST(ListSortText, AsciiLettersIgnoreCase)
+TEST(ListSortText, LettersIgnoreCaseInEveryScript)
 {
     struct Case {
         const char* a;
@@ -43,13 +43,15 @@ TEST(ListSortText, AsciiLettersIgnoreCase)
         // Letters fold to capitals, so "_" (0x5F) sorts after every letter
         // and "@" (0x40) before.
         {"_x", "zz", 1},     {"@x", "AA", -1}, {"10", "9", -1},   {"a b", "ab", -1},
-        // Bytes outside ASCII are compared by their unsigned code, not folded.
-        {"\xE9", "\xC9", 1}, {"z", "\xE9", -1},
+        // Other scripts fold too; then UTF-16 order: an emoji (surrogates,
+        // D800-DFFF) before the private use and CJK compatibility area.
+        {"\u00E9", "\u00C9", 0}, {"z", "\u00E9", -1}, {"\u0436", "\u0416", 0},
+        {"\u03C3", "\u03A4", -1}, {"\U0001F600", "\uF900", -1}, {"\u674E", "\U0001F600", -1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.a) + " | " + c.b);
-        EXPECT_EQ(Sign(CompareTextAscii(c.a, c.b)), c.sign);
-        EXPECT_EQ(Sign(CompareTextAscii(c.b, c.a)), -c.sign);
+        EXPECT_EQ(Sign(CompareText(c.a, c.b)), c.sign);
+        EXPECT_EQ(Sign(CompareText(c.b, c.a)), -c.sign);
     }
 }
 

@@ -58,25 +58,41 @@ TEST_F(LogTest, LineBreaksInAMessageDoNotSplitTheEntry)
               "2024-03-15 a  b c d\r\n");
 }
 
-TEST_F(LogTest, TwoEntriesAreAppendedInOrder)
+TEST_F(LogTest, TwoEntriesAreAppendedInOrderAfterTheMark)
 {
     ConfigureLog(path_, &clock_, &locale_);
     EXPECT_EQ(LogPath(), path_);
     WriteLog("TrayIcon dont founding in C:\\Vellomir");
     EXPECT_TRUE(fs::exists(path_));
     clock_.Set(At(2024, 3, 16, 0, 0, 0));
-    WriteLog("Error. Cant load tray icon!");
+    WriteLog("Zo\u00eb \u674e\u96f7 \U0001F382");
     EXPECT_EQ(Contents(),
+              "\xEF\xBB\xBF"
               "2024-03-15 08:30:05 TrayIcon dont founding in C:\\Vellomir\r\n"
-              "2024-03-16 Error. Cant load tray icon!\r\n");
+              "2024-03-16 Zo\u00eb \u674e\u96f7 \U0001F382\r\n");
 }
 
-TEST_F(LogTest, ExistingLogIsNeverTruncated)
+// An existing log is never truncated: one of an earlier version, in the ANSI
+// code page (Windows-1252 in the native build), turns UTF-8 with its history;
+// a UTF-8 one is appended to; an empty one gets the mark.
+TEST_F(LogTest, ExistingLogKeepsItsLinesInUtf8)
 {
-    testfiles::WriteBytes(path_, "older line\r\n");
-    ConfigureLog(path_, &clock_, &locale_);
-    WriteLog("Error in lvEventsColumnClick");
-    EXPECT_EQ(Contents(), "older line\r\n2024-03-15 08:30:05 Error in lvEventsColumnClick\r\n");
+    const std::string entry = "2024-03-15 08:30:05 Error in lvEventsColumnClick\r\n";
+    struct Case {
+        const char* before;
+        std::string after;
+    } cases[] = {
+        {"older line Zo\xEB \x80\r\n", "\xEF\xBB\xBFolder line Zo\u00eb \u20ac\r\n" + entry},
+        {"\xEF\xBB\xBFolder \u0141\r\n", "\xEF\xBB\xBFolder \u0141\r\n" + entry},
+        {"", "\xEF\xBB\xBF" + entry},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.before);
+        testfiles::WriteBytes(path_, c.before);
+        ConfigureLog(path_, &clock_, &locale_);
+        WriteLog("Error in lvEventsColumnClick");
+        EXPECT_EQ(Contents(), c.after);
+    }
 }
 
 TEST_F(LogTest, UnwritableLogIsSkippedWithoutThrowing)

@@ -79,7 +79,7 @@ TEST_F(EditBirthTest, DesignedStateAndTheSignOfTheDate)
     TfrmEditBirth& d = Open();
     EXPECT_TRUE(BirthdayEditorOpen());
     EXPECT_EQ(WindowText(d.Hwnd()), "Birthday");
-    EXPECT_EQ(::SendMessageA(d.Item(IDC_EB_TABS), TCM_GETITEMCOUNT, 0, 0), 4);
+    EXPECT_EQ(::SendMessageW(d.Item(IDC_EB_TABS), TCM_GETITEMCOUNT, 0, 0), 4);
     const BirthdayEditorValues v = d.Values();
     EXPECT_EQ(std::make_tuple(v.Enabled, v.ShowNote, v.PlaySound, v.Remind2Weeks, v.Remind1Week, v.Remind1Day,
                               v.Notes),
@@ -90,18 +90,18 @@ TEST_F(EditBirthTest, DesignedStateAndTheSignOfTheDate)
 
     // Choosing a date shows its sign; the picker keeps its time of day.
     SYSTEMTIME st{1990, 3, 0, 21, 0, 0, 0, 0};
-    ::SendMessageA(d.Item(IDC_EB_DATE), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
+    ::SendMessageW(d.Item(IDC_EB_DATE), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&st));
     NMDATETIMECHANGE change{};
     change.nmhdr = NMHDR{d.Item(IDC_EB_DATE), IDC_EB_DATE, static_cast<UINT>(DTN_DATETIMECHANGE)};
-    ::SendMessageA(::GetParent(d.Item(IDC_EB_DATE)), WM_NOTIFY, IDC_EB_DATE, reinterpret_cast<LPARAM>(&change));
+    ::SendMessageW(::GetParent(d.Item(IDC_EB_DATE)), WM_NOTIFY, IDC_EB_DATE, reinterpret_cast<LPARAM>(&change));
     EXPECT_EQ(std::make_tuple(d.ItemText(IDC_EB_SIGN), d.ItemText(IDC_EB_PERIOD)),
               std::make_tuple(std::string("Aries"), std::string("21.03 - 19.04")));
-    EXPECT_NE(::SendMessageA(d.Item(IDC_EB_SIGN_IMAGE), STM_GETICON, 0, 0), 0);
+    EXPECT_NE(::SendMessageW(d.Item(IDC_EB_SIGN_IMAGE), STM_GETICON, 0, 0), 0);
     EXPECT_NEAR(d.Values().Date, Day(1990, 3, 21) + kPickerTimeOfDay, 1e-9);
 
-    ::SendMessageA(d.Item(IDC_EB_NOTE), BM_CLICK, 0, 0);
+    ::SendMessageW(d.Item(IDC_EB_NOTE), BM_CLICK, 0, 0);
     EXPECT_FALSE(::IsWindowEnabled(d.Item(IDC_EB_NOTES)) || ::IsWindowEnabled(d.Item(IDC_EB_PREVIEW)));
-    ::SendMessageA(d.Item(IDC_SOUND_ENABLED), BM_CLICK, 0, 0);
+    ::SendMessageW(d.Item(IDC_SOUND_ENABLED), BM_CLICK, 0, 0);
     EXPECT_TRUE(::IsWindowEnabled(d.Item(IDC_SOUND_FILE)) && ::IsWindowEnabled(d.Item(IDC_SOUND_PLAY)));
 
     dialog.reset();
@@ -113,9 +113,9 @@ TEST_F(EditBirthTest, MacrosGoInAtTheCaret)
     TfrmEditBirth& d = Open();
     HWND notes = d.Item(IDC_EB_NOTES);
     d.SetItemText(IDC_EB_NOTES, "Hello NAME!");
-    ::SendMessageA(notes, EM_SETSEL, 6, 10);  // "NAME"
+    ::SendMessageW(notes, EM_SETSEL, 6, 10);  // "NAME"
     d.MenuItemsClick(IDM_EB_MACRO_FIRST);
-    ::SendMessageA(notes, EM_SETSEL, 0, 0);
+    ::SendMessageW(notes, EM_SETSEL, 0, 0);
     d.MenuItemsClick(IDM_EB_MACRO_FIRST + 2);
     d.MenuItemsClick(IDM_EB_MACRO_CAPTION);  // the caption item does nothing
     EXPECT_EQ(d.ItemText(IDC_EB_NOTES), "%CountDaysHello %PersonName!");

@@ -93,17 +93,17 @@ protected:
         return *dialog;
     }
 
-    bool Shown(int id) const { return (::GetWindowLongA(dialog->Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    bool Shown(int id) const { return (::GetWindowLongW(dialog->Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
     bool Enabled(int id) const { return ::IsWindowEnabled(dialog->Item(id)) != FALSE; }
     void Select(int comboId, int index)
     {
         dialog->SetComboIndex(comboId, index);
-        ::SendMessageA(dialog->Hwnd(), WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE),
+        ::SendMessageW(dialog->Hwnd(), WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE),
                        reinterpret_cast<LPARAM>(dialog->Item(comboId)));
     }
     void Click(int id)
     {
-        ::SendMessageA(dialog->Item(id), BM_CLICK, 0, 0);
+        ::SendMessageW(dialog->Item(id), BM_CLICK, 0, 0);
     }
 
     TImageLists images;
@@ -123,7 +123,7 @@ TEST_F(EditEventTest, ControlsFollowTheirSwitches)
     TfrmEditEvent& d = Open();
     EXPECT_EQ(frmEditEvent, &d);
     HWND tabs = d.Item(IDC_EE_TABS);
-    ASSERT_EQ(::SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0), 4);
+    ASSERT_EQ(::SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 4);
     EXPECT_EQ(d.PageIndex(), 0);
     EXPECT_EQ(::GetWindow(d.Hwnd(), GW_OWNER), owner.Hwnd());
     // The designed state.
@@ -226,13 +226,13 @@ TEST_F(EditEventTest, MinuteFieldsTakeOnlyDigits)
     HWND again = d.Item(IDC_EE_RUNAGAIN);
     d.SetItemText(IDC_EE_MIN, "");
     for (char key : {'0', 'x', '-', '.', '4', '0', '5'})
-        ::SendMessageA(minutes, WM_CHAR, static_cast<WPARAM>(key), 0);
+        ::SendMessageW(minutes, WM_CHAR, static_cast<WPARAM>(key), 0);
     EXPECT_EQ(d.ItemText(IDC_EE_MIN), "405");
     EXPECT_EQ(d.Values().Minutes, 59) << "held within the up-down's range";
     // The run-again field looks at the minutes field's text for its "0".
     d.SetItemText(IDC_EE_MIN, "");
     d.SetItemText(IDC_EE_RUNAGAIN, "");
-    ::SendMessageA(again, WM_CHAR, '0', 0);
+    ::SendMessageW(again, WM_CHAR, '0', 0);
     EXPECT_EQ(d.ItemText(IDC_EE_RUNAGAIN), "");
 }
 
@@ -328,7 +328,7 @@ TEST_F(EditEventTest, PickerGridsForFewIconsStayOnScreen)
 {
     TfrmEditEvent& d = Open();
     UniqueImageList one(::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1));
-    ::ImageList_AddIcon(one.Get(), ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION)));
+    ::ImageList_AddIcon(one.Get(), ::LoadIconW(nullptr, IDI_APPLICATION));
     struct {
         HIMAGELIST list;
         int columns, rows, width, height;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/DateFormat.h"
+#include "core/win/Text.h"
 #include "shell/win/WinLocale.h"
 
 namespace {
@@ -17,13 +18,13 @@ const TimeParts kAfternoonTime{14, 7, 9, 0};
 template <typename Call>
 std::string Ask(Call call)
 {
-    char buffer[256] = {};
-    return call(buffer, static_cast<int>(sizeof buffer)) > 0 ? std::string(buffer) : std::string();
+    wchar_t buffer[256] = {};
+    return call(buffer, static_cast<int>(std::size(buffer))) > 0 ? Narrow(buffer) : std::string();
 }
 
 std::string LocaleText(LCID locale, LCTYPE type)
 {
-    return Ask([&](char* b, int n) { return GetLocaleInfoA(locale, type, b, n); });
+    return Ask([&](wchar_t* b, int n) { return GetLocaleInfoW(locale, type, b, n); });
 }
 
 // Patterns our language cannot say exactly: an era, a one-digit year.
@@ -89,7 +90,7 @@ TEST(WinLocale, UserAndSeveralLocalesFormatAsWindowsDoes)
                                 WORD(kDay.day), WORD(t.hour), WORD(t.minute), WORD(t.second), 0};
             const TDateTime value = EncodeDateTime(kDay, t);
             auto date = [&](DWORD flags) {
-                return Ask([&](char* b, int n) { return GetDateFormatA(locale, flags, &st, nullptr, b, n); });
+                return Ask([&](wchar_t* b, int n) { return GetDateFormatW(locale, flags, &st, nullptr, b, n); });
             };
             if (DateTranslatesExactly(shortDate)) {
                 EXPECT_EQ(FormatDateTime("ddddd", value, fs), date(DATE_SHORTDATE)) << shortDate;
@@ -99,7 +100,7 @@ TEST(WinLocale, UserAndSeveralLocalesFormatAsWindowsDoes)
             }
             if (TimeTranslatesExactly(longTime)) {
                 const std::string windows =
-                    Ask([&](char* b, int n) { return GetTimeFormatA(locale, 0, &st, nullptr, b, n); });
+                    Ask([&](wchar_t* b, int n) { return GetTimeFormatW(locale, 0, &st, nullptr, b, n); });
                 EXPECT_EQ(FormatDateTime("tt", value, fs), windows) << longTime;
             }
         }

@@ -14,6 +14,7 @@
 #include "core/Clock.h"
 #include "core/DateTime.h"
 #include "core/Desktop.h"
+#include "core/win/Text.h"
 #include "tests/unit/NullDesktop.h"
 #include "core/Ini.h"
 #include "core/IniValues.h"
@@ -40,7 +41,7 @@ HWND OurMainWindow()
 {
     HWND found = nullptr;
     HWND candidate = nullptr;
-    while ((candidate = ::FindWindowExA(nullptr, candidate, "TfrmMainList", "Main Window")) != nullptr)
+    while ((candidate = ::FindWindowExW(nullptr, candidate, L"TfrmMainList", L"Main Window")) != nullptr)
         if (::GetWindowThreadProcessId(candidate, nullptr) == ::GetCurrentThreadId())
             found = candidate;
     return found;
@@ -247,7 +248,7 @@ TEST_F(MainListTest, StartsHiddenWithATrayIconOrAPinnedTooltip)
 
         EXPECT_EQ(::IsWindowVisible(window->Hwnd()) != FALSE, visible);
         EXPECT_EQ(::IsWindowVisible(app.Hwnd()) != FALSE, visible);
-        EXPECT_EQ((::GetWindowLongA(app.Hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0, !visible);
+        EXPECT_EQ((::GetWindowLongW(app.Hwnd(), GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0, !visible);
         EXPECT_EQ(wintest::WindowText(app.Hwnd()), "Vellomir");
         EXPECT_EQ(::GetWindow(window->Hwnd(), GW_OWNER), app.Hwnd());
         // What a second instance looks for.
@@ -290,7 +291,7 @@ TEST_F(MainListTest, AFileHeldByAnotherProgramKeepsTheRunRecordUntilItCanBeWritt
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
 
     clock.Advance(1.0 / 86400);  // the moment as the file keeps it has come
-    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, 0);
+    ::SendMessageW(w.Hwnd(), WM_EVENTFIRE, 0, 0);
     w.Reminders().Tick();
     ASSERT_EQ(desktop->notes.size(), 1u);
     EXPECT_EQ(w.Frame().Status().Text(), "") << "a moment's hold is waited out quietly";
@@ -309,7 +310,7 @@ TEST_F(MainListTest, AFileHeldByAnotherProgramKeepsTheRunRecordUntilItCanBeWritt
     EXPECT_NE(File("events.ini").ReadString("Locked", "LastDateTime", ""), "");
     EXPECT_EQ(w.Frame().Status().Text(), "");
     // Nothing twice: the run is recorded.
-    ::SendMessageA(w.Hwnd(), WM_EVENTFIRE, 0, 0);
+    ::SendMessageW(w.Hwnd(), WM_EVENTFIRE, 0, 0);
     EXPECT_EQ(desktop->notes.size(), 1u);
     EXPECT_TRUE(::IsWindow(w.Hwnd()));
 }
@@ -323,7 +324,7 @@ TEST_F(MainListTest, TickArrivingWhileAFiringRunsDoesNothing)
     TfrmMainList& w = Create();
     desktop->duringCountdown = [&] {
         // What the message loop of a modal countdown would deliver.
-        ::SendMessageA(w.Hwnd(), WM_SCHEDULERTICK, 0, 0);
+        ::SendMessageW(w.Hwnd(), WM_SCHEDULERTICK, 0, 0);
         w.SchedulerTickNow();
     };
 
@@ -338,8 +339,8 @@ TEST_F(MainListTest, ResumeFromSuspendReportsMissedBirthdaysAndLogs)
 {
     TfrmMainList& w = Create();
     // Other power events are left to the system.
-    ::SendMessageA(w.Hwnd(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
-    ::SendMessageA(w.Hwnd(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
+    ::SendMessageW(w.Hwnd(), WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    ::SendMessageW(w.Hwnd(), WM_POWERBROADCAST, PBT_APMPOWERSTATUSCHANGE, 0);
     EXPECT_EQ(Log().find("PBT_APMRESUMESUSPEND"), std::string::npos);
     auto ann = std::make_unique<TBirthday>();
     ann->Name = "Ann";
@@ -347,7 +348,7 @@ TEST_F(MainListTest, ResumeFromSuspendReportsMissedBirthdaysAndLogs)
     w.Reminders().AddBirthday(std::move(ann));
 
     ASSERT_TRUE(boxes.empty());
-    EXPECT_EQ(::SendMessageA(w.Hwnd(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0), TRUE);
+    EXPECT_EQ(::SendMessageW(w.Hwnd(), WM_POWERBROADCAST, PBT_APMRESUMESUSPEND, 0), TRUE);
 
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Some birthdays of following persons were missed: \r\nAnn\r\n");
@@ -372,9 +373,9 @@ TEST_F(MainListTest, CloseBoxOnlyHidesWhileThereIsATrayIcon)
     const std::string config = testfiles::ReadBytes(dir.File("config.cfg"));
     TfrmMainList& w = Create();
     ASSERT_FALSE(::IsWindowVisible(w.Hwnd()));
-    EXPECT_EQ(::SendMessageA(w.Hwnd(), WM_SHOWMAINFORM, 0, 0), 0);
+    EXPECT_EQ(::SendMessageW(w.Hwnd(), WM_SHOWMAINFORM, 0, 0), 0);
     EXPECT_TRUE(::IsWindowVisible(w.Hwnd()));
-    ::SendMessageA(w.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    ::SendMessageW(w.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
     EXPECT_TRUE(::IsWindow(w.Hwnd()));
     EXPECT_FALSE(::IsWindowVisible(w.Hwnd()));
     EXPECT_EQ(testfiles::ReadBytes(dir.File("config.cfg")), config);
@@ -391,9 +392,9 @@ TEST_F(MainListTest, ClosingWhileMinimizedFromMaximizedKeepsTheLastNormalGeometr
     window = std::make_unique<TfrmMainList>(std::move(options));
     TfrmMainList& w = *window;
     ASSERT_TRUE(::IsZoomed(w.Hwnd()));
-    ::SendMessageA(w.Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    ::SendMessageW(w.Hwnd(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
     ASSERT_TRUE(::IsIconic(app.Hwnd()));
-    ::SendMessageA(w.Hwnd(), WM_CLOSE, 0, 0);
+    ::SendMessageW(w.Hwnd(), WM_CLOSE, 0, 0);
     EXPECT_EQ(Config({"MainFormState", "MainFormX", "MainFormY", "MainFormWeight", "MainFormHeight"}),
               "0 70 80 510 290");
     window.reset();  // before its application window goes

@@ -53,7 +53,7 @@ std::vector<std::string> ItemTexts(HMENU menu)
     std::vector<std::string> texts;
     const int n = ::GetMenuItemCount(menu);
     for (int i = 0; i < n; ++i) {
-        const MENUITEMINFOA info = MenuItemInfo(menu, static_cast<UINT>(i));
+        const MENUITEMINFOW info = MenuItemInfo(menu, static_cast<UINT>(i));
         texts.push_back((info.fType & MFT_SEPARATOR) ? "-" : MenuItemText(menu, static_cast<UINT>(i)));
     }
     return texts;
@@ -166,12 +166,12 @@ POINT CheckBoxPoint(HWND list, int row)
 {
     RECT bounds{};
     bounds.left = LVIR_BOUNDS;
-    ::SendMessageA(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
+    ::SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&bounds));
     const int y = (bounds.top + bounds.bottom) / 2;
     for (int x = bounds.left; x < bounds.left + 40; ++x) {
         LVHITTESTINFO hit{};
         hit.pt = POINT{x, y};
-        if (::SendMessageA(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row &&
+        if (::SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)) == row &&
             hit.flags == LVHT_ONITEMSTATEICON)
             return hit.pt;
     }
@@ -181,8 +181,8 @@ POINT CheckBoxPoint(HWND list, int row)
 
 void ClickAt(HWND hwnd, POINT p)
 {
-    ::SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-    ::SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
     wintest::PumpMessages();
 }
 
@@ -308,16 +308,16 @@ protected:
     // A click on a column header, as the header control reports it.
     static void ClickHeader(TReminderList& list, int column)
     {
-        HWND header = reinterpret_cast<HWND>(::SendMessageA(list.Hwnd(), LVM_GETHEADER, 0, 0));
+        HWND header = reinterpret_cast<HWND>(::SendMessageW(list.Hwnd(), LVM_GETHEADER, 0, 0));
         RECT r{};
-        ::SendMessageA(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r));
+        ::SendMessageW(header, HDM_GETITEMRECT, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&r));
         const POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-        ::SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-        ::SendMessageA(header, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+        ::SendMessageW(header, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        ::SendMessageW(header, WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
         wintest::PumpMessages();
     }
 
-    static bool Visible(HWND hwnd) { return (::GetWindowLongA(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
+    static bool Visible(HWND hwnd) { return (::GetWindowLongW(hwnd, GWL_STYLE) & WS_VISIBLE) != 0; }
 
     testfiles::TempDir dir;
     ManualClock clock{kNow};
@@ -397,8 +397,8 @@ TEST_F(MainWindowUi, CheckBoxWritesEnabledOfItsOwnRowOnly)
     // The program's own changes write nothing; Space toggles the selected row.
     events.SetChecked(3, false);
     EXPECT_EQ(Stored("events.ini", "Pay the rent", "Enabled"), "1");
-    ::SendMessageA(events.Hwnd(), WM_KEYDOWN, VK_SPACE, 0);
-    ::SendMessageA(events.Hwnd(), WM_KEYUP, VK_SPACE, 0);
+    ::SendMessageW(events.Hwnd(), WM_KEYDOWN, VK_SPACE, 0);
+    ::SendMessageW(events.Hwnd(), WM_KEYUP, VK_SPACE, 0);
     wintest::PumpMessages();
     EXPECT_EQ(Stored("events.ini", "Dentist", "Enabled"), "0");
     EXPECT_FALSE(w.Events().Find("Dentist")->Enabled);
@@ -474,19 +474,19 @@ TEST_F(MainWindowUi, SidebarFollowsTheMenuSizeAndSwitchesThePageOnRelease)
     EXPECT_EQ(bar.HighlightedLabel(), 0);
     const int left = LeftIn(bar.Label(1));
     const LPARAM inside = LabelCentre(bar, 1);
-    ::SendMessageA(bar.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    ::SendMessageW(bar.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
     EXPECT_EQ(LeftIn(bar.Label(1)), left + 1);
     EXPECT_EQ(LeftIn(bar.Image(1)), (80 - 32) / 2 + 1);
     EXPECT_EQ(bar.HighlightedLabel(), 1);
-    ::SendMessageA(bar.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(2, 250));
+    ::SendMessageW(bar.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(2, 250));
     EXPECT_EQ(LeftIn(bar.Label(1)), left);
     EXPECT_EQ(bar.HighlightedLabel(), 0);
     EXPECT_EQ(Settings().CurPageIndex, 0);
 
     // Released on the label: the birthdays page shows.
-    ::SendMessageA(bar.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    ::SendMessageW(bar.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, inside);
     EXPECT_EQ(Settings().CurPageIndex, 0);
-    ::SendMessageA(bar.Hwnd(), WM_LBUTTONUP, 0, inside);
+    ::SendMessageW(bar.Hwnd(), WM_LBUTTONUP, 0, inside);
     EXPECT_EQ(LeftIn(bar.Label(1)), left);
     EXPECT_EQ(Settings().CurPageIndex, 1);
     EXPECT_TRUE(Visible(w.BirthdaysView().Hwnd()));
@@ -513,26 +513,26 @@ TEST_F(MainWindowUi, ToolbarHintsAndTheStatusBar)
     w.EventsView().Select(-1);
     ASSERT_FALSE(bar.IsEnabled(IDM_MAIN_EDIT));
     RECT r{};
-    const auto edit = ::SendMessageA(bar.Hwnd(), TB_COMMANDTOINDEX, IDM_MAIN_EDIT, 0);
-    ::SendMessageA(bar.Hwnd(), TB_GETITEMRECT, static_cast<WPARAM>(edit), reinterpret_cast<LPARAM>(&r));
-    ::SendMessageA(bar.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    const auto edit = ::SendMessageW(bar.Hwnd(), TB_COMMANDTOINDEX, IDM_MAIN_EDIT, 0);
+    ::SendMessageW(bar.Hwnd(), TB_GETITEMRECT, static_cast<WPARAM>(edit), reinterpret_cast<LPARAM>(&r));
+    ::SendMessageW(bar.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     EXPECT_EQ(w.Frame().Status().Text(), "Edit selected event...");
-    ::SendMessageA(bar.Hwnd(), WM_MOUSELEAVE, 0, 0);
+    ::SendMessageW(bar.Hwnd(), WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(w.Frame().Status().Text(), "");
 
     // The tooltip asks for the short part.
-    HWND tips = reinterpret_cast<HWND>(::SendMessageA(bar.Hwnd(), TB_GETTOOLTIPS, 0, 0));
+    HWND tips = reinterpret_cast<HWND>(::SendMessageW(bar.Hwnd(), TB_GETTOOLTIPS, 0, 0));
     ASSERT_NE(tips, nullptr);
-    NMTTDISPINFOA info{};
+    NMTTDISPINFOW info{};
     info.hdr.hwndFrom = tips;
     info.hdr.idFrom = IDM_MAIN_DELETE;
-    info.hdr.code = TTN_GETDISPINFOA;
+    info.hdr.code = TTN_GETDISPINFOW;
     EXPECT_TRUE(w.Frame().OnNotify(info.hdr));
-    EXPECT_STREQ(info.lpszText, "Delete");
+    EXPECT_STREQ(info.lpszText, L"Delete");
 
     // Hiding the window empties the status bar and, with the tray icon, the
     // program stays.
-    ::SendMessageA(bar.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
+    ::SendMessageW(bar.Hwnd(), WM_MOUSEMOVE, 0, MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
     w.actHideMainForm();
     EXPECT_EQ(w.Frame().Status().Text(), "");
     EXPECT_NE(w.Hwnd(), nullptr);
@@ -548,7 +548,7 @@ TEST_F(MainWindowUi, WithoutAPageTheCommandsDoNothingAndTheViewMenuToggles)
     EXPECT_TRUE(asked.empty());
     EXPECT_TRUE(desktop->notes.empty());
     HMENU file = w.Menus().FileMenu();
-    ::SendMessageA(w.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
+    ::SendMessageW(w.Hwnd(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(file), 0);
     EXPECT_FALSE(Enabled(file, IDM_MAIN_DELETE));
 
     EXPECT_FALSE(w.EventsView().GridLines());
@@ -603,7 +603,7 @@ TEST_F(MainWindowUi, NewEventIsStoredListedAndScheduled)
         w.RunCommand(IDM_QUICK_IN_FIRST);
         w.RunCommand(IDM_TRAY_NEW_BIRTHDAY);
         w.RunCommand(IDM_TRAY_OPTIONS);
-        ::SendMessageA(w.Hwnd(), WM_HOTKEY, Settings().NewBirth.AtomId, 0);
+        ::SendMessageW(w.Hwnd(), WM_HOTKEY, Settings().NewBirth.AtomId, 0);
         EXPECT_EQ(frmEditEvent, &editor);
         EXPECT_EQ(TDialog::OpenDialog(), &editor);
         editor.SetItemText(IDC_EE_NAME, "Walk");
@@ -643,7 +643,7 @@ TEST_F(MainWindowUi, EditRewritesTheEventUnderItsNewNameAndKeepsItsRow)
     };
     // A double click on the row edits it, as F4 and the menus do.
     NMHDR click{view.Hwnd(), static_cast<UINT_PTR>(view.Id()), static_cast<UINT>(NM_DBLCLK)};
-    ::SendMessageA(w.Hwnd(), WM_NOTIFY, click.idFrom, reinterpret_cast<LPARAM>(&click));
+    ::SendMessageW(w.Hwnd(), WM_NOTIFY, click.idFrom, reinterpret_cast<LPARAM>(&click));
     EXPECT_EQ(editors, std::vector<std::string>{"Edit Event"});
     EXPECT_EQ(IniFile(dir.File("events.ini")).ReadSections(),
               (std::vector<std::string>{"Backup the laptop", "Call mum", "Pay the rent", "Orthodontist"}));
@@ -674,7 +674,7 @@ TEST_F(MainWindowUi, NewBirthdayDueThisWeekIsRemindedAtOnceEditedIsNot)
         EXPECT_NEAR(editor.Values().Date, At(2026, 6, 15) + kPickerTimeOfDay, 1e-8);
         // Brings this one forward, as the way to a new event or an edit does.
         w.RunCommand(IDM_TRAY_NEW_BIRTHDAY);
-        ::SendMessageA(w.Hwnd(), WM_HOTKEY, Settings().NewEvent.AtomId, 0);
+        ::SendMessageW(w.Hwnd(), WM_HOTKEY, Settings().NewEvent.AtomId, 0);
         w.RunCommand(IDM_MAIN_EVENTS_PAGE);
         w.RunCommand(IDM_MAIN_EDIT);
         w.RunCommand(IDM_MAIN_BIRTHS_PAGE);
@@ -728,8 +728,8 @@ TEST_F(MainWindowUi, LayoutIsSavedOnCloseAndRestoredAtTheNextStart)
         EXPECT_EQ(w.BirthdaysView().ColumnWidth(1), 99);
         EXPECT_EQ(w.MenuSize(), 90);
         // The user widens columns, drags the splitter and moves the window.
-        ::SendMessageA(w.EventsView().Hwnd(), LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(140, 0));
-        ::SendMessageA(w.BirthdaysView().Hwnd(), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(180, 0));
+        ::SendMessageW(w.EventsView().Hwnd(), LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(140, 0));
+        ::SendMessageW(w.BirthdaysView().Hwnd(), LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(180, 0));
         w.Frame().SetMenuSize(120);
         ::SetWindowPos(w.Hwnd(), nullptr, 70, 60, 640, 400, SWP_NOZORDER | SWP_NOACTIVATE);
         w.Close();

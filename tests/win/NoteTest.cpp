@@ -30,14 +30,14 @@ TDateTime At(int y, int mo, int d, int h, int mi)
     return EncodeDateTime(DateParts{y, mo, d}, TimeParts{h, mi, 0, 0});
 }
 
-LOGFONTA FontOf(HWND hwnd)
+LOGFONTW FontOf(HWND hwnd)
 {
-    LOGFONTA lf{};
-    ::GetObjectA(reinterpret_cast<HFONT>(::SendMessageA(hwnd, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    LOGFONTW lf{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(hwnd, WM_GETFONT, 0, 0)), sizeof lf, &lf);
     return lf;
 }
 
-bool HasStyle(HWND hwnd, LONG_PTR bits) { return (::GetWindowLongPtrA(hwnd, GWL_STYLE) & bits) == bits; }
+bool HasStyle(HWND hwnd, LONG_PTR bits) { return (::GetWindowLongPtrW(hwnd, GWL_STYLE) & bits) == bits; }
 
 class RecordingHost final : public INoteHost {
 public:
@@ -62,7 +62,7 @@ protected:
     {
         // Notes that a test left open.
         HWND hwnd;
-        while ((hwnd = ::FindWindowA(TfrmNote::kClassName, nullptr)) != nullptr) ::DestroyWindow(hwnd);
+        while ((hwnd = ::FindWindowW(Widen(TfrmNote::kClassName).c_str(), nullptr)) != nullptr) ::DestroyWindow(hwnd);
     }
     // Whether the one snooze so far went to `name` at `when`.
     void ExpectSnoozed(const std::string& name, TDateTime when, double tolerance = 1e-9)
@@ -87,8 +87,8 @@ TEST_F(NoteTest, DesignedWindow)
     const SIZE client = wintest::ClientSize(hwnd);
     EXPECT_EQ(std::make_pair(client.cx, client.cy), std::make_pair(LONG(389), LONG(221)));
     EXPECT_TRUE(HasStyle(hwnd, WS_SYSMENU | WS_MINIMIZEBOX));
-    EXPECT_FALSE(::GetWindowLongPtrA(hwnd, GWL_STYLE) & (WS_MAXIMIZEBOX | WS_THICKFRAME));
-    EXPECT_EQ(::GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_TOPMOST),
+    EXPECT_FALSE(::GetWindowLongPtrW(hwnd, GWL_STYLE) & (WS_MAXIMIZEBOX | WS_THICKFRAME));
+    EXPECT_EQ(::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & (WS_EX_APPWINDOW | WS_EX_TOPMOST),
               WS_EX_APPWINDOW | WS_EX_TOPMOST);
     // Owned by nobody but the desktop: its own task-bar button.
     HWND owner = ::GetWindow(hwnd, GW_OWNER);
@@ -122,7 +122,7 @@ TEST_F(NoteTest, ActionMenu)
         for (UINT i = 0; i < table.size(); ++i) {
             const SnoozeChoice& row = table[i];
             SCOPED_TRACE(row.Caption);
-            const MENUITEMINFOA mii = MenuItemInfo(sub, i);
+            const MENUITEMINFOW mii = MenuItemInfo(sub, i);
             EXPECT_EQ(MenuItemText(sub, i), std::string(row.Caption) + (*row.Shortcut ? "\t" : "") + row.Shortcut);
             EXPECT_EQ(std::make_tuple(static_cast<int>(mii.dwItemData), mii.wID, (mii.fType & MFT_MENUBARBREAK) != 0,
                                       (mii.fState & MFS_DISABLED) != 0),
@@ -204,7 +204,7 @@ TEST_F(NoteTest, SnoozeKeysAndMenuCommands)
         note->SetRemindLater(c.later);
         HWND hwnd = note->Hwnd();
         if (c.id != 0)
-            ::SendMessageA(hwnd, WM_COMMAND, c.id, 0);
+            ::SendMessageW(hwnd, WM_COMMAND, c.id, 0);
         else
             note->FormKeyDown(c.vk, c.ctrl, c.shift);
         ExpectSnoozed("Dentist", c.expected, 1e-8);
@@ -212,7 +212,7 @@ TEST_F(NoteTest, SnoozeKeysAndMenuCommands)
     }
     // Without a host the note only closes.
     HWND hwnd = TfrmNote::Create(NoteServices{nullptr, &clock, [] {}})->Hwnd();
-    ::SendMessageA(hwnd, WM_COMMAND, IDM_NOTE_IN_FIRST, 0);
+    ::SendMessageW(hwnd, WM_COMMAND, IDM_NOTE_IN_FIRST, 0);
     EXPECT_FALSE(::IsWindow(hwnd));
 }
 
@@ -229,14 +229,14 @@ TEST_F(NoteTest, OtherKeysCommandsAndClicks)
     EXPECT_TRUE(host.snoozes.empty());
     EXPECT_EQ(soundStops, 0);
     note->FormKeyDown(VK_END, false, false);
-    ::SendMessageA(hwnd, WM_COMMAND, IDM_NOTE_STOPMUSIC, 0);
+    ::SendMessageW(hwnd, WM_COMMAND, IDM_NOTE_STOPMUSIC, 0);
     EXPECT_TRUE(::IsWindow(hwnd));
     EXPECT_EQ(soundStops, 2);
     // A press on the close button released elsewhere is no click.
     const RECT r = note->CloseButtonRect();
     const LPARAM inside = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    ::SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, inside);
-    ::SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+    ::SendMessageW(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_TRUE(::IsWindow(hwnd));
 
     // Each way of closing stops the sound as well and snoozes nothing.
@@ -246,11 +246,11 @@ TEST_F(NoteTest, OtherKeysCommandsAndClicks)
         note = MakeNote();
         hwnd = note->Hwnd();
         if (way == 0) note->FormKeyDown(VK_ESCAPE, true, false);
-        if (way == 1) ::SendMessageA(hwnd, WM_COMMAND, IDM_NOTE_CLOSE, 0);
-        if (way == 2) ::SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        if (way == 1) ::SendMessageW(hwnd, WM_COMMAND, IDM_NOTE_CLOSE, 0);
+        if (way == 2) ::SendMessageW(hwnd, WM_CLOSE, 0, 0);
         if (way == 3) {
-            ::SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, inside);
-            ::SendMessageA(hwnd, WM_LBUTTONUP, 0, inside);
+            ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+            ::SendMessageW(hwnd, WM_LBUTTONUP, 0, inside);
         }
         EXPECT_FALSE(::IsWindow(hwnd));
         EXPECT_EQ(soundStops, 1);
@@ -263,14 +263,14 @@ TEST_F(NoteTest, CommandKeysSwallowTheirCharacter)
     HWND edit = MakeNote()->TextControl();
     wintest::HeldKeys keys(false, false);
     MSG msg;
-    ::PostMessageA(edit, WM_CHAR, ' ', 0);
-    ::SendMessageA(edit, WM_KEYDOWN, VK_END, 0);
-    EXPECT_FALSE(::PeekMessageA(&msg, edit, WM_CHAR, WM_CHAR, PM_REMOVE));
+    ::PostMessageW(edit, WM_CHAR, ' ', 0);
+    ::SendMessageW(edit, WM_KEYDOWN, VK_END, 0);
+    EXPECT_FALSE(::PeekMessageW(&msg, edit, WM_CHAR, WM_CHAR, PM_REMOVE));
     EXPECT_EQ(soundStops, 1);
     // An ordinary key leaves its character alone.
-    ::PostMessageA(edit, WM_CHAR, 'a', 0);
-    ::SendMessageA(edit, WM_KEYDOWN, 'A', 0);
-    EXPECT_TRUE(::PeekMessageA(&msg, edit, WM_CHAR, WM_CHAR, PM_REMOVE));
+    ::PostMessageW(edit, WM_CHAR, 'a', 0);
+    ::SendMessageW(edit, WM_KEYDOWN, 'A', 0);
+    EXPECT_TRUE(::PeekMessageW(&msg, edit, WM_CHAR, WM_CHAR, PM_REMOVE));
 }
 
 // Space opens the action menu; a timer closes the menu
@@ -331,7 +331,7 @@ TEST_F(NoteTest, DesktopShowsNotesWithTheirIconsAndIgnoresMissingSounds)
 {
     NullPower power;
     HIMAGELIST events = ::ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 0);
-    ::ImageList_AddIcon(events, ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_INFORMATION)));
+    ::ImageList_AddIcon(events, ::LoadIconW(nullptr, IDI_INFORMATION));
     DesktopWin desktop(nullptr, events, nullptr, &host, power, &clock);
     NoteRequest request;
     request.Caption = "Dentist (31.03.2024 10:15)";
@@ -358,7 +358,7 @@ TEST_F(NoteTest, DesktopShowsNotesWithTheirIconsAndIgnoresMissingSounds)
     // An index outside the list clears the icon; a given icon is copied.
     note->SetIconFromList(events, 5);
     EXPECT_EQ(note->Icon(), nullptr);
-    HICON icon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_INFORMATION));
+    HICON icon = ::LoadIconW(nullptr, IDI_INFORMATION);
     note->SetIcon(icon);
     EXPECT_NE(note->Icon(), icon);
     ::ImageList_Destroy(events);
@@ -403,14 +403,14 @@ TEST(MissedSummaryTest, ListsTheRunsShowsANoteAndSnoozesAllWithoutTakingTheKeybo
     EXPECT_TRUE(::IsWindowVisible(summary->Hwnd()));
     EXPECT_NE(::GetActiveWindow(), summary->Hwnd()) << "shown without taking the keyboard";
     HWND list = summary->List();
-    ASSERT_EQ(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 4);
-    char text[64] = {};
-    LVITEMA item{};
+    ASSERT_EQ(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 4);
+    wchar_t text[64] = {};
+    LVITEMW item{};
     item.iSubItem = 2;
     item.pszText = text;
-    item.cchTextMax = sizeof text;
-    ::SendMessageA(list, LVM_GETITEMTEXTA, 3, reinterpret_cast<LPARAM>(&item));
-    EXPECT_STREQ(text, "Line 3");
+    item.cchTextMax = static_cast<int>(std::size(text));
+    ::SendMessageW(list, LVM_GETITEMTEXTW, 3, reinterpret_cast<LPARAM>(&item));
+    EXPECT_STREQ(text, L"Line 3");
 
     // The first row is chosen; "Show note" opens its note.
     summary->btnShowNoteClick();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/IniValues.h"
+#include "core/win/Text.h"
 #include "res/resource.h"
 #include "shell/Settings.h"
 #include "shell/win/About.h"
@@ -30,8 +31,8 @@ class OptionsTest : public MainWindowFixture {
 protected:
     OptionsTest()
     {
-        SetNotifyIconFn([this](DWORD message, const NOTIFYICONDATAA& data) {
-            tray.push_back(std::to_string(message) + " " + std::to_string(data.uFlags) + " " + data.szTip);
+        SetNotifyIconFn([this](DWORD message, const NOTIFYICONDATAW& data) {
+            tray.push_back(std::to_string(message) + " " + std::to_string(data.uFlags) + " " + Narrow(data.szTip));
             return TRUE;
         });
     }
@@ -85,12 +86,12 @@ TEST_F(OptionsTest, TrayIconTooltipAndHotKeysFollowTheBoxes)
     Confirm([](TfrmOptions& d) {
         d.SetChecked(IDC_OPT_TRAY, false);
         d.SetChecked(IDC_OPT_SHOWTOOLTIP, false);
-        ::SendMessageA(d.Item(IDC_OPT_SHOWTOOLTIP), BM_CLICK, 0, 0);
-        ::SendMessageA(d.Item(IDC_OPT_SHOWTOOLTIP), BM_CLICK, 0, 0);
+        ::SendMessageW(d.Item(IDC_OPT_SHOWTOOLTIP), BM_CLICK, 0, 0);
+        ::SendMessageW(d.Item(IDC_OPT_SHOWTOOLTIP), BM_CLICK, 0, 0);
         EXPECT_FALSE(::IsWindowEnabled(d.Item(IDC_OPT_TTDATE)) || ::IsWindowEnabled(d.Item(IDC_OPT_TTONTOP)) ||
                      ::IsWindowEnabled(d.Item(IDC_OPT_TTDATE_EXAMPLE)));
         d.SetChecked(IDC_OPT_TTONTOP, false);  // stored although disabled
-        ::SendMessageA(d.Item(IDC_OPT_HKEVENT), HKM_SETHOTKEY, MAKEWORD('N', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
+        ::SendMessageW(d.Item(IDC_OPT_HKEVENT), HKM_SETHOTKEY, MAKEWORD('N', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
     });
     EXPECT_EQ(tray, (std::vector<std::string>{"2 0 ", "1 7 Vellomir"}));
     EXPECT_TRUE(window->Showing()) << "without the icon the hidden main window is the way back";
@@ -104,7 +105,7 @@ TEST_F(OptionsTest, TrayIconTooltipAndHotKeysFollowTheBoxes)
     // window its tip cleared again.
     tray.clear();
     Confirm([](TfrmOptions& d) {
-        EXPECT_EQ(::SendMessageA(d.Item(IDC_OPT_HKEVENT), HKM_GETHOTKEY, 0, 0),
+        EXPECT_EQ(::SendMessageW(d.Item(IDC_OPT_HKEVENT), HKM_GETHOTKEY, 0, 0),
                   MAKEWORD('N', HOTKEYF_CONTROL | HOTKEYF_SHIFT));
         d.SetChecked(IDC_OPT_TRAY, true);
         d.SetChecked(IDC_OPT_SHOWTOOLTIP, true);
@@ -122,9 +123,9 @@ TEST_F(OptionsTest, HotKeysMoveClearAndOnlyOtherProgramsKeysAreReported)
     // elsewhere: one box, over the dialog.
     Confirm([&](TfrmOptions& d) {
         dialog = d.Hwnd();
-        ::SendMessageA(d.Item(IDC_OPT_HKMAIN), HKM_SETHOTKEY, MAKEWORD('E', HOTKEYF_CONTROL | HOTKEYF_ALT), 0);
-        ::SendMessageA(d.Item(IDC_OPT_HKEVENT), HKM_SETHOTKEY, MAKEWORD('M', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
-        ::SendMessageA(d.Item(IDC_OPT_HKBIRTH), HKM_SETHOTKEY, MAKEWORD('K', HOTKEYF_ALT), 0);
+        ::SendMessageW(d.Item(IDC_OPT_HKMAIN), HKM_SETHOTKEY, MAKEWORD('E', HOTKEYF_CONTROL | HOTKEYF_ALT), 0);
+        ::SendMessageW(d.Item(IDC_OPT_HKEVENT), HKM_SETHOTKEY, MAKEWORD('M', HOTKEYF_CONTROL | HOTKEYF_SHIFT), 0);
+        ::SendMessageW(d.Item(IDC_OPT_HKBIRTH), HKM_SETHOTKEY, MAKEWORD('K', HOTKEYF_ALT), 0);
     });
     EXPECT_EQ(boxes, std::vector<std::string>{THotKeys::FailureText(0x8000 | 'K')});
     EXPECT_EQ(boxOwners, std::vector<HWND>{dialog});
@@ -135,7 +136,7 @@ TEST_F(OptionsTest, HotKeysMoveClearAndOnlyOtherProgramsKeysAreReported)
     // A cleared control is no hotkey: nothing registered or reported, no
     // shortcut in the tray menu, 0 in the file.
     boxes.clear();
-    Confirm([](TfrmOptions& d) { ::SendMessageA(d.Item(IDC_OPT_HKMAIN), HKM_SETHOTKEY, 0, 0); });
+    Confirm([](TfrmOptions& d) { ::SendMessageW(d.Item(IDC_OPT_HKMAIN), HKM_SETHOTKEY, 0, 0); });
     EXPECT_EQ(boxes, std::vector<std::string>{});
     EXPECT_EQ(Config("MainWindowHotKey"), "0");
     window->Menus().UpdateTrayMenu(Settings());
@@ -158,23 +159,23 @@ TEST_F(OptionsTest, HotKeyNeedsCtrlOrAltAndKeepsItsExtendedKey)
     window->Menus().UpdateTrayMenu(Settings());
     // The key's name is the system's, for the extended key (Insert, not the
     // numeric pad's).
-    char insert[64] = {};
-    ::GetKeyNameTextA(static_cast<LONG>(::MapVirtualKeyA(VK_INSERT, MAPVK_VK_TO_VSC) << 16) | (1L << 24) | (1L << 25),
-                      insert, sizeof insert);
-    EXPECT_EQ(HotKeyDisplayText(0xC000 | VK_INSERT), std::string("Ctrl+Alt+") + insert);
+    wchar_t insert[64] = {};
+    ::GetKeyNameTextW(static_cast<LONG>(::MapVirtualKeyW(VK_INSERT, MAPVK_VK_TO_VSC) << 16) | (1L << 24) | (1L << 25),
+                      insert, static_cast<int>(std::size(insert)));
+    EXPECT_EQ(HotKeyDisplayText(0xC000 | VK_INSERT), std::string("Ctrl+Alt+") + Narrow(insert));
 
     Confirm([](TfrmOptions& d) {
-        EXPECT_EQ(::SendMessageA(d.Item(IDC_OPT_HKBIRTH), HKM_GETHOTKEY, 0, 0), 0) << "shown as none";
-        EXPECT_EQ(::SendMessageA(d.Item(IDC_OPT_HKEVENT), HKM_GETHOTKEY, 0, 0),
+        EXPECT_EQ(::SendMessageW(d.Item(IDC_OPT_HKBIRTH), HKM_GETHOTKEY, 0, 0), 0) << "shown as none";
+        EXPECT_EQ(::SendMessageW(d.Item(IDC_OPT_HKEVENT), HKM_GETHOTKEY, 0, 0),
                   MAKEWORD(VK_INSERT, HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT));
         // Shift with a typing key becomes Ctrl+Alt with it.
         HWND control = d.Item(IDC_OPT_HKMAIN);
         ::SetFocus(control);
         {
             wintest::HeldKeys shift(false, true);
-            ::SendMessageA(control, WM_KEYDOWN, 'A', 0);
+            ::SendMessageW(control, WM_KEYDOWN, 'A', 0);
         }
-        EXPECT_EQ(::SendMessageA(control, HKM_GETHOTKEY, 0, 0), MAKEWORD('A', HOTKEYF_CONTROL | HOTKEYF_ALT));
+        EXPECT_EQ(::SendMessageW(control, HKM_GETHOTKEY, 0, 0), MAKEWORD('A', HOTKEYF_CONTROL | HOTKEYF_ALT));
     });
     EXPECT_EQ(Settings().NewEvent.HotKey, 0xC000 | VK_INSERT);
     EXPECT_EQ(Settings().MainWindow.HotKey, 0xC000 | 'A');

@@ -45,7 +45,7 @@ public:
 // Timers are driven by hand: a real one would tick while the test runs.
 constexpr UINT kNoTicks = 0x7FFFFFFF;
 
-int ProgressPos(HWND bar) { return static_cast<int>(::SendMessageA(bar, PBM_GETPOS, 0, 0)); }
+int ProgressPos(HWND bar) { return static_cast<int>(::SendMessageW(bar, PBM_GETPOS, 0, 0)); }
 
 int LeftOnScreen(HWND hwnd)
 {
@@ -70,7 +70,7 @@ protected:
         form->FormShow();
         return *form;
     }
-    void Tick() { ::SendMessageA(form->Hwnd(), WM_TIMER, TfrmShutDown::kTimerId, 0); }
+    void Tick() { ::SendMessageW(form->Hwnd(), WM_TIMER, TfrmShutDown::kTimerId, 0); }
 
     FakePower power;
     std::unique_ptr<TfrmShutDown> form;
@@ -128,15 +128,15 @@ TEST_F(ShutDownTest, LinkActsOnReleaseOverIt)
     HWND link = f.LinkLabel();
     const int left = LeftOnScreen(link);
     // Released outside: nothing, and the link is back in place.
-    ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-    ::SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(-50, 200));
+    ::SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    ::SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(-50, 200));
     EXPECT_EQ(LeftOnScreen(link), left);
     EXPECT_NE(f.Hwnd(), nullptr);
 
-    ::SendMessageA(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    ::SendMessageW(link, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
     EXPECT_EQ(LeftOnScreen(link), left + 1);
     EXPECT_TRUE(power.exits.empty());  // acts on release, like a button
-    ::SendMessageA(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+    ::SendMessageW(link, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     EXPECT_EQ(power.exits, Exits{5});
     EXPECT_EQ(f.Hwnd(), nullptr);
 }
@@ -149,15 +149,15 @@ TEST_F(ShutDownTest, CancelEscapeTitleBarAndHidingMakeNoSystemCall)
         Tick();
         HWND hwnd = f.Hwnd();
         if (way == 0)
-            ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+            ::SendMessageW(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                            reinterpret_cast<LPARAM>(f.CancelButton()));
-        if (way == 1) ::SendMessageA(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
-        if (way == 2) ::SendMessageA(hwnd, WM_CLOSE, 0, 0);
+        if (way == 1) ::SendMessageW(hwnd, WM_KEYDOWN, VK_ESCAPE, 0);
+        if (way == 2) ::SendMessageW(hwnd, WM_CLOSE, 0, 0);
         if (way == 3) ::ShowWindow(hwnd, SW_SHOWNA), ::ShowWindow(hwnd, SW_HIDE);
         EXPECT_FALSE(::IsWindow(hwnd));
         EXPECT_EQ(f.Hwnd(), nullptr);
         EXPECT_EQ(frmShutDown, nullptr);
-        ::SendMessageA(hwnd, WM_TIMER, TfrmShutDown::kTimerId, 0);  // a late tick does nothing
+        ::SendMessageW(hwnd, WM_TIMER, TfrmShutDown::kTimerId, 0);  // a late tick does nothing
     }
     EXPECT_TRUE(power.exits.empty());
     EXPECT_TRUE(power.boxes.empty());
@@ -187,7 +187,7 @@ TEST_F(ShutDownTest, MessageBoxDuringTheActionDoesNotActTwice)
     power.tokenOk = false;
     HWND hwnd = Start("Restart", kExitReboot, 1).Hwnd();
     power.duringBox = [&] {
-        for (int i = 0; i < 2 && ::IsWindow(hwnd); ++i) ::SendMessageA(hwnd, WM_TIMER, TfrmShutDown::kTimerId, 0);
+        for (int i = 0; i < 2 && ::IsWindow(hwnd); ++i) ::SendMessageW(hwnd, WM_TIMER, TfrmShutDown::kTimerId, 0);
     };
     Tick();
     EXPECT_EQ(power.boxes, std::vector<std::string>{"Exit Error|OpenProcessToken() Failed"});

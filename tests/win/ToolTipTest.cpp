@@ -67,7 +67,7 @@ protected:
         ToolTipServices s;
         s.PopupTrayMenu = [this](POINT) {
             MSG pending;
-            trayMenus.push_back(::PeekMessageA(&pending, nullptr, WM_CHAR, WM_CHAR, PM_NOREMOVE) != FALSE);
+            trayMenus.push_back(::PeekMessageW(&pending, nullptr, WM_CHAR, WM_CHAR, PM_NOREMOVE) != FALSE);
         };
         if (iconRect)
             s.IconRect = [this](RECT& r) {
@@ -113,38 +113,38 @@ TEST_F(ToolTipTest, RowsColoursAndHeight)
     EXPECT_EQ(t.DateText(), "10.06.2025 10:00:00");
 
     Settings().ShowZodiacSigns = true;
-    ::SendMessageA(t.Hwnd(), WM_REFRESHTOOLTIP, 0, 0);
+    ::SendMessageW(t.Hwnd(), WM_REFRESHTOOLTIP, 0, 0);
     EXPECT_EQ(ClientHeight(t), Scaled(75));
     EXPECT_EQ(t.ZodiacIndex(), 2);  // Gemini
 
     AddBirthday("Ann", At(1990, 6, 10));
     AddBirthday("Ben", At(1990, 6, 13));
     AddEvent("Dentist", At(2025, 6, 10, 9));
-    ::SendMessageA(t.Hwnd(), WM_REFRESHTOOLTIP, 0, 0);
+    ::SendMessageW(t.Hwnd(), WM_REFRESHTOOLTIP, 0, 0);
     EXPECT_EQ(ClientHeight(t), Scaled(176));
-    ASSERT_EQ(::SendMessageA(t.List(), LVM_GETITEMCOUNT, 0, 0), 3);
+    ASSERT_EQ(::SendMessageW(t.List(), LVM_GETITEMCOUNT, 0, 0), 3);
     // Each row is drawn in the colour of its class.
     const COLORREF expected[] = {RGB(255, 95, 17), ::GetSysColor(COLOR_GRAYTEXT), RGB(255, 189, 157)};
     for (int row = 0; row < 3; ++row) {
-        LVITEMA item{};
+        LVITEMW item{};
         item.mask = LVIF_PARAM;
         item.iItem = row;
-        ::SendMessageA(t.List(), LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        ::SendMessageW(t.List(), LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
         NMLVCUSTOMDRAW draw{};
         draw.nmcd.hdr = NMHDR{t.List(), 0, static_cast<UINT>(NM_CUSTOMDRAW)};
         draw.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
         draw.nmcd.lItemlParam = item.lParam;
-        ::SendMessageA(t.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
+        ::SendMessageW(t.Hwnd(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&draw));
         EXPECT_EQ(draw.clrText, expected[row]) << row;
     }
     EXPECT_EQ(TfrmToolTip::ClassColor(rcTomorrow), RGB(0, 0, 64));
-    char text[64] = {};
-    LVITEMA second{};
+    wchar_t text[64] = {};
+    LVITEMW second{};
     second.iSubItem = 1;
     second.pszText = text;
-    second.cchTextMax = sizeof text;
-    ::SendMessageA(t.List(), LVM_GETITEMTEXTA, 1, reinterpret_cast<LPARAM>(&second));
-    EXPECT_STREQ(text, "3 day(s) left");
+    second.cchTextMax = static_cast<int>(std::size(text));
+    ::SendMessageW(t.List(), LVM_GETITEMTEXTW, 1, reinterpret_cast<LPARAM>(&second));
+    EXPECT_STREQ(text, L"3 day(s) left");
 
     // The date follows the clock.
     clock.Advance(1.0 / 86400);
@@ -158,9 +158,9 @@ TEST_F(ToolTipTest, PinDragMenuAndLeaving)
     t.Show();
     // A drag by the title moves the window; letting go over the title pins it.
     const RECT before = Rect(t);
-    ::SendMessageA(t.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
-    ::SendMessageA(t.Hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 12));
-    ::SendMessageA(t.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
+    ::SendMessageW(t.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    ::SendMessageW(t.Hwnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(40, 12));
+    ::SendMessageW(t.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
     EXPECT_EQ(std::make_pair(Rect(t).left - before.left, Rect(t).top - before.top), std::make_pair(30L, 2L));
     EXPECT_TRUE(t.Pinned());
     t.btnFixatorClick();
@@ -174,7 +174,7 @@ TEST_F(ToolTipTest, PinDragMenuAndLeaving)
     EXPECT_TRUE(wintest::MenuItemInfo(t.Menu(), 3).fState & MFS_CHECKED);
     t.pmiOnTopClick();
     EXPECT_FALSE(Settings().TTAlwaysOnTop);
-    EXPECT_EQ(::GetWindowLongA(t.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
+    EXPECT_EQ(::GetWindowLongW(t.Hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
 
     // Leaving closes it only when it is not pinned and the mouse is away.
     const RECT r = Rect(t);
@@ -194,7 +194,7 @@ TEST_F(ToolTipTest, StaysInsideTheWorkArea)
 {
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
-    ::GetMonitorInfoA(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi);
+    ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &mi);
     const RECT work = mi.rcWork;
 
     // Anchored: its bottom-right corner at the point.
@@ -206,7 +206,7 @@ TEST_F(ToolTipTest, StaysInsideTheWorkArea)
     // More rows than the screen holds: no taller than the work area.
     for (int i = 0; i < 200; ++i)
         AddBirthday(("Person " + std::to_string(i)).c_str(), At(1990, 6, 10));
-    ::SendMessageA(t->Hwnd(), WM_REFRESHTOOLTIP, 0, 0);
+    ::SendMessageW(t->Hwnd(), WM_REFRESHTOOLTIP, 0, 0);
     EXPECT_EQ(Rect(*t).bottom - Rect(*t).top, work.bottom - work.top);
     EXPECT_EQ(Rect(*t).top, work.top);
 }
@@ -219,7 +219,7 @@ TEST_F(ToolTipTest, OpenedOverTheIconStaysUntilTheCursorLeavesIconAndWindow)
     ::SetCursorPos(632, 532);
     t.Show();
     // What Windows does when tracking starts with the cursor outside.
-    ::PostMessageA(t.Hwnd(), WM_MOUSELEAVE, 0, 0);
+    ::PostMessageW(t.Hwnd(), WM_MOUSELEAVE, 0, 0);
     wintest::PumpUntil([] { return false; }, 2 * TfrmToolTip::kMouseCheckMs);
     ASSERT_EQ(frmToolTip, &t) << "the cursor is on the icon";
     ::SetCursorPos(610, 510);  // on its way to the window
@@ -241,18 +241,18 @@ TEST_F(ToolTipTest, LongListFitsItsWidthAndLeavingThroughTheScrollBarCloses)
     HWND list = t.List();
     RECT client{};
     ::GetClientRect(list, &client);
-    const auto first = ::SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0);
-    const auto second = ::SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0);
+    const auto first = ::SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0);
+    const auto second = ::SendMessageW(list, LVM_GETCOLUMNWIDTH, 1, 0);
     EXPECT_LE(first + second, client.right) << "no sideways scroll bar";
     EXPECT_LT(client.right, wintest::ClientSize(t.Hwnd()).cx) << "beside the vertical scroll bar";
-    EXPECT_GE(second, ::SendMessageA(list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>("10 day(s) left")));
+    EXPECT_GE(second, ::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(L"10 day(s) left")));
 
     // The cursor goes from the list's scroll bar straight out: the leave
     // notification was used up on the way in.
     RECT r{};
     ::GetWindowRect(list, &r);
     ::SetCursorPos(r.right - 3, (r.top + r.bottom) / 2);
-    ::PostMessageA(t.Hwnd(), WM_MOUSELEAVE, 0, 0);
+    ::PostMessageW(t.Hwnd(), WM_MOUSELEAVE, 0, 0);
     wintest::PumpUntil([] { return false; }, 2 * TfrmToolTip::kMouseCheckMs);
     ASSERT_EQ(frmToolTip, &t);
     ::SetCursorPos(r.right + 200, r.top);
@@ -266,15 +266,15 @@ TEST_F(ToolTipTest, SpaceOpensTheTrayMenuAfterItsCharacterAndClicksOnPanelsDoNot
     t.Show();
     // As the keyboard sends it: the key goes down, the message loop makes
     // the character from it.
-    ::PostMessageA(t.Hwnd(), WM_KEYDOWN, VK_SPACE, 1 | (0x39 << 16));
+    ::PostMessageW(t.Hwnd(), WM_KEYDOWN, VK_SPACE, 1 | (0x39 << 16));
     wintest::PumpMessages();
     EXPECT_EQ(trayMenus, std::vector<bool>{false}) << "opened once, with no character left to close it";
 
     // The zodiac panel and the "EVENTS:" line are not the background.
     const RECT title = t.TitleRect();
     for (int y : {title.bottom + Scaled(25), title.bottom + Scaled(50 + 10)}) {
-        ::SendMessageA(t.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, y));
-        ::SendMessageA(t.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(100, y));
+        ::SendMessageW(t.Hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, y));
+        ::SendMessageW(t.Hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(100, y));
         ASSERT_EQ(frmToolTip, &t) << y;
     }
     // The background closes it, but never a pinned one.
@@ -288,7 +288,7 @@ TEST_F(ToolTipTest, SpaceOpensTheTrayMenuAfterItsCharacterAndClicksOnPanelsDoNot
     POINT p{(pin.left + pin.right) / 2, (pin.top + pin.bottom) / 2};
     ::ClientToScreen(t.Hwnd(), &p);
     ::SetCursorPos(p.x, p.y);
-    ::SendMessageA(t.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(t.Hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    ::SendMessageW(t.Hwnd(), WM_SETCURSOR, reinterpret_cast<WPARAM>(t.Hwnd()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     EXPECT_EQ(::GetCursor(), ::LoadCursor(nullptr, IDC_HAND));
 
     t.FormClick();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Clock.h"
+#include "core/win/Text.h"
 #include "res/resource.h"
 #include "shell/Log.h"
 #include "shell/Settings.h"
@@ -26,7 +27,7 @@ namespace {
 
 struct Call {
     DWORD message;
-    NOTIFYICONDATAA data;
+    NOTIFYICONDATAW data;
 };
 
 // Records what reaches the shell instead of calling it.
@@ -34,7 +35,7 @@ class ShellCalls {
 public:
     ShellCalls()
     {
-        SetNotifyIconFn([this](DWORD message, const NOTIFYICONDATAA& data) {
+        SetNotifyIconFn([this](DWORD message, const NOTIFYICONDATAW& data) {
             calls.push_back(Call{message, data});
             return TRUE;
         });
@@ -47,17 +48,17 @@ TEST(TrayIcon, EachOperationFillsTheSharedRecord)
 {
     ShellCalls shell;
     HWND window = reinterpret_cast<HWND>(0x1234);
-    HICON icon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    HICON icon = ::LoadIconW(nullptr, IDI_APPLICATION);
     TrayIconAdd(window, icon, 1, "Vellomir");
     TrayIconAdd(window, icon, 1, "");
     TrayIconModify(window, icon, std::string(70, 'x'));
     TrayIconDelete(window, 1);
     ASSERT_EQ(shell.calls.size(), 4u);
     auto fields = [](const Call& c) {
-        return std::make_tuple(c.message, c.data.cbSize, c.data.uFlags, std::string(c.data.szTip), c.data.uID,
+        return std::make_tuple(c.message, c.data.cbSize, c.data.uFlags, Narrow(c.data.szTip), c.data.uID,
                                c.data.hWnd, c.data.uCallbackMessage, c.data.hIcon != nullptr);
     };
-    const DWORD v1 = NOTIFYICONDATAA_V1_SIZE;
+    const DWORD v1 = NOTIFYICONDATAW_V1_SIZE;
     EXPECT_EQ(fields(shell.calls[0]), std::make_tuple(DWORD{NIM_ADD}, v1, UINT{7}, std::string("Vellomir"), UINT{1},
                                                       window, UINT{1147}, true));
     // No tip: no NIF_TIP, and the tip of the record stays as it was.
@@ -99,7 +100,7 @@ TEST_F(TrayWindowTest, IconFromTheFolderOrTheProgramAndTheTipRule)
     EXPECT_NE(Log().find("TrayIcon dont founding in " + dir.Path().string()), std::string::npos) << Log();
 
     // Explorer started again: the icon is added again.
-    ::SendMessageA(w.Hwnd(), ::RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    ::SendMessageW(w.Hwnd(), ::RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
     ASSERT_EQ(shell.calls.size(), 2u);
     EXPECT_EQ(shell.calls[1].message, DWORD{NIM_ADD});
     window.reset();
@@ -111,7 +112,7 @@ TEST_F(TrayWindowTest, IconFromTheFolderOrTheProgramAndTheTipRule)
     Open("EnableTooltip=0\r\n");
     EXPECT_NE(Log().find("Error. Cant load tray icon!"), std::string::npos);
     ASSERT_FALSE(shell.calls.empty());
-    EXPECT_EQ(std::make_tuple(shell.calls[0].data.uFlags, std::string(shell.calls[0].data.szTip)),
+    EXPECT_EQ(std::make_tuple(shell.calls[0].data.uFlags, Narrow(shell.calls[0].data.szTip)),
               std::make_tuple(UINT{7}, std::string("Vellomir")));
 
     shell.calls.clear();
@@ -124,28 +125,28 @@ TEST_F(TrayWindowTest, MouseOnTheIcon)
 {
     TfrmMainList& w = Open("");
     // Hovering opens the upcoming-reminders window, once.
-    ::SendMessageA(w.Hwnd(), WM_TRAYICON, 1, WM_MOUSEMOVE);
+    ::SendMessageW(w.Hwnd(), WM_TRAYICON, 1, WM_MOUSEMOVE);
     ASSERT_NE(frmToolTip, nullptr);
     TfrmToolTip* first = frmToolTip;
-    ::SendMessageA(w.Hwnd(), WM_TRAYICON, 1, WM_MOUSEMOVE);
+    ::SendMessageW(w.Hwnd(), WM_TRAYICON, 1, WM_MOUSEMOVE);
     EXPECT_EQ(frmToolTip, first);
     ::DestroyWindow(frmToolTip->Hwnd());
     // A double click shows the window, the next one hides it.
-    ::SendMessageA(w.Hwnd(), WM_TRAYICON, 1, WM_LBUTTONDBLCLK);
+    ::SendMessageW(w.Hwnd(), WM_TRAYICON, 1, WM_LBUTTONDBLCLK);
     EXPECT_TRUE(w.Showing());
-    ::SendMessageA(w.Hwnd(), WM_TRAYICON, 1, WM_LBUTTONDBLCLK);
+    ::SendMessageW(w.Hwnd(), WM_TRAYICON, 1, WM_LBUTTONDBLCLK);
     EXPECT_FALSE(w.Showing());
     // The right button opens the tray menu (closed here by a timer).
     ::SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR id, DWORD) {
         ::KillTimer(nullptr, id);
         ::EndMenu();
     });
-    ::SendMessageA(w.Hwnd(), WM_TRAYICON, 1, WM_RBUTTONDOWN);
+    ::SendMessageW(w.Hwnd(), WM_TRAYICON, 1, WM_RBUTTONDOWN);
     EXPECT_EQ(wintest::MenuItemText(w.Menus().TrayMenu(), 0), "Main\tShift+Ctrl+M");
 
     window.reset();
     Open("EnableTooltip=0\r\n");
-    ::SendMessageA(window->Hwnd(), WM_TRAYICON, 1, WM_MOUSEMOVE);
+    ::SendMessageW(window->Hwnd(), WM_TRAYICON, 1, WM_MOUSEMOVE);
     EXPECT_EQ(frmToolTip, nullptr);
 }
 
@@ -161,12 +162,12 @@ TEST_F(TrayWindowTest, HotKeysRegisterDispatchAndGo)
     ::UnregisterHotKey(other.Hwnd(), 1);
 
     const AppSettings& s = Settings();
-    ::SendMessageA(w.Hwnd(), WM_HOTKEY, s.NewEvent.AtomId, 0);
-    ::SendMessageA(w.Hwnd(), WM_HOTKEY, s.NewBirth.AtomId, 0);
+    ::SendMessageW(w.Hwnd(), WM_HOTKEY, s.NewEvent.AtomId, 0);
+    ::SendMessageW(w.Hwnd(), WM_HOTKEY, s.NewBirth.AtomId, 0);
     EXPECT_EQ(dialogs, (std::vector<std::string>{"New Event", "New Birthday"}));
-    ::SendMessageA(w.Hwnd(), WM_HOTKEY, s.MainWindow.AtomId, 0);
+    ::SendMessageW(w.Hwnd(), WM_HOTKEY, s.MainWindow.AtomId, 0);
     EXPECT_TRUE(w.Showing());
-    ::SendMessageA(w.Hwnd(), WM_HOTKEY, s.MainWindow.AtomId, 0);
+    ::SendMessageW(w.Hwnd(), WM_HOTKEY, s.MainWindow.AtomId, 0);
     EXPECT_FALSE(w.Showing());
 
     // New keys: two bindings swap theirs (all are released before any is
@@ -186,7 +187,7 @@ TEST_F(TrayWindowTest, HotKeysRegisterDispatchAndGo)
 
     // When the window goes, its keys and atoms go with it.
     window.reset();
-    EXPECT_EQ(::GlobalFindAtomA("NewEvent"), 0);
+    EXPECT_EQ(::GlobalFindAtomW(L"NewEvent"), 0);
     EXPECT_TRUE(::RegisterHotKey(other.Hwnd(), 4, MOD_CONTROL | MOD_SHIFT, 'Q'));
     ::UnregisterHotKey(other.Hwnd(), 4);
 }

@@ -5,7 +5,10 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <iterator>
 #include <string>
+
+#include "core/win/Text.h"
 
 namespace wintest {
 
@@ -14,13 +17,13 @@ namespace wintest {
 inline bool PumpMessages()
 {
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
             ::PostQuitMessage(static_cast<int>(msg.wParam));
             return false;
         }
         ::TranslateMessage(&msg);
-        ::DispatchMessageA(&msg);
+        ::DispatchMessageW(&msg);
     }
     return true;
 }
@@ -39,20 +42,14 @@ bool PumpUntil(Done done, DWORD timeoutMs = 2000)
     return true;
 }
 
-inline std::string WindowText(HWND hwnd)
-{
-    int length = ::GetWindowTextLengthA(hwnd);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    int got = ::GetWindowTextA(hwnd, text.data(), length + 1);
-    text.resize(static_cast<size_t>(got > 0 ? got : 0));
-    return text;
-}
+// UTF-8, as the program keeps its texts.
+using ::WindowText;
 
 inline std::string ClassName(HWND hwnd)
 {
-    char name[256] = {};
-    ::GetClassNameA(hwnd, name, static_cast<int>(sizeof name));
-    return name;
+    wchar_t name[256] = {};
+    ::GetClassNameW(hwnd, name, static_cast<int>(std::size(name)));
+    return Narrow(name);
 }
 
 inline SIZE ClientSize(HWND hwnd)
@@ -65,22 +62,22 @@ inline SIZE ClientSize(HWND hwnd)
 // The text of a menu item by position, as shown (shortcut column included).
 inline std::string MenuItemText(HMENU menu, UINT position)
 {
-    char text[256] = {};
-    MENUITEMINFOA mii{};
+    wchar_t text[256] = {};
+    MENUITEMINFOW mii{};
     mii.cbSize = sizeof mii;
     mii.fMask = MIIM_STRING;
     mii.dwTypeData = text;
-    mii.cch = sizeof text;
-    if (!::GetMenuItemInfoA(menu, position, TRUE, &mii)) return {};
-    return text;
+    mii.cch = static_cast<UINT>(std::size(text));
+    if (!::GetMenuItemInfoW(menu, position, TRUE, &mii)) return {};
+    return Narrow(text);
 }
 
-inline MENUITEMINFOA MenuItemInfo(HMENU menu, UINT position)
+inline MENUITEMINFOW MenuItemInfo(HMENU menu, UINT position)
 {
-    MENUITEMINFOA mii{};
+    MENUITEMINFOW mii{};
     mii.cbSize = sizeof mii;
     mii.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_DATA;
-    ::GetMenuItemInfoA(menu, position, TRUE, &mii);
+    ::GetMenuItemInfoW(menu, position, TRUE, &mii);
     return mii;
 }
 
@@ -93,19 +90,19 @@ inline std::string ToolTipOf(HWND owner, HWND control)
     } search{owner, control, {}};
     ::EnumThreadWindows(::GetCurrentThreadId(), [](HWND w, LPARAM p) -> BOOL {
         auto& s = *reinterpret_cast<Search*>(p);
-        char cls[64] = {};
-        ::GetClassNameA(w, cls, sizeof cls);
-        if (::GetWindow(w, GW_OWNER) != s.owner || ::lstrcmpiA(cls, "tooltips_class32") != 0)
+        wchar_t cls[64] = {};
+        ::GetClassNameW(w, cls, static_cast<int>(std::size(cls)));
+        if (::GetWindow(w, GW_OWNER) != s.owner || ::lstrcmpiW(cls, L"tooltips_class32") != 0)
             return TRUE;
-        char text[256] = {};
-        TTTOOLINFOA tool{};
+        wchar_t text[256] = {};
+        TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.hwnd = s.owner;
         tool.uId = reinterpret_cast<UINT_PTR>(s.control);
         tool.uFlags = TTF_IDISHWND;
         tool.lpszText = text;
-        ::SendMessageA(w, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
-        s.text = text;
+        ::SendMessageW(w, TTM_GETTEXTW, std::size(text), reinterpret_cast<LPARAM>(&tool));
+        s.text = Narrow(text);
         return s.text.empty();
     }, reinterpret_cast<LPARAM>(&search));
     return search.text;
@@ -117,13 +114,13 @@ class OwnerWindow {
 public:
     OwnerWindow()
     {
-        WNDCLASSA wc{};
+        WNDCLASSW wc{};
         wc.lpfnWndProc = &OwnerWindow::Proc;
-        wc.hInstance = ::GetModuleHandleA(nullptr);
-        wc.lpszClassName = "VellomirTestOwner";
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"VellomirTestOwner";
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        ::RegisterClassA(&wc);  // fails harmlessly when already registered
-        hwnd_ = ::CreateWindowExA(0, "VellomirTestOwner", "Main Window", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200,
+        ::RegisterClassW(&wc);  // fails harmlessly when already registered
+        hwnd_ = ::CreateWindowExW(0, L"VellomirTestOwner", L"Main Window", WS_OVERLAPPEDWINDOW, 10, 10, 300, 200,
                                   nullptr, nullptr, wc.hInstance, this);
     }
     ~OwnerWindow()
@@ -140,10 +137,10 @@ private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     {
         if (msg == WM_NCCREATE) {
-            auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-            ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
         }
-        auto* self = reinterpret_cast<OwnerWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        auto* self = reinterpret_cast<OwnerWindow*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (msg == WM_PAINT && self) {
             ++self->paints_;
             PAINTSTRUCT ps;
@@ -151,7 +148,7 @@ private:
             ::EndPaint(hwnd, &ps);
             return 0;
         }
-        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+        return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 
     HWND hwnd_ = nullptr;

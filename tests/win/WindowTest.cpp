@@ -85,7 +85,7 @@ TEST(TWindowTest, SelfDeletingWindowGoesOnlyAfterItsHandlerReturns)
     Log log;
     bool deleted = false;
     HWND hwnd = (new ProbeWindow(WindowLifetime::SelfDeleting, &log, &deleted))->Hwnd();
-    EXPECT_EQ(::SendMessageA(hwnd, WM_USER, 0, 0), 1);
+    EXPECT_EQ(::SendMessageW(hwnd, WM_USER, 0, 0), 1);
     EXPECT_TRUE(deleted);
     EXPECT_FALSE(::IsWindow(hwnd));
     EXPECT_EQ(log, (Log{"create", "destroy", "destroyed", "no handle after close"}));
@@ -100,7 +100,7 @@ TEST(TWindowTest, ExceptionsStopAtTheWindowProcedure)
     Log log;
     SetWindowErrorHandler(&RecordError);
     ProbeWindow w(WindowLifetime::Owned, &log);
-    ::SendMessageA(w.Hwnd(), WM_USER + 1, 0, 0);
+    ::SendMessageW(w.Hwnd(), WM_USER + 1, 0, 0);
     SetWindowErrorHandler(nullptr);
     EXPECT_EQ(g_lastError, "handler failed");
     EXPECT_NE(w.Hwnd(), nullptr);
@@ -114,8 +114,8 @@ TEST(TWindowTest, RunModalDisablesOwnerUntilClosedAndPassesQuitOn)
     auto* modal = new ProbeWindow(WindowLifetime::SelfDeleting, &modalLog, &modalDeleted);
     // Both run inside the modal loop: the owner reports its state, then the
     // modal window closes itself.
-    ::PostMessageA(owner.Hwnd(), WM_USER + 2, 0, 0);
-    ::PostMessageA(modal->Hwnd(), WM_USER, 0, 0);
+    ::PostMessageW(owner.Hwnd(), WM_USER + 2, 0, 0);
+    ::PostMessageW(modal->Hwnd(), WM_USER, 0, 0);
     EXPECT_TRUE(modal->RunModal(owner.Hwnd(), SW_SHOWNA));
     EXPECT_TRUE(modalDeleted);
     EXPECT_EQ(ownerLog.back(), "disabled");
@@ -127,7 +127,7 @@ TEST(TWindowTest, RunModalDisablesOwnerUntilClosedAndPassesQuitOn)
     EXPECT_FALSE(modal->RunModal(nullptr, SW_SHOWNA));
     EXPECT_FALSE(::IsWindow(hwnd));
     MSG msg;
-    ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 7u);
 }
 

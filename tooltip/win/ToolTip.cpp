@@ -9,6 +9,7 @@
 #include "core/Clock.h"
 #include "core/Event.h"
 #include "core/DateFormat.h"
+#include "core/win/Text.h"
 #include "res/resource.h"
 #include "shell/Settings.h"
 #include "shell/win/HotKeys.h"
@@ -44,13 +45,15 @@ void DottedLine(HDC dc, int y, int width)
 void DrawTextAt(HDC dc, const std::string& text, int x, int y, COLORREF color)
 {
     ::SetTextColor(dc, color);
-    ::TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+    const std::wstring wide = Widen(text);
+    ::TextOutW(dc, x, y, wide.c_str(), static_cast<int>(wide.size()));
 }
 
 int TextWidth(HDC dc, const std::string& text)
 {
     SIZE size{};
-    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    const std::wstring wide = Widen(text);
+    ::GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
     return size.cx;
 }
 
@@ -85,16 +88,16 @@ TfrmToolTip::TfrmToolTip(ToolTipServices services)
     ::InitCommonControlsEx(&icc);
     const HINSTANCE instance = Instance();
     const int pin = Scaled(kPinSize);
-    pinOff_.Reset(static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_PIN_OFF), IMAGE_ICON, pin, pin, 0)));
-    pinOn_.Reset(static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_PIN_ON), IMAGE_ICON, pin, pin, 0)));
+    pinOff_.Reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PIN_OFF), IMAGE_ICON, pin, pin, 0)));
+    pinOn_.Reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PIN_ON), IMAGE_ICON, pin, pin, 0)));
     title_.Reset(static_cast<HBITMAP>(
-        ::LoadImageA(instance, MAKEINTRESOURCEA(IDB_TOOLTIP_TITLE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    NONCLIENTMETRICSA metrics{};
+        ::LoadImageW(instance, MAKEINTRESOURCEW(IDB_TOOLTIP_TITLE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    ::SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    LOGFONTA lf = metrics.lfStatusFont;
+    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    LOGFONTW lf = metrics.lfStatusFont;
     lf.lfWeight = FW_BOLD;
-    bold_.Reset(::CreateFontIndirectA(&lf));
+    bold_.Reset(::CreateFontIndirectW(&lf));
 
     WindowClassSpec cls;
     cls.Name = kClassName;
@@ -108,13 +111,13 @@ TfrmToolTip::TfrmToolTip(ToolTipServices services)
     CreateList();
 
     pmTT_.Reset(::CreatePopupMenu());
-    ::AppendMenuA(pmTT_.Get(), MF_STRING, kMain, "Main");
+    ::AppendMenuW(pmTT_.Get(), MF_STRING, kMain, L"Main");
     ::SetMenuDefaultItem(pmTT_.Get(), kMain, FALSE);
-    ::AppendMenuA(pmTT_.Get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuA(pmTT_.Get(), MF_STRING, kSavePos, "Save position");
-    ::AppendMenuA(pmTT_.Get(), MF_STRING, kOnTop, "Always on Top!");
-    ::AppendMenuA(pmTT_.Get(), MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuA(pmTT_.Get(), MF_STRING, kExit, "Exit\tAlt+X");
+    ::AppendMenuW(pmTT_.Get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(pmTT_.Get(), MF_STRING, kSavePos, L"Save position");
+    ::AppendMenuW(pmTT_.Get(), MF_STRING, kOnTop, L"Always on Top!");
+    ::AppendMenuW(pmTT_.Get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(pmTT_.Get(), MF_STRING, kExit, L"Exit\tAlt+X");
 
     trTT_.Start(Hwnd(), kTimerId, 1000);
     trTTTimer();
@@ -129,20 +132,20 @@ TfrmToolTip::~TfrmToolTip() = default;
 
 void TfrmToolTip::CreateList()
 {
-    lvEvents_ = ::CreateWindowExA(0, WC_LISTVIEWA, "",
+    lvEvents_ = ::CreateWindowExW(0, WC_LISTVIEWW, L"",
                                   WS_CHILD | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL | LVS_SHAREIMAGELISTS,
                                   0, 0, 10, 10, Hwnd(), nullptr, Instance(), nullptr);
-    ::SendMessageA(lvEvents_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    ::SendMessageA(lvEvents_, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(::GetSysColor(COLOR_INFOBK)));
-    ::SendMessageA(lvEvents_, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(::GetSysColor(COLOR_INFOBK)));
-    ::SendMessageA(lvEvents_, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(kListTextColor));
+    ::SendMessageW(lvEvents_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
+    ::SendMessageW(lvEvents_, LVM_SETBKCOLOR, 0, static_cast<LPARAM>(::GetSysColor(COLOR_INFOBK)));
+    ::SendMessageW(lvEvents_, LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(::GetSysColor(COLOR_INFOBK)));
+    ::SendMessageW(lvEvents_, LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(kListTextColor));
     int column = 0;
     for (int width : {180, 80}) {
-        LVCOLUMNA col{};
+        LVCOLUMNW col{};
         col.mask = LVCF_WIDTH | LVCF_SUBITEM;
         col.cx = Scaled(width);
         col.iSubItem = column;
-        ::SendMessageA(lvEvents_, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column++), reinterpret_cast<LPARAM>(&col));
+        ::SendMessageW(lvEvents_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column++), reinterpret_cast<LPARAM>(&col));
     }
     // imgl16: the birthday icons, then the event icons.
     imgl16_.Reset(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 80));
@@ -153,7 +156,7 @@ void TfrmToolTip::CreateList()
             ::ImageList_AddIcon(imgl16_.Get(), icon.Get());
         }
     }
-    ::SendMessageA(lvEvents_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imgl16_.Get()));
+    ::SendMessageW(lvEvents_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imgl16_.Get()));
     ::SetWindowSubclass(lvEvents_, &TfrmToolTip::ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -200,22 +203,24 @@ void TfrmToolTip::Rebuild()
     rows_ = BuildTooltipRows(services_.Birthdays ? *services_.Birthdays : kNoBirthdays,
                              services_.Events ? *services_.Events : kNoEvents, Clock().Now(), birthIcons,
                              CurrentFormatSettings().ShortTimeFormat);
-    ::SendMessageA(lvEvents_, LVM_DELETEALLITEMS, 0, 0);
-    ::SendMessageA(lvEvents_, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(lvEvents_, LVM_DELETEALLITEMS, 0, 0);
+    ::SendMessageW(lvEvents_, WM_SETREDRAW, FALSE, 0);
     for (const TooltipRow& row : rows_) {
-        LVITEMA item{};
+        LVITEMW item{};
         item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
-        item.iItem = static_cast<int>(::SendMessageA(lvEvents_, LVM_GETITEMCOUNT, 0, 0));
-        item.pszText = const_cast<char*>(row.Caption.c_str());
+        item.iItem = static_cast<int>(::SendMessageW(lvEvents_, LVM_GETITEMCOUNT, 0, 0));
+        std::wstring caption = Widen(row.Caption);
+        item.pszText = caption.data();
         item.iImage = row.Image;
         item.lParam = row.Class;  // the colour class
-        const auto index = ::SendMessageA(lvEvents_, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-        LVITEMA second{};
+        const auto index = ::SendMessageW(lvEvents_, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        LVITEMW second{};
         second.iSubItem = 1;
-        second.pszText = const_cast<char*>(row.Second.c_str());
-        ::SendMessageA(lvEvents_, LVM_SETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&second));
+        std::wstring secondText = Widen(row.Second);
+        second.pszText = secondText.data();
+        ::SendMessageW(lvEvents_, LVM_SETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&second));
     }
-    ::SendMessageA(lvEvents_, WM_SETREDRAW, TRUE, 0);
+    ::SendMessageW(lvEvents_, WM_SETREDRAW, TRUE, 0);
     ::ShowWindow(lvEvents_, rows_.empty() ? SW_HIDE : SW_SHOWNA);
 
     zodiacShown_ = Settings().ShowZodiacSigns;
@@ -259,7 +264,7 @@ void TfrmToolTip::KeepOnScreen()
     ::GetWindowRect(Hwnd(), &r);
     MONITORINFO mi{};
     mi.cbSize = sizeof mi;
-    ::GetMonitorInfoA(::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi);
+    ::GetMonitorInfoW(::MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST), &mi);
     const RECT& work = mi.rcWork;
     const int width = r.right - r.left;
     const int height = std::min<int>(r.bottom - r.top, work.bottom - work.top);
@@ -284,13 +289,13 @@ void TfrmToolTip::FitColumns()
     int second = Scaled(80);
     const int padding = Scaled(12);
     for (const TooltipRow& row : rows_) {
-        const auto width = ::SendMessageA(lvEvents_, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(row.Second.c_str()));
+        const auto width = ::SendMessageW(lvEvents_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(Widen(row.Second).c_str()));
         second = std::max(second, static_cast<int>(width) + padding);
     }
-    ::SendMessageA(lvEvents_, LVM_SETCOLUMNWIDTH, 1, second);
+    ::SendMessageW(lvEvents_, LVM_SETCOLUMNWIDTH, 1, second);
     RECT list{};
     ::GetClientRect(lvEvents_, &list);
-    ::SendMessageA(lvEvents_, LVM_SETCOLUMNWIDTH, 0, std::max<int>(Scaled(40), list.right - second));
+    ::SendMessageW(lvEvents_, LVM_SETCOLUMNWIDTH, 0, std::max<int>(Scaled(40), list.right - second));
 }
 
 RECT TfrmToolTip::TitleRect() const
@@ -319,7 +324,7 @@ void TfrmToolTip::Paint(HDC dc)
     const RECT title = TitleRect();
     if (title_) {
         BITMAP bm{};
-        ::GetObjectA(title_.Get(), sizeof bm, &bm);
+        ::GetObjectW(title_.Get(), sizeof bm, &bm);
         MemoryDC source(dc);
         SelectObjectGuard select(source.Get(), title_.Get());
         ::SetStretchBltMode(dc, HALFTONE);
@@ -327,8 +332,8 @@ void TfrmToolTip::Paint(HDC dc)
     }
     SelectObjectGuard font(dc, bold_.Get());
     ::SetBkMode(dc, TRANSPARENT);
-    TEXTMETRICA tm{};
-    ::GetTextMetricsA(dc, &tm);
+    TEXTMETRICW tm{};
+    ::GetTextMetricsW(dc, &tm);
     DrawTextAt(dc, dateText_, Scaled(6), (title.bottom - tm.tmHeight) / 2, ::GetSysColor(COLOR_INFOTEXT));
     const RECT pin = PinRect();
     if (HICON icon = pinned_ ? pinOn_.Get() : pinOff_.Get())
@@ -419,11 +424,12 @@ void TfrmToolTip::pmTTPopup()
     const std::string key = ShortcutText(s.MainWindow);
     if (!key.empty())
         main += "\t" + key;
-    MENUITEMINFOA mii{};
+    std::wstring wide = Widen(main);
+    MENUITEMINFOW mii{};
     mii.cbSize = sizeof mii;
     mii.fMask = MIIM_STRING;
-    mii.dwTypeData = main.data();
-    ::SetMenuItemInfoA(pmTT_.Get(), kMain, FALSE, &mii);
+    mii.dwTypeData = wide.data();
+    ::SetMenuItemInfoW(pmTT_.Get(), kMain, FALSE, &mii);
     ::CheckMenuItem(pmTT_.Get(), kOnTop, MF_BYCOMMAND | (s.TTAlwaysOnTop ? MF_CHECKED : MF_UNCHECKED));
 }
 
@@ -559,7 +565,7 @@ void TfrmToolTip::OnMouseUp(POINT client, bool right)
             const UINT id = ::TrackPopupMenu(pmTT_.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, p.x, p.y, 0, Hwnd(),
                                              nullptr);
             --menusOpen_;
-            ::PostMessageA(Hwnd(), WM_NULL, 0, 0);
+            ::PostMessageW(Hwnd(), WM_NULL, 0, 0);
             switch (id) {
             case kMain:
                 pmiMainClick();
@@ -679,13 +685,13 @@ LRESULT CALLBACK TfrmToolTip::ListProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
         break;
     case WM_MOUSELEAVE:
         // Closing destroys the list: not while it is handling a message.
-        ::PostMessageA(window->Hwnd(), WM_MOUSELEAVE, 0, 0);
+        ::PostMessageW(window->Hwnd(), WM_MOUSELEAVE, 0, 0);
         break;
     case WM_CHAR:
     case WM_SYSKEYDOWN:
         // The window's keys work with the list focused as well.
         if ((msg == WM_CHAR && wParam == ' ') || (msg == WM_SYSKEYDOWN && wParam == 'X'))
-            return ::SendMessageA(window->Hwnd(), msg, wParam, lParam);
+            return ::SendMessageW(window->Hwnd(), msg, wParam, lParam);
         break;
     default:
         break;
