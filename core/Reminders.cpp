@@ -113,8 +113,8 @@ std::string FileNameOf(const std::string& path)
 // conflict) beyond a file saved as UTF-16.
 bool LooksDamaged(const std::string& bytes)
 {
-    const bool utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-                       static_cast<unsigned char>(bytes[1]) == 0xFE;
+    const bool utf16 = bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
+                                             (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
     return !utf16 && bytes.find('\0') != std::string::npos;
 }
 

@@ -152,12 +152,15 @@ def test_birthday_missed_while_off_is_reported_once(program):
 def test_with_the_box_turned_off_missed_birthdays_are_still_recorded(program):
     now = today()
     passed = now - datetime.timedelta(days=1)
-    if passed.year != now.year:
-        return  # on 1 January nothing of this year can have been missed
+    # Reminded a week before and missed on the day: also on 1 January, when
+    # the day missed was last year's.
+    early = passed - datetime.timedelta(days=7)
     program.write_config(ShowTrayIcon=0, ShowMisBirthWindow=0)
-    write_birthdays(program, [("Bert", birthday(born_on(passed)))])
+    write_birthdays(program, [("Bert", birthday(born_on(passed), Remind1Week="1",
+                                                LastStart=str(day_number(early))))])
     program.start()
 
     program.wait_window(20, what="the main window to show", cls="TfrmMainList", visible=True)
     check(report_box(program) is None, "no box when the setting is off")
-    check(last_start(program, "Bert") == day_number(now), "LastStart: %r" % last_start(program, "Bert"))
+    # The record is the anniversary missed, as a reminder on it would have left.
+    check(last_start(program, "Bert") == day_number(passed), "LastStart: %r" % last_start(program, "Bert"))
