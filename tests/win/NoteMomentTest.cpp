@@ -14,6 +14,7 @@
 #include "alerts/win/ShutDown.h"
 #include "core/Clock.h"
 #include "core/DateTime.h"
+#include "shell/win/Dialog.h"
 #include "shell/win/Window.h"
 #include "tests/win/WinTestUtil.h"
 
@@ -188,6 +189,39 @@ TEST_F(NoteMomentTest, TheCountdownLeavesTheKeyboardWhereItIs)
     EXPECT_TRUE(g_countdownSeen);
     EXPECT_TRUE(g_keyboardKept);
     EXPECT_FALSE(desktop.CountdownOpen());
+}
+
+}  // namespace
+
+namespace {
+
+bool g_boxSeen = false;
+bool g_boxLeftKeyboard = false;
+
+void CALLBACK LookAtBox(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND box = ::FindWindowW(L"#32770", L"Missed birthdays");
+    if (!box || !::IsWindowVisible(box))
+        return;
+    ::KillTimer(nullptr, id);
+    g_boxSeen = true;
+    g_boxLeftKeyboard = ::GetForegroundWindow() == g_typing && ::GetFocus() == g_typing &&
+                        (::GetWindowLongPtrW(box, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    ::PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_F(NoteMomentTest, TheMissedBirthdaysReportLeavesTheKeyboardWhereItIs)
+{
+    typing = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 80, nullptr, nullptr,
+                               nullptr, nullptr);
+    ::SetForegroundWindow(typing);
+    ::SetFocus(typing);
+    ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() == typing; }));
+    g_typing = typing;
+    ::SetTimer(nullptr, 0, 200, &LookAtBox);
+    EXPECT_EQ(MessageBoxWithoutActivating(nullptr, "Ann: 16 January", "Missed birthdays", MB_ICONINFORMATION), IDOK);
+    EXPECT_TRUE(g_boxSeen);
+    EXPECT_TRUE(g_boxLeftKeyboard);
 }
 
 }  // namespace
