@@ -1184,6 +1184,8 @@ void TReminders::FireEventAt(int index, bool snooze)
     run.Snooze = SnoozePending(e, clock_);
     if (!run.Regular && !run.Snooze)
         return;
+    if (!e.ShowWhenBusy && desktop_.UserBusy())
+        return;  // the scan brings it when the user is free
     run.Moment = run.Regular ? e.StartDateTime : e.SnoozeDateTime;
     run.Late = clock_.Now() - run.Moment > kLate;
     FireOne(run);
