@@ -16,6 +16,7 @@
 #include "core/DateTime.h"
 #include "shell/win/Dialog.h"
 #include "shell/win/Window.h"
+#include "tests/win/NoPower.h"
 #include "tests/win/WinTestUtil.h"
 
 namespace {
@@ -28,18 +29,6 @@ public:
     int snoozes = 0;
     void Snooze(const std::string&, TDateTime) override { ++snoozes; }
     void SnoozeAll(const std::vector<std::string>&, TDateTime) override { ++snoozes; }
-};
-
-class NoPower final : public IPowerApi {
-public:
-    std::string VersionText() override { return "Windows NT"; }
-    bool OpenProcessToken() override { return false; }
-    bool LookupShutdownPrivilege() override { return false; }
-    bool AdjustTokenPrivileges() override { return false; }
-    bool ExitWindowsEx(unsigned) override { return false; }
-    unsigned LastError() override { return 0; }
-    void ShowMessage(const std::string&, const std::string&) override {}
-    void WriteLog(const std::string&) override {}
 };
 
 void Press(std::initializer_list<WORD> keys)
@@ -84,6 +73,15 @@ protected:
         if (typing)
             ::DestroyWindow(typing);
     }
+    // Another program's window where the user types, with the keyboard.
+    bool StartTyping()
+    {
+        typing = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 80, nullptr,
+                                   nullptr, nullptr, nullptr);
+        ::SetForegroundWindow(typing);
+        ::SetFocus(typing);
+        return typing && PumpUntil([&] { return ::GetFocus() == typing; });
+    }
     HWND ShowNote(const std::string& name)
     {
         NoteRequest request;
@@ -104,13 +102,7 @@ protected:
 
 TEST_F(NoteMomentTest, ANoteNeverTakesTheKeyboardUntilTheUserChoosesIt)
 {
-    // Another window where the user types.
-    typing = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 80, nullptr, nullptr,
-                               nullptr, nullptr);
-    ASSERT_NE(typing, nullptr);
-    ::SetForegroundWindow(typing);
-    ::SetFocus(typing);
-    ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() == typing; }));
+    ASSERT_TRUE(StartTyping());
     Press({'A'});
 
     HWND note = ShowNote("Dentist");
@@ -178,11 +170,7 @@ void CALLBACK LookAtCountdown(HWND, UINT, UINT_PTR id, DWORD)
 
 TEST_F(NoteMomentTest, TheCountdownLeavesTheKeyboardWhereItIs)
 {
-    typing = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 80, nullptr, nullptr,
-                               nullptr, nullptr);
-    ::SetForegroundWindow(typing);
-    ::SetFocus(typing);
-    ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() == typing; }));
+    ASSERT_TRUE(StartTyping());
     g_typing = typing;
     ::SetTimer(nullptr, 0, 200, &LookAtCountdown);
     desktop.RunCountdown("Turn Off", 0, 30);
@@ -212,11 +200,7 @@ void CALLBACK LookAtBox(HWND, UINT, UINT_PTR id, DWORD)
 
 TEST_F(NoteMomentTest, TheMissedBirthdaysReportLeavesTheKeyboardWhereItIs)
 {
-    typing = ::CreateWindowExW(0, L"EDIT", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10, 300, 80, nullptr, nullptr,
-                               nullptr, nullptr);
-    ::SetForegroundWindow(typing);
-    ::SetFocus(typing);
-    ASSERT_TRUE(PumpUntil([&] { return ::GetFocus() == typing; }));
+    ASSERT_TRUE(StartTyping());
     g_typing = typing;
     ::SetTimer(nullptr, 0, 200, &LookAtBox);
     EXPECT_EQ(MessageBoxWithoutActivating(nullptr, "Ann: 16 January", "Missed birthdays", MB_ICONINFORMATION), IDOK);
