@@ -59,7 +59,8 @@ TfrmImport::TfrmImport(HWND owner, const std::string& path, std::vector<ImportEn
         col.iSubItem = i;
         ListView_InsertColumn(list, i, &col);
     }
-    SetChecked(IDC_IMP_RENAME, true);
+    // Skip first: the same file imported twice adds nothing twice.
+    SetChecked(IDC_IMP_SKIP, true);
     Replan();
 }
 

@@ -36,7 +36,7 @@ private:
     const BirthdayList& birthdays_;
     std::string dateFormat_;
     std::string timeFormat_;
-    NameConflict conflict_ = NameConflict::Rename;
+    NameConflict conflict_ = NameConflict::Skip;
     ImportPlan plan_;
 };
 
