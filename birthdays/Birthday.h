@@ -51,8 +51,9 @@ public:
     void ReplaceInFile(IniFile& file, std::string_view oldName) const;
     // Erases section Name. Throws IniWriteError.
     void EraseFromFile(IniFile& file) const;
-    // The record into a document being edited, over a section of the same
-    // name (letter case ignored), at the end: several records in one write.
+    // The record into a document being edited, as ReplaceInFile writes it
+    // over a section of the same name (letter case ignored): several records
+    // in one write.
     // Throws std::invalid_argument for an unstorable name.
     void StoreIn(IniText& text) const;
     // Writes one key of section Name with the field's current value, e.g.

@@ -79,9 +79,9 @@ public:
     // Erases section Name. Throws IniWriteError.
     void EraseFromFile(IniFile& file) const;
     // The record into a document being edited, as ReplaceInFile writes it
-    // over a section of the same name (letter case ignored): the section
-    // stands at the end with all 25 keys. Several records go into one write
-    // this way (an import). Throws std::invalid_argument for an unstorable name.
+    // over a section of the same name (letter case ignored), with all 25
+    // keys. Several records go into one write this way (an import). Throws
+    // std::invalid_argument for an unstorable name.
     void StoreIn(IniText& text) const;
     // Writes one key of section Name with the field's current value, in the
     // same text form SaveToFile uses. The callers use "StartDateTime",

@@ -361,14 +361,16 @@ ImportEntry ReadEvent(const Context& ctx, const Component& c)
         if (!rule.Unsupported.empty()) {
             if (start <= now)
                 return skip("repeats by " + rule.Unsupported + ", which Vellomir cannot follow, and its start has passed");
-            note = "repeats by " + rule.Unsupported + ", which Vellomir cannot follow: imported once";
+            note += std::string(note.empty() ? "" : "; ") + "repeats by " + rule.Unsupported +
+                    ", which Vellomir cannot follow: imported once";
         } else {
             const auto next = NextOccurrence(rule, start, now);
             if (!next)
                 return skip("all its times have passed");
             first = *next;
             if (!MapRule(rule, start, v))
-                note = "repeats in a way Vellomir cannot follow (" + rrule->Value + "): imported once, for its next time";
+                note += (note.empty() ? "" : "; ") + std::string("repeats in a way Vellomir cannot follow (") +
+                        rrule->Value + "): imported once, for its next time";
         }
     } else if (start <= now) {
         return skip("its time has passed");
@@ -415,7 +417,9 @@ std::string RuleOf(const TEvent& e)
             }
         if (count == 0)
             return {};
-        return count == 7 ? "FREQ=DAILY" : "FREQ=WEEKLY;BYDAY=" + days;
+        // DAILY with BYDAY says what the event is, daily on chosen weekdays,
+        // and tells a one-day mask from a weekly event when it comes back.
+        return count == 7 ? "FREQ=DAILY" : "FREQ=DAILY;BYDAY=" + days;
     }
     case pkWeekly: {
         const long days = std::lround(e.DifDateTime);
@@ -532,15 +536,14 @@ std::string WriteICalendar(const EventList& events, bool includeDisabled, const 
 
 std::vector<ImportEntry> ReadExchangeFile(std::string_view bytes, const IClock& clock)
 {
-    for (const ContentLine& l : ParseContentLines(bytes)) {
-        if (l.Name != "BEGIN")
-            break;
-        const std::string what = Upper(l.Value);
+    const std::vector<ContentLine> lines = ParseContentLines(bytes);
+    if (!lines.empty() && lines.front().Name == "BEGIN") {
+        const std::string what = Upper(lines.front().Value);
         if (what == "VCALENDAR")
             return ReadICalendar(bytes, clock);
         if (what == "VCARD")
             return ReadVCards(bytes, clock.Today());
-        break;
     }
-    throw ExchangeError(1, "the file is neither an iCalendar file (BEGIN:VCALENDAR) nor a vCard file (BEGIN:VCARD)");
+    throw ExchangeError(lines.empty() ? 1 : lines.front().Line,
+                        "the file is neither an iCalendar file (BEGIN:VCALENDAR) nor a vCard file (BEGIN:VCARD)");
 }
