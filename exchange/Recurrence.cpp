@@ -262,14 +262,18 @@ std::optional<TDateTime> NextOccurrence(const RecurrenceRule& rule, TDateTime st
             return std::nullopt;
     const TDateTime startDay = DateOf(start);
     const TDateTime time = start - startDay;
+    // About where period p begins, in days from the start.
+    const double periodDays = rule.Frequency == F::Daily     ? 1.0
+                              : rule.Frequency == F::Weekly  ? 7.0
+                              : rule.Frequency == F::Monthly ? 28.0
+                                                             : 365.0;
+    // A rule that gives any time at all gives one within a few decades
+    // (29 February on a Monday: 28 years); four centuries past `after`, or
+    // past the last day there is, it gives none.
+    const double horizon = std::min(after + 146097.0, static_cast<double>(MaxDayNumber));
     long count = 1;
-    // Enough periods for any rule over the years a calendar holds.
-    constexpr long kMaxPeriods = 400000;
-    for (long p = 0; p < kMaxPeriods; ++p) {
-        const std::vector<TDateTime> days = PeriodDays(rule, startDay, p);
-        if (days.empty() && rule.Frequency == F::Yearly && startDay + 366.0 * rule.Interval * p > MaxDayNumber)
-            return std::nullopt;
-        for (TDateTime day : days) {
+    for (long p = 0; startDay + periodDays * rule.Interval * static_cast<double>(p) <= horizon; ++p) {
+        for (TDateTime day : PeriodDays(rule, startDay, p)) {
             const TDateTime t = day + time;
             if (t <= start + 1e-9)
                 continue;
@@ -279,8 +283,6 @@ std::optional<TDateTime> NextOccurrence(const RecurrenceRule& rule, TDateTime st
             if (t > after)
                 return t;
         }
-        if (startDay + p > MaxDayNumber)
-            break;
     }
     return std::nullopt;
 }
