@@ -135,10 +135,17 @@ ContentLine ParseLogical(const std::string& logical, int number)
     if (i == logical.size() || logical[i] != ':')
         throw ExchangeError(number, "expected \":\" after the parameters of " + line.Name);
     line.Value = logical.substr(i + 1);
-    if (line.HasParam("ENCODING") && Upper(line.Param("ENCODING")) == "QUOTED-PRINTABLE")
-        line.Value = DecodeQuotedPrintable(line.Value);
-    else if (line.HasType("QUOTED-PRINTABLE"))
-        line.Value = DecodeQuotedPrintable(line.Value);
+    if (Upper(line.Param("ENCODING")) == "QUOTED-PRINTABLE" || line.HasType("QUOTED-PRINTABLE")) {
+        // The bytes it stands for are in its CHARSET: UTF-8 as phones write
+        // it, or the code page of an old mail program.
+        const std::string bytes = DecodeQuotedPrintable(line.Value);
+        const std::string charset = Upper(line.Param("CHARSET"));
+        line.Value.clear();
+        if (!charset.empty() && charset != "UTF-8" && !IsValidUtf8(bytes))
+            AppendAnsiAsUtf8(line.Value, bytes);
+        else
+            AppendValidUtf8(line.Value, bytes);
+    }
     return line;
 }
 

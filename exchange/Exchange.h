@@ -67,6 +67,7 @@ std::string WriteVCards(const BirthdayList& birthdays, bool includeDisabled);
 // letter case folded, so renaming only in case keeps it.
 std::string ExchangeUid(std::string_view name);
 
-// A name as it can be stored: line breaks and tabs become blanks, "]"
-// becomes ")", blanks at the ends go; an empty result is fallback.
+// A name as it can be stored: line breaks, tabs and other control
+// characters become blanks, "]" becomes ")", blanks at the ends go; an empty
+// result is fallback.
 std::string StorableName(std::string_view text, std::string_view fallback);

@@ -469,8 +469,10 @@ std::string ExchangeUid(std::string_view name)
 std::string StorableName(std::string_view text, std::string_view fallback)
 {
     std::string out;
-    for (char c : text)
-        out += c == '\r' || c == '\n' || c == '\t' || c == '\v' ? ' ' : c == ']' ? ')' : c;
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        out += b < 0x20 || b == 0x7F ? ' ' : c == ']' ? ')' : c;
+    }
     const std::size_t first = out.find_first_not_of(' ');
     if (first == std::string::npos)
         return std::string(fallback);
