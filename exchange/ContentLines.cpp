@@ -182,14 +182,20 @@ bool ContentLine::HasType(std::string_view type) const
 
 std::vector<ContentLine> ParseContentLines(std::string_view bytes)
 {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        bytes.remove_prefix(3);
     std::string text;
-    if (IsValidUtf8(bytes))
+    if (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")
+        // Some Windows programs save their exports as UTF-16.
+        AppendUtf16BytesAsUtf8(text, bytes.substr(2), bytes[0] == '\xFE');
+    else if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
+        text.assign(bytes.substr(3));
+    else if (IsValidUtf8(bytes))
         text.assign(bytes);
     else
         // Old address-book exports are in the computer's code page.
         AppendAnsiAsUtf8(text, bytes);
+    std::string valid;
+    AppendValidUtf8(valid, text);
+    text.swap(valid);
 
     std::vector<ContentLine> lines;
     std::string logical;

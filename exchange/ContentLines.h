@@ -39,7 +39,8 @@ struct ContentLine {
     bool HasType(std::string_view type) const;
 };
 
-// The logical lines of a file: a UTF-8 byte-order mark dropped, CR LF, LF or
+// The logical lines of a file: UTF-8 (a byte-order mark dropped), UTF-16 by
+// its byte-order mark, or the ANSI code page when the bytes are not UTF-8; CR LF, LF or
 // CR line ends, folded lines joined (a line starting with a blank or a tab
 // continues the one before), vCard 2.1 quoted-printable soft breaks joined
 // and decoded, blank lines skipped. Throws ExchangeError for a line that is

@@ -4,6 +4,7 @@ adds its birthdays after the preview's OK (the running program takes the
 file over, as a second start hands over)."""
 
 import datetime
+import json
 import os
 import subprocess
 
@@ -48,7 +49,6 @@ def test_export_writes_an_icalendar_file_the_library_reads(program):
     done = subprocess.run([SYSTEM_PYTHON, "-c", READ_ICS, program.path("out.ics")], stdout=subprocess.PIPE,
                           stderr=subprocess.PIPE, timeout=30)
     check(done.returncode == 0, "icalendar could not read the file: %s" % done.stderr.decode(errors="replace"))
-    import json
     events = json.loads(done.stdout)
     check(len(events) == 1, "one event: %r" % events)
     e = events[0]

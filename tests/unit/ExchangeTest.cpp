@@ -592,6 +592,12 @@ TEST(VCards, BirthdaysGoOutAndComeBackTheSame)
 
     const auto back = ReadVCards(WriteVCards(list, true), DateOf(kNow));
     ASSERT_EQ(back.size(), 4u);
+    // The same file saved as UTF-16 by a Windows program, or in its code page.
+    std::string utf16 = "\xFF\xFE";
+    AppendUtf8AsUtf16Le(utf16, WriteVCards(list, true));
+    EXPECT_EQ(ReadVCards(utf16, DateOf(kNow))[2].Name, "Zoë; \"Li\", 李");
+    EXPECT_EQ(ReadVCards("BEGIN:VCARD\r\nFN:Zo\xEB\r\nBDAY:2001-12-31\r\nEND:VCARD\r\n", DateOf(kNow))[0].Name,
+              "Zoë");
     for (int i = 0; i < 4; ++i) {
         const TBirthday& in = list[i];
         const TBirthday& out = back[static_cast<std::size_t>(i)].Birthday;

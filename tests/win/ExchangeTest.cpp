@@ -86,7 +86,7 @@ TEST_F(ImportExport, CancelAndABrokenFileWriteNothing)
     EXPECT_EQ(w.Events().Count(), 1);
 }
 
-TEST_F(ImportExport, ImportFromTheMenuAndACommandLineHandOver)
+TEST_F(ImportExport, ASecondStartHandsTheFileOverAndThePageFollows)
 {
     TfrmMainList& w = OpenWithFile("cards.vcf",
                                    "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna\r\nBDAY:1980-05-10\r\nEND:VCARD\r\n"
