@@ -117,7 +117,7 @@ void TfrmImport::Replan()
         ++index;
     }
     if (index > 0)
-        ListView_SetItemState(list, 0, LVIS_FOCUSED, LVIS_FOCUSED);
+        ListView_SetItemState(list, 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
     ::SendMessageW(list, WM_SETREDRAW, TRUE, 0);
     SetItemText(IDC_IMP_SUMMARY, PlanSummary(plan_) + ".");
     // Nothing to store: OK would only pretend.
