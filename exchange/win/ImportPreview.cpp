@@ -124,6 +124,11 @@ void TfrmImport::Replan()
     EnableItem(IDOK, !plan_.Events.empty() || !plan_.Birthdays.empty());
 }
 
+void TfrmImport::OnShow()
+{
+    ::SetForegroundWindow(Hwnd());
+}
+
 void TfrmImport::OnCommand(int id, int code, HWND control)
 {
     switch (id) {

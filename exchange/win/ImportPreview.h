@@ -27,6 +27,9 @@ public:
 
 protected:
     void OnCommand(int id, int code, HWND control) override;
+    // To the front: a file handed over by a second start comes while another
+    // program has the foreground, which that start allowed us to take.
+    void OnShow() override;
 
 private:
     void Replan();
