@@ -159,6 +159,7 @@ void TExchangeCommands::ImportFile(const std::string& path)
 {
     if (TDialog* open = TDialog::OpenDialog()) {
         // One dialog at a time: a preview under an editor could not close.
+        WriteLog("Import of " + path + " not started: another dialog is open");
         open->BringToFront();
         main_.ShowMessage(open->Hwnd(), "Close this dialog first, then import \"" + path + "\" again.", kAppTitle,
                           MB_OK | MB_ICONINFORMATION);
