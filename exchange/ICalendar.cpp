@@ -304,11 +304,6 @@ std::string Crlf(std::string_view text)
     return out;
 }
 
-std::string Ordinal(int n)
-{
-    return std::to_string(n);
-}
-
 ImportEntry ReadEvent(const Context& ctx, const Component& c)
 {
     ImportEntry entry;
@@ -439,7 +434,7 @@ std::string RuleOf(const TEvent& e)
             }
         if (count == 0)
             return {};
-        const std::string day = "BYMONTHDAY=" + Ordinal(DecodeDate(e.StartDateTime).day);
+        const std::string day = "BYMONTHDAY=" + std::to_string(DecodeDate(e.StartDateTime).day);
         return count == 12 ? "FREQ=MONTHLY;" + day : "FREQ=MONTHLY;BYMONTH=" + months + ";" + day;
     }
     case pkAnnually:
