@@ -27,6 +27,7 @@
 #include "shell/win/Messages.h"
 #include "shell/win/MainList.h"
 #include "tests/unit/TestFiles.h"
+#include "tests/win/NoPower.h"
 
 namespace {
 
@@ -42,19 +43,6 @@ TDateTime At(int y, int mo, int d, int h = 0, int mi = 0)
 {
     return EncodeDateTime(DateParts{y, mo, d}, TimeParts{h, mi, 0, 0});
 }
-
-// A countdown that can never reach the machine.
-class NoPower final : public IPowerApi {
-public:
-    std::string VersionText() override { return "Windows"; }
-    bool OpenProcessToken() override { return false; }
-    bool LookupShutdownPrivilege() override { return false; }
-    bool AdjustTokenPrivileges() override { return false; }
-    bool ExitWindowsEx(unsigned) override { return false; }
-    unsigned LastError() override { return 0; }
-    void ShowMessage(const std::string&, const std::string&) override {}
-    void WriteLog(const std::string&) override {}
-};
 
 std::string Event(const std::string& name, TDateTime start, int period, int icon, const std::string& extra = "")
 {
