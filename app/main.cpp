@@ -2,15 +2,19 @@
 // window (whose creation runs the whole start-up) and the message loop.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <exception>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/Clock.h"
 #include "core/DateFormat.h"
 #include "core/Ini.h"
 #include "core/win/Text.h"
+#include "exchange/CommandLine.h"
+#include "exchange/Exchange.h"
 #include "shell/FirstRun.h"
 #include "shell/Log.h"
 #include "shell/win/AppServices.h"
@@ -23,11 +27,68 @@ namespace {
 
 constexpr const wchar_t* kInstanceMutexName = L"Tarnwick|Vellomir";
 
+// The command line's arguments after the program's name, as UTF-8.
+std::vector<std::string> CommandLineArguments()
+{
+    std::vector<std::string> args;
+    int count = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (argv == nullptr)
+        return args;
+    for (int i = 1; i < count; ++i)
+        args.push_back(Narrow(argv[i]));
+    ::LocalFree(argv);
+    return args;
+}
+
+// A file named on the command line, relative to the folder the command was
+// given in: the running program, which takes the file over, has another.
+std::string FullPath(const std::string& path)
+{
+    const std::wstring wide = Widen(path);
+    const DWORD n = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    if (n == 0)
+        return path;
+    std::wstring full(n, L'\0');
+    const DWORD written = ::GetFullPathNameW(wide.c_str(), n, full.data(), nullptr);
+    if (written == 0 || written >= n)
+        return path;
+    full.resize(written);
+    return Narrow(full);
+}
+
+// /export FILE: the lists as the files hold them now, written without a
+// window (a running Vellomir writes every change at once, so the files are
+// what it shows). For scripts: no box; the exit status and log.txt tell.
+int ExportFromCommandLine(const ExchangeCommand& cmd)
+{
+    try {
+        const std::string path = FullPath(cmd.Path);
+        std::string bytes;
+        if (IsVCardPath(path)) {
+            BirthdayList birthdays;
+            LoadBirthdays(IniFile(ProgramFile("birthdays.ini")), birthdays);
+            bytes = WriteVCards(birthdays, cmd.IncludeDisabled);
+        } else {
+            EventList events;
+            LoadEvents(IniFile(ProgramFile("events.ini")), events);
+            bytes = WriteICalendar(events, cmd.IncludeDisabled, SystemClock());
+        }
+        WriteFileAtomically(path, bytes);
+        WriteLog("Exported to " + path);
+        return 0;
+    } catch (const std::exception& e) {
+        WriteLog(std::string("Export failed: ") + e.what());
+        return 1;
+    }
+}
+
 // True when this process is the first instance; the mutex then stays with the
 // process until it ends. The creation itself tells whether the mutex already
 // existed, so two instances started at the same moment cannot both win.
-// A second instance asks the running one to show its main window.
-bool CheckSingleInstance(UniqueKernelHandle& mutex)
+// A second instance asks the running one to show its main window, or hands
+// it the file to import.
+bool CheckSingleInstance(UniqueKernelHandle& mutex, const std::string& importPath)
 {
     HANDLE handle = ::CreateMutexW(nullptr, TRUE, kInstanceMutexName);
     const DWORD error = ::GetLastError();
@@ -37,8 +98,24 @@ bool CheckSingleInstance(UniqueKernelHandle& mutex)
     if (exists) {
         if (handle)
             ::CloseHandle(handle);
-        if (HWND running = ::FindWindowW(Widen(kMainWindowClass).c_str(), Widen(kMainWindowCaption).c_str()))
+        HWND running = ::FindWindowW(Widen(kMainWindowClass).c_str(), Widen(kMainWindowCaption).c_str());
+        if (running && !importPath.empty()) {
+            // We got the user's last input; the running program may take the
+            // foreground for its preview.
+            DWORD process = 0;
+            ::GetWindowThreadProcessId(running, &process);
+            ::AllowSetForegroundWindow(process);
+            std::wstring wide = Widen(importPath);
+            COPYDATASTRUCT data{};
+            data.dwData = kCopyDataImport;
+            data.cbData = static_cast<DWORD>((wide.size() + 1) * sizeof(wchar_t));
+            data.lpData = wide.data();
+            DWORD_PTR answer = 0;
+            ::SendMessageTimeoutW(running, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG,
+                                  10000, &answer);
+        } else if (running) {
             ::PostMessageW(running, WM_SHOWMAINFORM, 0, 0);
+        }
         return false;
     }
     // Any other failure leaves us without the guard, but the program still runs.
@@ -77,12 +154,27 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     // Before anything can load a DLL: only from the system folder.
     LoadDllsFromSystemOnly();
 
+    SetProgramDir(ExecutableFolder());
+    const ExchangeCommand command = ParseExchangeCommand(CommandLineArguments());
+    if (!command.Error.empty()) {
+        ::MessageBoxW(nullptr, Widen(command.Error).c_str(), Widen(kAppTitle).c_str(), MB_OK | MB_ICONERROR);
+        return 2;
+    }
+    const std::string importPath =
+        command.What == ExchangeCommand::Kind::Import ? FullPath(command.Path) : std::string();
+
+    if (command.What == ExchangeCommand::Kind::Export) {
+        static const FormatSettings formats = ReadUserFormatSettings();
+        SetCurrentFormatSettings(formats);
+        ConfigureLog(ProgramFile("log.txt"), &SystemClock(), &formats);
+        return ExportFromCommandLine(command);
+    }
+
     UniqueKernelHandle instanceMutex;
-    if (!CheckSingleInstance(instanceMutex))
+    if (!CheckSingleInstance(instanceMutex, importPath))
         return 0;
 
     InitControls();
-    SetProgramDir(ExecutableFolder());
 
     // The user's regional settings for every date and number the program
     // formats; the log stamps its lines with them too.
@@ -99,6 +191,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         options.App = &app;
         options.WelcomeNewUser = true;
         TfrmMainList mainWindow(std::move(options));
+        if (!importPath.empty())
+            mainWindow.ImportFileLater(importPath);
         exitCode = RunMessageLoop();
     } catch (const std::exception& e) {
         ShowAppError(nullptr, e.what());

@@ -99,6 +99,13 @@ void TBirthday::WriteSection(IniFile& file, const std::string_view* erase) const
 
 void TBirthday::EraseFromFile(IniFile& file) const { file.EraseSection(Name); }
 
+void TBirthday::StoreIn(IniText& text) const {
+    if (!IsStorableName(Name))
+        throw std::invalid_argument(kUnstorableNameText);
+    text.EraseSection(Name);
+    for (std::string_view key : BirthdayKeys()) text.Write(Name, key, KeyText(key));
+}
+
 void TBirthday::WriteKey(IniFile& file, std::string_view key) const {
     file.WriteString(Name, key, KeyText(key));
 }
@@ -165,6 +172,6 @@ BirthdayRow BirthdayRowOf(const TBirthday& record, TDateTime today, std::string_
     row.ImageIndex = record.IconIndex;
     row.Checked = record.Enabled;
     row.DateText = FormatDateTime(dateFormat, BirthDayOf(record.BirthDate));
-    row.AgeText = std::to_string(YearsSince(record.BirthDate, today));
+    row.AgeText = AgeText(record.BirthDate, today);
     return row;
 }

@@ -51,6 +51,11 @@ public:
     void ReplaceInFile(IniFile& file, std::string_view oldName) const;
     // Erases section Name. Throws IniWriteError.
     void EraseFromFile(IniFile& file) const;
+    // The record into a document being edited, as ReplaceInFile writes it
+    // over a section of the same name (letter case ignored): several records
+    // in one write.
+    // Throws std::invalid_argument for an unstorable name.
+    void StoreIn(IniText& text) const;
     // Writes one key of section Name with the field's current value, e.g.
     // "LastStart" or "Enabled". Throws IniWriteError, and
     // std::invalid_argument for a key the record does not have.

@@ -93,7 +93,88 @@ std::string ReplaceBirthdayMacros(std::string_view notes, std::string_view name,
 
 std::string ExpandMacros(std::string_view notes, const TBirthday& record, TDateTime today,
                          std::string_view dateFormat) {
-    const std::string dateText = FormatDateTime(dateFormat, BirthDayOf(record.BirthDate));
+    const std::string dateText =
+        BirthYearKnown(record.BirthDate)
+            ? FormatDateTime(dateFormat, BirthDayOf(record.BirthDate))
+            : FormatDateTime(DatePatternWithoutYear(dateFormat, CurrentFormatSettings()), BirthDayOf(record.BirthDate));
     return ReplaceBirthdayMacros(notes, record.Name, dateText,
                                  std::to_string(DaysLeft(record, today)));
+}
+
+bool BirthYearKnown(TDateTime birthDate) { return YearOf(birthDate) != kUnknownBirthYear; }
+
+std::string AgeText(TDateTime birthDate, TDateTime today) {
+    return BirthYearKnown(birthDate) ? std::to_string(YearsSince(birthDate, today)) : "?";
+}
+
+namespace {
+
+bool IsPatternLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The pattern with "c", "ddddd" and "dddddd" replaced by the date patterns
+// they stand for (one level, as the formatter does).
+std::string ExpandDateTokens(std::string_view pattern, const FormatSettings& fs) {
+    std::string out;
+    for (size_t i = 0; i < pattern.size();) {
+        const char c = pattern[i];
+        if (c == '\'' || c == '"') {
+            const size_t end = pattern.find(c, i + 1);
+            const size_t stop = end == std::string_view::npos ? pattern.size() : end + 1;
+            out.append(pattern.substr(i, stop - i));
+            i = stop;
+            continue;
+        }
+        size_t run = i;
+        while (run < pattern.size() && Lower(pattern[run]) == Lower(c)) ++run;
+        const size_t length = run - i;
+        if (Lower(c) == 'c' && length == 1)
+            out += fs.ShortDateFormat;
+        else if (Lower(c) == 'd' && length == 5)
+            out += fs.ShortDateFormat;
+        else if (Lower(c) == 'd' && length >= 6)
+            out += fs.LongDateFormat;
+        else
+            out.append(pattern.substr(i, length));
+        i = run;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string DatePatternWithoutYear(std::string_view pattern, const FormatSettings& fs) {
+    const std::string full = ExpandDateTokens(pattern.empty() ? std::string_view("c") : pattern, fs);
+    std::string out;
+    bool dropSeparator = false;  // the year began the pattern: drop what follows it
+    for (size_t i = 0; i < full.size();) {
+        const char c = full[i];
+        if (c == '\'' || c == '"') {
+            const size_t end = full.find(c, i + 1);
+            const size_t stop = end == std::string::npos ? full.size() : end + 1;
+            out.append(full, i, stop - i);
+            i = stop;
+            dropSeparator = false;
+            continue;
+        }
+        if (Lower(c) == 'y') {
+            while (i < full.size() && Lower(full[i]) == 'y') ++i;
+            // The separator before the year goes with it.
+            size_t keep = out.size();
+            while (keep > 0 && !IsPatternLetter(out[keep - 1]) && out[keep - 1] != '\'' && out[keep - 1] != '"')
+                --keep;
+            dropSeparator = keep == 0;
+            out.resize(keep);
+            continue;
+        }
+        if (dropSeparator && !IsPatternLetter(c)) {
+            ++i;
+            continue;
+        }
+        dropSeparator = false;
+        out += c;
+        ++i;
+    }
+    return out;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/DateFormat.h"
 #include "core/DateTime.h"
 
 class TBirthday;
@@ -34,6 +35,19 @@ int DaysLeft(const TBirthday& record, TDateTime today);
 // while today is before this year's anniversary. Negative for a date after today.
 int YearsSince(TDateTime date, TDateTime today);
 
+// A birthday whose year nobody knows (an address book's "--05-10") is kept
+// in this year: a leap year, so that 29 February stays a day, and one the
+// birthday editor's date picker can show, so that editing keeps it. Such a
+// person has no age: the list shows "?" and "%BirthDate" leaves the year out.
+inline constexpr int kUnknownBirthYear = 1804;
+bool BirthYearKnown(TDateTime birthDate);
+// The age as the list shows it: YearsSince, or "?" for an unknown year.
+std::string AgeText(TDateTime birthDate, TDateTime today);
+// A date pattern with its year taken out, with the separator that joined it
+// ("dd.mm.yyyy" -> "dd.mm", "mmmm d, yyyy" -> "mmmm d"); "c", "ddddd" and
+// "dddddd" are first replaced by the short or long date pattern of fs.
+std::string DatePatternWithoutYear(std::string_view pattern, const FormatSettings& fs);
+
 // How many days before a birthday its earliest reminder comes (Remind2Weeks).
 inline constexpr int kEarliestReminderDays = 14;
 
@@ -51,6 +65,7 @@ std::string ReplaceBirthdayMacros(std::string_view notes, std::string_view name,
 
 // The note text of the record on today: Notes with "%PersonName" = Name,
 // "%BirthDate" = the birth day formatted with dateFormat (the "DateFormat"
-// setting) in the current regional settings, "%CountDays" = DaysLeft.
+// setting) in the current regional settings, without the year when it is
+// not known, "%CountDays" = DaysLeft.
 std::string ExpandMacros(std::string_view notes, const TBirthday& record, TDateTime today,
                          std::string_view dateFormat);

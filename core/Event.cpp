@@ -262,6 +262,16 @@ void TEvent::WriteSection(IniFile& file, const std::string_view* erase) const
     });
 }
 
+void TEvent::StoreIn(IniText& text) const
+{
+    if (!IsStorableName(Name))
+        throw std::invalid_argument(kUnstorableNameText);
+    const char separator = StoredDecimalSeparator(CurrentFormatSettings().DecimalSeparator);
+    text.EraseSection(Name);
+    for (int i = 0; i < EventKeyCount; ++i)
+        text.Write(Name, kKeys[i].key, FormatValue(*this, kKeys[i], separator));
+}
+
 void TEvent::EraseFromFile(IniFile& file) const
 {
     file.EraseSection(Name);

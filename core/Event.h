@@ -84,6 +84,11 @@ public:
     void ReplaceInFile(IniFile& file, std::string_view oldName) const;
     // Erases section Name. Throws IniWriteError.
     void EraseFromFile(IniFile& file) const;
+    // The record into a document being edited, as ReplaceInFile writes it
+    // over a section of the same name (letter case ignored), with all 25
+    // keys. Several records go into one write this way (an import). Throws
+    // std::invalid_argument for an unstorable name.
+    void StoreIn(IniText& text) const;
     // Writes one key of section Name with the field's current value, in the
     // same text form SaveToFile uses. The callers use "StartDateTime",
     // "LastDateTime", "SnoozeDateTime" and "Enabled"; any of the 26 keys works.

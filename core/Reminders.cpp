@@ -1159,6 +1159,79 @@ void TReminders::ReplaceBirthday(const std::string& oldName, const TBirthday& ed
     }
 }
 
+void TReminders::ImportRecords(std::vector<TEvent> events, std::vector<TBirthday> birthdays)
+{
+    const StateOnReturn told{*this};
+    if (!events.empty()) {
+        CheckReadable(eventsFile_, eventsRead_);
+        for (TEvent& e : events) {
+            CheckNewName(e.Name, false);
+            // As a new event: it owes its start and nothing else.
+            e.SnoozeDateTime = 0;
+            e.SnoozeLater = false;
+            e.LastDateTime = 0;
+            e.LastLater = false;
+            e.MissedRun = false;
+            e.SnoozeRun = false;
+            e.StartSettled = false;
+            StartOnSlot(e);
+            e.StartFloor = DueInstant(e, false);
+        }
+        eventsFile_.Edit([&](IniText& text) {
+            for (const TEvent& e : events)
+                e.StoreIn(text);
+        });
+        for (TEvent& e : events) {
+            const int index = events_.IndexOf(e.Name);
+            if (index < 0) {
+                const int added = events_.Add(std::make_unique<TEvent>(std::move(e)));
+                if (view_ && added >= 0)
+                    view_->EventAdded(events_[added]);
+                continue;
+            }
+            const std::string oldName = events_[index].Name;
+            std::string name = e.Name;
+            e.Name = oldName;
+            events_[index] = std::move(e);
+            events_.Rename(index, std::move(name));
+            if (view_)
+                view_->EventChanged(oldName, events_[index]);
+        }
+        RecomputeNextDue();
+    }
+    if (!birthdays.empty()) {
+        CheckReadable(birthdaysFile_, birthdaysRead_);
+        for (const TBirthday& b : birthdays)
+            CheckNewName(b.Name, false);
+        birthdaysFile_.Edit([&](IniText& text) {
+            for (const TBirthday& b : birthdays)
+                b.StoreIn(text);
+        });
+        std::vector<std::string> names;
+        for (TBirthday& b : birthdays) {
+            names.push_back(b.Name);
+            const int index = birthdays_.IndexOf(b.Name);
+            if (index < 0) {
+                const int added = birthdays_.Add(std::make_unique<TBirthday>(std::move(b)));
+                if (view_ && added >= 0)
+                    view_->BirthdayAdded(birthdays_[added]);
+                continue;
+            }
+            const std::string oldName = birthdays_.NameAt(index);
+            std::string name = b.Name;
+            b.Name = oldName;
+            birthdays_[index] = std::move(b);
+            birthdays_.Rename(index, std::move(name));
+            if (view_)
+                view_->BirthdayChanged(oldName, birthdays_[index]);
+        }
+        for (const std::string& name : names)
+            RemindIfDueToday(name, true);
+    }
+    if (view_)
+        view_->RemindersChanged();
+}
+
 bool TReminders::DeleteBirthday(const std::string& name)
 {
     CheckReadable(birthdaysFile_, birthdaysRead_);

@@ -213,6 +213,16 @@ public:
     // (New: enabled or not; Edit: only enabled ones), once a day.
     void RemindIfDueToday(const std::string& name, bool onlyEnabled);
 
+    // An import (File > Import, /import): the events and the birthdays
+    // stored in one write per file. A record whose name is listed (in any
+    // letter case) takes that record's place in the list and is written
+    // afresh at the end of the file; the others are appended. Every event
+    // owes its start and nothing else, as a new one; enabled birthdays due
+    // today are reminded at once, as a new one from the editor. Throws
+    // IniWriteError (std::invalid_argument for a name that cannot be stored)
+    // with that list and its file unchanged.
+    void ImportRecords(std::vector<TEvent> events, std::vector<TBirthday> birthdays);
+
     // Fires the event or birthday at this index now as the tick would, for
     // the program's own window messages; an index outside the list does
     // nothing.

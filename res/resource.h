@@ -26,7 +26,7 @@
 
 /* Main window 2100 .. 2299, options 2300 .. 2399, about 2400 .. 2449,
    event editor 2500 .. 2699, birthday editor 2700 .. 2799, icons picker
-   2800 .. 2849, tooltip 2850 .. 2899. */
+   2800 .. 2849, tooltip 2850 .. 2899, import preview 2900 .. 2949. */
 
 /* Main window */
 #define IDC_MAIN_TOOLBAR         2100
@@ -174,6 +174,18 @@
 #define IDC_ABOUT_COMMENTS       2403
 #define IDC_ABOUT_MAIL           2404
 
+/* Import preview */
+#define IDC_IMP_FILE             2900
+#define IDC_IMP_LIST_LABEL       2901
+#define IDC_IMP_LIST             2902
+#define IDC_IMP_CONFLICT_LABEL   2903
+#define IDC_IMP_SKIP             2904
+#define IDC_IMP_RENAME           2905
+#define IDC_IMP_REPLACE          2906
+#define IDC_IMP_SUMMARY          2907
+/* Export's save dialog: its "Include disabled" check box */
+#define IDC_EXPORT_DISABLED      2940
+
 /* ---- Menu commands (IDM_) ---------------------------------------------- */
 
 /* Note action menu: 3000 .. 3099 */
@@ -201,6 +213,8 @@
 #define IDM_MAIN_GRIDLINES       3108
 #define IDM_MAIN_STATUSBAR       3109
 #define IDM_MAIN_ABOUT           3110
+#define IDM_MAIN_IMPORT          3111
+#define IDM_MAIN_EXPORT          3112
 /* Tray menu */
 #define IDM_TRAY_MAIN            3120
 #define IDM_TRAY_OPTIONS         3121
@@ -231,7 +245,7 @@
 /* ---- Dialog templates (IDD_) ------------------------------------------- */
 
 /* Options 4000, about 4001, event editor 4002, birthday editor 4003,
-   icons picker 4004; the pages of the dialogs from 4010, ten per dialog. */
+   icons picker 4004, import preview 4005; the pages of the dialogs from 4010, ten per dialog. */
 #define IDD_OPTIONS              4000
 #define IDD_ABOUT                4001
 #define IDD_OPTIONS_MAIN         4030
@@ -244,6 +258,7 @@
 #define IDD_EDITEVENT_ACTION     4012
 #define IDD_EDITEVENT_OPTIONS    4013
 #define IDD_EDITBIRTH            4003
+#define IDD_IMPORT               4005
 #define IDD_EDITBIRTH_GENERAL    4020
 #define IDD_EDITBIRTH_CONTACT    4022
 #define IDD_EDITBIRTH_OPTIONS    4023

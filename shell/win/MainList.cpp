@@ -375,6 +375,19 @@ LRESULT TfrmMainList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         actShowMainForm();
         ::SetForegroundWindow(Hwnd());
         return 0;
+    case WM_COPYDATA: {
+        // A second start with /import FILE hands the file over.
+        const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+        if (data == nullptr || data->dwData != kCopyDataImport || data->lpData == nullptr)
+            return FALSE;
+        const std::wstring path(static_cast<const wchar_t*>(data->lpData), data->cbData / sizeof(wchar_t));
+        // The sender waits for this answer: the preview opens after it.
+        ImportFileLater(Narrow(path.substr(0, path.find(L'\0'))));
+        return TRUE;
+    }
+    case WM_IMPORTFILE:
+        exchangeCommands_.RunQueued();
+        return 0;
     case WM_EVENTFIRE:
         // The index comes from the message: one outside the list does nothing.
         reminders_->FireEventAt(static_cast<int>(lParam), wParam != 0);
@@ -474,6 +487,23 @@ EditorServices TfrmMainList::MakeEditorServices(HIMAGELIST icons)
     services.MessageBox = options_.MessageBox;
     services.ChooseFile = options_.ChooseFile;
     return services;
+}
+
+void TfrmMainList::ImportFileLater(const std::string& path)
+{
+    exchangeCommands_.Queue(path);
+    ::PostMessageW(Hwnd(), WM_IMPORTFILE, 0, 0);
+}
+
+std::optional<std::string> TfrmMainList::ChooseFileFor(const FileChoice& choice)
+{
+    return options_.ChooseFile ? options_.ChooseFile(Hwnd(), choice) : ::ChooseFile(Hwnd(), choice);
+}
+
+std::optional<ExportChoice> TfrmMainList::ChooseExport(bool cards)
+{
+    return options_.ChooseExport ? options_.ChooseExport(Hwnd(), cards)
+                                 : ChooseExportFile(Hwnd(), cards, std::string());
 }
 
 int TfrmMainList::RunDialog(TDialog& dialog)
@@ -843,6 +873,12 @@ void TfrmMainList::RunCommand(unsigned command)
     case IDM_MAIN_OPTIONS:
     case IDM_TRAY_OPTIONS:
         actOptionsExecute(*this);
+        break;
+    case IDM_MAIN_IMPORT:
+        exchangeCommands_.actImportExecute();
+        break;
+    case IDM_MAIN_EXPORT:
+        exchangeCommands_.actExportExecute();
         break;
     case IDM_MAIN_ABOUT:
     case IDM_TRAY_ABOUT:

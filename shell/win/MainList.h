@@ -15,6 +15,7 @@
 #include "birthdays/win/BirthdayCommands.h"
 #include "editors/win/EditorDialog.h"
 #include "editors/win/EventCommands.h"
+#include "exchange/win/ExchangeCommands.h"
 #include "birthdays/Birthday.h"
 #include "core/Event.h"
 #include "core/Ini.h"
@@ -59,6 +60,8 @@ struct MainListOptions {
     MessageBoxFn MessageBox;
     // The open-file dialogs of the editors; empty: the system's.
     ChooseFileFn ChooseFile;
+    // The export's save dialog; empty: the system's.
+    ChooseExportFn ChooseExport;
     // Runs a dialog (an editor) modally and returns its result; empty: the
     // dialog's own modal loop. Tests fill and confirm the dialog here.
     std::function<int(TDialog&)> RunDialog;
@@ -145,6 +148,13 @@ public:
     // Runs a command of the tool bar, the menus or the shortcuts (IDM_*).
     void RunCommand(unsigned command);
     TEventCommands& EventCommands() noexcept { return eventCommands_; }
+    TExchangeCommands& ExchangeCommands() noexcept { return exchangeCommands_; }
+    // Imports the file as soon as the message loop runs (the command line's
+    // /import, or one handed over by a second start).
+    void ImportFileLater(const std::string& path);
+    // The open-file dialog and the export's save dialog, or their stand-ins.
+    std::optional<std::string> ChooseFileFor(const FileChoice& choice);
+    std::optional<ExportChoice> ChooseExport(bool cards);
     TBirthdayCommands& BirthdayCommands() noexcept { return birthdayCommands_; }
 
     // What the commands of the lists share.
@@ -275,5 +285,6 @@ private:
     UINT taskbarCreated_ = 0;  // "TaskbarCreated": Explorer started again
     TEventCommands eventCommands_{*this};
     TBirthdayCommands birthdayCommands_{*this};
+    TExchangeCommands exchangeCommands_{*this};
     int hintPage_ = 0;  // the page whose hints the commands show
 };

@@ -91,6 +91,10 @@ std::string CommandHint(unsigned command, int page)
         hint = "Options...|Change the settings of the program";
     else if (command == IDM_MAIN_HIDE)
         hint = "Close|Hide the main window";
+    else if (command == IDM_MAIN_IMPORT)
+        hint = "Import...|Add events from an iCalendar file or birthdays from vCards";
+    else if (command == IDM_MAIN_EXPORT)
+        hint = "Export...|Save the events as an iCalendar file or the birthdays as vCards";
     return hint;
 }
 
@@ -131,6 +135,10 @@ TMainMenus::TMainMenus()
     AddItem(file_, IDM_MAIN_EDIT, "Edit...", "F4");
     AddItem(file_, IDM_MAIN_TEST, "Test", "Enter");
     AddItem(file_, IDM_MAIN_DELETE, "Delete", "Del");
+    AddSeparator(file_);
+    AddItem(file_, IDM_MAIN_IMPORT, "Import...");
+    AddItem(file_, IDM_MAIN_EXPORT, "Export...");
+    AddSeparator(file_);
     AddItem(file_, IDM_MAIN_HIDE, "Close", "Alt+X");
     view_ = AddPopup(main_, ::CreatePopupMenu(), "View");
     AddItem(view_, IDM_MAIN_EVENTS_PAGE, "Events", "Ctrl+E", MFT_RADIOCHECK);

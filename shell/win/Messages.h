@@ -14,3 +14,6 @@ inline constexpr UINT WM_REFRESHTOOLTIP = WM_USER + 333;  // 1357, to the upcomi
 inline constexpr UINT WM_SCHEDULERTICK = WM_APP + 100;
 // Posted by the watch on the program folder when something in it changed.
 inline constexpr UINT WM_FILESCHANGED = WM_APP + 101;
+// Posted to itself by the main window when an import waits (the command
+// line's /import, or a second start's WM_COPYDATA).
+inline constexpr UINT WM_IMPORTFILE = WM_APP + 102;

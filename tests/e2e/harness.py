@@ -208,6 +208,11 @@ class Program:
         self.process = self.launch(desktop)
         return self.process
 
+    def launch_with(self, arguments):
+        """Another start of the program, with these command-line arguments."""
+        return subprocess.Popen(["wine", self.path("Vellomir.exe")] + list(arguments), cwd=self.folder,
+                                env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
     def launch(self, desktop=False):
         command = ["wine", self.path("Vellomir.exe")]
         if desktop:

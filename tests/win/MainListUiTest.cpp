@@ -72,7 +72,8 @@ TEST(MainMenusTest, MainMenuCaptionsAndShortcuts)
     HMENU main = menus.MainMenu();
     EXPECT_EQ(ItemTexts(main), (std::vector<std::string>{"File", "View", "Options", "Help"}));
     EXPECT_EQ(ItemTexts(::GetSubMenu(main, 0)),
-              (std::vector<std::string>{"New..\tCtrl+N", "Edit...\tF4", "Test\tEnter", "Delete\tDel", "Close\tAlt+X"}));
+              (std::vector<std::string>{"New..\tCtrl+N", "Edit...\tF4", "Test\tEnter", "Delete\tDel", "-", "Import...",
+                                        "Export...", "-", "Close\tAlt+X"}));
     EXPECT_EQ(ItemTexts(::GetSubMenu(main, 1)),
               (std::vector<std::string>{"Events\tCtrl+E", "Birthdays\tCtrl+B", "Grid Lines", "Status Bar"}));
     EXPECT_EQ(ItemTexts(::GetSubMenu(main, 2)), (std::vector<std::string>{"Options...\tCtrl+O"}));

@@ -58,6 +58,9 @@ protected:
             ::DestroyWindow(dialog.Hwnd());
             return result;
         };
+        options.ChooseExport = [this](HWND owner, bool cards) {
+            return chooseExport ? chooseExport(owner, cards) : std::nullopt;
+        };
         window = std::make_unique<TfrmMainList>(std::move(options));
         return *window;
     }
@@ -71,6 +74,8 @@ protected:
     std::vector<HWND> boxOwners;  // the owner each box was given
     std::vector<std::string> dialogs;  // the captions of the dialogs opened
     std::function<int(TDialog&)> onDialog;
+    // The export's save dialog (cancelled when it is empty).
+    ChooseExportFn chooseExport;
     std::unique_ptr<TfrmMainList> window;
 
 private:
