@@ -88,8 +88,12 @@ void TfrmMainList::FormCreate()
         RemoveStaleTempFiles(options_.ProgramDir + name);
     LoadAll();
     // The missed-birthdays report, the pass over events whose start passed,
-    // the next due moment.
-    reminders_->StartUp();
+    // the next due moment. The rows it changes are drawn once at the end.
+    {
+        TReminderList::Batch events(*lvEvents_);
+        TReminderList::Batch birthdays(*lvBirthdays_);
+        reminders_->StartUp();
+    }
     if (options_.StartTimer)
         StartSchedulerTimer();
     // Another program changing a data file (Notepad, a sync client): read
