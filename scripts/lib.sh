@@ -58,3 +58,17 @@ build_preset() {
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
 }
+
+# Runs a command with the Wine prefix's display scale at this DPI (96 = 100 %,
+# 144 = 150 %), then sets it back to 100 %. Wine reads the scale when its
+# server starts, so the server is restarted before and after.
+at_scale() {  # at_scale DPI COMMAND...
+  local dpi="$1" status; shift
+  wine reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+  "$@"
+  status=$?
+  wine reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+  return $status
+}
