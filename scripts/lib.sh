@@ -24,12 +24,13 @@ wine_env() {
 }
 
 XVFB_PID=""
-# Starts Xvfb on a free display number and exports DISPLAY.
+# Starts Xvfb on a free display number and exports DISPLAY; the screen is
+# 1024x768 unless given (start_xvfb 1536x1152).
 start_xvfb() {
-  local n
+  local n size="${1:-1024x768}"
   for n in $(seq 91 140); do
     if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+      Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
       XVFB_PID=$!
       export DISPLAY=":$n"
       local i

@@ -248,11 +248,13 @@ TEST(DpiWindows, TheCountdownAndTheUpcomingRemindersFollowTheirMonitor)
     ManualClock clock{46000.5};
     ToolTipServices services;
     services.Clock = &clock;
+    services.Events16 = images.Events16();
     TfrmToolTip* tip = TfrmToolTip::CreateAt(100, 100, false, std::move(services));
     EXPECT_SCALED(wintest::ClientSize(tip->Hwnd()).cx, TfrmToolTip::kClientWidth);
     SendDpiChanged(tip->Hwnd(), 2 * dpi, RECT{50, 60, 700, 300});
     EXPECT_EQ(WindowRect(tip->Hwnd()).left, 50);
     EXPECT_NEAR(wintest::ClientSize(tip->Hwnd()).cx, TfrmToolTip::kClientWidth * 2.0 * dpi / 96, 2.0);
+    EXPECT_EQ(IconSize(ListView_GetImageList(tip->List(), LVSIL_SMALL)), 32);
     tip->Close();
     Settings() = saved;
 }

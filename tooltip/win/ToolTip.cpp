@@ -15,6 +15,7 @@
 #include "res/resource.h"
 #include "shell/Settings.h"
 #include "shell/win/HotKeys.h"
+#include "shell/win/ImageLists.h"
 #include "shell/SysInfo.h"
 #include "shell/win/Messages.h"
 #include "tooltip/Zodiac.h"
@@ -139,6 +140,32 @@ void TfrmToolTip::LoadScaledParts(int dpi)
         lf.lfWeight = FW_BOLD;
         bold_.Reset(::CreateFontIndirectW(&lf));
     }
+    // imgl16: the birthday icons, then the event icons, in the size made for
+    // the scale (the given 16 x 16 lists' copies at 100 %).
+    const int birthCount = services_.Birth16 ? ::ImageList_GetImageCount(services_.Birth16) : 0;
+    const int eventCount = services_.Events16 ? ::ImageList_GetImageCount(services_.Events16) : 0;
+    const int small = PictureSize(kSmallIconSizes, 16, dpi_);
+    UniqueImageList images;
+    if (small == 16) {
+        images.Reset(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 80));
+        for (HIMAGELIST from : {services_.Birth16, services_.Events16}) {
+            const int count = from ? ::ImageList_GetImageCount(from) : 0;
+            for (int i = 0; i < count; ++i) {
+                UniqueIcon icon(::ImageList_GetIcon(from, i, ILD_TRANSPARENT));
+                ::ImageList_AddIcon(images.Get(), icon.Get());
+            }
+        }
+    } else {
+        std::vector<int> ids;
+        for (int i = 0; i < birthCount; ++i)
+            ids.push_back(IDI_BIRTH_FIRST + i);
+        for (int i = 0; i < eventCount; ++i)
+            ids.push_back(IDI_EVENT_FIRST + i);
+        images = LoadIconImageList(ids, small);
+    }
+    if (lvEvents_)
+        ::SendMessageW(lvEvents_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.Get()));
+    imgl16_ = std::move(images);
     UniqueFont list = MakeSystemFont(SystemFont::IconTitle, dpi_);
     if (lvEvents_ && list)
         ::SendMessageW(lvEvents_, WM_SETFONT, reinterpret_cast<WPARAM>(list.Get()), TRUE);
@@ -162,16 +189,6 @@ void TfrmToolTip::CreateList()
         col.iSubItem = column;
         ::SendMessageW(lvEvents_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column++), reinterpret_cast<LPARAM>(&col));
     }
-    // imgl16: the birthday icons, then the event icons.
-    imgl16_.Reset(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 80));
-    for (HIMAGELIST from : {services_.Birth16, services_.Events16}) {
-        const int count = from ? ::ImageList_GetImageCount(from) : 0;
-        for (int i = 0; i < count; ++i) {
-            UniqueIcon icon(::ImageList_GetIcon(from, i, ILD_TRANSPARENT));
-            ::ImageList_AddIcon(imgl16_.Get(), icon.Get());
-        }
-    }
-    ::SendMessageW(lvEvents_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imgl16_.Get()));
     ::SetWindowSubclass(lvEvents_, &TfrmToolTip::ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
