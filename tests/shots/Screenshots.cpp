@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "alerts/Power.h"
+#include "tests/unit/NullPower.h"
 #include "alerts/win/ShutDown.h"
 #include "core/Clock.h"
 #include "core/DateTime.h"
@@ -42,19 +43,6 @@ TDateTime At(int y, int mo, int d, int h = 0, int mi = 0)
 {
     return EncodeDateTime(DateParts{y, mo, d}, TimeParts{h, mi, 0, 0});
 }
-
-// A countdown that can never reach the machine.
-class NoPower final : public IPowerApi {
-public:
-    std::string VersionText() override { return "Windows"; }
-    bool OpenProcessToken() override { return false; }
-    bool LookupShutdownPrivilege() override { return false; }
-    bool AdjustTokenPrivileges() override { return false; }
-    bool ExitWindowsEx(unsigned) override { return false; }
-    unsigned LastError() override { return 0; }
-    void ShowMessage(const std::string&, const std::string&) override {}
-    void WriteLog(const std::string&) override {}
-};
 
 std::string Event(const std::string& name, TDateTime start, int period, int icon, const std::string& extra = "")
 {
@@ -178,7 +166,7 @@ int main(int argc, char** argv)
     testfiles::TempDir dir;
     WriteDemoFiles(dir);
     ManualClock clock(kNow);
-    NoPower power;
+    NullPower power;
     bool ok = true;
     std::string dialogShot;  // the picture the next dialog gives
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "alerts/Power.h"
+#include "tests/unit/NullPower.h"
 #include "alerts/win/ShutDown.h"
 #include "core/Clock.h"
 #include "core/win/Text.h"
@@ -208,23 +209,10 @@ TEST_F(Dpi, AMonitorOfAnotherScaleRescalesTheMainWindow)
     EXPECT_EQ(Config("EventsColumn1Size"), "200");
 }
 
-// Never touches the system.
-class NoPower final : public IPowerApi {
-public:
-    std::string VersionText() override { return {}; }
-    bool OpenProcessToken() override { return false; }
-    bool LookupShutdownPrivilege() override { return false; }
-    bool AdjustTokenPrivileges() override { return false; }
-    bool ExitWindowsEx(unsigned) override { return false; }
-    unsigned LastError() override { return 0; }
-    void ShowMessage(const std::string&, const std::string&) override {}
-    void WriteLog(const std::string&) override {}
-};
-
 TEST(DpiWindows, TheCountdownAndTheUpcomingRemindersFollowTheirMonitor)
 {
     const int dpi = ScreenDpi();
-    NoPower power;
+    NullPower power;
     {
         TfrmShutDown countdown(power, 0x7FFFFFFF);
         SIZE client = wintest::ClientSize(countdown.Hwnd());
