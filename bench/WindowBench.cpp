@@ -129,6 +129,25 @@ int main(int argc, char** argv)
     results.push_back({"BM_FireEvent" + suffix, Median(5, nullptr, [&] {
                            ::SendMessageW(w.Hwnd(), WM_EVENTFIRE, 0, w.Events().Count() / 2 + fired++);
                        })});
+    // Another program renames one section of the file on disk; timed from
+    // the change being noticed until the list holds the new name (the short
+    // settle wait before reading is left out: it waits for the writer).
+    const std::string original = MakeEventsFile(n);
+    const std::string target = "[" + BenchEventName(n / 5) + "]";
+    int reloads = 0;
+    std::string renamed;
+    results.push_back({"BM_ReloadEvents" + suffix, Median(5, [&] {
+                           renamed = "Renamed outside " + std::to_string(++reloads);
+                           std::string text = original;
+                           text.replace(text.find(target), target.size(), "[" + renamed + "]");
+                           folder.Write("events.ini", text);
+                       }, [&] {
+                           w.Reminders().FilesChanged();
+                           if (!w.Events().Find(renamed) || ListView_GetItemCount(list.Hwnd()) != w.Events().Count()) {
+                               std::fprintf(stderr, "the reload did not show %s\n", renamed.c_str());
+                               std::exit(1);
+                           }
+                       })});
     window.reset();
 
     std::printf("{\n  \"benchmarks\": [\n");

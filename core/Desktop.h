@@ -64,4 +64,8 @@ public:
     // Opens the one window that lists many late runs at once ("Missed
     // reminders"), modeless.
     virtual void ShowMissedSummary(const std::vector<MissedReminder>& runs) = 0;
+    // Whether the user should not be disturbed now: a presentation, a
+    // full-screen program, quiet hours. Runs wait while it holds, unless the
+    // event asks to be shown anyway.
+    virtual bool UserBusy() const { return false; }
 };

@@ -70,6 +70,8 @@ constexpr KeySpec kKeys[EventKeyCount] = {
     FlagKey("ShtCloseByForce", &TEvent::ShtCloseByForce),
     IntKey("ShowInTTDaysBefore", &TEvent::ShowInTTDaysBefore),
     FlagKey("ShtShowWarning", &TEvent::ShtShowWarning),
+    FlagKey("ShowWhenBusy", &TEvent::ShowWhenBusy),
+    IntKey("MaxLateMinutes", &TEvent::MaxLateMinutes),
 };
 
 // The defaults of a missing key are the initial values of a fresh record.
@@ -216,7 +218,7 @@ constinit const char* const EventKeys[EventKeyCount] = {
     kKeys[6].key,  kKeys[7].key,  kKeys[8].key,  kKeys[9].key,  kKeys[10].key, kKeys[11].key,
     kKeys[12].key, kKeys[13].key, kKeys[14].key, kKeys[15].key, kKeys[16].key, kKeys[17].key,
     kKeys[18].key, kKeys[19].key, kKeys[20].key, kKeys[21].key, kKeys[22].key, kKeys[23].key,
-    kKeys[24].key,
+    kKeys[24].key, kKeys[25].key, kKeys[26].key,
 };
 
 

@@ -59,13 +59,19 @@ public:
     int ShowInTTDaysBefore = 0;
     // The power action shows its countdown first; cleared, it acts at once.
     bool ShtShowWarning = true;
+    // Shows its note even while the user is presenting or runs a full-screen
+    // program (otherwise the run waits until that ends).
+    bool ShowWhenBusy = false;
+    // A run later than this many minutes shows nothing and does nothing, but
+    // counts as run; 0 never skips.
+    int MaxLateMinutes = 0;
 
-    // Reads the record's 24 keys from its section (Name) of a loaded file;
+    // Reads the record's 26 keys from its section (Name) of a loaded file;
     // a missing or unreadable value gets the field's default (the initial
     // value above), never the value the field held before. SnoozeRun and
     // MissedRun become false. Never throws on bad file content.
     void ReadFrom(const IniText& file);
-    // Writes all 25 keys, in their order, into section Name as one read and
+    // Writes all 27 keys, in their order, into section Name as one read and
     // one atomic write; numbers use the current decimal separator, Notes is
     // stored with "<br>" for its line breaks. Throws IniWriteError (the file
     // is then unchanged), and std::invalid_argument, writing nothing, for a
@@ -80,7 +86,7 @@ public:
     void EraseFromFile(IniFile& file) const;
     // Writes one key of section Name with the field's current value, in the
     // same text form SaveToFile uses. The callers use "StartDateTime",
-    // "LastDateTime", "SnoozeDateTime" and "Enabled"; any of the 24 keys works.
+    // "LastDateTime", "SnoozeDateTime" and "Enabled"; any of the 26 keys works.
     // Throws std::invalid_argument for a key that is not one of them, and
     // IniWriteError when the file cannot be written.
     void WriteKey(IniFile& file, std::string_view key) const;
@@ -96,8 +102,8 @@ private:
 // 1 -> SW_SHOWMAXIMIZED (3), 2 -> SW_SHOWMINIMIZED (2), anything else SW_HIDE (0).
 int ShowCommandOf(int runAppCmdInd);
 
-// The 25 keys of an event's section, in the order SaveToFile writes them.
-inline constexpr int EventKeyCount = 25;
+// The 27 keys of an event's section, in the order SaveToFile writes them.
+inline constexpr int EventKeyCount = 27;
 extern const char* const EventKeys[EventKeyCount];
 
 // The events in file order. Names are unique without regard to letter case,

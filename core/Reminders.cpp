@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <utility>
 
@@ -363,7 +364,8 @@ void TReminders::Tick()
     const TDateTime today = DateOf(clock_.LocalOf(now));
     if (now >= nextDueInstant_)
         ScanEvents(now);
-    if (today != lastBirthdayScan_)
+    // Birthday notes wait out a presentation like the events' do.
+    if (today != lastBirthdayScan_ && !desktop_.UserBusy())
         ScanBirthdays(today);
     // A file that could not be read or written is tried again, with growing
     // pauses (each try may wait a moment for the other program).
@@ -457,6 +459,7 @@ void TReminders::ScanEvents(double nowInstant)
 {
     const TDateTime now = clock_.LocalOf(nowInstant);
     std::vector<Run> runs;
+    std::optional<bool> userBusy;  // asked once, and only when something is due
     for (int i = 0; i < events_.Count(); ++i) {
         const TEvent& e = events_[i];
         if (!e.Enabled)
@@ -472,6 +475,14 @@ void TReminders::ScanEvents(double nowInstant)
         run.SnoozeAt = e.SnoozeDateTime;
         if (!run.Regular && !run.MoveStart && !run.Snooze)
             continue;
+        // Held while the user presents: the run stays owed (on disk too), so
+        // it comes when that ends, or at the next start.
+        if ((run.Regular || run.Snooze) && !e.ShowWhenBusy) {
+            if (!userBusy)
+                userBusy = desktop_.UserBusy();
+            if (*userBusy)
+                continue;
+        }
         // A run for both is for the earlier moment.
         const bool bySnooze = run.Snooze && (!run.Regular || DueInstant(e, true) < DueInstant(e, false));
         run.Moment = bySnooze ? e.SnoozeDateTime : e.StartDateTime;
@@ -579,13 +590,21 @@ void TReminders::FireOne(const Run& due)
     const bool rerunOwed = e.MissedRun;
     e.SnoozeRun = !run.Regular;
     e.MissedRun = due.Late || late || (!run.Regular && rerunOwed);
-    if (e.EnabledNote)
-        ShowEventNote(e, false, ctx);
-    if (e.EnabledSound)
-        desktop_.PlaySoundFile(e.SoundFile);
+    // Too late to be of use (the user's limit): counts as run, shows nothing.
+    const double lateMinutes = (clock_.NowInstant() - DueInstant(e, bySnooze)) * 1440;
+    const bool skip = e.MaxLateMinutes > 0 && lateMinutes > e.MaxLateMinutes;
+    if (skip) {
+        WriteLog("Skipped the note of \"" + e.Name + "\": " + std::to_string(static_cast<long long>(lateMinutes)) +
+                 " minutes late, more than the " + std::to_string(e.MaxLateMinutes) + " it allows");
+    } else {
+        if (e.EnabledNote)
+            ShowEventNote(e, false, ctx);
+        if (e.EnabledSound)
+            desktop_.PlaySoundFile(e.SoundFile);
+    }
     e.SnoozeRun = false;
     e.MissedRun = rerunOwed;
-    const EventAction action = ActionOf(e);
+    const EventAction action = skip ? EventAction{} : ActionOf(e);
 
     // Recorded before the action: a shutdown must not leave the run owed.
     const std::string name = e.Name;
@@ -1165,6 +1184,8 @@ void TReminders::FireEventAt(int index, bool snooze)
     run.Snooze = SnoozePending(e, clock_);
     if (!run.Regular && !run.Snooze)
         return;
+    if (!e.ShowWhenBusy && desktop_.UserBusy())
+        return;  // the scan brings it when the user is free
     run.Moment = run.Regular ? e.StartDateTime : e.SnoozeDateTime;
     run.Late = clock_.Now() - run.Moment > kLate;
     FireOne(run);

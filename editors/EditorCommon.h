@@ -15,6 +15,8 @@ struct EditorRefusal {
 
 // The tooltip horizon fields of both editors: 0 to 99 days.
 inline constexpr int kTooltipDaysMax = 99;
+// "Skip the note if it is more than N minutes late": up to a week.
+inline constexpr int kMaxLateMinutesMax = 10080;
 
 // The number a number field shows, held within its range: the leading
 // digits of its text (blanks before them ignored); min when there are none.

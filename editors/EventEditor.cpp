@@ -163,6 +163,8 @@ void ReadEditorIntoEvent(const EventEditorValues& v, TEvent& e)
     e.ShtCloseByForce = v.CloseByForce;
     e.ShtShowWarning = v.ShowWarning;
     e.ShowInTTDaysBefore = v.TooltipDays;
+    e.ShowWhenBusy = v.ShowWhenBusy;
+    e.MaxLateMinutes = v.SkipIfLate ? std::clamp(v.MaxLateMinutes, 1, kMaxLateMinutesMax) : 0;
 }
 
 EventEditorValues EditorValuesOf(const TEvent& e)
@@ -197,6 +199,10 @@ EventEditorValues EditorValuesOf(const TEvent& e)
         v.RunAgainMinutes = MinuteOf(e.Dif2DateTime);
     v.DeleteOnceEvent = e.DeleteAfterRun;
     v.TooltipDays = std::clamp(e.ShowInTTDaysBefore, 0, kTooltipDaysMax);
+    v.ShowWhenBusy = e.ShowWhenBusy;
+    v.SkipIfLate = e.MaxLateMinutes > 0;
+    if (v.SkipIfLate)
+        v.MaxLateMinutes = std::min(e.MaxLateMinutes, kMaxLateMinutesMax);
     return v;
 }
 

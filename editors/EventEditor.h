@@ -49,6 +49,9 @@ struct EventEditorValues {
     int RunAgainMinutes = 0;          // udRunAgain, 0..59
     bool DeleteOnceEvent = false;     // cbDelOnceEvent
     int TooltipDays = 0;              // udTT, 0..99
+    bool ShowWhenBusy = false;        // cbShowWhenBusy
+    bool SkipIfLate = false;          // cbSkipLate
+    int MaxLateMinutes = 10;          // udSkipLate, 1..999 (kept while SkipIfLate is clear)
 
     // The date of Date plus the time of day of Time.
     TDateTime Start() const;

@@ -94,6 +94,12 @@
 #define IDC_EE_TT                2570
 #define IDC_EE_TT_UD             2571
 #define IDC_EE_TT3_LABEL         2572
+#define IDC_EE_NOTEOPT_LABEL     2573
+#define IDC_EE_SHOWBUSY          2574
+#define IDC_EE_SKIPLATE          2575
+#define IDC_EE_SKIPLATE_MIN      2576
+#define IDC_EE_SKIPLATE_UD       2577
+#define IDC_EE_SKIPLATE_LABEL    2578
 
 /* Birthday editor: the dialog, then its pages General, Contact, Options
    (the Sound page is the event editor's) */

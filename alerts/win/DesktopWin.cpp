@@ -3,11 +3,13 @@
 #include <mmsystem.h>
 #include <shellapi.h>
 
+#include "alerts/NotePlacement.h"
 #include "alerts/Power.h"
 #include "alerts/win/MissedSummary.h"
 #include "alerts/win/ShutDown.h"
 #include "core/win/Text.h"
 #include "shell/win/SystemDlls.h"
+#include "shell/win/Window.h"
 
 DesktopWin::DesktopWin(HWND owner, HIMAGELIST events32, HIMAGELIST birthdays32, INoteHost* host,
                        IPowerApi& power, const IClock* clock, HIMAGELIST events16)
@@ -32,10 +34,75 @@ void DesktopWin::ShowNote(const NoteRequest& request)
         ::DestroyWindow(hwnd);
         throw;
     }
+    PlaceNote(hwnd);
     note->Show();
     // The note may already be gone if something closed it while showing.
     if (::IsWindow(hwnd)) ::FlashWindow(hwnd, TRUE);
     lastNote_ = hwnd;
+}
+
+void DesktopWin::PlaceNote(HWND note) const
+{
+    const RECT work = workArea_ ? workArea_() : WorkAreaOfUser();
+    const ScreenRect area{work.left, work.top, work.right, work.bottom};
+    // Onto that monitor first, so that the note takes its scale and size.
+    RECT r{};
+    ::GetWindowRect(note, &r);
+    ::SetWindowPos(note, nullptr, work.left + (work.right - work.left) / 2 - (r.right - r.left) / 2,
+                   work.top + (work.bottom - work.top) / 2 - (r.bottom - r.top) / 2, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::GetWindowRect(note, &r);
+    std::optional<ScreenPoint> last;
+    if (lastNote_ && lastNote_ != note && ::IsWindow(lastNote_) && ::IsWindowVisible(lastNote_)) {
+        RECT previous{};
+        ::GetWindowRect(lastNote_, &previous);
+        last = ScreenPoint{previous.left, previous.top};
+    }
+    const int step = Scaled(24);
+    const ScreenPoint at = NotePosition(area, r.right - r.left, r.bottom - r.top, last, step);
+    ::SetWindowPos(note, nullptr, at.X, at.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool DesktopWin::UserBusy() const
+{
+    return userBusy_ ? userBusy_() : UserBusyNow();
+}
+
+bool UserBusyNow()
+{
+    QUERY_USER_NOTIFICATION_STATE state{};
+    if (FAILED(::SHQueryUserNotificationState(&state)))
+        return false;
+    switch (state) {
+    case QUNS_BUSY:
+    case QUNS_RUNNING_D3D_FULL_SCREEN:
+    case QUNS_PRESENTATION_MODE:
+    case QUNS_QUIET_TIME:
+        return true;
+    default:
+        // Accepting notifications, nobody at the computer (the note waits on
+        // the screen), or a full-screen app of the Store kind.
+        return false;
+    }
+}
+
+RECT WorkAreaOfUser()
+{
+    HMONITOR monitor = nullptr;
+    if (HWND foreground = ::GetForegroundWindow())
+        monitor = ::MonitorFromWindow(foreground, MONITOR_DEFAULTTONEAREST);
+    if (!monitor) {
+        POINT cursor{};
+        ::GetCursorPos(&cursor);
+        monitor = ::MonitorFromPoint(cursor, MONITOR_DEFAULTTOPRIMARY);
+    }
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (monitor && ::GetMonitorInfoW(monitor, &info))
+        return info.rcWork;
+    RECT work{};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 
 #include "alerts/win/Note.h"
@@ -30,11 +31,20 @@ public:
     void RunCountdown(const std::string& actionName, unsigned exitFlags, int seconds) override;
     void RunPowerAction(unsigned exitFlags) override;
     void ShowMissedSummary(const std::vector<MissedReminder>& runs) override;
+    // What Windows says of the user now (SHQueryUserNotificationState).
+    bool UserBusy() const override;
 
     // The note ShowNote made last (until it closes); for tests.
     HWND LastNote() const noexcept { return lastNote_; }
 
+    // Tests put fakes in place of what the system reports: whether the user
+    // is busy, and the work area of the monitor the user works on.
+    void SetUserBusySource(std::function<bool()> source) { userBusy_ = std::move(source); }
+    void SetWorkAreaSource(std::function<RECT()> source) { workArea_ = std::move(source); }
+
 private:
+    void PlaceNote(HWND note) const;
+
     HWND owner_;
     HIMAGELIST events32_;
     HIMAGELIST birthdays32_;
@@ -43,4 +53,14 @@ private:
     IPowerApi& power_;
     const IClock* clock_;
     HWND lastNote_ = nullptr;
+    std::function<bool()> userBusy_;
+    std::function<RECT()> workArea_;
 };
+
+// Whether Windows says notifications should wait: presentation mode, a
+// full-screen or Direct3D full-screen program, quiet time (Focus assist
+// where the system reports it this way).
+bool UserBusyNow();
+// The work area of the monitor of the foreground window, or of the mouse
+// pointer when no window has the foreground.
+RECT WorkAreaOfUser();

@@ -42,7 +42,7 @@ TfrmMissedSummary* TfrmMissedSummary::Show(const std::vector<MissedReminder>& ru
     TfrmMissedSummary* window = frmMissedSummary ? frmMissedSummary : new TfrmMissedSummary(std::move(services));
     window->Add(runs);
     // On top, but without the keyboard: the user may be typing elsewhere.
-    ::ShowWindow(window->Hwnd(), SW_SHOWNOACTIVATE);
+    window->ShowWithoutActivating();
     return window;
 }
 

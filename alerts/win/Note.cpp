@@ -315,8 +315,9 @@ void TfrmNote::Show()
     RECT to{};
     ::GetWindowRect(self, &to);
     ::DrawAnimatedRects(::GetDesktopWindow(), IDANI_CAPTION, &from, &to);
-    ::ShowWindow(self, SW_SHOW);
-    ::SetForegroundWindow(self);
+    // On top, but the keyboard stays where the user is typing (Shift+1
+    // typed into a note would snooze it for a day).
+    ShowWithoutActivating();
     ::UpdateWindow(self);
 }
 

@@ -172,8 +172,9 @@ void TfrmShutDown::FormShow()
 bool TfrmShutDown::ShowModal(HWND owner)
 {
     FormShow();
-    if (btnclose_) ::PostMessageW(Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(btnclose_), TRUE);
-    return RunModal(owner, SW_SHOW);
+    // It must not take the keyboard from the user's typing: Enter or Space
+    // meant for another program would press Cancel or the link.
+    return RunModal(owner, SW_SHOWNOACTIVATE);
 }
 
 void TfrmShutDown::tmrMainTimer()
@@ -253,6 +254,13 @@ LRESULT TfrmShutDown::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     case WM_TIMER:
         if (wParam == kTimerId) {
             tmrMainTimer();
+            return 0;
+        }
+        break;
+    case WM_ACTIVATE:
+        // Chosen by the user: Cancel has the keyboard.
+        if (LOWORD(wParam) != WA_INACTIVE && btnclose_) {
+            ::SetFocus(btnclose_);
             return 0;
         }
         break;

@@ -107,6 +107,7 @@ void TfrmEditEvent::CreateControls(HWND owner)
     ::SendMessageW(Item(IDC_EE_RUNAGAIN), EM_LIMITTEXT, 3, 0);
     ::SendMessageW(Item(IDC_EE_SHTIME), EM_LIMITTEXT, 2, 0);
     ::SendMessageW(Item(IDC_EE_TT), EM_LIMITTEXT, 3, 0);
+    ::SendMessageW(Item(IDC_EE_SKIPLATE_MIN), EM_LIMITTEXT, 5, 0);
     for (int id : {IDC_EE_MIN, IDC_EE_RUNAGAIN})
         ::SetWindowSubclass(Item(id), &TfrmEditEvent::MinutesKeyProc, 1, reinterpret_cast<DWORD_PTR>(this));
 
@@ -117,7 +118,7 @@ void TfrmEditEvent::CreateControls(HWND owner)
     range[0].wDay = 1;
     ::SendMessageW(Item(IDC_EE_DATE), DTM_SETRANGE, GDTR_MIN, reinterpret_cast<LPARAM>(range));
 
-    SetUpSharedControls(IDC_EE_ICON, {IDC_EE_EVSET_LABEL, IDC_EE_TT1_LABEL});
+    SetUpSharedControls(IDC_EE_ICON, {IDC_EE_EVSET_LABEL, IDC_EE_TT1_LABEL, IDC_EE_NOTEOPT_LABEL});
     AddTooltip(IDC_EE_OPENAPP, "Select application or document");
 }
 
@@ -176,8 +177,12 @@ void TfrmEditEvent::SetValues(const EventEditorValues& v)
     SetUpDown(IDC_EE_RUNAGAIN_UD, 0, kMinutesMax, v.RunAgainMinutes);
     SetChecked(IDC_EE_DELONCE, v.DeleteOnceEvent);
     SetUpDown(IDC_EE_TT_UD, 0, kTooltipDaysMax, v.TooltipDays);
+    SetChecked(IDC_EE_SHOWBUSY, v.ShowWhenBusy);
+    SetChecked(IDC_EE_SKIPLATE, v.SkipIfLate);
+    SetUpDown(IDC_EE_SKIPLATE_UD, 1, kMaxLateMinutesMax, v.MaxLateMinutes);
 
     cbNoteClick();
+    cbSkipLateClick();
     cbSoundClick();
     cbPeriodChange();
     cbExpSetChange();
@@ -221,6 +226,9 @@ EventEditorValues TfrmEditEvent::Values() const
     v.RunAgainMinutes = Field(IDC_EE_RUNAGAIN, 0, kMinutesMax);
     v.DeleteOnceEvent = Checked(IDC_EE_DELONCE);
     v.TooltipDays = Field(IDC_EE_TT, 0, kTooltipDaysMax);
+    v.ShowWhenBusy = Checked(IDC_EE_SHOWBUSY);
+    v.SkipIfLate = Checked(IDC_EE_SKIPLATE);
+    v.MaxLateMinutes = Field(IDC_EE_SKIPLATE_MIN, 1, kMaxLateMinutesMax);
     return v;
 }
 
@@ -246,6 +254,13 @@ void TfrmEditEvent::cbNoteClick()
     const bool on = Checked(IDC_EE_NOTE);
     EnableItem(IDC_EE_NOTES, on);
     EnableItem(IDC_EE_PREVIEW, on);
+}
+
+void TfrmEditEvent::cbSkipLateClick()
+{
+    const bool on = Checked(IDC_EE_SKIPLATE);
+    for (int id : {IDC_EE_SKIPLATE_MIN, IDC_EE_SKIPLATE_UD, IDC_EE_SKIPLATE_LABEL})
+        EnableItem(id, on);
 }
 
 void TfrmEditEvent::btnPreviewClick()
@@ -412,6 +427,10 @@ void TfrmEditEvent::OnEditorCommand(int id, int code)
     case IDC_EE_DELONCE:
         if (clicked)
             cbNoteClick();
+        break;
+    case IDC_EE_SKIPLATE:
+        if (clicked)
+            cbSkipLateClick();
         break;
     case IDC_EE_PREVIEW:
         btnPreviewClick();

@@ -54,6 +54,7 @@ public:
     // The handlers, public so that tests can drive them.
     void FormShow();
     void cbNoteClick();
+    void cbSkipLateClick();
     void btnPreviewClick();
     void cbPeriodChange();
     void cbExpSetChange();

@@ -29,6 +29,69 @@ int ShowMessageBox(const MessageBoxFn& fn, HWND owner, const std::string& text, 
     return ::MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style);
 }
 
+namespace {
+
+// The box's own activation is refused until it is on the screen and its
+// message loop has idled once; activations after that are the user's
+// (clicks are the user's at any time).
+thread_local bool t_refuseActivation = false;
+thread_local HWND t_box = nullptr;
+
+LRESULT CALLBACK RefuseActivation(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND && !t_box) {
+        const auto* create = reinterpret_cast<const CBT_CREATEWNDW*>(lParam);
+        if (create && create->lpcs && !(create->lpcs->style & WS_CHILD))
+            t_box = reinterpret_cast<HWND>(wParam);
+    }
+    if (code == HCBT_ACTIVATE && t_refuseActivation) {
+        const auto* how = reinterpret_cast<const CBTACTIVATESTRUCT*>(lParam);
+        if (!how || !how->fMouse)
+            return 1;
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK BoxIsShowing(HWND, UINT, UINT_PTR id, DWORD);
+
+LRESULT CALLBACK WatchShowing(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto* call = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (code == HC_ACTION && call && t_box && call->hwnd == t_box && call->message == WM_SHOWWINDOW && call->wParam)
+        // Runs when the loop has nothing else to do: after the showing and
+        // whatever activation came with it.
+        ::SetTimer(nullptr, 0, 0, &BoxIsShowing);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void CALLBACK BoxIsShowing(HWND, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(nullptr, id);
+    t_refuseActivation = false;
+    // Its own move to the top band asked for activation too, and was
+    // refused with it.
+    if (t_box && ::IsWindow(t_box))
+        ::SetWindowPos(t_box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+}  // namespace
+
+int MessageBoxWithoutActivating(HWND owner, const std::string& text, const std::string& caption, UINT style)
+{
+    HHOOK hook = ::SetWindowsHookExW(WH_CBT, &RefuseActivation, nullptr, ::GetCurrentThreadId());
+    HHOOK watch = ::SetWindowsHookExW(WH_CALLWNDPROCRET, &WatchShowing, nullptr, ::GetCurrentThreadId());
+    t_refuseActivation = hook != nullptr && watch != nullptr;
+    t_box = nullptr;
+    const int result = ::MessageBoxW(owner, Widen(text).c_str(), Widen(caption).c_str(), style | MB_TOPMOST);
+    t_refuseActivation = false;
+    t_box = nullptr;
+    if (watch)
+        ::UnhookWindowsHookEx(watch);
+    if (hook)
+        ::UnhookWindowsHookEx(hook);
+    return result;
+}
+
 std::optional<std::string> ChooseFile(HWND owner, const FileChoice& choice)
 {
     // The filter as the dialog wants it: NUL between the parts, two at the end.

@@ -26,6 +26,11 @@ using MessageBoxFn = std::function<int(HWND owner, const std::string& text, cons
 int ShowMessageBox(const MessageBoxFn& fn, HWND owner, const std::string& text, const std::string& caption,
                    UINT style);
 
+// A message box that comes up on top without taking the keyboard from what
+// the user is typing (for reports the program makes on its own); it becomes
+// active once the user clicks it or switches to it.
+int MessageBoxWithoutActivating(HWND owner, const std::string& text, const std::string& caption, UINT style);
+
 // What an open-file dialog offers.
 struct FileChoice {
     std::string Filter;      // pairs of name and pattern, separated by "|"

@@ -694,8 +694,12 @@ void TfrmMainList::ShowError(const std::string& text)
 void TfrmMainList::ShowMissedBirthdays(const std::string& text, const std::string& caption)
 {
     // It speaks for the program, not for a window: its own button on the
-    // task bar while the main window is hidden.
-    ShowMessage(nullptr, text, caption, MB_ICONINFORMATION);
+    // task bar while the main window is hidden. It comes up on its own, at
+    // start or on waking, so it leaves the keyboard to the user.
+    if (options_.MessageBox)
+        ShowMessage(nullptr, text, caption, MB_ICONINFORMATION);
+    else
+        MessageBoxWithoutActivating(nullptr, text, caption, MB_ICONINFORMATION);
 }
 
 // --- the user interface ---------------------------------------------------------

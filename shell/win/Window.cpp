@@ -164,6 +164,22 @@ LRESULT CALLBACK TWindow::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         self->modalOwner_ = nullptr;
     }
 
+    if (self->waitsForUser_) {
+        // The user has chosen the window: from now on it activates and takes
+        // the keyboard like any other.
+        const bool clicked = msg == WM_MOUSEACTIVATE;
+        if (clicked || (msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)) {
+            self->waitsForUser_ = false;
+            ::SetWindowLongPtrW(hwnd, GWL_EXSTYLE, ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & ~WS_EX_NOACTIVATE);
+            if (clicked) {
+                // The click is the user's input, so the program may come to
+                // the foreground; the style alone would not let it.
+                ::SetForegroundWindow(hwnd);
+                return MA_ACTIVATE;
+            }
+        }
+    }
+
     ++self->dispatchDepth_;
     LRESULT result = 0;
     try {
@@ -200,7 +216,10 @@ bool TWindow::RunModal(HWND owner, int showCommand)
         ::EnableWindow(owner, FALSE);
         modalOwner_ = owner;
     }
-    ::ShowWindow(self, showCommand);
+    if (showCommand == SW_SHOWNOACTIVATE)
+        ShowWithoutActivating();
+    else
+        ::ShowWindow(self, showCommand);
     ::UpdateWindow(self);
 
     // The object may be self-deleting, so the loop watches the handle only.
@@ -221,6 +240,14 @@ bool TWindow::RunModal(HWND owner, int showCommand)
         ::DispatchMessageW(&msg);
     }
     return true;
+}
+
+void TWindow::ShowWithoutActivating()
+{
+    if (!hwnd_) return;
+    waitsForUser_ = true;
+    ::SetWindowLongPtrW(hwnd_, GWL_EXSTYLE, ::GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) | WS_EX_NOACTIVATE);
+    ::ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
 }
 
 POINT CenteredOnScreen(int width, int height) noexcept

@@ -67,7 +67,16 @@ public:
     // with owner (may be null) disabled meanwhile, so the owner still paints
     // but takes no input. Returns false when WM_QUIT ended the loop; the quit
     // is then posted again for the outer loop.
+    // SW_SHOWNOACTIVATE shows it as ShowWithoutActivating does.
     bool RunModal(HWND owner, int showCommand = SW_SHOW);
+
+    // Shows the window on top without taking the keyboard from what the
+    // user is typing into, elsewhere or in this program: it becomes active
+    // only once the user clicks it or switches to it (task bar, Alt+Tab).
+    // For windows that come up on their own: notes, the countdown, reports.
+    void ShowWithoutActivating();
+    // Whether the window still waits for the user to click or choose it.
+    bool WaitsForUser() const noexcept { return waitsForUser_; }
 
 protected:
     explicit TWindow(WindowLifetime lifetime = WindowLifetime::Owned) noexcept;
@@ -103,6 +112,7 @@ private:
     bool deletePending_ = false; // WM_NCDESTROY seen inside a handler
     bool creating_ = false;      // inside CreateHandle: never self-delete
     HWND modalOwner_ = nullptr;  // disabled by RunModal until the window goes
+    bool waitsForUser_ = false;  // shown by ShowWithoutActivating, not yet chosen
 };
 
 // Top-left corner that centres a window of this outer size on the primary

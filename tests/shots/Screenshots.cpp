@@ -28,6 +28,7 @@
 #include "shell/win/Messages.h"
 #include "shell/win/MainList.h"
 #include "tests/unit/TestFiles.h"
+#include "tests/win/NoPower.h"
 
 namespace {
 

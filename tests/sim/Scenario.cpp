@@ -540,6 +540,16 @@ private:
     {
         if (!engine_)
             return;
+        // Another program's hold on a file lasts a while, not for ever: it
+        // lets go before the program closes, so the closing write is
+        // measured. (Killed while holding changes only in memory, the
+        // changes would be gone whatever the program did.)
+        if (!files_.Unwritable.empty()) {
+            files_.Unwritable.clear();
+            killed = false;
+        }
+        if (!killed && !engine_->Shutdown().empty())
+            Fault("changes were left unsaved at exit with every file writable");
         files_.Frozen = killed;
         engine_.reset();
         files_.Frozen = false;

@@ -168,6 +168,9 @@ TEST(EventEditorRecord, ValuesOfARecordGiveTheRecordBack)
     v.RunAgainMinutes = 5;
     v.DeleteOnceEvent = true;
     v.TooltipDays = 7;
+    v.ShowWhenBusy = true;
+    v.SkipIfLate = true;
+    v.MaxLateMinutes = 45;
     v.Days[3] = true;
     v.Months[11] = true;
     TEvent e;
@@ -179,10 +182,19 @@ TEST(EventEditorRecord, ValuesOfARecordGiveTheRecordBack)
         return std::tie(x.Enabled, x.Name, x.IconIndex, x.PeriodIndex, x.Minutes, x.Days, x.Months, x.ShowNote,
                         x.Notes, x.PlaySound, x.SoundFile, x.ActionEnabled, x.ActionIndex, x.ShowWarning,
                         x.WarningSeconds, x.CloseByForce, x.ExpiredIndex, x.RunAgainMinutes, x.DeleteOnceEvent,
-                        x.TooltipDays);
+                        x.TooltipDays, x.ShowWhenBusy, x.SkipIfLate, x.MaxLateMinutes);
     };
     EXPECT_EQ(fields(back), fields(v));
     EXPECT_DOUBLE_EQ(back.Date + back.Time, v.Start());
+    EXPECT_EQ(e.MaxLateMinutes, 45);
+
+    // Unticked, the limit is 0 (never skip) whatever the field shows, and
+    // the field offers a sensible number again.
+    v.SkipIfLate = false;
+    ReadEditorIntoEvent(v, e);
+    EXPECT_EQ(e.MaxLateMinutes, 0);
+    EXPECT_FALSE(EditorValuesOf(e).SkipIfLate);
+    EXPECT_EQ(EditorValuesOf(e).MaxLateMinutes, EventEditorValues{}.MaxLateMinutes);
 }
 
 class EventEditorCommit : public ::testing::Test {

@@ -102,7 +102,9 @@ const char kSampleSection[] =
     "ShtShowingSec=10\r\n"
     "ShtCloseByForce=0\r\n"
     "ShowInTTDaysBefore=2\r\n"
-    "ShtShowWarning=0\r\n";
+    "ShtShowWarning=0\r\n"
+    "ShowWhenBusy=0\r\n"
+    "MaxLateMinutes=0\r\n";
 
 void ExpectSameEvent(const TEvent& a, const TEvent& b)
 {

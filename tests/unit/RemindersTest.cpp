@@ -59,6 +59,12 @@ public:
             duringCountdown();
     }
     void ShowMissedSummary(const std::vector<MissedReminder>& runs) override { summaries.push_back(runs); }
+    unsigned PlaySoundFile(const std::string& path) override
+    {
+        sounds.push_back(path);
+        return 1;
+    }
+    bool UserBusy() const override { return busy; }
 
     std::vector<std::string> Names() const
     {
@@ -71,7 +77,9 @@ public:
     std::vector<Note> notes;
     std::vector<std::string> actions;
     std::vector<std::vector<MissedReminder>> summaries;
+    std::vector<std::string> sounds;
     std::function<void()> duringCountdown;
+    bool busy = false;  // a presentation or a full-screen program
 
 private:
     const IClock& clock_;
@@ -361,6 +369,60 @@ TEST_F(RemindersTest, MoreThanThreeLateRunsMakeOneSummaryWrittenOnceFewerFireAsN
     Sleep(1);
     EXPECT_EQ(desktop.summaries.size(), 1u);
     EXPECT_EQ(desktop.notes.size(), 3u);
+}
+
+// --- notes that fit the moment ------------------------------------------------------
+
+TEST_F(RemindersTest, NotesWaitOutAPresentationInOrderUnlessTheEventAsksToBeShown)
+{
+    TEvent a = Make("A", At(2027, 1, 11, 9, 5));
+    a.EnabledSound = true;
+    a.SoundFile = "a.wav";
+    TEvent urgent = Make("Urgent", At(2027, 1, 11, 9, 7));
+    urgent.ShowWhenBusy = true;
+    TEvent b = Make("B", At(2027, 1, 11, 9, 10), pkDaily);
+    b.DaysBin = "1111111";
+    Store({b, a, urgent});
+    StoreBirthday("Cid", At(1990, 1, 11), false);  // today
+    desktop.busy = true;
+    Start();
+    Pass(20 * kMinute);
+    EXPECT_EQ(desktop.Names(), std::vector<std::string>{"Urgent"});
+    EXPECT_TRUE(desktop.sounds.empty());
+    EXPECT_EQ(Stored("A").LastDateTime, 0);
+    desktop.busy = false;
+    Pass(kMinute);
+    EXPECT_EQ(desktop.Names(), (std::vector<std::string>{"Urgent", "A", "B", "Cid"}));
+    EXPECT_EQ(desktop.sounds, std::vector<std::string>{"a.wav"});
+    Pass(kHour);
+    EXPECT_EQ(desktop.notes.size(), 4u);
+    EXPECT_NEAR(Stored("B").StartDateTime, At(2027, 1, 12, 9, 10), kStored);
+}
+
+TEST_F(RemindersTest, ARunLaterThanTheEventsLimitShowsNothingButCountsAsRun)
+{
+    TEvent late = Make("Late", At(2027, 1, 11, 9, 5), pkHourly, kHour);
+    late.MaxLateMinutes = 10;
+    late.EnabledSound = true;
+    late.EnabledAction = true;
+    late.ActionIndex = akTurnOff;
+    TEvent fine = Make("Fine", At(2027, 1, 11, 9, 30));
+    fine.MaxLateMinutes = 10;
+    TEvent never = Make("Never", At(2027, 1, 11, 9, 1));  // 0: no limit
+    Store({late, fine, never});
+    Start();
+    Sleep(35 * kMinute);  // Late is 30 minutes late, Fine 5, Never 34
+    EXPECT_EQ(desktop.Names(), (std::vector<std::string>{"Never", "Fine"}));
+    EXPECT_TRUE(desktop.sounds.empty());
+    EXPECT_TRUE(desktop.actions.empty());
+    EXPECT_NEAR(Stored("Late").LastDateTime, At(2027, 1, 11, 9, 35), kStored);
+    EXPECT_NEAR(Stored("Late").StartDateTime, At(2027, 1, 11, 10, 5), kStored);
+    EXPECT_NE(testfiles::ReadBytes(dir.File("log.txt")).find("Skipped the note of \"Late\": 30 minutes late"),
+              std::string::npos);
+    // The next hour on time: shown as usual.
+    Pass(kHour);
+    EXPECT_EQ(Count("Late"), 1);
+    EXPECT_EQ(desktop.actions, std::vector<std::string>{"countdown Turn Off"});
 }
 
 // --- daylight saving --------------------------------------------------------------

@@ -66,6 +66,8 @@ public:
         log.push_back("note:" + note.Caption);
     }
     bool CountdownOpen() const override { return countdownOpen_; }
+    bool UserBusy() const override { return busy; }
+    bool busy = false;  // presenting
     void RunCountdown(const std::string& actionName, unsigned, int) override
     {
         log.push_back("countdown:" + actionName);
@@ -333,6 +335,37 @@ TEST_F(MainListTest, TickArrivingWhileAFiringRunsDoesNothing)
 
     EXPECT_EQ(desktop->log, (std::vector<std::string>{"countdown:Restart", "countdown-end",
                                                       "note:Note (15.03.2024 10:00)"}));
+}
+
+TEST_F(MainListTest, NotesHeldDuringAPresentationOpenInOrderWhenItEndsTheOptOutAtOnce)
+{
+    WriteFile("events.ini", NoteEvent("Second", kNow + 2.0 / 1440) + NoteEvent("First", kNow + 1.0 / 1440) +
+                                NoteEvent("Urgent", kNow + 1.5 / 1440, "ShowWhenBusy=1\r\n"));
+    TfrmMainList& w = Create();
+    desktop->busy = true;
+    for (int i = 0; i < 4; ++i) {
+        clock.Advance(1.0 / 1440);
+        w.SchedulerTickNow();
+    }
+    EXPECT_EQ(desktop->log, std::vector<std::string>{"note:Urgent (15.03.2024 10:01)"});
+    desktop->busy = false;
+    clock.Advance(1.0 / 86400);
+    w.SchedulerTickNow();
+    EXPECT_EQ(desktop->log, (std::vector<std::string>{"note:Urgent (15.03.2024 10:01)", "note:First (15.03.2024 10:01)",
+                                                      "note:Second (15.03.2024 10:02)"}));
+}
+
+TEST_F(MainListTest, ARunLaterThanItsLimitShowsNothingAndIsRecordedAsRun)
+{
+    WriteFile("events.ini", NoteEvent("Standup", kNow + 1.0 / 1440, "MaxLateMinutes=10\r\n"));
+    TfrmMainList& w = Create();
+    clock.Advance(31.0 / 1440);  // asleep: 30 minutes late at the first tick
+    w.SchedulerTickNow();
+    EXPECT_TRUE(desktop->log.empty());
+    ASSERT_NE(w.Events().Find("Standup"), nullptr);
+    EXPECT_NEAR(w.Events().Find("Standup")->LastDateTime, kNow + 31.0 / 1440, 1e-6);
+    EXPECT_NE(File("events.ini").ReadString("Standup", "LastDateTime", "0"), "0");
+    EXPECT_NE(Log().find("Skipped the note of \"Standup\""), std::string::npos);
 }
 
 TEST_F(MainListTest, ResumeFromSuspendReportsMissedBirthdaysAndLogs)
