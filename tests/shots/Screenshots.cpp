@@ -17,7 +17,6 @@
 #include <vector>
 
 #include "alerts/Power.h"
-#include "tests/unit/NullPower.h"
 #include "alerts/win/ShutDown.h"
 #include "core/Clock.h"
 #include "core/DateTime.h"
@@ -167,7 +166,7 @@ int main(int argc, char** argv)
     testfiles::TempDir dir;
     WriteDemoFiles(dir);
     ManualClock clock(kNow);
-    NullPower power;
+    NoPower power;
     bool ok = true;
     std::string dialogShot;  // the picture the next dialog gives
 

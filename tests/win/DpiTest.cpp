@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "alerts/Power.h"
-#include "tests/unit/NullPower.h"
 #include "alerts/win/ShutDown.h"
 #include "core/Clock.h"
 #include "core/win/Text.h"
@@ -22,6 +21,7 @@
 #include "shell/win/MainList.h"
 #include "shell/win/Window.h"
 #include "tests/win/MainWindowFixture.h"
+#include "tests/win/NoPower.h"
 #include "tooltip/win/ToolTip.h"
 
 namespace {
@@ -212,7 +212,7 @@ TEST_F(Dpi, AMonitorOfAnotherScaleRescalesTheMainWindow)
 TEST(DpiWindows, TheCountdownAndTheUpcomingRemindersFollowTheirMonitor)
 {
     const int dpi = ScreenDpi();
-    NullPower power;
+    NoPower power;
     {
         TfrmShutDown countdown(power, 0x7FFFFFFF);
         SIZE client = wintest::ClientSize(countdown.Hwnd());
