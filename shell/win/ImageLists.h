@@ -60,10 +60,14 @@ public:
     HIMAGELIST Birthdays() const noexcept { return birthdays_.Get(); }
     HIMAGELIST Toolbar() const noexcept { return toolbar_.Get(); }
     HIMAGELIST ToolbarDisabled() const noexcept { return toolbarDisabled_.Get(); }
+    // The check boxes of the lists' rows, cleared and ticked (state images
+    // 1 and 2), drawn for the DPI: the list view makes its own only for the
+    // system's scale.
+    HIMAGELIST CheckBoxes() const noexcept { return checkBoxes_.Get(); }
 
 private:
     int dpi_;
-    UniqueImageList events_, birthdays_, toolbar_, toolbarDisabled_;
+    UniqueImageList events_, birthdays_, toolbar_, toolbarDisabled_, checkBoxes_;
 };
 
 // Every image list of the main window, loaded once at creation.

@@ -348,8 +348,10 @@ void TfrmMainList::ApplyDpi(int dpi)
     dpi_ = dpi;
     auto images = std::make_unique<TScaledImages>(dpi_);
     frame_->SetDpi(*images);
-    lvEvents_->SetDpi(old, dpi_, images->Events(), frame_->ListFont());
-    lvBirthdays_->SetDpi(old, dpi_, images->Birthdays(), frame_->ListFont());
+    // The list view's own check boxes are right at the system's scale only.
+    HIMAGELIST checkBoxes = dpi_ == ScreenDpi() ? nullptr : images->CheckBoxes();
+    lvEvents_->SetDpi(old, dpi_, images->Events(), checkBoxes, frame_->ListFont());
+    lvBirthdays_->SetDpi(old, dpi_, images->Birthdays(), checkBoxes, frame_->ListFont());
     scaled_ = std::move(images);  // the controls have let go of the old pictures
     SetMenuSize(menuSize);
 }

@@ -349,7 +349,7 @@ void TReminderList::SetColumnWidth(int column, int width)
     ::SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));
 }
 
-void TReminderList::SetDpi(int oldDpi, int newDpi, HIMAGELIST smallImages, HFONT font)
+void TReminderList::SetDpi(int oldDpi, int newDpi, HIMAGELIST smallImages, HIMAGELIST checkBoxes, HFONT font)
 {
     const int columns = Header_GetItemCount(ListView_GetHeader(hwnd_));
     for (int c = 0; c < columns; ++c)
@@ -357,10 +357,19 @@ void TReminderList::SetDpi(int oldDpi, int newDpi, HIMAGELIST smallImages, HFONT
     ::SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallImages));
     if (font)
         ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    // The control makes its check-box pictures when the style is set, at the
-    // size of the moment: set it again to have them made anew.
-    ::SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, 0);
-    ::SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    // The control makes its own check-box pictures when the style is set, at
+    // the system's scale. The list shares its image lists (it frees none), so
+    // the one it made is freed here when it goes.
+    const auto previous = reinterpret_cast<HIMAGELIST>(
+        ::SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_STATE, reinterpret_cast<LPARAM>(checkBoxes)));
+    if (previous && previous != checkBoxes_)
+        ::ImageList_Destroy(previous);
+    checkBoxes_ = checkBoxes;
+    if (!checkBoxes) {
+        // Set again, the style has the control make them anew.
+        ::SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, 0);
+        ::SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    }
     ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 

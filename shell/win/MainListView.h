@@ -163,9 +163,10 @@ public:
     int ColumnWidth(int column) const;
     void SetColumnWidth(int column, int width);
     // The list on a monitor of another scale: its columns keep their widths
-    // in 96-DPI units, its rows take the pictures (and the check boxes) of
-    // the new size and the font.
-    void SetDpi(int oldDpi, int newDpi, HIMAGELIST smallImages, HFONT font);
+    // in 96-DPI units, its rows take the pictures of the new size and the
+    // font. checkBoxes: the check-box pictures for a scale other than the
+    // system's; null: the control's own, which it makes for the system's.
+    void SetDpi(int oldDpi, int newDpi, HIMAGELIST smallImages, HIMAGELIST checkBoxes, HFONT font);
 
     // Sorts the rows ascending by the column's rule; a column outside 0..2
     // changes nothing. Returns whether it sorted.
@@ -198,6 +199,7 @@ private:
     IListRecords& records_;
     IListHost& host_;
     int programChange_ = 0;
+    HIMAGELIST checkBoxes_ = nullptr;  // given by SetDpi, owned by the caller
     int batchDepth_ = 0;
     std::vector<ListRow> rows_;  // in the order shown
     mutable std::unordered_map<std::string, int> rowOf_;  // Find's index, rebuilt when stale

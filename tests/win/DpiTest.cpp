@@ -188,6 +188,7 @@ TEST_F(Dpi, AMonitorOfAnotherScaleRescalesTheMainWindow)
     EXPECT_EQ(std::vector<LONG>({r.left, r.top, r.right, r.bottom}),
               std::vector<LONG>({suggested.left, suggested.top, suggested.right, suggested.bottom}));
     ExpectPictures(w, 192);
+    EXPECT_EQ(IconSize(ListView_GetImageList(list, LVSIL_STATE)), 32);  // check boxes drawn for 200 %
     EXPECT_NEAR(w.EventsView().ColumnWidth(0), name * 192.0 / dpi, 1.0);
     EXPECT_NEAR(ButtonSizes(w.Frame().Toolbar().Hwnd())[0].cx, button.cx * 192.0 / dpi, 2.0);
     EXPECT_EQ(w.MenuSize(), 90);  // in 96-DPI units whatever the scale
@@ -204,6 +205,7 @@ TEST_F(Dpi, AMonitorOfAnotherScaleRescalesTheMainWindow)
     EXPECT_EQ(w.EventsView().ColumnWidth(0), name);
     EXPECT_EQ(ButtonSizes(w.Frame().Toolbar().Hwnd())[0].cx, button.cx);
     ExpectPictures(w, dpi);
+    EXPECT_SCALED(IconSize(ListView_GetImageList(list, LVSIL_STATE)), 13);  // the list's own again
     w.Close();
     EXPECT_EQ(Config("MenuSize"), "90");
     EXPECT_EQ(Config("EventsColumn1Size"), "200");
