@@ -17,6 +17,9 @@
 #include "alerts/win/ShutDown.h"
 #include "core/Clock.h"
 #include "core/win/Text.h"
+#include "editors/win/EditorDialog.h"
+#include "editors/win/IconsPicker.h"
+#include "res/resource.h"
 #include "shell/win/ImageLists.h"
 #include "shell/win/MainList.h"
 #include "shell/win/Window.h"
@@ -209,6 +212,31 @@ TEST_F(Dpi, AMonitorOfAnotherScaleRescalesTheMainWindow)
     w.Close();
     EXPECT_EQ(Config("MenuSize"), "90");
     EXPECT_EQ(Config("EventsColumn1Size"), "200");
+}
+
+// The dialog manager scales a dialog itself (Windows does, Wine does not);
+// what the dialog adds follows once it is done: the bold headings and the
+// editor's icon button.
+TEST_F(Dpi, AnEditorRedoesItsOwnPartsOnAnotherMonitor)
+{
+    TfrmMainList& w = Open("ShowTrayIcon=0\r\n");
+    int iconWidth = 0;
+    LONG headingWeight = 0;
+    onDialog = [&](TDialog& dialog) {
+        RECT suggested{100, 100, 1000, 900};
+        SendDpiChanged(dialog.Hwnd(), 192, suggested);
+        wintest::PumpMessages();
+        iconWidth = Size(WindowRect(static_cast<TEditorDialog&>(dialog).IconImage().Hwnd())).cx;
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(dialog.Item(IDC_EE_EVSET_LABEL), WM_GETFONT, 0, 0)),
+                     sizeof font, &font);
+        headingWeight = font.lfWeight;
+        return IDCANCEL;
+    };
+    w.RunCommand(IDM_MAIN_NEW);
+    ASSERT_EQ(dialogs.size(), 1u);
+    EXPECT_EQ(iconWidth, 80);  // 40 at 96 DPI
+    EXPECT_EQ(headingWeight, FW_BOLD);
 }
 
 TEST(DpiWindows, TheCountdownAndTheUpcomingRemindersFollowTheirMonitor)
