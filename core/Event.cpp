@@ -275,6 +275,21 @@ std::string TEvent::KeyText(std::string_view key) const
     return FormatValue(*this, *spec, StoredDecimalSeparator(CurrentFormatSettings().DecimalSeparator));
 }
 
+bool TEvent::SameStored(const TEvent& other) const
+{
+    if (Name != other.Name)
+        return false;
+    for (const KeySpec& spec : kKeys) {
+        const bool same = spec.flag ? this->*spec.flag == other.*spec.flag
+                          : spec.integer ? this->*spec.integer == other.*spec.integer
+                          : spec.number  ? this->*spec.number == other.*spec.number
+                                         : this->*spec.text == other.*spec.text;
+        if (!same)
+            return false;
+    }
+    return true;
+}
+
 void TEvent::WriteKey(IniFile& file, std::string_view key) const
 {
     const std::string text = KeyText(key);

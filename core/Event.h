@@ -93,6 +93,9 @@ public:
     // The text WriteKey writes for the key; std::invalid_argument for a key
     // that is not one of the 25.
     std::string KeyText(std::string_view key) const;
+    // Whether both hold the same name and the same values in every key the
+    // file stores (run-time fields aside).
+    bool SameStored(const TEvent& other) const;
 
 private:
     void WriteSection(IniFile& file, const std::string_view* erase) const;

@@ -175,6 +175,24 @@ void TReminders::TakeEvents(std::string bytes, bool merge)
         }
         e.MissedRun = old->MissedRun && e.SnoozeDateTime != 0;
     }
+    // What the view must follow: a change of a few records (the usual edit
+    // from outside) is shown row by row, more by filling the list anew.
+    eventsDiff_.reset();
+    if (merge) {
+        EventsDiff diff;
+        for (int i = 0; i < events_.Count(); ++i)
+            if (!fresh.Find(events_[i].Name))
+                diff.Removed.push_back(events_[i].Name);
+        for (int i = 0; i < fresh.Count(); ++i) {
+            const TEvent* old = events_.Find(fresh[i].Name);
+            if (!old)
+                diff.Added.push_back(fresh[i].Name);
+            else if (!old->SameStored(fresh[i]))
+                diff.Changed.push_back(fresh[i].Name);
+        }
+        if (diff.Removed.size() + diff.Added.size() + diff.Changed.size() <= kRowByRowLimit)
+            eventsDiff_ = std::move(diff);
+    }
     events_.Clear();
     for (int i = 0; i < fresh.Count(); ++i)
         events_.Add(std::make_unique<TEvent>(std::move(fresh[i])));
@@ -233,6 +251,8 @@ void TReminders::InitRunTime(TEvent& e) const
 bool TReminders::FilesChanged()
 {
     bool changed = false;
+    bool birthdaysChanged = false;
+    eventsDiff_.reset();
     if (auto bytes = eventsFile_.ChangedOnDisk()) {
         const bool first = !eventsRead_.Read;
         TakeEvents(std::move(*bytes), !first);
@@ -250,6 +270,7 @@ bool TReminders::FilesChanged()
         if (started_)
             lastBirthdayScan_ = std::min(lastBirthdayScan_, clock_.Today() - 1);
         changed = true;
+        birthdaysChanged = true;
     }
     const bool again = (eventsRead_.Read && eventsFile_.LastReadFailed()) ||
                        (birthdaysRead_.Read && birthdaysFile_.LastReadFailed());
@@ -257,9 +278,19 @@ bool TReminders::FilesChanged()
         return again;
     RecomputeNextDue();
     if (view_) {
-        view_->ListsReloaded();
+        if (eventsDiff_ && !birthdaysChanged) {
+            for (const std::string& name : eventsDiff_->Removed)
+                view_->EventRemoved(name);
+            for (const std::string& name : eventsDiff_->Changed)
+                view_->EventChanged(name, *events_.Find(name));
+            for (const std::string& name : eventsDiff_->Added)
+                view_->EventAdded(*events_.Find(name));
+        } else {
+            view_->ListsReloaded();
+        }
         view_->RemindersChanged();
     }
+    eventsDiff_.reset();
     UpdateFilesState();
     return again;
 }

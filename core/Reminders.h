@@ -61,6 +61,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <optional>
 #include <vector>
 
 #include "birthdays/Birthday.h"
@@ -288,4 +289,11 @@ private:
     double retryPause_ = 0;      // 0: no file in trouble
     double nextFileRetry_ = 0;
     double pendingSince_ = 0;    // when changes were first kept, 0: none
+    // The records a reload of events.ini removed, added and changed, by
+    // name; none when it changed too many to show row by row.
+    struct EventsDiff {
+        std::vector<std::string> Removed, Added, Changed;
+    };
+    static constexpr std::size_t kRowByRowLimit = 64;
+    std::optional<EventsDiff> eventsDiff_;
 };

@@ -244,8 +244,14 @@ void TReminderList::Update(int row, const ListRow& values)
 {
     if (!Valid(row))
         return;
-    rows_[static_cast<size_t>(row)] = values;
-    findDirty_ = true;
+    ListRow& r = rows_[static_cast<size_t>(row)];
+    // The index follows a renamed row in place: a pass that updates
+    // thousands of rows must not rebuild it for each.
+    if (!findDirty_ && r.Caption != values.Caption) {
+        rowOf_.erase(FindKey(r.Caption));
+        rowOf_.emplace(FindKey(values.Caption), row);
+    }
+    r = values;
     Redraw(row);
 }
 
@@ -254,9 +260,11 @@ void TReminderList::SetText(int row, int column, const std::string& text)
     if (!Valid(row))
         return;
     ListRow& r = rows_[static_cast<size_t>(row)];
+    if (column == 0 && !findDirty_ && r.Caption != text) {
+        rowOf_.erase(FindKey(r.Caption));
+        rowOf_.emplace(FindKey(text), row);
+    }
     (column == 0 ? r.Caption : column == 1 ? r.Second : r.Third) = text;
-    if (column == 0)
-        findDirty_ = true;
     Redraw(row);
 }
 

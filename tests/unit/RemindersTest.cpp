@@ -88,11 +88,13 @@ private:
 class SeenView final : public IRemindersView {
 public:
     void EventRemoved(const std::string& name) override { removed.push_back(name); }
+    void EventAdded(const TEvent& e) override { added.push_back(e.Name); }
+    void EventChanged(const std::string& name, const TEvent&) override { changed.push_back(name); }
     void ShowError(const std::string& text) override { errors.push_back(text); }
     void ShowMissedBirthdays(const std::string& text, const std::string&) override { missedBirthdays.push_back(text); }
     void FilesState(const std::string& text) override { filesState = text; }
     void ListsReloaded() override { ++reloads; }
-    std::vector<std::string> removed, errors, missedBirthdays;
+    std::vector<std::string> removed, added, changed, errors, missedBirthdays;
     std::string filesState;
     int reloads = 0;
 };
@@ -523,8 +525,11 @@ TEST_F(RemindersTest, ARunRecordThatCannotBeWrittenIsKeptAndWrittenOverWhatOther
     testfiles::WriteBytes(dir.File("events.ini"),
                           before + "[Added]\r\nEnabled=1\r\nStartDateTime=" +
                               FormatNumber(At(2027, 1, 12, 8), '.') + "\r\n");
+    view.changed.clear();
     r->FilesChanged();
-    EXPECT_EQ(view.reloads, 1);
+    // One row more; Tea's row stays as it was, its run kept.
+    EXPECT_EQ(std::make_tuple(view.reloads, view.added, view.changed),
+              std::make_tuple(0, std::vector<std::string>{"Added"}, std::vector<std::string>{}));
     EXPECT_EQ(r->Events().Count(), 2);
     EXPECT_EQ(r->Shutdown(), "Vellomir could not save its last changes to:\r\n" + dir.File("events.ini"));
 
@@ -565,6 +570,16 @@ TEST_F(RemindersTest, AnOlderCopyPutBackByAnotherProgramNeverFiresARunTwice)
     r->FilesChanged();
     EXPECT_EQ(r->Events().IndexOf("Tea"), -1);
     EXPECT_EQ(r->Events().Count(), 1);
+    EXPECT_EQ(std::make_tuple(view.removed, view.added, view.reloads),
+              std::make_tuple(std::vector<std::string>{"Tea"}, std::vector<std::string>{"Other"}, 0));
+
+    // Many records at once: the lists are filled anew, once.
+    std::string many;
+    for (int i = 0; i < 100; ++i)
+        many += "[Event " + std::to_string(i) + "]\r\nEnabled=0\r\n";
+    testfiles::WriteBytes(dir.File("events.ini"), many);
+    r->FilesChanged();
+    EXPECT_EQ(std::make_tuple(r->Events().Count(), view.added.size(), view.reloads), std::make_tuple(100, 1u, 1));
 }
 
 TEST_F(RemindersTest, AFileThatCannotBeReadAtStartIsWaitedForAndNeverWrittenOver)

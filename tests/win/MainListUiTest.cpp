@@ -653,6 +653,9 @@ TEST_F(MainWindowUi, EditRewritesTheEventUnderItsNewNameAndKeepsItsRow)
     EXPECT_EQ(Stored("events.ini", "Orthodontist", "SnoozeDateTime"), "0");
     EXPECT_EQ(view.Caption(view.Selected()), "Orthodontist");
     EXPECT_EQ(view.Image(view.Selected()), 13);
+    // The rows are found by their new name only, in any letter case.
+    EXPECT_EQ(std::make_tuple(view.Find("orthodontist"), view.Find("Dentist"), view.Find("Call mum")),
+              std::make_tuple(view.Selected(), -1, 1));
     EXPECT_EQ(w.Events()[0].Name, "Orthodontist") << "the record keeps its place in the list";
 }
 
