@@ -24,12 +24,13 @@ wine_env() {
 }
 
 XVFB_PID=""
-# Starts Xvfb on a free display number and exports DISPLAY.
+# Starts Xvfb on a free display number and exports DISPLAY; the screen is
+# 1024x768 unless given (start_xvfb 1536x1152).
 start_xvfb() {
-  local n
+  local n size="${1:-1024x768}"
   for n in $(seq 91 140); do
     if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+      Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
       XVFB_PID=$!
       export DISPLAY=":$n"
       local i
@@ -57,4 +58,18 @@ build_preset() {
   local preset="$1"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"
+}
+
+# Runs a command with the Wine prefix's display scale at this DPI (96 = 100 %,
+# 144 = 150 %), then sets it back to 100 %. Wine reads the scale when its
+# server starts, so the server is restarted before and after.
+at_scale() {  # at_scale DPI COMMAND...
+  local dpi="$1" status; shift
+  wine reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+  "$@"
+  status=$?
+  wine reg add "HKCU\\Control Panel\\Desktop" /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+  wineserver -k >/dev/null 2>&1 || true
+  return $status
 }

@@ -55,11 +55,14 @@ struct ColumnKey {
     int def;
 };
 
-// The list columns in the order their keys stand in the file.
+// The list columns in the order their keys stand in the file. The events
+// list's defaults give the name the room of some 30 characters and the date
+// and periodicity what their texts need, together as wide as the window
+// leaves them.
 constexpr std::array<ColumnKey, 5> kColumns{{
-    {SettingsColumn::Events1, "EventsColumn1Size", 160},
-    {SettingsColumn::Events2, "EventsColumn2Size", 170},
-    {SettingsColumn::Events3, "EventsColumn3Size", 90},
+    {SettingsColumn::Events1, "EventsColumn1Size", 200},
+    {SettingsColumn::Events2, "EventsColumn2Size", 140},
+    {SettingsColumn::Events3, "EventsColumn3Size", 80},
     {SettingsColumn::Births1, "BirthsColumn1Size", 230},
     {SettingsColumn::Births2, "BirthsColumn2Size", 120},
 }};

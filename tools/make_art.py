@@ -20,6 +20,7 @@ bytes, and files whose content did not change are not touched.
 """
 
 import argparse
+import io
 import os
 import struct
 import sys
@@ -196,6 +197,18 @@ TOOLTIP_TITLE_H = 25
 TOOLTIP_BORDER = (240, 186, 104)
 TOOLTIP_BACK = (255, 255, 225)
 PIN_SIZES = (16, 24, 32)
+# The sizes each picture is made in, one per display scale (100, 125, 150 and
+# 200 %; at 175 % the program takes the 150 % one): list icons, pictures at 32
+# (the sidebar), tool-bar pictures, and the program's icon (the notification
+# area takes the small sizes, Explorer and the title bars the larger).  The
+# 100 % sizes are classic DIB entries unless said otherwise; the others are
+# PNG-compressed, which keeps the program small and which every Windows
+# since Vista reads.
+SMALL_SIZES = (16, 20, 24, 32)
+LARGE_SIZES = (32, 40, 48, 64)
+TOOLBAR_SIZES = (24, 30, 36, 48)
+APP_SIZES = (16, 20, 24, 32, 40, 48, 64)
+APP_CLASSIC = (16, 24, 32, 48)  # the sizes it always had, for older loaders
 PIN_RIGHT_MARGIN = 4
 
 
@@ -263,9 +276,9 @@ def icon_from_emoji(emoji, text, size, margin=1):
     return crisp(fit(emoji.glyph(text), size, size - 2 * margin))
 
 
-def list_icon(emoji, text):
-    """A 32 x 32 picture for the event and birthday lists and the sidebar."""
-    return outlined(icon_from_emoji(emoji, text, 32))
+def list_icon(emoji, text, size=32):
+    """A square picture for the event and birthday lists and the sidebar."""
+    return outlined(icon_from_emoji(emoji, text, size))
 
 
 def supersampled(size, background=(0, 0, 0, 0)):
@@ -312,14 +325,15 @@ def plus_badge(size):
     return reduce(big)
 
 
-def toolbar_icon(emoji, name):
-    size = 24
+def toolbar_icon(emoji, name, size=24):
+    def at(n):  # a length of the 24-pixel design at this size
+        return round(n * size / 24)
     if name == "new":
-        page = fit(emoji.glyph("\U0001F4C4"), size, 20)
+        page = fit(emoji.glyph("\U0001F4C4"), size, at(20))
         # Shift the page up and left (cropping past the edge pads with
         # transparency) to leave the lower right corner to the badge.
-        out = page.crop((2, 1, size + 2, size + 1))
-        out.alpha_composite(plus_badge(11), (size - 12, size - 12))
+        out = page.crop((at(2), at(1), size + at(2), size + at(1)))
+        out.alpha_composite(plus_badge(at(11)), (size - at(12), size - at(12)))
         return crisp(out)
     glyphs = {
         "edit": "\u270F",
@@ -589,17 +603,29 @@ def pin_icons(emoji, pinned):
 # ---------------------------------------------------------------------------
 # File formats
 
-def ico_bytes(images):
-    """An ICO file whose entries are classic DIBs: 32 bits per pixel with
-    straight (not premultiplied) alpha, bottom-up rows, then the 1-bit AND
-    mask.  PNG-compressed entries would be smaller, but Windows before Vista
-    and some loaders cannot read them."""
+def png_bytes(img):
+    """A PNG of the picture with nothing but its pixels (no time, no
+    metadata), so the same picture gives the same bytes."""
+    out = io.BytesIO()
+    img.save(out, format="PNG", optimize=True)
+    return out.getvalue()
+
+
+def ico_bytes(images, classic=None):
+    """An ICO file.  The entries whose width is in `classic` (all when it is
+    None) are classic DIBs: 32 bits per pixel with straight (not
+    premultiplied) alpha, bottom-up rows, then the 1-bit AND mask; the others
+    are PNG-compressed, a third of the size or less, which Windows before
+    Vista cannot read."""
     entries = []
     for img in images:
         img = clean_transparent(img.convert("RGBA"))
         w, h = img.size
         if not (1 <= w <= 256 and 1 <= h <= 256):
             raise ValueError("icon entries are 1..256 pixels")
+        if classic is not None and w not in classic:
+            entries.append((w, h, png_bytes(img)))
+            continue
         px = img.load()
         xor = bytearray()
         for y in range(h - 1, -1, -1):
@@ -666,7 +692,12 @@ def read_ico(data):
         if len(dib) != size:
             raise ValueError("entry %d runs past the end" % i)
         if dib[:8] == b"\x89PNG\r\n\x1a\n":
-            raise ValueError("entry %d is PNG-compressed" % i)
+            img = Image.open(io.BytesIO(dib))
+            img.load()
+            if img.mode != "RGBA" or img.size != (w, h) or (colours, res, planes, bits) != (0, 0, 1, 32):
+                raise ValueError("entry %d is not a %dx%d RGBA PNG" % (i, w, h))
+            result.append(img)
+            continue
         (hsize, dw, dh, dplanes, dbits, comp) = struct.unpack_from("<IiiHHI", dib, 0)
         if (hsize, dw, dh, dplanes, dbits, comp) != (40, w, 2 * h, 1, 32, 0):
             raise ValueError("entry %d is not a 32-bit DIB of %dx%d" % (i, w, h))
@@ -719,34 +750,48 @@ def build():
     icons = []      # (resource id, path relative to res/, what it shows)
     bitmaps = []
 
-    def add_icon(rid, rel, images, what):
-        files[rel] = ico_bytes(images)
+    def add_icon(rid, rel, images, what, classic=None):
+        files[rel] = ico_bytes(images, classic)
         icons.append((rid, rel, what))
 
-    add_icon(IDI_APP, "icons/app.ico", [app_icon(emoji, s) for s in (16, 24, 32, 48)],
-             "the program")
+    def scaled_icon(rid, rel, make, sizes, what):
+        """A picture made anew at each size (never a resampled copy), its
+        100 % size first and classic."""
+        add_icon(rid, rel, [make(n) for n in sizes], what, (sizes[0],))
+
+    add_icon(IDI_APP, "icons/app.ico", [app_icon(emoji, s) for s in APP_SIZES],
+             "the program", APP_CLASSIC)
     add_icon(IDI_SHUTDOWN, "icons/shutdown.ico", [power_symbol(s) for s in (16, 32)],
              "the shutdown countdown window")
+    # The event and birthday pictures: 32 x 32 as always (the editors, the
+    # picker, the notes), and the list sizes of each scale. These 74 icons
+    # are most of the artwork: all their entries are PNG, which loads as fast
+    # (the loading, not the decompressing, is what takes the time) and keeps
+    # the program under 2 MB.
+    def list_sizes(text):
+        return [list_icon(emoji, text, n) for n in SMALL_SIZES]
     for i, (what, text) in enumerate(EVENT_ICONS):
         add_icon(IDI_EVENT_FIRST + i, "icons/events/event%02d.ico" % i,
-                 [list_icon(emoji, text)], "event: " + what)
+                 list_sizes(text), "event: " + what, ())
     for i, (what, text) in enumerate(BIRTH_ICONS):
         add_icon(IDI_BIRTH_FIRST + i, "icons/birthdays/birth%02d.ico" % i,
-                 [list_icon(emoji, text)], "birthday: " + what)
+                 list_sizes(text), "birthday: " + what, ())
     for i, (what, text) in enumerate(ZODIAC_ICONS):
         add_icon(IDI_ZODIAC_FIRST + i, "icons/zodiac/zod%02d.ico" % i,
-                 [icon_from_emoji(emoji, text, 32)], "zodiac: " + what)
-    toolbar = [toolbar_icon(emoji, name) for name in TOOLBAR_BUTTONS]
+                 [icon_from_emoji(emoji, text, 32)], "zodiac: " + what, ())
+    toolbar = {name: [toolbar_icon(emoji, name, n) for n in TOOLBAR_SIZES]
+               for name in TOOLBAR_BUTTONS}
     for i, name in enumerate(TOOLBAR_BUTTONS):
-        add_icon(IDI_TB_FIRST + i, "icons/toolbar/%s.ico" % name, [toolbar[i]],
-                 "tool bar: " + name)
+        add_icon(IDI_TB_FIRST + i, "icons/toolbar/%s.ico" % name, toolbar[name],
+                 "tool bar: " + name, TOOLBAR_SIZES[:1])
     for i, name in enumerate(TOOLBAR_BUTTONS):
         add_icon(IDI_TB_DISABLED_FIRST + i, "icons/toolbar/%s_d.ico" % name,
-                 [disabled(toolbar[i])], "tool bar: " + name + ", disabled")
-    add_icon(IDI_SIDEBAR_EVENTS, "icons/sidebar/events.ico",
-             [list_icon(emoji, "\U0001F4C5")], "sidebar: events")
-    add_icon(IDI_SIDEBAR_BIRTHDAYS, "icons/sidebar/birthdays.ico",
-             [list_icon(emoji, "\U0001F382")], "sidebar: birthdays")
+                 [disabled(img) for img in toolbar[name]], "tool bar: " + name + ", disabled",
+                 TOOLBAR_SIZES[:1])
+    scaled_icon(IDI_SIDEBAR_EVENTS, "icons/sidebar/events.ico",
+                lambda n: list_icon(emoji, "\U0001F4C5", n), LARGE_SIZES, "sidebar: events")
+    scaled_icon(IDI_SIDEBAR_BIRTHDAYS, "icons/sidebar/birthdays.ico",
+                lambda n: list_icon(emoji, "\U0001F382", n), LARGE_SIZES, "sidebar: birthdays")
     add_icon(IDI_PIN_OFF, "icons/tooltip/pin_off.ico", pin_icons(emoji, False),
              "upcoming reminders: not pinned")
     add_icon(IDI_PIN_ON, "icons/tooltip/pin_on.ico", pin_icons(emoji, True),
@@ -902,8 +947,8 @@ def verify(files):
         glyphs = [g[1] for g in group]
         expect(len(set(glyphs)) == len(glyphs), "pictures within a set are distinct")
 
-    expect(icon_sizes("icons/app.ico") == [(16, 16), (24, 24), (32, 32), (48, 48)],
-           "app.ico has 16, 24, 32 and 48 px entries")
+    expect(icon_sizes("icons/app.ico") == [(n, n) for n in APP_SIZES],
+           "app.ico has 16, 20, 24, 32, 40, 48 and 64 px entries")
     expect(icon_sizes("icons/shutdown.ico") == [(16, 16), (32, 32)],
            "shutdown.ico has 16 and 32 px entries")
     for rel in ("icons/tooltip/pin_off.ico", "icons/tooltip/pin_on.ico"):
@@ -915,7 +960,8 @@ def verify(files):
         for img in imgs:
             alpha = img.getchannel("A")
             if not rel.endswith("_d.ico"):
-                expect(alpha.getextrema()[1] == 255, rel + " has opaque pixels")
+                # (A thin picture at 16 px may peak just short of 255.)
+                expect(alpha.getextrema()[1] >= 250, rel + " has opaque pixels")
             if rel.startswith("icons/app") or rel.startswith("icons/shutdown"):
                 continue
             # A pixel's breathing space on every side, so neighbours in a
@@ -924,21 +970,29 @@ def verify(files):
             ring = [alpha.getpixel((x, y)) for x in range(w) for y in range(h)
                     if x in (0, w - 1) or y in (0, h - 1)]
             expect(max(ring) < 128, rel + " keeps its border clear")
-        if rel.startswith(("icons/events/", "icons/birthdays/", "icons/zodiac/",
-                           "icons/sidebar/")):
-            expect([i.size for i in imgs] == [(32, 32)], rel + " is one 32 x 32 entry")
+        def has(sizes):
+            return [i.size for i in imgs] == [(n, n) for n in sizes]
+        if rel.startswith(("icons/events/", "icons/birthdays/")):
+            expect(has(SMALL_SIZES), rel + " has the list sizes 16, 20, 24 and 32")
+        if rel.startswith("icons/zodiac/"):
+            expect(has((32,)), rel + " is one 32 x 32 entry")
+        if rel.startswith("icons/sidebar/"):
+            expect(has(LARGE_SIZES), rel + " has 32, 40, 48 and 64 px entries")
         if rel.startswith("icons/toolbar/"):
-            expect([i.size for i in imgs] == [(24, 24)], rel + " is one 24 x 24 entry")
+            expect(has(TOOLBAR_SIZES), rel + " has 24, 30, 36 and 48 px entries")
     expect(len([r for r in rels if r.startswith("icons/toolbar/")]) == 12, "12 tool-bar icons")
 
     # Disabled tool-bar pictures are grey and fainter than the normal ones.
     for name in TOOLBAR_BUTTONS:
-        normal = read_ico(files["icons/toolbar/%s.ico" % name])[0]
-        faded = read_ico(files["icons/toolbar/%s_d.ico" % name])[0]
-        r, g, b, a = faded.split()
-        expect(ImageChops.difference(r, g).getextrema()[1] <= 1 and
-               ImageChops.difference(g, b).getextrema()[1] <= 1, name + "_d is grey")
-        expect(a.getextrema()[1] < normal.getchannel("A").getextrema()[1], name + "_d is fainter")
+        for normal, faded in zip(read_ico(files["icons/toolbar/%s.ico" % name]),
+                                 read_ico(files["icons/toolbar/%s_d.ico" % name])):
+            r, g, b, a = faded.split()
+            expect(ImageChops.difference(r, g).getextrema()[1] <= 1 and
+                   ImageChops.difference(g, b).getextrema()[1] <= 1, name + "_d is grey")
+            expect(a.getextrema()[1] < normal.getchannel("A").getextrema()[1], name + "_d is fainter")
+    # The whole artwork stays small: the program must fit in 2 MB.
+    total = sum(len(data) for rel, data in files.items() if rel.startswith(("icons/", "bitmaps/")))
+    expect(total <= 1400 * 1024, "the artwork is %d KB, more than 1400 KB" % (total // 1024))
 
     sizes = {"note_body": (NOTE_W, NOTE_H), "note_close_up": NOTE_CLOSE_SIZE,
              "note_close_down": NOTE_CLOSE_SIZE, "note_arrow_up": NOTE_ARROW_SIZE,

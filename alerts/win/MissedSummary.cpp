@@ -7,6 +7,7 @@
 #include "core/Clock.h"
 #include "core/DateFormat.h"
 #include "core/win/Text.h"
+#include "shell/DpiScale.h"
 #include "res/resource.h"
 #include "shell/Settings.h"
 #include "shell/win/AppServices.h"
@@ -54,6 +55,7 @@ TfrmMissedSummary::TfrmMissedSummary(MissedSummaryServices services)
     metrics.cbSize = sizeof metrics;
     ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
     font_.Reset(::CreateFontIndirectW(&metrics.lfMessageFont));
+    dpi_ = ScreenDpi();  // opens on the primary screen
 
     WindowClassSpec cls;
     cls.Name = kClassName;
@@ -147,9 +149,10 @@ void TfrmMissedSummary::Layout()
 {
     RECT client{};
     ::GetClientRect(Hwnd(), &client);
-    const int margin = Scaled(kMargin);
-    const int width = Scaled(kButtonWidth);
-    const int height = Scaled(kButtonHeight);
+    const int dpi = WindowDpi(Hwnd());
+    const int margin = Scaled(kMargin, dpi);
+    const int width = Scaled(kButtonWidth, dpi);
+    const int height = Scaled(kButtonHeight, dpi);
     const int buttons = client.bottom - margin - height;
     ::MoveWindow(list_, margin, margin, std::max<int>(0, client.right - 2 * margin),
                  std::max<int>(0, buttons - 2 * margin), TRUE);
@@ -158,6 +161,26 @@ void TfrmMissedSummary::Layout()
         ::MoveWindow(button, x, buttons, width, height, TRUE);
         x -= width + margin;
     }
+}
+
+// On a monitor of another scale: the font and the columns for it, then the
+// suggested place and size (which lays the controls out again).
+void TfrmMissedSummary::OnDpiChanged(WPARAM wParam, LPARAM lParam)
+{
+    const int old = dpi_;
+    const int dpi = HIWORD(wParam);
+    UniqueFont font = MakeSystemFont(SystemFont::Message, dpi);
+    if (font) {
+        for (HWND control : {list_, show_, snooze_, close_})
+            ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
+        font_ = std::move(font);
+    }
+    for (int column = 0; column < 3; ++column) {
+        const auto width = static_cast<int>(::SendMessageW(list_, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+        ::SendMessageW(list_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), Scaled(To96(width, old), dpi));
+    }
+    dpi_ = dpi;
+    ApplySuggestedRect(Hwnd(), wParam, lParam);
 }
 
 void TfrmMissedSummary::btnShowNoteClick()
@@ -202,9 +225,13 @@ LRESULT TfrmMissedSummary::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         break;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        info->ptMinTrackSize = POINT{Scaled(kWidth / 2), Scaled(kHeight / 2)};
+        const int dpi = WindowDpi(Hwnd());
+        info->ptMinTrackSize = POINT{Scaled(kWidth / 2, dpi), Scaled(kHeight / 2, dpi)};
         return 0;
     }
+    case WM_DPICHANGED:
+        OnDpiChanged(wParam, lParam);
+        return 0;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case kShowNote:

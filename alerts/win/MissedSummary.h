@@ -59,6 +59,7 @@ private:
 
     void Add(const std::vector<MissedReminder>& runs);
     void Layout();
+    void OnDpiChanged(WPARAM wParam, LPARAM lParam);
     const IClock& Clock() const;
 
     MissedSummaryServices services_;
@@ -69,4 +70,5 @@ private:
     HWND close_ = nullptr;
     UniqueMenu snoozeMenu_;
     UniqueFont font_;
+    int dpi_ = 96;  // the one the columns are sized for
 };

@@ -554,6 +554,14 @@ void TfrmNote::RestoreTopmost()
 LRESULT TfrmNote::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
+    case WM_DPICHANGED: {
+        // The note is its card, one picture with its buttons and text laid
+        // out on it: it keeps its size on every monitor (stretched, the
+        // picture would blur) and takes the place the system suggests.
+        if (const auto* r = reinterpret_cast<const RECT*>(lParam))
+            ::SetWindowPos(Hwnd(), nullptr, r->left, r->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     case WM_ERASEBKGND:
         return 1;
     case WM_PAINT: {

@@ -17,7 +17,8 @@ namespace {
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_TOPMOST;
 
-// Designed layout, in client pixels.
+// Designed layout, in client pixels at 96 DPI; scaled for the window's
+// monitor. The header picture is drawn at its own size, centred in its place.
 constexpr int kBandHeight = 49;
 constexpr RECT kPicture{8, 8, 41, 41};
 constexpr RECT kTitle{52, 16, 280, 34};
@@ -37,13 +38,25 @@ UniqueFont MakeFont(int pixelHeight, int weight, bool underline = false)
                                     DEFAULT_PITCH | FF_SWISS, L"Tahoma"));
 }
 
-HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, const RECT& r, int id, HFONT font)
+HWND MakeChild(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style, int id)
 {
-    HWND hwnd = ::CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
-                                  r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                  TWindow::Instance(), nullptr);
-    if (hwnd && font) ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-    return hwnd;
+    return ::CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), TWindow::Instance(), nullptr);
+}
+
+RECT ScaledRect(const RECT& r, int dpi)
+{
+    return RECT{Scaled(r.left, dpi), Scaled(r.top, dpi), Scaled(r.right, dpi), Scaled(r.bottom, dpi)};
+}
+
+void Place(HWND hwnd, const RECT& r96, int dpi, HFONT font)
+{
+    if (!hwnd)
+        return;
+    const RECT r = ScaledRect(r96, dpi);
+    ::SetWindowPos(hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    if (font)
+        ::SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
 }
 
 void MoveBy(HWND hwnd, int dx, int dy)
@@ -66,11 +79,6 @@ TfrmShutDown::TfrmShutDown(IPowerApi& power, UINT intervalMs)
 
     imgTop_.Reset(static_cast<HBITMAP>(::LoadImageW(Instance(), MAKEINTRESOURCEW(IDB_SHUTDOWN_HEADER),
                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    uiFont_ = MakeFont(11, FW_NORMAL);
-    boldFont_ = MakeFont(11, FW_BOLD);
-    titleFont_ = MakeFont(13, FW_BOLD);
-    linkFont_ = MakeFont(11, FW_NORMAL, true);
-
     WindowClassSpec cls;
     cls.Name = kClassName;
     cls.Icon = ::LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_SHUTDOWN));
@@ -80,6 +88,11 @@ TfrmShutDown::TfrmShutDown(IPowerApi& power, UINT intervalMs)
     CreateHandle(cls, kExStyle, "Warning!", kStyle, pos.x, pos.y, size.cx, size.cy, ::GetDesktopWindow());
     frmShutDown = this;
     CreateControls();
+    ApplyDpi(WindowDpi(Hwnd()));
+    RECT r{};
+    ::GetWindowRect(Hwnd(), &r);
+    const POINT centre = CenteredOnScreen(r.right - r.left, r.bottom - r.top);
+    ::SetWindowPos(Hwnd(), nullptr, centre.x, centre.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SetSeconds(10);
     tmrMain_.Start(Hwnd(), kTimerId, intervalMs);
 }
@@ -92,16 +105,38 @@ TfrmShutDown::~TfrmShutDown()
 void TfrmShutDown::CreateControls()
 {
     HWND self = Hwnd();
-    lblTitle_ = MakeChild(self, L"STATIC", L"Vellomir", SS_LEFT | SS_NOPREFIX, kTitle, IDC_SHUTDOWN_TITLE,
-                          titleFont_.Get());
-    lblinf_ = MakeChild(self, L"STATIC", L"INFO", SS_LEFT | SS_NOPREFIX, kInfo, IDC_SHUTDOWN_INFO, boldFont_.Get());
-    pbShutDown_ = MakeChild(self, PROGRESS_CLASSW, L"", 0, kProgress, IDC_SHUTDOWN_PROGRESS, nullptr);
-    lblShutdown_ = MakeChild(self, L"STATIC", L"Now!", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, kLink, IDC_SHUTDOWN_LINK,
-                             linkFont_.Get());
-    btnclose_ = MakeChild(self, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, kCancel, IDCANCEL, uiFont_.Get());
+    lblTitle_ = MakeChild(self, L"STATIC", L"Vellomir", SS_LEFT | SS_NOPREFIX, IDC_SHUTDOWN_TITLE);
+    lblinf_ = MakeChild(self, L"STATIC", L"INFO", SS_LEFT | SS_NOPREFIX, IDC_SHUTDOWN_INFO);
+    pbShutDown_ = MakeChild(self, PROGRESS_CLASSW, L"", 0, IDC_SHUTDOWN_PROGRESS);
+    lblShutdown_ = MakeChild(self, L"STATIC", L"Now!", SS_LEFT | SS_NOPREFIX | SS_NOTIFY, IDC_SHUTDOWN_LINK);
+    btnclose_ = MakeChild(self, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, IDCANCEL);
     if (lblShutdown_)
         ::SetWindowSubclass(lblShutdown_, &TfrmShutDown::LinkProc, kLinkSubclassId,
                             reinterpret_cast<DWORD_PTR>(this));
+}
+
+// The fonts, the controls' places and the client size for the DPI of the
+// monitor the window is on.
+void TfrmShutDown::ApplyDpi(int dpi)
+{
+    dpi_ = dpi;
+    UniqueFont ui = MakeFont(Scaled(11, dpi), FW_NORMAL), bold = MakeFont(Scaled(11, dpi), FW_BOLD),
+               title = MakeFont(Scaled(13, dpi), FW_BOLD), link = MakeFont(Scaled(11, dpi), FW_NORMAL, true);
+    Place(lblTitle_, kTitle, dpi, title.Get());
+    Place(lblinf_, kInfo, dpi, bold.Get());
+    Place(pbShutDown_, kProgress, dpi, nullptr);
+    Place(lblShutdown_, kLink, dpi, link.Get());
+    Place(btnclose_, kCancel, dpi, ui.Get());
+    // The controls have let go of the old fonts.
+    uiFont_ = std::move(ui);
+    boldFont_ = std::move(bold);
+    titleFont_ = std::move(title);
+    linkFont_ = std::move(link);
+    RECT frame{0, 0, Scaled(kClientWidth, dpi), Scaled(kClientHeight, dpi)};
+    const SIZE outer = FrameSizeForDpi(kStyle, kExStyle, false, dpi);
+    ::SetWindowPos(Hwnd(), nullptr, 0, 0, frame.right + outer.cx, frame.bottom + outer.cy,
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
 void TfrmShutDown::SetSeconds(int seconds)
@@ -186,16 +221,22 @@ void TfrmShutDown::Destroyed()
 
 void TfrmShutDown::Paint(HDC dc)
 {
-    RECT band{0, 0, kClientWidth, kBandHeight};
+    const int width = Scaled(kClientWidth, dpi_);
+    const int bandHeight = Scaled(kBandHeight, dpi_);
+    RECT band{0, 0, width, bandHeight};
     UniqueBrush white(::CreateSolidBrush(kHeaderBack));
     ::FillRect(dc, &band, white.Get());
-    RECT line{0, kBandHeight, kClientWidth, kBandHeight + 2};
+    RECT line{0, bandHeight, width, bandHeight + Scaled(2, dpi_)};
     ::DrawEdge(dc, &line, EDGE_ETCHED, BF_TOP);
-    if (imgTop_) {
+    BITMAP picture{};
+    if (imgTop_ && ::GetObjectW(imgTop_.Get(), sizeof picture, &picture)) {
+        // Never stretched: the picture at its size in the middle of its
+        // place, on the band's colour, which is its own background.
+        const RECT place = ScaledRect(kPicture, dpi_);
         MemoryDC source(dc);
         SelectObjectGuard select(source.Get(), imgTop_.Get());
-        ::BitBlt(dc, kPicture.left, kPicture.top, kPicture.right - kPicture.left, kPicture.bottom - kPicture.top,
-                 source.Get(), 0, 0, SRCCOPY);
+        ::BitBlt(dc, (place.left + place.right - picture.bmWidth) / 2, (place.top + place.bottom - picture.bmHeight) / 2,
+                 picture.bmWidth, picture.bmHeight, source.Get(), 0, 0, SRCCOPY);
     }
 }
 
@@ -207,6 +248,9 @@ LRESULT TfrmShutDown::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         Paint(dc.Get());
         return 0;
     }
+    case WM_DPICHANGED:
+        ApplyDpi(ApplySuggestedRect(Hwnd(), wParam, lParam));
+        return 0;
     case WM_TIMER:
         if (wParam == kTimerId) {
             tmrMainTimer();

@@ -63,6 +63,7 @@ protected:
 
 private:
     void CreateControls();
+    void ApplyDpi(int dpi);
     void UpdateInfo();
     void Act();
     void Paint(HDC dc);
@@ -89,4 +90,5 @@ private:
     UniqueFont titleFont_;
     UniqueFont linkFont_;
     UniqueFont uiFont_;
+    int dpi_ = 96;  // of the monitor the window is on
 };

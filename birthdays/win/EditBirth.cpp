@@ -139,7 +139,7 @@ void TfrmEditBirth::dtDateChange()
     SetItemText(IDC_EB_SIGN, sign.Name);
     SetItemText(IDC_EB_PERIOD, sign.Period);
     UniqueIcon picture(zodiac_ ? ::ImageList_GetIcon(zodiac_, sign.Index, ILD_TRANSPARENT) : nullptr);
-    const int size = Scaled(32);
+    const int size = Scaled(32, WindowDpi(Hwnd()));
     signIcon_.Reset(picture ? static_cast<HICON>(::CopyImage(picture.Get(), IMAGE_ICON, size, size, 0)) : nullptr);
     ::SendMessageW(Item(IDC_EB_SIGN_IMAGE), STM_SETICON, reinterpret_cast<WPARAM>(signIcon_.Get()), 0);
 }
@@ -157,7 +157,7 @@ void TfrmEditBirth::btnMacrosClick()
     RECT r{};
     ::GetWindowRect(button, &r);
     const auto id = static_cast<unsigned>(::TrackPopupMenu(pmMacroses_.Get(), TPM_RETURNCMD | TPM_LEFTALIGN,
-                                                           r.left + Scaled(20), r.bottom, 0, Hwnd(), nullptr));
+                                                           r.left + Scaled(20, WindowDpi(Hwnd())), r.bottom, 0, Hwnd(), nullptr));
     MenuItemsClick(id);
 }
 
@@ -217,4 +217,10 @@ bool TfrmEditBirth::OnNotify(NMHDR& hdr, LRESULT& result)
         return true;
     }
     return TEditorDialog::OnNotify(hdr, result);
+}
+
+void TfrmEditBirth::OnDpiChanged(int dpi)
+{
+    TEditorDialog::OnDpiChanged(dpi);
+    dtDateChange();  // the zodiac picture in the new size
 }

@@ -67,6 +67,7 @@ protected:
     bool OnNotify(NMHDR& hdr, LRESULT& result) override;
     void OnShow() override { FormShow(); }
     void OnDestroy() override;
+    void OnDpiChanged(int dpi) override;
 
 private:
     HIMAGELIST zodiac_;

@@ -138,3 +138,9 @@ void TEditorDialog::OnDestroy()
         services_.Desktop->StopSound(playing_);
     TrimWorkingSet();
 }
+
+void TEditorDialog::OnDpiChanged(int dpi)
+{
+    if (btnIcon_)
+        btnIcon_->SetDpi(dpi);
+}

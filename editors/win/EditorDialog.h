@@ -68,6 +68,8 @@ protected:
     // FormClose: stops the sound that Play started, if it still plays, and
     // trims the working set.
     void OnDestroy() override;
+    // The icon button in the size for the new monitor.
+    void OnDpiChanged(int dpi) override;
 
     EditorServices services_;
 

@@ -30,8 +30,9 @@ TIconImage::TIconImage(HWND placeholder, std::function<void()> onClick) : onClic
     WindowClassSpec cls;
     cls.Name = kClassName;
     cls.Cursor = ::LoadCursorW(nullptr, IDC_HAND);
-    CreateHandle(cls, 0, "Icon", WS_CHILD | WS_VISIBLE | WS_TABSTOP, r.left, r.top, Scaled(kWidth),
-                 Scaled(kHeight), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
+    const int dpi = WindowDpi(parent);
+    CreateHandle(cls, 0, "Icon", WS_CHILD | WS_VISIBLE | WS_TABSTOP, r.left, r.top, Scaled(kWidth, dpi),
+                 Scaled(kHeight, dpi), parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
     // The placeholder's place in the tab order is ours now.
     ::SetWindowPos(Hwnd(), placeholder, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ::DestroyWindow(placeholder);
@@ -43,6 +44,13 @@ void TIconImage::SetPicture(HIMAGELIST list, int index)
     icon_.Reset(list && index >= 0 && index < ::ImageList_GetImageCount(list)
                     ? ::ImageList_GetIcon(list, index, ILD_TRANSPARENT)
                     : nullptr);
+    ::InvalidateRect(Hwnd(), nullptr, TRUE);
+}
+
+void TIconImage::SetDpi(int dpi)
+{
+    ::SetWindowPos(Hwnd(), nullptr, 0, 0, Scaled(kWidth, dpi), Scaled(kHeight, dpi),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     ::InvalidateRect(Hwnd(), nullptr, TRUE);
 }
 
@@ -65,13 +73,14 @@ void TIconImage::Paint(HDC dc)
     // The page's own background, themed or plain.
     if (!DrawParentBackground(Hwnd(), dc, client))
         ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
-    const int size = Scaled(32);
+    const int dpi = WindowDpi(Hwnd());
+    const int size = Scaled(32, dpi);
     const int offset = pressed_ ? 0 : 1;
     if (icon_)
         ::DrawIconEx(dc, offset, offset, icon_.Get(), size, size, 0, nullptr, DI_NORMAL);
     // The arrow: a small triangle pointing down, right of the picture.
-    const int w = Scaled(6);
-    const int h = Scaled(4);
+    const int w = Scaled(6, dpi);
+    const int h = Scaled(4, dpi);
     const int left = size + (client.right - size - w) / 2 + offset - 1;
     const int top = (client.bottom - h) / 2 + offset - 1;
     for (int row = 0; row < h; ++row) {
@@ -170,7 +179,10 @@ void TfrmIconsPicker::ShowIconsPicker(TIconImage& target, HIMAGELIST list)
     int cy = 32;
     if (list)
         ::ImageList_GetIconSize(list, &cx, &cy);
-    layout_ = LayoutIconGrid(count, Scaled(cx), Scaled(cy), Scaled(kMargin), ::GetSystemMetrics(SM_CXVSCROLL));
+    // Sized for the monitor of the editor it opens from.
+    const int dpi = WindowDpi(target.Hwnd());
+    layout_ = LayoutIconGrid(count, Scaled(cx, dpi), Scaled(cy, dpi), Scaled(kMargin, dpi),
+                             SystemMetricForDpi(SM_CXVSCROLL, dpi));
     list_ = list;
 
     ::ShowScrollBar(Hwnd(), SB_VERT, layout_.Scrolls);

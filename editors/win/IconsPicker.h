@@ -33,6 +33,8 @@ public:
     void SetPicture(HIMAGELIST list, int index);
     HICON Picture() const noexcept { return icon_.Get(); }
     bool Pressed() const noexcept { return pressed_; }
+    // The size for the DPI of the editor's new monitor.
+    void SetDpi(int dpi);
 
     // btnIconMouseDown / btnIconMouseUp: the pressed look on and off.
     void btnIconMouseDown();

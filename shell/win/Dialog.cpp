@@ -172,14 +172,35 @@ void TDialog::Create(int templateId, HWND owner)
 
 void TDialog::MakeBold(std::initializer_list<int> ids)
 {
-    if (!bold_) {
-        LOGFONTW lf{};
-        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0)), sizeof lf, &lf);
-        lf.lfWeight = FW_BOLD;
-        bold_.Reset(::CreateFontIndirectW(&lf));
-    }
-    for (int id : ids)
+    if (!bold_)
+        bold_ = BoldDialogFont();
+    for (int id : ids) {
         ::SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(bold_.Get()), FALSE);
+        boldIds_.push_back(id);
+    }
+}
+
+UniqueFont TDialog::BoldDialogFont() const
+{
+    LOGFONTW lf{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(hwnd_, WM_GETFONT, 0, 0)), sizeof lf, &lf);
+    lf.lfWeight = FW_BOLD;
+    return UniqueFont(::CreateFontIndirectW(&lf));
+}
+
+// After the dialog manager has scaled the dialog for its new monitor (its
+// size, its controls' places and its font, which it gives every control):
+// the bold headings and the pages follow, then the dialog's own pictures.
+void TDialog::DpiSettled(int dpi)
+{
+    UniqueFont bold = BoldDialogFont();
+    for (int id : boldIds_)
+        ::SendMessageW(Item(id), WM_SETFONT, reinterpret_cast<WPARAM>(bold.Get()), TRUE);
+    bold_ = std::move(bold);  // no control shows the old one any more
+    if (tab_)
+        PlacePages();
+    OnDpiChanged(dpi);
+    ::RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 void TDialog::AddTooltip(int id, const char* text)
@@ -493,6 +514,17 @@ INT_PTR TDialog::Dispatch(HWND from, UINT msg, WPARAM wParam, LPARAM lParam)
         case WM_CTLCOLORSTATIC:
             // Answered with the brush itself, not through DWLP_MSGRESULT.
             return HeaderControlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_DPICHANGED:
+            // The dialog manager scales the dialog (not handled here); what
+            // is ours follows once it is done.
+            if (from == hwnd_)
+                ::PostMessageW(hwnd_, kDpiSettled, HIWORD(wParam), 0);
+            return FALSE;
+        case kDpiSettled:
+            if (from != hwnd_)
+                return FALSE;
+            DpiSettled(static_cast<int>(wParam));
+            return TRUE;
         default:
             handled = OnMessage(msg, wParam, lParam, result);
             break;

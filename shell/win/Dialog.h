@@ -120,6 +120,12 @@ protected:
     virtual void OnShow() {}
     // Called once as the dialog's window goes (FormClose).
     virtual void OnDestroy() {}
+    // Called when the dialog has been scaled for a monitor of another DPI
+    // (moved there): pictures of the dialog's own follow here.
+    virtual void OnDpiChanged(int /*dpi*/) {}
+    // Posted to itself on WM_DPICHANGED, handled once the dialog manager has
+    // scaled the dialog.
+    static constexpr UINT kDpiSettled = WM_APP + 60;
     // A message of the modal loop before the dialog manager sees it; true
     // when handled. The base switches pages with Ctrl+Tab and Ctrl+Shift+Tab.
     virtual bool PreTranslate(MSG& msg);
@@ -129,6 +135,8 @@ private:
     static INT_PTR CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(HWND from, UINT msg, WPARAM wParam, LPARAM lParam);
     void PlacePages();
+    UniqueFont BoldDialogFont() const;
+    void DpiSettled(int dpi);
 
     bool PaintHeader();
     INT_PTR HeaderControlColor(HDC dc, HWND control);
@@ -136,6 +144,7 @@ private:
     HWND hwnd_ = nullptr;
     HWND tab_ = nullptr;
     UniqueFont bold_;
+    std::vector<int> boldIds_;  // the controls MakeBold made bold
     HWND tooltips_ = nullptr;  // made with the first hint; owned by the dialog, so it goes with it
     int headerDlu_ = 0;
     std::vector<int> headerControls_;

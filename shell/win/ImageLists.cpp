@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "res/ArtIds.h"
+#include "shell/DpiScale.h"
+#include "shell/win/SystemDlls.h"
 #include "shell/win/Window.h"
 
 namespace {
@@ -197,6 +199,62 @@ UniqueImageList MakeHalfSizeList(HIMAGELIST large)
     return small;
 }
 
+namespace {
+
+constexpr std::array<int, 6> kToolBar{IDI_TB_NEW, IDI_TB_EDIT, IDI_TB_DELETE, IDI_TB_TEST, IDI_TB_OPTIONS, IDI_TB_CLOSE};
+constexpr std::array<int, 6> kToolBarDisabled{IDI_TB_NEW_D,  IDI_TB_EDIT_D,    IDI_TB_DELETE_D,
+                                              IDI_TB_TEST_D, IDI_TB_OPTIONS_D, IDI_TB_CLOSE_D};
+
+// The cleared and the ticked check box, in the theme's look when there is
+// one, else the classic one, on a transparent ground.
+UniqueImageList MakeCheckBoxes(int dpi)
+{
+    const int size = SystemMetricForDpi(SM_CXSMICON, dpi);
+    UniqueImageList list(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 2, 0));
+    if (!list)
+        return list;
+    constexpr COLORREF kKey = RGB(255, 0, 255);
+    for (bool checked : {false, true}) {
+        PixelBitmap picture = MakePixelBitmap(size, size);
+        if (!picture.Bits)
+            return UniqueImageList();
+        {
+            MemoryDC dc(nullptr);
+            if (!dc)
+                return UniqueImageList();
+            SelectObjectGuard select(dc.Get(), picture.Bitmap.Get());
+            RECT all{0, 0, size, size};
+            UniqueBrush key(::CreateSolidBrush(kKey));
+            ::FillRect(dc.Get(), &all, key.Get());
+            if (!DrawThemedCheckBox(dc.Get(), all, checked, dpi)) {
+                const int box = Scaled(13, dpi);
+                const int at = (size - box) / 2;
+                RECT r{at, at, at + box, at + box};
+                ::DrawFrameControl(dc.Get(), &r, DFC_BUTTON,
+                                   DFCS_BUTTONCHECK | DFCS_FLAT | (checked ? DFCS_CHECKED : 0));
+            }
+            ::GdiFlush();
+        }  // the bitmap is out of the DC before the list takes it
+        ::ImageList_AddMasked(list.Get(), picture.Bitmap.Get(), kKey);
+    }
+    return list;
+}
+
+}  // namespace
+
+TScaledImages::TScaledImages(int dpi) : dpi_(dpi)
+{
+    checkBoxes_ = MakeCheckBoxes(dpi);
+    // The icon files hold each picture in every size made for a scale, so
+    // loading at one of those sizes takes that picture as drawn for it.
+    const int small = PictureSize(kSmallIconSizes, 16, dpi);
+    events_ = LoadIconImageList(IDI_EVENT_FIRST, EVENT_ICON_COUNT, small);
+    birthdays_ = LoadIconImageList(IDI_BIRTH_FIRST, BIRTH_ICON_COUNT, small);
+    const int bar = PictureSize(kToolbarIconSizes, 24, dpi);
+    toolbar_ = LoadIconImageList(kToolBar, bar);
+    toolbarDisabled_ = LoadIconImageList(kToolBarDisabled, bar);
+}
+
 TImageLists::TImageLists()
 {
     events32_ = LoadIconImageList(IDI_EVENT_FIRST, EVENT_ICON_COUNT, 32);
@@ -205,11 +263,5 @@ TImageLists::TImageLists()
     // that an icon index means the same picture at both sizes.
     birth16_ = MakeHalfSizeList(birth32_.Get());
     events16_ = MakeHalfSizeList(events32_.Get());
-    static constexpr std::array<int, 6> kToolBar{IDI_TB_NEW,  IDI_TB_EDIT,    IDI_TB_DELETE,
-                                                 IDI_TB_TEST, IDI_TB_OPTIONS, IDI_TB_CLOSE};
-    static constexpr std::array<int, 6> kToolBarDisabled{IDI_TB_NEW_D,  IDI_TB_EDIT_D,    IDI_TB_DELETE_D,
-                                                         IDI_TB_TEST_D, IDI_TB_OPTIONS_D, IDI_TB_CLOSE_D};
-    main24_ = LoadIconImageList(kToolBar, 24);
-    main24d_ = LoadIconImageList(kToolBarDisabled, 24);
     zodiac_ = LoadIconImageList(IDI_ZODIAC_FIRST, ZODIAC_ICON_COUNT, 32);
 }

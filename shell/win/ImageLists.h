@@ -1,6 +1,8 @@
 // The main window's pictures: the event and birthday icons at 32 x 32 and
-// their 16 x 16 copies for the lists, the tool-bar icons (normal and
-// disabled), and the zodiac pictures of the tooltip window.
+// their 16 x 16 copies (for the notes and the tooltip window), the zodiac
+// pictures of the tooltip window; and, for one DPI, the pictures of its own
+// lists and tool bar (imglEvents16, imglBirth16, imglMain24, imglMain24_d at
+// the sizes made for that scale).
 #pragma once
 
 #include <windows.h>
@@ -45,6 +47,29 @@ private:
 };
 ImagePixels ReadImagePixels(HIMAGELIST list, int index);
 
+// The pictures of the main window's lists and tool bar in the sizes made for
+// one DPI (never a stretched copy): the event and birthday icons at the list
+// size (16 at 100 %), the tool-bar icons (24 at 100 %), normal and disabled.
+// Made again when the window moves to a monitor of another scale.
+class TScaledImages {
+public:
+    explicit TScaledImages(int dpi);
+
+    int Dpi() const noexcept { return dpi_; }
+    HIMAGELIST Events() const noexcept { return events_.Get(); }
+    HIMAGELIST Birthdays() const noexcept { return birthdays_.Get(); }
+    HIMAGELIST Toolbar() const noexcept { return toolbar_.Get(); }
+    HIMAGELIST ToolbarDisabled() const noexcept { return toolbarDisabled_.Get(); }
+    // The check boxes of the lists' rows, cleared and ticked (state images
+    // 1 and 2), drawn for the DPI: the list view makes its own only for the
+    // system's scale.
+    HIMAGELIST CheckBoxes() const noexcept { return checkBoxes_.Get(); }
+
+private:
+    int dpi_;
+    UniqueImageList events_, birthdays_, toolbar_, toolbarDisabled_, checkBoxes_;
+};
+
 // Every image list of the main window, loaded once at creation.
 class TImageLists {
 public:
@@ -52,12 +77,10 @@ public:
 
     HIMAGELIST Events32() const noexcept { return events32_.Get(); }       // imglEvents32
     HIMAGELIST Birth32() const noexcept { return birth32_.Get(); }         // imglBirth32
-    HIMAGELIST Events16() const noexcept { return events16_.Get(); }       // imglEvents16
-    HIMAGELIST Birth16() const noexcept { return birth16_.Get(); }         // imglBirth16
-    HIMAGELIST Main24() const noexcept { return main24_.Get(); }           // imglMain24
-    HIMAGELIST Main24Disabled() const noexcept { return main24d_.Get(); }  // imglMain24_d
+    HIMAGELIST Events16() const noexcept { return events16_.Get(); }
+    HIMAGELIST Birth16() const noexcept { return birth16_.Get(); }
     HIMAGELIST Zodiac() const noexcept { return zodiac_.Get(); }           // imlZod
 
 private:
-    UniqueImageList events32_, birth32_, events16_, birth16_, main24_, main24d_, zodiac_;
+    UniqueImageList events32_, birth32_, events16_, birth16_, zodiac_;
 };

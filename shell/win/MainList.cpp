@@ -14,6 +14,7 @@
 #include "core/Firing.h"
 #include "core/win/Text.h"
 #include "res/resource.h"
+#include "shell/DpiScale.h"
 #include "shell/FirstRun.h"
 #include "shell/Log.h"
 #include "shell/SysInfo.h"
@@ -26,8 +27,11 @@
 
 namespace {
 
+constexpr DWORD kStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+
 // The layout widths of the columns; config.cfg sets all but "Age".
-constexpr ListColumn kEventColumns[] = {{"Name", 150}, {"Date and Time", 170}, {"Periodicity", 100}};
+constexpr ListColumn kEventColumns[] = {{"Name", 200}, {"Date and Time", 140}, {"Periodicity", 80}};
 constexpr ListColumn kBirthdayColumns[] = {{"Person", 200}, {"Date", 170}, {"Age", 70}};
 
 }  // namespace
@@ -45,8 +49,9 @@ TfrmMainList::TfrmMainList(MainListOptions options)
     cls.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     HWND owner = options_.App ? options_.App->Hwnd() : nullptr;
     // Created hidden; the start-up decides whether it shows.
-    CreateHandle(cls, WS_EX_CONTROLPARENT, kMainWindowCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                 CW_USEDEFAULT, CW_USEDEFAULT, 520, 280, owner);
+    CreateHandle(cls, kExStyle, kMainWindowCaption, kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 520, 280, owner);
+    dpi_ = WindowDpi(Hwnd());
+    scaled_ = std::make_unique<TScaledImages>(dpi_);
     if (options_.App)
         options_.App->SetMainWindow(Hwnd());
 
@@ -114,13 +119,14 @@ void TfrmMainList::FormCreate()
         TrayIconAdd(Hwnd(), trayImage_.Get(), kTrayIconId, TrayTip());
     if (Settings().TTShowFixed) {
         // Pinned at its saved place, as if its title had been clicked.
-        OpenToolTip(Settings().TTWindowX, Settings().TTWindowY, false);
+        OpenToolTip(Scaled(Settings().TTWindowX, ScreenDpi()), Scaled(Settings().TTWindowY, ScreenDpi()), false);
         frmToolTip->imgTopClick();
         frmToolTip->Show();
     }
 }
 
-// "trayicon.ico" from the program folder, else the program's own icon.
+// "trayicon.ico" from the program folder, else the program's own icon; at
+// the notification area's small-icon size, which follows the system DPI.
 void TfrmMainList::LoadTrayImage()
 {
     const std::string file = options_.ProgramDir + "\\trayicon.ico";
@@ -134,7 +140,7 @@ void TfrmMainList::LoadTrayImage()
             WriteLog("Error. Cant load tray icon!");
     }
     if (!trayImage_)
-        trayImage_.Reset(static_cast<HICON>(::LoadImageW(Instance(), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON, cx, cy, 0)));
+        trayImage_ = LoadSmallIconMetric(Instance(), MAKEINTRESOURCEW(IDI_APP));
 }
 
 std::string TfrmMainList::TrayTip() const
@@ -232,11 +238,24 @@ void TfrmMainList::AddWelcomeEvent()
     }
 }
 
+// config.cfg keeps the place in 96-DPI units of the desktop (the system DPI,
+// which the whole desktop's coordinates share) and the size in 96-DPI units
+// of the window's own monitor; the frame is the system's at that monitor's
+// scale, so the content is what scales.
 void TfrmMainList::ApplyPlacement()
 {
     const AppSettings& s = Settings();
-    ::SetWindowPos(Hwnd(), nullptr, s.MainFormX, s.MainFormY, s.MainFormWeight, s.MainFormHeight,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+    const int desktop = ScreenDpi();
+    // Moved first: the monitor it lands on gives the scale of its size.
+    ::SetWindowPos(Hwnd(), nullptr, Scaled(s.MainFormX, desktop), Scaled(s.MainFormY, desktop), 0, 0,
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOSIZE);
+    const int dpi = WindowDpi(Hwnd());
+    ApplyDpi(dpi);  // when no WM_DPICHANGED came for the hidden window
+    const SIZE frame96 = FrameSizeForDpi(kStyle, kExStyle, true, kBaseDpi);
+    const SIZE frame = FrameSizeForDpi(kStyle, kExStyle, true, dpi);
+    ::SetWindowPos(Hwnd(), nullptr, 0, 0, OuterToDpi(s.MainFormWeight, frame96.cx, frame.cx, dpi),
+                   OuterToDpi(s.MainFormHeight, frame96.cy, frame.cy, dpi),
+                   SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
     // Maximized the first time it shows (it may start hidden).
     maximizeOnShow_ = s.MainFormState == 1;
 }
@@ -299,14 +318,46 @@ void TfrmMainList::StoreGeometry()
     } else if (maximizeOnShow_ || ::IsZoomed(Hwnd())) {
         s.MainFormState = 1;
     } else {
+        // In 96-DPI units, as ApplyPlacement reads them.
         RECT r{};
         ::GetWindowRect(Hwnd(), &r);
+        const int dpi = dpi_;  // what the window is laid out for
+        const SIZE frame96 = FrameSizeForDpi(kStyle, kExStyle, true, kBaseDpi);
+        const SIZE frame = FrameSizeForDpi(kStyle, kExStyle, true, dpi);
         s.MainFormState = 0;
-        s.MainFormHeight = r.bottom - r.top;
-        s.MainFormWeight = r.right - r.left;
-        s.MainFormX = r.left;
-        s.MainFormY = r.top;
+        s.MainFormHeight = OuterTo96(r.bottom - r.top, frame96.cy, frame.cy, dpi);
+        s.MainFormWeight = OuterTo96(r.right - r.left, frame96.cx, frame.cx, dpi);
+        s.MainFormX = To96(r.left, ScreenDpi());
+        s.MainFormY = To96(r.top, ScreenDpi());
     }
+}
+
+// Moved to a monitor of another scale: everything in the new size, then the
+// window takes the place and size the system suggests.
+void TfrmMainList::OnDpiChanged(WPARAM wParam, LPARAM lParam)
+{
+    ApplyDpi(HIWORD(wParam));
+    ApplySuggestedRect(Hwnd(), wParam, lParam);
+    ::RedrawWindow(Hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+}
+
+// The pictures, fonts and sizes of every part for the DPI; the widths kept
+// in 96-DPI units stay what they were.
+void TfrmMainList::ApplyDpi(int dpi)
+{
+    if (dpi <= 0 || dpi == dpi_)
+        return;
+    const int old = dpi_;
+    const int menuSize = MenuSize();  // in 96-DPI units, at the old scale
+    dpi_ = dpi;
+    auto images = std::make_unique<TScaledImages>(dpi_);
+    frame_->SetDpi(*images);
+    // The list view's own check boxes are right at the system's scale only.
+    HIMAGELIST checkBoxes = dpi_ == ScreenDpi() ? nullptr : images->CheckBoxes();
+    lvEvents_->SetDpi(old, dpi_, images->Events(), checkBoxes, frame_->ListFont());
+    lvBirthdays_->SetDpi(old, dpi_, images->Birthdays(), checkBoxes, frame_->ListFont());
+    scaled_ = std::move(images);  // the controls have let go of the old pictures
+    SetMenuSize(menuSize);
 }
 
 void TfrmMainList::SaveSettingsNow()
@@ -415,6 +466,9 @@ LRESULT TfrmMainList::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         return DefaultProc(msg, wParam, lParam);
+    case WM_DPICHANGED:
+        OnDpiChanged(wParam, lParam);
+        return 0;
     case WM_TIMECHANGE:
         // The clock was set: what is due is decided again at once.
         reminders_->ClockChanged();
@@ -517,35 +571,38 @@ int TfrmMainList::RunDialog(TDialog& dialog)
     return dialog.ShowModal(Hwnd());
 }
 
+// The primary screen in 96-DPI units of the desktop, as the window's place
+// is stored.
 int TfrmMainList::ScreenWidth() const
 {
-    return ::GetSystemMetrics(SM_CXSCREEN);
+    return To96(::GetSystemMetrics(SM_CXSCREEN), ScreenDpi());
 }
 
 int TfrmMainList::ScreenHeight() const
 {
-    return ::GetSystemMetrics(SM_CYSCREEN);
+    return To96(::GetSystemMetrics(SM_CYSCREEN), ScreenDpi());
 }
 
 int TfrmMainList::ColumnWidth(SettingsColumn c) const
 {
     switch (c) {
     case SettingsColumn::Events1:
-        return lvEvents_->ColumnWidth(0);
+        return To96(lvEvents_->ColumnWidth(0), dpi_);
     case SettingsColumn::Events2:
-        return lvEvents_->ColumnWidth(1);
+        return To96(lvEvents_->ColumnWidth(1), dpi_);
     case SettingsColumn::Events3:
-        return lvEvents_->ColumnWidth(2);
+        return To96(lvEvents_->ColumnWidth(2), dpi_);
     case SettingsColumn::Births1:
-        return lvBirthdays_->ColumnWidth(0);
+        return To96(lvBirthdays_->ColumnWidth(0), dpi_);
     case SettingsColumn::Births2:
-        return lvBirthdays_->ColumnWidth(1);
+        return To96(lvBirthdays_->ColumnWidth(1), dpi_);
     }
     return 0;
 }
 
-void TfrmMainList::SetColumnWidth(SettingsColumn c, int width)
+void TfrmMainList::SetColumnWidth(SettingsColumn c, int units)
 {
+    const int width = Scaled(units, dpi_);
     switch (c) {
     case SettingsColumn::Events1:
         lvEvents_->SetColumnWidth(0, width);
@@ -567,13 +624,13 @@ void TfrmMainList::SetColumnWidth(SettingsColumn c, int width)
 
 int TfrmMainList::MenuSize() const
 {
-    return frame_->MenuSize();
+    return To96(frame_->MenuSize(), dpi_);
 }
 
-void TfrmMainList::SetMenuSize(int width)
+void TfrmMainList::SetMenuSize(int units)
 {
     // The sidebar takes the width and centres its pictures and labels for it.
-    frame_->SetMenuSize(width);
+    frame_->SetMenuSize(Scaled(units, dpi_));
 }
 
 // --- the rows follow the records ------------------------------------------------
@@ -694,11 +751,12 @@ void TfrmMainList::CreateControls()
             actEventsPage();
     };
     handlers.HintOf = [this](unsigned command) { return CommandHint(command, hintPage_); };
-    frame_ = std::make_unique<TMainFrame>(Hwnd(), images_, std::move(handlers));
-    lvEvents_ = std::make_unique<TReminderList>(Hwnd(), IDC_MAIN_EVENTS, kEventColumns, images_.Events16(),
-                                                *eventRecords_, static_cast<IListHost&>(*this));
-    lvBirthdays_ = std::make_unique<TReminderList>(Hwnd(), IDC_MAIN_BIRTHDAYS, kBirthdayColumns,
-                                                   images_.Birth16(), *birthRecords_, static_cast<IListHost&>(*this));
+    frame_ = std::make_unique<TMainFrame>(Hwnd(), *scaled_, std::move(handlers));
+    lvEvents_ = std::make_unique<TReminderList>(Hwnd(), IDC_MAIN_EVENTS, kEventColumns, dpi_, scaled_->Events(),
+                                                frame_->ListFont(), *eventRecords_, static_cast<IListHost&>(*this));
+    lvBirthdays_ = std::make_unique<TReminderList>(Hwnd(), IDC_MAIN_BIRTHDAYS, kBirthdayColumns, dpi_,
+                                                   scaled_->Birthdays(), frame_->ListFont(), *birthRecords_,
+                                                   static_cast<IListHost&>(*this));
     frame_->SetPages(lvEvents_->Hwnd(), lvBirthdays_->Hwnd());
     UpdateCommandStates();
 }

@@ -130,7 +130,7 @@ public:
     void Close() override;
 
     // The live widths of the list columns and of the sidebar, as config.cfg
-    // stores them.
+    // stores them: in pixels at 96 DPI.
     int ColumnWidth(SettingsColumn c) const override;
     int MenuSize() const override;
 
@@ -200,6 +200,8 @@ private:
     void ApplyPlacement();
     void ApplyInitialVisibility();
     void StoreGeometry();
+    void OnDpiChanged(WPARAM wParam, LPARAM lParam);
+    void ApplyDpi(int dpi);
     void LoadTrayImage();
     void OnTrayIcon(LPARAM mouse);
     void OnHotKey(WPARAM id);
@@ -229,8 +231,8 @@ private:
     // ISettingsLayout.
     int ScreenWidth() const override;
     int ScreenHeight() const override;
-    void SetColumnWidth(SettingsColumn c, int width) override;
-    void SetMenuSize(int width) override;
+    void SetColumnWidth(SettingsColumn c, int units) override;
+    void SetMenuSize(int units) override;
 
     // The user interface (MainList.cpp).
     void CreateControls();
@@ -260,6 +262,8 @@ private:
     const IClock* clock_;
     IniFile configFile_;
     TImageLists images_;  // every image list, loaded first
+    int dpi_ = 96;        // of the monitor the window is on
+    std::unique_ptr<TScaledImages> scaled_;  // the lists' and tool bar's, for dpi_
     std::unique_ptr<IDesktop> desktop_;
     std::unique_ptr<TReminders> reminders_;
 

@@ -14,6 +14,7 @@
 #include "core/Occurrence.h"
 #include "core/Unicode.h"
 #include "core/win/Text.h"
+#include "shell/DpiScale.h"
 #include "shell/win/Window.h"
 
 namespace {
@@ -107,8 +108,8 @@ RowSortKey BirthdayRecords::SortKey(int column, const ListRowTexts& row) const
 // The rows live here, in the order shown; the control asks for what it draws
 // (LVS_OWNERDATA). So filling, sorting and looking a row up cost no message
 // per row, whatever the number of reminders.
-TReminderList::TReminderList(HWND parent, int id, std::span<const ListColumn> columns, HIMAGELIST smallImages,
-                             IListRecords& records, IListHost& host)
+TReminderList::TReminderList(HWND parent, int id, std::span<const ListColumn> columns, int dpi,
+                             HIMAGELIST smallImages, HFONT font, IListRecords& records, IListHost& host)
     : id_(id), records_(records), host_(host)
 {
     // The image lists belong to the main window and outlive the list
@@ -125,13 +126,15 @@ TReminderList::TReminderList(HWND parent, int id, std::span<const ListColumn> co
     // The check boxes are the rows' too: the control asks for them.
     ::SendMessageW(hwnd_, LVM_SETCALLBACKMASK, LVIS_STATEIMAGEMASK, 0);
     ::SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallImages));
+    if (font)
+        ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     int index = 0;
     for (const ListColumn& c : columns) {
         LVCOLUMNW col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
         std::wstring caption = Widen(c.Caption);
         col.pszText = caption.data();
-        col.cx = c.Width;
+        col.cx = Scaled(c.Width, dpi);
         col.iSubItem = index;
         ::SendMessageW(hwnd_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&col));
         ++index;
@@ -352,6 +355,30 @@ int TReminderList::ColumnWidth(int column) const
 void TReminderList::SetColumnWidth(int column, int width)
 {
     ::SendMessageW(hwnd_, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0));
+}
+
+void TReminderList::SetDpi(int oldDpi, int newDpi, HIMAGELIST smallImages, HIMAGELIST checkBoxes, HFONT font)
+{
+    const int columns = Header_GetItemCount(ListView_GetHeader(hwnd_));
+    for (int c = 0; c < columns; ++c)
+        SetColumnWidth(c, Scaled(To96(ColumnWidth(c), oldDpi), newDpi));
+    ::SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(smallImages));
+    if (font)
+        ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    // The control makes its own check-box pictures when the style is set, at
+    // the system's scale. The list shares its image lists (it frees none), so
+    // the one it made is freed here when it goes.
+    const auto previous = reinterpret_cast<HIMAGELIST>(
+        ::SendMessageW(hwnd_, LVM_SETIMAGELIST, LVSIL_STATE, reinterpret_cast<LPARAM>(checkBoxes)));
+    if (previous && previous != checkBoxes_)
+        ::ImageList_Destroy(previous);
+    checkBoxes_ = checkBoxes;
+    if (!checkBoxes) {
+        // Set again, the style has the control make them anew.
+        ::SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, 0);
+        ::SendMessageW(hwnd_, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    }
+    ::InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 bool TReminderList::Sort(int column)

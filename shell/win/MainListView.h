@@ -100,7 +100,7 @@ public:
 
 struct ListColumn {
     const char* Caption;
-    int Width;
+    int Width;  // pixels at 96 DPI
 };
 
 // One of the two lists. Rows added, changed, removed, selected or sorted by
@@ -109,8 +109,9 @@ struct ListColumn {
 // sorting and finding rows cost no window message per row.
 class TReminderList {
 public:
-    TReminderList(HWND parent, int id, std::span<const ListColumn> columns, HIMAGELIST smallImages,
-                  IListRecords& records, IListHost& host);
+    // The columns' widths are scaled to dpi, the parent's.
+    TReminderList(HWND parent, int id, std::span<const ListColumn> columns, int dpi, HIMAGELIST smallImages,
+                  HFONT font, IListRecords& records, IListHost& host);
     ~TReminderList();
     TReminderList(const TReminderList&) = delete;
     TReminderList& operator=(const TReminderList&) = delete;
@@ -158,8 +159,14 @@ public:
 
     void SetGridLines(bool on);
     bool GridLines() const;
+    // In pixels.
     int ColumnWidth(int column) const;
     void SetColumnWidth(int column, int width);
+    // The list on a monitor of another scale: its columns keep their widths
+    // in 96-DPI units, its rows take the pictures of the new size and the
+    // font. checkBoxes: the check-box pictures for a scale other than the
+    // system's; null: the control's own, which it makes for the system's.
+    void SetDpi(int oldDpi, int newDpi, HIMAGELIST smallImages, HIMAGELIST checkBoxes, HFONT font);
 
     // Sorts the rows ascending by the column's rule; a column outside 0..2
     // changes nothing. Returns whether it sorted.
@@ -192,6 +199,7 @@ private:
     IListRecords& records_;
     IListHost& host_;
     int programChange_ = 0;
+    HIMAGELIST checkBoxes_ = nullptr;  // given by SetDpi, owned by the caller
     int batchDepth_ = 0;
     std::vector<ListRow> rows_;  // in the order shown
     mutable std::unordered_map<std::string, int> rowOf_;  // Find's index, rebuilt when stale

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/win/Text.h"
+#include "shell/DpiScale.h"
 #include "res/resource.h"
 #include "shell/win/ImageLists.h"
 #include "shell/win/MainMenus.h"
@@ -15,11 +16,19 @@ namespace {
 constexpr UINT_PTR kHoverSubclassId = 1;
 
 // The sidebar's pictures and labels, top to bottom: picture, label, picture,
-// label.
+// label; pixels at 96 DPI.
 constexpr int kImageTop[2] = {10, 82};
+constexpr int kImageSize = 32;
 constexpr int kLabelGap = 4;       // between a picture and its label
 constexpr int kLabelPadding = 8;   // added to the text width
 constexpr int kLabelHeight = 18;
+
+// The tool bar's buttons around their 24 x 24 pictures, and the gaps between
+// groups, at 96 DPI; set rather than left to the control, which sizes them
+// from the picture alone (and the picture at 175 % is the 150 % one).
+constexpr int kButtonWidth = 31;
+constexpr int kButtonHeight = 30;
+constexpr int kSeparatorWidth = 8;
 
 constexpr unsigned kButtons[] = {IDM_MAIN_NEW,  IDM_MAIN_EDIT,    IDM_MAIN_DELETE,
                                  IDM_MAIN_TEST, IDM_MAIN_OPTIONS, IDM_MAIN_HIDE};
@@ -40,15 +49,6 @@ int TextWidth(HWND window, HFONT font, const std::string& text)
     return size.cx;
 }
 
-UniqueFont MessageFont()
-{
-    NONCLIENTMETRICSW ncm{};
-    ncm.cbSize = sizeof ncm;
-    if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0))
-        return UniqueFont(::CreateFontIndirectW(&ncm.lfMessageFont));
-    return UniqueFont();
-}
-
 int WindowHeight(HWND hwnd)
 {
     RECT r{};
@@ -66,7 +66,7 @@ TMainToolbar::~TMainToolbar()
         ::RemoveWindowSubclass(hwnd_, &HoverProc, kHoverSubclassId);
 }
 
-void TMainToolbar::Create(HWND parent, HIMAGELIST normal, HIMAGELIST disabled, HoverHandler onHover)
+void TMainToolbar::Create(HWND parent, const TScaledImages& images, HoverHandler onHover)
 {
     onHover_ = std::move(onHover);
     hwnd_ = MakeChild(TOOLBARCLASSNAMEW, "", TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_TOP | CCS_NODIVIDER, parent,
@@ -74,8 +74,6 @@ void TMainToolbar::Create(HWND parent, HIMAGELIST normal, HIMAGELIST disabled, H
     if (!hwnd_)
         return;
     ::SendMessageW(hwnd_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    ::SendMessageW(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(normal));
-    ::SendMessageW(hwnd_, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled));
 
     // New, Edit, Delete, Test | Options | Close; picture i belongs to button i.
     TBBUTTON buttons[8]{};
@@ -83,6 +81,7 @@ void TMainToolbar::Create(HWND parent, HIMAGELIST normal, HIMAGELIST disabled, H
     for (int i = 0; i < 6; ++i) {
         if (i == 4 || i == 5) {
             buttons[n].fsStyle = BTNS_SEP;
+            buttons[n].iBitmap = Scaled(kSeparatorWidth, images.Dpi());
             ++n;
         }
         buttons[n].iBitmap = i;
@@ -93,8 +92,32 @@ void TMainToolbar::Create(HWND parent, HIMAGELIST normal, HIMAGELIST disabled, H
         ++n;
     }
     ::SendMessageW(hwnd_, TB_ADDBUTTONSW, static_cast<WPARAM>(n), reinterpret_cast<LPARAM>(buttons));
-    ::SendMessageW(hwnd_, TB_AUTOSIZE, 0, 0);
+    SetImages(images);
     ::SetWindowSubclass(hwnd_, &HoverProc, kHoverSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void TMainToolbar::SetImages(const TScaledImages& images)
+{
+    if (!hwnd_)
+        return;
+    const int dpi = images.Dpi();
+    ::SendMessageW(hwnd_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images.Toolbar()));
+    ::SendMessageW(hwnd_, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(images.ToolbarDisabled()));
+    const int count = static_cast<int>(::SendMessageW(hwnd_, TB_BUTTONCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        TBBUTTON button{};
+        if (::SendMessageW(hwnd_, TB_GETBUTTON, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&button)) &&
+            (button.fsStyle & BTNS_SEP)) {
+            TBBUTTONINFOW info{};
+            info.cbSize = sizeof info;
+            info.dwMask = TBIF_BYINDEX | TBIF_SIZE;
+            info.cx = static_cast<WORD>(Scaled(kSeparatorWidth, dpi));
+            ::SendMessageW(hwnd_, TB_SETBUTTONINFOW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info));
+        }
+    }
+    ::SendMessageW(hwnd_, TB_SETBUTTONSIZE, 0,
+                   MAKELPARAM(Scaled(kButtonWidth, dpi), Scaled(kButtonHeight, dpi)));
+    ::SendMessageW(hwnd_, TB_AUTOSIZE, 0, 0);
 }
 
 void TMainToolbar::Enable(unsigned command, bool enabled)
@@ -184,6 +207,12 @@ void TStatusBar::SetText(const std::string& text)
         ::SendMessageW(hwnd_, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(Widen(text_).c_str()));
 }
 
+void TStatusBar::SetFont(HFONT font)
+{
+    if (hwnd_)
+        ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+}
+
 void TStatusBar::SetVisible(bool visible)
 {
     if (hwnd_)
@@ -208,7 +237,7 @@ void TStatusBar::Resize()
 
 // --- sidebar -------------------------------------------------------------------
 
-TSidebar::TSidebar(HWND parent, HFONT font, ClickHandler onClick) : onClick_(std::move(onClick))
+TSidebar::TSidebar(HWND parent, HFONT font, int dpi, ClickHandler onClick) : onClick_(std::move(onClick)), dpi_(dpi)
 {
     WindowClassSpec cls;
     cls.Name = "TVellomirSidebar";
@@ -216,26 +245,43 @@ TSidebar::TSidebar(HWND parent, HFONT font, ClickHandler onClick) : onClick_(std
     CreateHandle(cls, 0, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 80, 100, parent,
                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MAIN_SIDEBAR)));
 
-    const int iconIds[2] = {IDI_SIDEBAR_EVENTS, IDI_SIDEBAR_BIRTHDAYS};
     const int imageIds[2] = {IDC_SIDEBAR_EVENTS_IMAGE, IDC_SIDEBAR_BIRTHS_IMAGE};
     const int labelIds[2] = {IDC_SIDEBAR_EVENTS_LABEL, IDC_SIDEBAR_BIRTHS_LABEL};
     const char* captions[2] = {"Events", "Birthdays"};
     for (int page = 0; page < 2; ++page) {
         // Neither picture nor label asks for the mouse (no SS_NOTIFY): clicks
         // fall through to the sidebar, which presses and clicks them.
-        HWND image = MakeChild(L"STATIC", "", SS_ICON | SS_CENTERIMAGE, Hwnd(), imageIds[page]);
-        icons_[page].Reset(static_cast<HICON>(::LoadImageW(Instance(), MAKEINTRESOURCEW(iconIds[page]), IMAGE_ICON,
-                                                           kImageSize, kImageSize, 0)));
-        ::SendMessageW(image, STM_SETICON, reinterpret_cast<WPARAM>(icons_[page].Get()), 0);
-        ::SetWindowPos(image, nullptr, 0, 0, kImageSize, kImageSize, SWP_NOMOVE | SWP_NOZORDER);
-        HWND label = MakeChild(L"STATIC", captions[page], SS_CENTER | SS_CENTERIMAGE, Hwnd(), labelIds[page]);
-        ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        const int labelWidth = TextWidth(label, font, captions[page]) + kLabelPadding;
-        ::SetWindowPos(label, nullptr, 0, 0, labelWidth, kLabelHeight, SWP_NOMOVE | SWP_NOZORDER);
-        images_[page] = image;
-        labels_[page] = label;
+        images_[page] = MakeChild(L"STATIC", "", SS_ICON | SS_CENTERIMAGE, Hwnd(), imageIds[page]);
+        labels_[page] = MakeChild(L"STATIC", captions[page], SS_CENTER | SS_CENTERIMAGE, Hwnd(), labelIds[page]);
     }
-    Recenter(80);
+    SizeParts(font);
+    Recenter(Scaled(80, dpi_));
+}
+
+void TSidebar::SetDpi(int dpi, HFONT font)
+{
+    dpi_ = dpi;
+    SizeParts(font);
+    Recenter(width_);
+}
+
+// The pictures in the size made for the DPI, the labels in the font and as
+// wide as their text.
+void TSidebar::SizeParts(HFONT font)
+{
+    const int iconIds[2] = {IDI_SIDEBAR_EVENTS, IDI_SIDEBAR_BIRTHDAYS};
+    imageSize_ = PictureSize(kLargeIconSizes, kImageSize, dpi_);
+    for (int page = 0; page < 2; ++page) {
+        UniqueIcon icon(static_cast<HICON>(::LoadImageW(Instance(), MAKEINTRESOURCEW(iconIds[page]), IMAGE_ICON,
+                                                         imageSize_, imageSize_, 0)));
+        ::SendMessageW(images_[page], STM_SETICON, reinterpret_cast<WPARAM>(icon.Get()), 0);
+        icons_[page] = std::move(icon);  // the control no longer shows the old one
+        ::SetWindowPos(images_[page], nullptr, 0, 0, imageSize_, imageSize_, SWP_NOMOVE | SWP_NOZORDER);
+        HWND label = labels_[page];
+        ::SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        const int labelWidth = TextWidth(label, font, WindowText(label)) + Scaled(kLabelPadding, dpi_);
+        ::SetWindowPos(label, nullptr, 0, 0, labelWidth, Scaled(kLabelHeight, dpi_), SWP_NOMOVE | SWP_NOZORDER);
+    }
 }
 
 TSidebar::~TSidebar() = default;
@@ -266,11 +312,12 @@ void TSidebar::Place(int page, int offset)
     HWND label = labels_[Slot(page)];
     ::GetWindowRect(label, &r);
     const int labelWidth = r.right - r.left;
-    const int imageTop = kImageTop[Slot(page)];
-    ::SetWindowPos(images_[Slot(page)], nullptr, ImageLeft(width_) + offset, imageTop + offset, 0, 0,
+    const int imageTop = Scaled(kImageTop[Slot(page)], dpi_);
+    ::SetWindowPos(images_[Slot(page)], nullptr, (width_ - imageSize_) / 2 + offset, imageTop + offset, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ::SetWindowPos(label, nullptr, LabelLeft(width_, labelWidth) + offset,
-                   imageTop + kImageSize + kLabelGap + offset, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(label, nullptr, (width_ - labelWidth) / 2 + offset,
+                   imageTop + imageSize_ + Scaled(kLabelGap, dpi_) + offset, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int TSidebar::PageAt(POINT client) const
@@ -361,10 +408,11 @@ TSplitter::TSplitter(HWND parent, std::function<int()> sidebarWidth, MoveHandler
                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_MAIN_SPLITTER)));
 }
 
-int TSplitter::Clamp(int width, int clientWidth) noexcept
+int TSplitter::Clamp(int width, int clientWidth, int dpi) noexcept
 {
-    const int most = clientWidth - kWidth - kMinSize;
-    return std::max(kMinSize, std::min(width, most));
+    const int least = Scaled(kMinSize, dpi);
+    const int most = clientWidth - Scaled(kWidth, dpi) - least;
+    return std::max(least, std::min(width, most));
 }
 
 LRESULT TSplitter::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
@@ -385,7 +433,7 @@ LRESULT TSplitter::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             ::GetCursorPos(&p);
             RECT client{};
             ::GetClientRect(::GetParent(Hwnd()), &client);
-            const int width = Clamp(startWidth_ + (p.x - startX_), client.right);
+            const int width = Clamp(startWidth_ + (p.x - startX_), client.right, WindowDpi(Hwnd()));
             if (onMove_ && (!sidebarWidth_ || width != sidebarWidth_()))
                 onMove_(width);
         }
@@ -405,21 +453,43 @@ LRESULT TSplitter::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 
 // --- the frame -----------------------------------------------------------------
 
-TMainFrame::TMainFrame(HWND mainWindow, const TImageLists& images, Handlers handlers)
-    : main_(mainWindow), handlers_(std::move(handlers)), font_(MessageFont())
+TMainFrame::TMainFrame(HWND mainWindow, const TScaledImages& images, Handlers handlers)
+    : main_(mainWindow), handlers_(std::move(handlers)), dpi_(images.Dpi())
 {
-    HFONT font = font_ ? font_.Get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
-    toolbar_.Create(main_, images.Main24(), images.Main24Disabled(), [this](unsigned command) {
+    MakeFonts();
+    toolbar_.Create(main_, images, [this](unsigned command) {
         status_.SetText(command != 0 && handlers_.HintOf ? LongHint(handlers_.HintOf(command)) : std::string());
     });
     status_.Create(main_);
-    sidebar_ = std::make_unique<TSidebar>(main_, font, [this](int page) {
+    status_.SetFont(statusFont_.Get());
+    sidebar_ = std::make_unique<TSidebar>(main_, Font(), dpi_, [this](int page) {
         if (handlers_.PageClicked)
             handlers_.PageClicked(page);
     });
     splitter_ = std::make_unique<TSplitter>(
         main_, [this] { return menuSize_; }, [this](int width) { SidebarMoved(width); });
+    menuSize_ = Scaled(menuSize_, dpi_);
     sidebar_->Recenter(menuSize_);
+}
+
+// The system's fonts for the DPI.
+void TMainFrame::MakeFonts()
+{
+    font_ = MakeSystemFont(SystemFont::Message, dpi_);
+    listFont_ = MakeSystemFont(SystemFont::IconTitle, dpi_);
+    statusFont_ = MakeSystemFont(SystemFont::Status, dpi_);
+}
+
+void TMainFrame::SetDpi(const TScaledImages& images)
+{
+    // The controls let go of the old fonts before they are freed.
+    UniqueFont oldFont = std::move(font_), oldList = std::move(listFont_), oldStatus = std::move(statusFont_);
+    dpi_ = images.Dpi();
+    MakeFonts();
+    toolbar_.SetImages(images);
+    status_.SetFont(statusFont_.Get());
+    sidebar_->SetDpi(dpi_, Font());
+    Layout();
 }
 
 TMainFrame::~TMainFrame() = default;
@@ -477,8 +547,9 @@ void TMainFrame::Layout()
     const int height = std::max(0, bottom - top);
     const int sidebar = std::max(0, menuSize_);
     ::MoveWindow(sidebar_->Hwnd(), 0, top, sidebar, height, TRUE);
-    ::MoveWindow(splitter_->Hwnd(), sidebar, top, TSplitter::kWidth, height, TRUE);
-    const int left = sidebar + TSplitter::kWidth;
+    const int splitter = Scaled(TSplitter::kWidth, dpi_);
+    ::MoveWindow(splitter_->Hwnd(), sidebar, top, splitter, height, TRUE);
+    const int left = sidebar + splitter;
     for (HWND page : pages_)
         if (page)
             ::MoveWindow(page, left, top, std::max(0, static_cast<int>(client.right) - left), height, TRUE);

@@ -1,7 +1,8 @@
 // The frame of the main window around its two lists: the tool bar tbMain, the
 // status bar sbMain, the sidebar plMain with its two page buttons, the
 // splitter srMain that sizes the sidebar, and the page book nbMain that shows
-// one list at a time. Sizes are in pixels at 96 DPI.
+// one list at a time. Sizes are given in pixels at 96 DPI and scaled for the
+// main window's DPI, which follows its monitor (SetDpi).
 #pragma once
 
 #include <windows.h>
@@ -15,7 +16,7 @@
 #include "shell/win/Handles.h"
 #include "shell/win/Window.h"
 
-class TImageLists;
+class TScaledImages;
 
 // tbMain: tbNew, tbEdit, tbDelete, tbTest, tbOptions, tbClose, flat, with
 // 24 x 24 pictures (their own look when disabled) and tooltips.
@@ -30,8 +31,10 @@ public:
     TMainToolbar(const TMainToolbar&) = delete;
     TMainToolbar& operator=(const TMainToolbar&) = delete;
 
-    void Create(HWND parent, HIMAGELIST normal, HIMAGELIST disabled, HoverHandler onHover);
+    void Create(HWND parent, const TScaledImages& images, HoverHandler onHover);
     HWND Hwnd() const noexcept { return hwnd_; }
+    // The pictures and the button size for the images' DPI.
+    void SetImages(const TScaledImages& images);
     void Enable(unsigned command, bool enabled);
     bool IsEnabled(unsigned command) const;
     // The command of the button at a point of the tool bar's client area, or 0.
@@ -57,6 +60,7 @@ public:
     void Create(HWND parent);
     HWND Hwnd() const noexcept { return hwnd_; }
     void SetText(const std::string& text);
+    void SetFont(HFONT font);
     const std::string& Text() const noexcept { return text_; }
     void SetVisible(bool visible);
     bool Visible() const;
@@ -73,9 +77,8 @@ private:
 class TSidebar final : public TWindow {
 public:
     using ClickHandler = std::function<void(int page)>;
-    static constexpr int kImageSize = 32;
 
-    TSidebar(HWND parent, HFONT font, ClickHandler onClick);
+    TSidebar(HWND parent, HFONT font, int dpi, ClickHandler onClick);
     ~TSidebar() override;
 
     HWND Image(int page) const noexcept { return images_[Slot(page)]; }
@@ -87,11 +90,12 @@ public:
     // Which page's label shows the button-shadow colour, or -1.
     int HighlightedLabel() const noexcept { return highlighted_; }
     // Centres pictures and labels for a sidebar W pixels wide: left edges
-    // (W - 32) / 2 and (W - label width) / 2, truncated toward zero.
+    // (W - picture size) / 2 and (W - label width) / 2, truncated toward
+    // zero; the pictures are 32 x 32 at 96 DPI.
     void Recenter(int width);
-    // Where a picture or label is placed for the width (tests).
-    static int ImageLeft(int width) noexcept { return (width - kImageSize) / 2; }
-    static int LabelLeft(int width, int labelWidth) noexcept { return (width - labelWidth) / 2; }
+    int ImageSize() const noexcept { return imageSize_; }
+    // Pictures, labels, font and places for another DPI.
+    void SetDpi(int dpi, HFONT font);
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -100,6 +104,7 @@ private:
     static size_t Slot(int page) noexcept { return page == 1 ? 1 : 0; }
     int PageAt(POINT client) const;
     void Place(int page, int offset);
+    void SizeParts(HFONT font);
     void Light(int page);
     void Press(int page);
     void Release(POINT client);
@@ -109,13 +114,15 @@ private:
     std::array<HWND, 2> labels_{};
     std::array<UniqueIcon, 2> icons_;
     int width_ = 0;
+    int dpi_ = 96;
+    int imageSize_ = 32;
     int pressed_ = -1;
     int page_ = 0;         // the page whose label is lit when nothing is pressed
     int highlighted_ = 0;  // the label lit now
 };
 
 // srMain: drag it to size the sidebar; neither the sidebar nor the list may
-// become narrower than kMinSize.
+// become narrower than kMinSize (both at 96 DPI).
 class TSplitter final : public TWindow {
 public:
     static constexpr int kWidth = 3;
@@ -125,8 +132,8 @@ public:
     TSplitter(HWND parent, std::function<int()> sidebarWidth, MoveHandler onMove);
 
     // The sidebar width a drag to this width gives, for a parent client area
-    // clientWidth wide.
-    static int Clamp(int width, int clientWidth) noexcept;
+    // clientWidth wide, at dpi.
+    static int Clamp(int width, int clientWidth, int dpi) noexcept;
 
 protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -147,14 +154,25 @@ public:
         std::function<std::string(unsigned command)> HintOf;  // "short|long"
     };
 
-    TMainFrame(HWND mainWindow, const TImageLists& images, Handlers handlers);
+    TMainFrame(HWND mainWindow, const TScaledImages& images, Handlers handlers);
     ~TMainFrame();
 
     TMainToolbar& Toolbar() noexcept { return toolbar_; }
     TStatusBar& Status() noexcept { return status_; }
     TSidebar& Sidebar() noexcept { return *sidebar_; }
     HWND Splitter() const noexcept { return splitter_->Hwnd(); }
-    HFONT Font() const noexcept { return font_.Get(); }
+    // The sidebar's font (the system's message font; the stock one when that
+    // cannot be made).
+    HFONT Font() const noexcept
+    {
+        return font_ ? font_.Get() : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+    }
+    // The font of the lists, for the DPI.
+    HFONT ListFont() const noexcept { return listFont_.Get(); }
+    int Dpi() const noexcept { return dpi_; }
+    // Everything again for the DPI of the images: pictures, fonts, sizes.
+    // The sidebar's width is the caller's (SetMenuSize).
+    void SetDpi(const TScaledImages& images);
 
     // The pages of nbMain: the events list and the birthdays list.
     void SetPages(HWND eventsPage, HWND birthdaysPage);
@@ -162,7 +180,8 @@ public:
     void ShowPage(int page);
     int VisiblePage() const noexcept { return visiblePage_; }
 
-    // The sidebar's width, as "MenuSize" sets it and the splitter changes it.
+    // The sidebar's width in pixels, as "MenuSize" sets it and the splitter
+    // changes it.
     void SetMenuSize(int width);
     int MenuSize() const noexcept { return menuSize_; }
     void SetStatusBarVisible(bool visible);
@@ -174,10 +193,14 @@ public:
 
 private:
     void SidebarMoved(int width);
+    void MakeFonts();
 
     HWND main_;
     Handlers handlers_;
+    int dpi_;
     UniqueFont font_;
+    UniqueFont listFont_;
+    UniqueFont statusFont_;
     TMainToolbar toolbar_;
     TStatusBar status_;
     std::unique_ptr<TSidebar> sidebar_;

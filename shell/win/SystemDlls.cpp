@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 #include <uxtheme.h>
+#include <vsstyle.h>
 
 namespace {
 
@@ -64,4 +65,23 @@ bool DrawParentBackground(HWND child, HDC dc, const RECT& area)
     using DrawBackground = HRESULT(WINAPI*)(HWND, HDC, const RECT*);
     static const DrawBackground draw = Lookup<DrawBackground>(L"uxtheme.dll", "DrawThemeParentBackground");
     return draw && SUCCEEDED(draw(child, dc, &area));
+}
+
+bool DrawThemedCheckBox(HDC dc, const RECT& area, bool checked, int dpi)
+{
+    using OpenForDpi = HTHEME(WINAPI*)(HWND, LPCWSTR, UINT);
+    using DrawBackground = HRESULT(WINAPI*)(HTHEME, HDC, int, int, const RECT*, const RECT*);
+    using CloseTheme = HRESULT(WINAPI*)(HTHEME);
+    static const OpenForDpi open = Lookup<OpenForDpi>(L"uxtheme.dll", "OpenThemeDataForDpi");
+    static const DrawBackground draw = Lookup<DrawBackground>(L"uxtheme.dll", "DrawThemeBackground");
+    static const CloseTheme close = Lookup<CloseTheme>(L"uxtheme.dll", "CloseThemeData");
+    if (!open || !draw || !close)
+        return false;
+    HTHEME theme = open(nullptr, L"BUTTON", static_cast<UINT>(dpi));
+    if (!theme)
+        return false;
+    const bool ok = SUCCEEDED(draw(theme, dc, BP_CHECKBOX, checked ? CBS_CHECKEDNORMAL : CBS_UNCHECKEDNORMAL, &area,
+                                   nullptr));
+    close(theme);
+    return ok;
 }

@@ -20,3 +20,7 @@ void EnableTabPageTexture(HWND page);
 // uxtheme: paints the parent's (themed) background behind a child; false
 // when there is no theme to draw.
 bool DrawParentBackground(HWND child, HDC dc, const RECT& area);
+// uxtheme: a themed check box, cleared or ticked, centred in area as the
+// theme draws it at dpi (Windows 10 1703 and later); false when there is no
+// theme or no such function.
+bool DrawThemedCheckBox(HDC dc, const RECT& area, bool checked, int dpi);

@@ -89,3 +89,21 @@ bool TrayIconRect(HWND window, UINT id, RECT& screen)
     icon.uID = id;
     return SUCCEEDED(::Shell_NotifyIconGetRect(&icon, &screen));
 }
+
+UniqueIcon LoadSmallIconMetric(HINSTANCE instance, const wchar_t* name)
+{
+    // LoadIconMetric is in Common Controls 6 only, which the manifest asks
+    // for; looked up in the loaded comctl32 rather than imported, so that a
+    // program without that manifest (a test) still starts, and falls back to
+    // the small-icon metric.
+    using LoadIconMetricFn = HRESULT(WINAPI*)(HINSTANCE, PCWSTR, int, HICON*);
+    if (HMODULE comctl = ::GetModuleHandleW(L"comctl32.dll")) {
+        const auto load = reinterpret_cast<LoadIconMetricFn>(
+            reinterpret_cast<void*>(::GetProcAddress(comctl, "LoadIconMetric")));
+        HICON icon = nullptr;
+        if (load && SUCCEEDED(load(instance, name, LIM_SMALL, &icon)) && icon)
+            return UniqueIcon(icon);
+    }
+    return UniqueIcon(static_cast<HICON>(::LoadImageW(instance, name, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                      ::GetSystemMetrics(SM_CYSMICON), 0)));
+}

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "shell/win/Handles.h"
+
 // The record (its first, smallest form: icon, callback and a tip of 64
 // UTF-16 units).
 const NOTIFYICONDATAW& TrayRecord();
@@ -31,3 +33,9 @@ bool TrayIconRect(HWND window, UINT id, RECT& screen);
 // is not looked at.
 using NotifyIconFn = std::function<BOOL(DWORD message, const NOTIFYICONDATAW& data)>;
 void SetNotifyIconFn(NotifyIconFn fn);
+
+// An icon resource at the system's small-icon size for the current DPI, the
+// size the notification area shows (LoadIconMetric, which picks the entry
+// drawn for that size, or scales a larger one down). Null when the resource
+// cannot be loaded.
+UniqueIcon LoadSmallIconMetric(HINSTANCE instance, const wchar_t* name);

@@ -1,6 +1,7 @@
 #include "shell/win/Window.h"
 
 #include "core/win/Text.h"
+#include "shell/DpiScale.h"
 #include "shell/win/Handles.h"
 
 #include <exception>
@@ -277,5 +278,114 @@ int ScreenDpi() noexcept
 
 int Scaled(int pixels) noexcept
 {
-    return ::MulDiv(pixels, ScreenDpi(), 96);
+    return ToDpi(pixels, ScreenDpi());
+}
+
+namespace {
+
+// The per-monitor functions of user32 (Windows 10, 1607 and later), looked
+// up by name so that the program still starts where they are missing; user32
+// is a Known DLL, always the system's.
+struct DpiFunctions {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    using MetricForDpiFn = int(WINAPI*)(int, UINT);
+    using ParametersForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+
+    GetDpiForWindowFn GetDpiForWindow = nullptr;
+    AdjustForDpiFn AdjustWindowRectExForDpi = nullptr;
+    MetricForDpiFn GetSystemMetricsForDpi = nullptr;
+    ParametersForDpiFn SystemParametersInfoForDpi = nullptr;
+
+    DpiFunctions()
+    {
+        HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+        if (!user32)
+            return;
+        Find(user32, "GetDpiForWindow", GetDpiForWindow);
+        Find(user32, "AdjustWindowRectExForDpi", AdjustWindowRectExForDpi);
+        Find(user32, "GetSystemMetricsForDpi", GetSystemMetricsForDpi);
+        Find(user32, "SystemParametersInfoForDpi", SystemParametersInfoForDpi);
+    }
+
+    template <typename Fn>
+    static void Find(HMODULE module, const char* name, Fn& fn)
+    {
+        fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    }
+};
+
+const DpiFunctions& Dpi()
+{
+    static const DpiFunctions functions;
+    return functions;
+}
+
+}  // namespace
+
+int WindowDpi(HWND hwnd) noexcept
+{
+    const UINT dpi = hwnd && Dpi().GetDpiForWindow ? Dpi().GetDpiForWindow(hwnd) : 0;
+    return dpi > 0 ? static_cast<int>(dpi) : ScreenDpi();
+}
+
+int Scaled(int pixels, int dpi) noexcept
+{
+    return ToDpi(pixels, dpi);
+}
+
+SIZE FrameSizeForDpi(DWORD style, DWORD exStyle, bool menu, int dpi) noexcept
+{
+    RECT r{0, 0, 0, 0};
+    const BOOL ok = Dpi().AdjustWindowRectExForDpi
+                        ? Dpi().AdjustWindowRectExForDpi(&r, style, menu, exStyle, static_cast<UINT>(dpi))
+                        : ::AdjustWindowRectEx(&r, style, menu, exStyle);
+    if (!ok)
+        return SIZE{0, 0};
+    return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+int SystemMetricForDpi(int index, int dpi) noexcept
+{
+    if (Dpi().GetSystemMetricsForDpi)
+        return Dpi().GetSystemMetricsForDpi(index, static_cast<UINT>(dpi));
+    return ::MulDiv(::GetSystemMetrics(index), dpi, ScreenDpi());
+}
+
+UniqueFont MakeSystemFont(SystemFont which, int dpi)
+{
+    LOGFONTW font{};
+    if (which == SystemFont::IconTitle) {
+        const bool ok =
+            Dpi().SystemParametersInfoForDpi
+                ? Dpi().SystemParametersInfoForDpi(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0,
+                                                   static_cast<UINT>(dpi))
+                : ::SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof font, &font, 0);
+        if (!ok)
+            return UniqueFont();
+        if (!Dpi().SystemParametersInfoForDpi)
+            font.lfHeight = ::MulDiv(font.lfHeight, dpi, ScreenDpi());
+    } else {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        const bool ok = Dpi().SystemParametersInfoForDpi
+                            ? Dpi().SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics,
+                                                               0, static_cast<UINT>(dpi))
+                            : ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+        if (!ok)
+            return UniqueFont();
+        font = which == SystemFont::Status ? metrics.lfStatusFont : metrics.lfMessageFont;
+        if (!Dpi().SystemParametersInfoForDpi)
+            font.lfHeight = ::MulDiv(font.lfHeight, dpi, ScreenDpi());
+    }
+    return UniqueFont(::CreateFontIndirectW(&font));
+}
+
+int ApplySuggestedRect(HWND hwnd, WPARAM wParam, LPARAM lParam) noexcept
+{
+    if (const auto* r = reinterpret_cast<const RECT*>(lParam))
+        ::SetWindowPos(hwnd, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                       SWP_NOZORDER | SWP_NOACTIVATE);
+    const int dpi = HIWORD(wParam);
+    return dpi > 0 ? dpi : WindowDpi(hwnd);
 }

@@ -18,6 +18,8 @@
 
 #include <string>
 
+#include "shell/win/Handles.h"
+
 enum class WindowLifetime { Owned, SelfDeleting };
 
 // How a window class is registered. The class is registered the first time a
@@ -121,7 +123,25 @@ SIZE WindowSizeForClient(int clientWidth, int clientHeight, DWORD style, DWORD e
 // Hands the process's idle pages back to the system; done whenever a
 // secondary window closes.
 void TrimWorkingSet() noexcept;
-// The screen's DPI (96 at 100 %; the program is DPI aware for the system
-// setting), and a size given in pixels at 96 DPI scaled to it.
+// The system DPI (96 at 100 %): the primary monitor's scale when the user
+// signed in, which the desktop's coordinates and the notification area use;
+// and a size given in pixels at 96 DPI scaled to it.
 int ScreenDpi() noexcept;
 int Scaled(int pixels) noexcept;
+
+// Each window is sized for the monitor it is on (per-monitor awareness): the
+// DPI of a window (the system DPI when the system cannot tell), and a size in
+// pixels at 96 DPI scaled to a DPI.
+int WindowDpi(HWND hwnd) noexcept;
+int Scaled(int pixels, int dpi) noexcept;
+// The frame of a top-level window with this style at dpi: the outer size
+// minus the client size (a menu bar of one line included when menu is set).
+SIZE FrameSizeForDpi(DWORD style, DWORD exStyle, bool menu, int dpi) noexcept;
+// A system metric (SM_*) at dpi.
+int SystemMetricForDpi(int index, int dpi) noexcept;
+// The fonts of the system's settings, made for a DPI.
+enum class SystemFont { Message, Status, IconTitle };
+UniqueFont MakeSystemFont(SystemFont which, int dpi);
+// A WM_DPICHANGED: moves and sizes the window to the rectangle the system
+// suggests (in lParam) and returns the new DPI (from wParam).
+int ApplySuggestedRect(HWND hwnd, WPARAM wParam, LPARAM lParam) noexcept;

@@ -208,7 +208,9 @@ int main(int argc, char** argv)
     w.RunCommand(IDM_MAIN_EDIT);
     w.RunCommand(IDM_MAIN_EVENTS_PAGE);
 
-    // A due event's note.
+    // A due event's note: the clock at the dentist's time, as only an event
+    // that is due fires.
+    clock.Set(At(2027, 3, 15, 10, 30));
     const int dentist = w.Events().IndexOf("Dentist");
     ::SendMessageW(w.Hwnd(), WM_EVENTFIRE, 0, dentist);
     Pump(1500);  // the note's opening animation

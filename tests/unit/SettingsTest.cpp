@@ -88,9 +88,9 @@ const char kFreshFile[] =
     "MainFormY=244\r\n"
     "TTWindowX=694\r\n"
     "TTWindowY=50\r\n"
-    "EventsColumn1Size=160\r\n"
-    "EventsColumn2Size=170\r\n"
-    "EventsColumn3Size=90\r\n"
+    "EventsColumn1Size=200\r\n"
+    "EventsColumn2Size=140\r\n"
+    "EventsColumn3Size=80\r\n"
     "BirthsColumn1Size=230\r\n"
     "BirthsColumn2Size=120\r\n"
     "MenuSize=80\r\n"
@@ -116,7 +116,7 @@ TEST_F(SettingsFileTest, NoFileGivesTheDefaultsAndCreatesNothing)
     settings_.MainWindow = {1, 2, 0};
     Load(false);
     EXPECT_FALSE(fs::exists(path_));
-    EXPECT_EQ(layout_.columns, (std::array<int, 5>{160, 170, 90, 230, 120}));
+    EXPECT_EQ(layout_.columns, (std::array<int, 5>{200, 140, 80, 230, 120}));
     EXPECT_EQ(layout_.menuSize, 80);
     Save();
     EXPECT_EQ(ReadRaw(), kFreshFile);

@@ -156,10 +156,13 @@ int Width(HWND hwnd)
 
 TEST(SplitterTest, KeepsBothSidesAtLeastTenWide)
 {
-    EXPECT_EQ(TSplitter::Clamp(120, 500), 120);
-    EXPECT_EQ(TSplitter::Clamp(5, 500), 10);
-    EXPECT_EQ(TSplitter::Clamp(-40, 500), 10);
-    EXPECT_EQ(TSplitter::Clamp(495, 500), 500 - 3 - 10);
+    EXPECT_EQ(TSplitter::Clamp(120, 500, 96), 120);
+    EXPECT_EQ(TSplitter::Clamp(5, 500, 96), 10);
+    EXPECT_EQ(TSplitter::Clamp(-40, 500, 96), 10);
+    EXPECT_EQ(TSplitter::Clamp(495, 500, 96), 500 - 3 - 10);
+    // At 150 % both limits and the splitter grow.
+    EXPECT_EQ(TSplitter::Clamp(5, 500, 144), 15);
+    EXPECT_EQ(TSplitter::Clamp(495, 500, 144), 500 - 5 - 15);
 }
 
 // The client point of a row's check box, found by asking the list.

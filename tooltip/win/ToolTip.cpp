@@ -1,5 +1,7 @@
 #include "tooltip/win/ToolTip.h"
 
+#include "shell/DpiScale.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -13,6 +15,7 @@
 #include "res/resource.h"
 #include "shell/Settings.h"
 #include "shell/win/HotKeys.h"
+#include "shell/win/ImageLists.h"
 #include "shell/SysInfo.h"
 #include "shell/win/Messages.h"
 #include "tooltip/Zodiac.h"
@@ -87,28 +90,21 @@ TfrmToolTip::TfrmToolTip(ToolTipServices services)
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&icc);
     const HINSTANCE instance = Instance();
-    const int pin = Scaled(kPinSize);
-    pinOff_.Reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PIN_OFF), IMAGE_ICON, pin, pin, 0)));
-    pinOn_.Reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PIN_ON), IMAGE_ICON, pin, pin, 0)));
     title_.Reset(static_cast<HBITMAP>(
         ::LoadImageW(instance, MAKEINTRESOURCEW(IDB_TOOLTIP_TITLE), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-    LOGFONTW lf = metrics.lfStatusFont;
-    lf.lfWeight = FW_BOLD;
-    bold_.Reset(::CreateFontIndirectW(&lf));
+    dpi_ = ScreenDpi();  // until the window is on its monitor
 
     WindowClassSpec cls;
     cls.Name = kClassName;
     cls.Style = DropShadowClassStyle(WindowsVersionCode());
     cls.Background = ::GetSysColorBrush(COLOR_INFOBK);
     const DWORD exStyle = WS_EX_TOOLWINDOW | (Settings().TTAlwaysOnTop ? WS_EX_TOPMOST : 0);
-    const SIZE size = WindowSizeForClient(Scaled(kClientWidth), Scaled(kTitleHeight), WS_POPUP | WS_BORDER, exStyle);
+    const SIZE size = WindowSizeForClient(Scaled(kClientWidth, dpi_), Scaled(kTitleHeight, dpi_), WS_POPUP | WS_BORDER, exStyle);
     CreateHandle(cls, exStyle, "", WS_POPUP | WS_BORDER | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, size.cx,
                  size.cy, ::GetDesktopWindow());
     frmToolTip = this;
     CreateList();
+    LoadScaledParts(WindowDpi(Hwnd()));
 
     pmTT_.Reset(::CreatePopupMenu());
     ::AppendMenuW(pmTT_.Get(), MF_STRING, kMain, L"Main");
@@ -130,6 +126,52 @@ TfrmToolTip::TfrmToolTip(ToolTipServices services)
 
 TfrmToolTip::~TfrmToolTip() = default;
 
+// The pin pictures in the size made for the DPI, and the fonts for it.
+void TfrmToolTip::LoadScaledParts(int dpi)
+{
+    dpi_ = dpi;
+    const HINSTANCE instance = Instance();
+    const int pin = Scaled(kPinSize, dpi_);
+    pinOff_.Reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PIN_OFF), IMAGE_ICON, pin, pin, 0)));
+    pinOn_.Reset(static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(IDI_PIN_ON), IMAGE_ICON, pin, pin, 0)));
+    UniqueFont bold = MakeSystemFont(SystemFont::Status, dpi_);
+    LOGFONTW lf{};
+    if (bold && ::GetObjectW(bold.Get(), sizeof lf, &lf) == sizeof lf) {
+        lf.lfWeight = FW_BOLD;
+        bold_.Reset(::CreateFontIndirectW(&lf));
+    }
+    // imgl16: the birthday icons, then the event icons, in the size made for
+    // the scale (the given 16 x 16 lists' copies at 100 %).
+    const int birthCount = services_.Birth16 ? ::ImageList_GetImageCount(services_.Birth16) : 0;
+    const int eventCount = services_.Events16 ? ::ImageList_GetImageCount(services_.Events16) : 0;
+    const int small = PictureSize(kSmallIconSizes, 16, dpi_);
+    UniqueImageList images;
+    if (small == 16) {
+        images.Reset(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 80));
+        for (HIMAGELIST from : {services_.Birth16, services_.Events16}) {
+            const int count = from ? ::ImageList_GetImageCount(from) : 0;
+            for (int i = 0; i < count; ++i) {
+                UniqueIcon icon(::ImageList_GetIcon(from, i, ILD_TRANSPARENT));
+                ::ImageList_AddIcon(images.Get(), icon.Get());
+            }
+        }
+    } else {
+        std::vector<int> ids;
+        for (int i = 0; i < birthCount; ++i)
+            ids.push_back(IDI_BIRTH_FIRST + i);
+        for (int i = 0; i < eventCount; ++i)
+            ids.push_back(IDI_EVENT_FIRST + i);
+        images = LoadIconImageList(ids, small);
+    }
+    if (lvEvents_)
+        ::SendMessageW(lvEvents_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images.Get()));
+    imgl16_ = std::move(images);
+    UniqueFont list = MakeSystemFont(SystemFont::IconTitle, dpi_);
+    if (lvEvents_ && list)
+        ::SendMessageW(lvEvents_, WM_SETFONT, reinterpret_cast<WPARAM>(list.Get()), TRUE);
+    listFont_ = std::move(list);  // the list has let go of the old one
+}
+
 void TfrmToolTip::CreateList()
 {
     lvEvents_ = ::CreateWindowExW(0, WC_LISTVIEWW, L"",
@@ -143,20 +185,10 @@ void TfrmToolTip::CreateList()
     for (int width : {180, 80}) {
         LVCOLUMNW col{};
         col.mask = LVCF_WIDTH | LVCF_SUBITEM;
-        col.cx = Scaled(width);
+        col.cx = Scaled(width, dpi_);
         col.iSubItem = column;
         ::SendMessageW(lvEvents_, LVM_INSERTCOLUMNW, static_cast<WPARAM>(column++), reinterpret_cast<LPARAM>(&col));
     }
-    // imgl16: the birthday icons, then the event icons.
-    imgl16_.Reset(::ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 0, 80));
-    for (HIMAGELIST from : {services_.Birth16, services_.Events16}) {
-        const int count = from ? ::ImageList_GetImageCount(from) : 0;
-        for (int i = 0; i < count; ++i) {
-            UniqueIcon icon(::ImageList_GetIcon(from, i, ILD_TRANSPARENT));
-            ::ImageList_AddIcon(imgl16_.Get(), icon.Get());
-        }
-    }
-    ::SendMessageW(lvEvents_, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(imgl16_.Get()));
     ::SetWindowSubclass(lvEvents_, &TfrmToolTip::ListProc, kListSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
@@ -228,13 +260,13 @@ void TfrmToolTip::Rebuild()
         zodiacIndex_ = ZodiacSignOf(Clock().Today()).Index;
         UniqueIcon icon(services_.Zodiac ? ::ImageList_GetIcon(services_.Zodiac, zodiacIndex_, ILD_TRANSPARENT)
                                          : nullptr);
-        const int size = Scaled(32);
+        const int size = Scaled(32, dpi_);
         sign_.Reset(icon ? static_cast<HICON>(::CopyImage(icon.Get(), IMAGE_ICON, size, size, 0)) : nullptr);
     }
 
     // The height: the title bar, the panels, a line per row; kept on screen.
-    const SIZE size = WindowSizeForClient(Scaled(kClientWidth),
-                                          Scaled(TooltipHeight(static_cast<int>(rows_.size()), zodiacShown_)),
+    const SIZE size = WindowSizeForClient(Scaled(kClientWidth, dpi_),
+                                          Scaled(TooltipHeight(static_cast<int>(rows_.size()), zodiacShown_), dpi_),
                                           WS_POPUP | WS_BORDER, 0);
     ::SetWindowPos(Hwnd(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     KeepOnScreen();
@@ -277,7 +309,7 @@ void TfrmToolTip::Layout()
 {
     RECT client{};
     ::GetClientRect(Hwnd(), &client);
-    const int top = Scaled(kTitleHeight + (zodiacShown_ ? kPanelHeight : 0) + kCaptionHeight);
+    const int top = Scaled(kTitleHeight + (zodiacShown_ ? kPanelHeight : 0) + kCaptionHeight, dpi_);
     ::MoveWindow(lvEvents_, 0, top, client.right, std::max<int>(0, client.bottom - top), TRUE);
     FitColumns();
 }
@@ -286,8 +318,8 @@ void TfrmToolTip::Layout()
 // one: the days left whole, the name taking the rest (no sideways scrolling).
 void TfrmToolTip::FitColumns()
 {
-    int second = Scaled(80);
-    const int padding = Scaled(12);
+    int second = Scaled(80, dpi_);
+    const int padding = Scaled(12, dpi_);
     for (const TooltipRow& row : rows_) {
         const auto width = ::SendMessageW(lvEvents_, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(Widen(row.Second).c_str()));
         second = std::max(second, static_cast<int>(width) + padding);
@@ -295,21 +327,21 @@ void TfrmToolTip::FitColumns()
     ::SendMessageW(lvEvents_, LVM_SETCOLUMNWIDTH, 1, second);
     RECT list{};
     ::GetClientRect(lvEvents_, &list);
-    ::SendMessageW(lvEvents_, LVM_SETCOLUMNWIDTH, 0, std::max<int>(Scaled(40), list.right - second));
+    ::SendMessageW(lvEvents_, LVM_SETCOLUMNWIDTH, 0, std::max<int>(Scaled(40, dpi_), list.right - second));
 }
 
 RECT TfrmToolTip::TitleRect() const
 {
     RECT client{};
     ::GetClientRect(Hwnd(), &client);
-    return RECT{0, 0, client.right, Scaled(kTitleHeight)};
+    return RECT{0, 0, client.right, Scaled(kTitleHeight, dpi_)};
 }
 
 RECT TfrmToolTip::PinRect() const
 {
     const RECT title = TitleRect();
-    const int size = Scaled(kPinSize);
-    const int left = title.right - Scaled(kPinMargin) - size;
+    const int size = Scaled(kPinSize, dpi_);
+    const int left = title.right - Scaled(kPinMargin, dpi_) - size;
     const int top = (title.bottom - size) / 2;
     return RECT{left, top, left + size, top + size};
 }
@@ -334,7 +366,7 @@ void TfrmToolTip::Paint(HDC dc)
     ::SetBkMode(dc, TRANSPARENT);
     TEXTMETRICW tm{};
     ::GetTextMetricsW(dc, &tm);
-    DrawTextAt(dc, dateText_, Scaled(6), (title.bottom - tm.tmHeight) / 2, ::GetSysColor(COLOR_INFOTEXT));
+    DrawTextAt(dc, dateText_, Scaled(6, dpi_), (title.bottom - tm.tmHeight) / 2, ::GetSysColor(COLOR_INFOTEXT));
     const RECT pin = PinRect();
     if (HICON icon = pinned_ ? pinOn_.Get() : pinOff_.Get())
         ::DrawIconEx(dc, pin.left, pin.top, icon, pin.right - pin.left, pin.bottom - pin.top, 0, nullptr, DI_NORMAL);
@@ -343,20 +375,20 @@ void TfrmToolTip::Paint(HDC dc)
     if (zodiacShown_) {
         DottedLine(dc, y, client.right);
         const ZodiacSign& sign = ZodiacSigns()[static_cast<size_t>(zodiacIndex_)];
-        const int size = Scaled(32);
+        const int size = Scaled(32, dpi_);
         if (sign_)
-            ::DrawIconEx(dc, Scaled(8), y + (Scaled(kPanelHeight) - size) / 2, sign_.Get(), size, size, 0, nullptr,
+            ::DrawIconEx(dc, Scaled(8, dpi_), y + (Scaled(kPanelHeight, dpi_) - size) / 2, sign_.Get(), size, size, 0, nullptr,
                          DI_NORMAL);
-        const int textLeft = Scaled(48);
-        const int line = y + Scaled(8);
+        const int textLeft = Scaled(48, dpi_);
+        const int line = y + Scaled(8, dpi_);
         DrawTextAt(dc, "SIGN:", textLeft, line, kListTextColor);
         DrawTextAt(dc, sign.Name, textLeft + TextWidth(dc, "SIGN: "), line, kListTextColor);
-        DrawTextAt(dc, sign.Period, textLeft, line + tm.tmHeight + Scaled(2), ::GetSysColor(COLOR_GRAYTEXT));
-        y += Scaled(kPanelHeight);
+        DrawTextAt(dc, sign.Period, textLeft, line + tm.tmHeight + Scaled(2, dpi_), ::GetSysColor(COLOR_GRAYTEXT));
+        y += Scaled(kPanelHeight, dpi_);
     }
     if (!rows_.empty()) {
         DottedLine(dc, y, client.right);
-        DrawTextAt(dc, "  EVENTS:", Scaled(2), y + (Scaled(kCaptionHeight) - tm.tmHeight) / 2, kListTextColor);
+        DrawTextAt(dc, "  EVENTS:", Scaled(2, dpi_), y + (Scaled(kCaptionHeight, dpi_) - tm.tmHeight) / 2, kListTextColor);
     }
 }
 
@@ -441,10 +473,11 @@ void TfrmToolTip::pmiMainClick()
 
 void TfrmToolTip::pmiSavePosClick()
 {
+    // Stored in 96-DPI units of the desktop, as the main window's place is.
     RECT r{};
     ::GetWindowRect(Hwnd(), &r);
-    Settings().TTWindowX = r.left;
-    Settings().TTWindowY = r.top;
+    Settings().TTWindowX = To96(r.left, ScreenDpi());
+    Settings().TTWindowY = To96(r.top, ScreenDpi());
 }
 
 void TfrmToolTip::pmiOnTopClick()
@@ -595,7 +628,7 @@ void TfrmToolTip::OnMouseUp(POINT client, bool right)
     }
     // The zodiac panel and the caption line above the list are not the
     // window's background: a click there does nothing.
-    const int panels = Scaled((zodiacShown_ ? kPanelHeight : 0) + (rows_.empty() ? 0 : kCaptionHeight));
+    const int panels = Scaled((zodiacShown_ ? kPanelHeight : 0) + (rows_.empty() ? 0 : kCaptionHeight), dpi_);
     if (!wasOnTitle && client.y >= title.bottom + panels)
         FormClick();
 }
@@ -605,6 +638,12 @@ LRESULT TfrmToolTip::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
     const POINT client{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     switch (msg) {
     case WM_REFRESHTOOLTIP:
+        Rebuild();
+        return 0;
+    case WM_DPICHANGED:
+        // On a monitor of another scale: the suggested place, then the
+        // pictures, fonts and the height for the rows at the new size.
+        LoadScaledParts(ApplySuggestedRect(Hwnd(), wParam, lParam));
         Rebuild();
         return 0;
     case WM_PAINT: {

@@ -100,6 +100,7 @@ private:
     ~TfrmToolTip() override;
 
     void CreateList();
+    void LoadScaledParts(int dpi);
     void Place(int x, int y, bool anchored);
     void KeepOnScreen();
     void Layout();
@@ -134,6 +135,8 @@ private:
     UniqueIcon pinOff_, pinOn_, sign_;
     UniqueBitmap title_;
     UniqueFont bold_;
+    UniqueFont listFont_;
+    int dpi_ = 96;  // of the monitor the window is on
     UniqueMenu pmTT_;
     TimerGuard trTT_;
     TimerGuard mouseCheck_;
