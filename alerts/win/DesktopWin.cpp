@@ -58,7 +58,7 @@ void DesktopWin::PlaceNote(HWND note) const
         ::GetWindowRect(lastNote_, &previous);
         last = ScreenPoint{previous.left, previous.top};
     }
-    const int step = Scaled(24);
+    const int step = Scaled(24, WindowDpi(note));  // at the scale of its monitor
     const ScreenPoint at = NotePosition(area, r.right - r.left, r.bottom - r.top, last, step);
     ::SetWindowPos(note, nullptr, at.X, at.Y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }

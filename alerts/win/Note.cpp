@@ -8,6 +8,7 @@
 #include <array>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "alerts/Snooze.h"
 #include "core/Clock.h"
@@ -103,8 +104,9 @@ TfrmNote::TfrmNote(const NoteServices& services)
     ::InitCommonControlsEx(&icc);
 
     LoadArt();
-    textFont_ = MakeFont(13, FW_NORMAL);
-    statusFont_ = MakeFont(11, FW_BOLD);
+    dpi_ = ScreenDpi();
+    textFont_ = MakeFont(Scaled(13, dpi_), FW_NORMAL);
+    statusFont_ = MakeFont(Scaled(11, dpi_), FW_BOLD);
     paperBrush_.Reset(::CreateSolidBrush(kPaper));
     footerBrush_.Reset(::CreateSolidBrush(kFooter));
     BuildMenu();
@@ -113,13 +115,59 @@ TfrmNote::TfrmNote(const NoteServices& services)
     cls.Name = kClassName;
     cls.Style = DropShadowClassStyle(WindowsVersionCode());
     cls.Icon = ::LoadIconW(Instance(), MAKEINTRESOURCEW(IDI_APP));
-    const SIZE size = WindowSizeForClient(kClientWidth, kClientHeight, kStyle, kExStyle);
+    const SIZE size = WindowSizeForClient(Scaled(kClientWidth, dpi_), Scaled(kClientHeight, dpi_), kStyle, kExStyle);
     const POINT pos = CenteredOnScreen(size.cx, size.cy);
     // The desktop as owner: every note gets its own task-bar button and
     // lives independently of the main window.
     CreateHandle(cls, kExStyle, "Events", kStyle, pos.x, pos.y, size.cx, size.cy,
                  services.Owner ? services.Owner : ::GetDesktopWindow());
     CreateControls();
+    // Made on a monitor of another scale than the system's.
+    if (WindowDpi(Hwnd()) != dpi_) {
+        dpi_ = WindowDpi(Hwnd());
+        const SIZE frame = FrameSizeForDpi(kStyle, kExStyle, false, dpi_);
+        ::SetWindowPos(Hwnd(), nullptr, 0, 0, Scaled(kClientWidth, dpi_) + frame.cx,
+                       Scaled(kClientHeight, dpi_) + frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyScale();
+    }
+}
+
+RECT TfrmNote::Px(const RECT& card) const noexcept
+{
+    return RECT{Scaled(card.left, dpi_), Scaled(card.top, dpi_), Scaled(card.right, dpi_), Scaled(card.bottom, dpi_)};
+}
+
+POINT TfrmNote::CardPoint(POINT client) const noexcept
+{
+    return POINT{::MulDiv(client.x, USER_DEFAULT_SCREEN_DPI, dpi_), ::MulDiv(client.y, USER_DEFAULT_SCREEN_DPI, dpi_)};
+}
+
+// Fonts, the text, the status line and the buttons' hint areas at dpi_.
+void TfrmNote::ApplyScale()
+{
+    textFont_ = MakeFont(Scaled(13, dpi_), FW_NORMAL);
+    statusFont_ = MakeFont(Scaled(11, dpi_), FW_BOLD);
+    const std::pair<HWND, RECT> children[] = {{mmoNote_, Px(kTextRect)}, {lblStatus_, Px(kStatusRect)}};
+    for (const auto& [child, r] : children) {
+        if (!child) continue;
+        ::MoveWindow(child, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+        ::SendMessageW(child, WM_SETFONT,
+                       reinterpret_cast<WPARAM>(child == mmoNote_ ? textFont_.Get() : statusFont_.Get()), TRUE);
+    }
+    if (mmoNote_)
+        ::SendMessageW(mmoNote_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                       MAKELPARAM(Scaled(4, dpi_), Scaled(2, dpi_)));
+    if (tooltip_) {
+        for (const auto& [id, r] : {std::pair{kToolClose, kCloseRect}, std::pair{kToolArrow, kArrowRect}}) {
+            TTTOOLINFOW ti{};
+            ti.cbSize = sizeof ti;
+            ti.hwnd = Hwnd();
+            ti.uId = id;
+            ti.rect = Px(r);
+            ::SendMessageW(tooltip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&ti));
+        }
+    }
+    ::InvalidateRect(Hwnd(), nullptr, FALSE);
 }
 
 TfrmNote::~TfrmNote()
@@ -181,22 +229,24 @@ void TfrmNote::CreateControls()
     mmoNote_ = ::CreateWindowExW(0, L"EDIT", L"",
                                  WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
                                      WS_VSCROLL,
-                                 kTextRect.left, kTextRect.top, kTextRect.right - kTextRect.left,
-                                 kTextRect.bottom - kTextRect.top, self,
+                                 Px(kTextRect).left, Px(kTextRect).top, Px(kTextRect).right - Px(kTextRect).left,
+                                 Px(kTextRect).bottom - Px(kTextRect).top, self,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_NOTE_TEXT)), Instance(),
                                  nullptr);
     if (mmoNote_) {
         ::SendMessageW(mmoNote_, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.Get()), FALSE);
         // A little air between the card's margin line and the writing.
-        ::SendMessageW(mmoNote_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELPARAM(4, 2));
+        ::SendMessageW(mmoNote_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                       MAKELPARAM(Scaled(4, dpi_), Scaled(2, dpi_)));
         ::ShowScrollBar(mmoNote_, SB_VERT, FALSE);
         // Keys pressed while the text has the focus are the note's keys too.
         ::SetWindowSubclass(mmoNote_, &TfrmNote::TextProc, kTextSubclassId, reinterpret_cast<DWORD_PTR>(this));
     }
 
     lblStatus_ = ::CreateWindowExW(0, L"STATIC", L"Status...", WS_CHILD | SS_LEFT | SS_NOPREFIX,
-                                   kStatusRect.left, kStatusRect.top, kStatusRect.right - kStatusRect.left,
-                                   kStatusRect.bottom - kStatusRect.top, self, nullptr, Instance(), nullptr);
+                                   Px(kStatusRect).left, Px(kStatusRect).top,
+                                   Px(kStatusRect).right - Px(kStatusRect).left,
+                                   Px(kStatusRect).bottom - Px(kStatusRect).top, self, nullptr, Instance(), nullptr);
     if (lblStatus_) ::SendMessageW(lblStatus_, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont_.Get()), FALSE);
 
     tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -215,7 +265,7 @@ void TfrmNote::CreateControls()
             ti.uFlags = TTF_SUBCLASS;
             ti.hwnd = self;
             ti.uId = t.id;
-            ti.rect = t.rect;
+            ti.rect = Px(t.rect);
             ti.lpszText = const_cast<wchar_t*>(t.text);
             ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
         }
@@ -298,12 +348,12 @@ void TfrmNote::Apply(const NoteRequest& request)
 
 RECT TfrmNote::CloseButtonRect() const noexcept
 {
-    return kCloseRect;
+    return Px(kCloseRect);
 }
 
 RECT TfrmNote::ArrowButtonRect() const noexcept
 {
-    return kArrowRect;
+    return Px(kArrowRect);
 }
 
 void TfrmNote::Show()
@@ -444,7 +494,7 @@ void TfrmNote::imgArrowClick()
     HWND self = Hwnd();
     if (!self) return;
     // Below the close button's left edge, in screen coordinates.
-    POINT pt{kCloseRect.left, kCloseRect.bottom};
+    POINT pt{Px(kCloseRect).left, Px(kCloseRect).bottom};
     ::ClientToScreen(self, &pt);
     ::SetForegroundWindow(self);
     const UINT id = static_cast<UINT>(::TrackPopupMenuEx(
@@ -466,8 +516,9 @@ void TfrmNote::OnCommand(UINT id)
         OnMenuItemsClick(id);
 }
 
-void TfrmNote::OnMouseDown(POINT pt)
+void TfrmNote::OnMouseDown(POINT client)
 {
+    const POINT pt = CardPoint(client);
     if (Contains(kCloseRect, pt))
         pressed_ = Pressed::Close;
     else if (Contains(kArrowRect, pt))
@@ -475,17 +526,19 @@ void TfrmNote::OnMouseDown(POINT pt)
     else
         return;
     ::SetCapture(Hwnd());
-    const RECT& r = pressed_ == Pressed::Close ? kCloseRect : kArrowRect;
+    const RECT r = Px(pressed_ == Pressed::Close ? kCloseRect : kArrowRect);
     ::InvalidateRect(Hwnd(), &r, FALSE);
 }
 
-void TfrmNote::OnMouseUp(POINT pt)
+void TfrmNote::OnMouseUp(POINT client)
 {
+    const POINT pt = CardPoint(client);
     const Pressed was = pressed_;
     pressed_ = Pressed::None;
     if (was == Pressed::None) return;
     if (::GetCapture() == Hwnd()) ::ReleaseCapture();
-    ::InvalidateRect(Hwnd(), was == Pressed::Close ? &kCloseRect : &kArrowRect, FALSE);
+    const RECT r = Px(was == Pressed::Close ? kCloseRect : kArrowRect);
+    ::InvalidateRect(Hwnd(), &r, FALSE);
     ::UpdateWindow(Hwnd());
     if (was == Pressed::Close && Contains(kCloseRect, pt))
         imgButtonClick();
@@ -538,7 +591,18 @@ void TfrmNote::Paint(HDC dc)
     }
     DrawButtons(target);
 
-    if (target != dc) ::BitBlt(dc, 0, 0, kClientWidth, kClientHeight, target, 0, 0, SRCCOPY);
+    if (target == dc)
+        return;
+    if (dpi_ == USER_DEFAULT_SCREEN_DPI) {
+        ::BitBlt(dc, 0, 0, kClientWidth, kClientHeight, target, 0, 0, SRCCOPY);
+    } else {
+        // The one card picture, smoothed to the monitor's scale; the text on
+        // it is drawn by its controls at that scale.
+        ::SetStretchBltMode(dc, HALFTONE);
+        ::SetBrushOrgEx(dc, 0, 0, nullptr);
+        ::StretchBlt(dc, 0, 0, Scaled(kClientWidth, dpi_), Scaled(kClientHeight, dpi_), target, 0, 0, kClientWidth,
+                     kClientHeight, SRCCOPY);
+    }
 }
 
 void TfrmNote::RestoreTopmost()
@@ -555,11 +619,14 @@ LRESULT TfrmNote::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
     switch (msg) {
     case WM_DPICHANGED: {
-        // The note is its card, one picture with its buttons and text laid
-        // out on it: it keeps its size on every monitor (stretched, the
-        // picture would blur) and takes the place the system suggests.
-        if (const auto* r = reinterpret_cast<const RECT*>(lParam))
-            ::SetWindowPos(Hwnd(), nullptr, r->left, r->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        // The card at the new monitor's scale, where the system suggests.
+        dpi_ = HIWORD(wParam);
+        const auto* at = reinterpret_cast<const RECT*>(lParam);
+        const SIZE frame = FrameSizeForDpi(kStyle, kExStyle, false, dpi_);
+        ::SetWindowPos(Hwnd(), nullptr, at ? at->left : 0, at ? at->top : 0, Scaled(kClientWidth, dpi_) + frame.cx,
+                       Scaled(kClientHeight, dpi_) + frame.cy,
+                       SWP_NOZORDER | SWP_NOACTIVATE | (at ? 0 : SWP_NOMOVE));
+        ApplyScale();
         return 0;
     }
     case WM_ERASEBKGND:
@@ -622,6 +689,7 @@ LRESULT TfrmNote::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
             POINT pt{};
             ::GetCursorPos(&pt);
             ::ScreenToClient(Hwnd(), &pt);
+            pt = CardPoint(pt);
             if (Contains(kCloseRect, pt) || Contains(kArrowRect, pt)) {
                 ::SetCursor(::LoadCursorW(nullptr, IDC_HAND));
                 return TRUE;

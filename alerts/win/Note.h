@@ -142,6 +142,12 @@ private:
     UniqueIcon icon_;
     UniqueFont textFont_;
     UniqueFont statusFont_;
+    // The card is laid out in pixels at 96 DPI and drawn at the window's
+    // DPI: Px turns card rectangles into client ones, CardPoint back.
+    int dpi_ = 96;
+    RECT Px(const RECT& card) const noexcept;
+    POINT CardPoint(POINT client) const noexcept;
+    void ApplyScale();
     UniqueBrush paperBrush_;
     UniqueBrush footerBrush_;
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "alerts/Power.h"
+#include "alerts/win/Note.h"
 #include "alerts/win/ShutDown.h"
 #include "core/Clock.h"
 #include "core/win/Text.h"
@@ -275,6 +276,26 @@ TEST(DpiWindows, TheCountdownAndTheUpcomingRemindersFollowTheirMonitor)
     EXPECT_EQ(IconSize(ListView_GetImageList(tip->List(), LVSIL_SMALL)), 32);
     tip->Close();
     Settings() = saved;
+
+    // The note: its card, text and buttons at the scale, clicks found on the
+    // scaled buttons, and again on a monitor of twice the scale.
+    TfrmNote* note = TfrmNote::Create(NoteServices{});
+    HWND hwnd = note->Hwnd();
+    EXPECT_SCALED(wintest::ClientSize(hwnd).cx, TfrmNote::kClientWidth);
+    EXPECT_SCALED(wintest::ClientSize(hwnd).cy, TfrmNote::kClientHeight);
+    EXPECT_SCALED(Size(WindowRect(note->TextControl())).cx, 260);
+    // Half a step more (a twice as large note would not fit the test screen).
+    const double other = dpi + 48;
+    SendDpiChanged(hwnd, static_cast<int>(other), RECT{30, 40, 1000, 700});
+    EXPECT_EQ(WindowRect(hwnd).left, 30);
+    EXPECT_NEAR(wintest::ClientSize(hwnd).cx, TfrmNote::kClientWidth * other / 96, 2.0);
+    EXPECT_NEAR(Size(WindowRect(note->TextControl())).cx, 260 * other / 96, 2.0);
+    const RECT close = note->CloseButtonRect();
+    EXPECT_NEAR(close.right - close.left, NOTE_CLOSE_W * other / 96, 2.0);
+    const LPARAM at = MAKELPARAM((close.left + close.right) / 2, (close.top + close.bottom) / 2);
+    ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(hwnd, WM_LBUTTONUP, 0, at);
+    EXPECT_TRUE(wintest::PumpUntil([&] { return !::IsWindow(hwnd); }));
 }
 
 }  // namespace

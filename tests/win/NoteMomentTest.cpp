@@ -138,7 +138,7 @@ TEST_F(NoteMomentTest, NotesOpenCascadedOnTheMonitorWhereTheUserWorks)
     const int height = first.bottom - first.top;
     EXPECT_NEAR(first.left, second.left + (1024 - width) / 2, 1);
     EXPECT_NEAR(first.top, (740 - height) / 2, 1);
-    const int step = Scaled(24);
+    const int step = Scaled(24, WindowDpi(notes[0]));
     for (int i = 1; i < 3; ++i) {
         const RECT r = RectOf(notes[i]);
         EXPECT_EQ(r.left - first.left, i * step) << i;
