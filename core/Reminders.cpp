@@ -193,9 +193,7 @@ void TReminders::TakeEvents(std::string bytes, bool merge)
         if (diff.Removed.size() + diff.Added.size() + diff.Changed.size() <= kRowByRowLimit)
             eventsDiff_ = std::move(diff);
     }
-    events_.Clear();
-    for (int i = 0; i < fresh.Count(); ++i)
-        events_.Add(std::make_unique<TEvent>(std::move(fresh[i])));
+    events_ = std::move(fresh);
     eventsRead_ = ReadState{true, 0};
     if (!writes.empty())
         eventsFile_.Edit([&](IniText& text) {
