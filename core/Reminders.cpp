@@ -135,7 +135,7 @@ void TReminders::Load()
     UpdateFilesState();
 }
 
-void TReminders::TakeEvents(std::string bytes, bool merge)
+std::optional<TReminders::EventsDiff> TReminders::TakeEvents(std::string bytes, bool merge)
 {
     const bool damaged = LooksDamaged(bytes);
     EventList fresh;
@@ -177,7 +177,7 @@ void TReminders::TakeEvents(std::string bytes, bool merge)
     }
     // What the view must follow: a change of a few records (the usual edit
     // from outside) is shown row by row, more by filling the list anew.
-    eventsDiff_.reset();
+    std::optional<EventsDiff> changes;
     if (merge) {
         EventsDiff diff;
         for (int i = 0; i < events_.Count(); ++i)
@@ -191,7 +191,7 @@ void TReminders::TakeEvents(std::string bytes, bool merge)
                 diff.Changed.push_back(fresh[i].Name);
         }
         if (diff.Removed.size() + diff.Added.size() + diff.Changed.size() <= kRowByRowLimit)
-            eventsDiff_ = std::move(diff);
+            changes = std::move(diff);
     }
     events_ = std::move(fresh);
     eventsRead_ = ReadState{true, 0};
@@ -201,6 +201,7 @@ void TReminders::TakeEvents(std::string bytes, bool merge)
                 for (const std::string& key : keys)
                     text.Write(name, key, events_.Find(name)->KeyText(key));
         });
+    return changes;
 }
 
 void TReminders::TakeBirthdays(std::string bytes, bool merge)
@@ -250,10 +251,10 @@ bool TReminders::FilesChanged()
 {
     bool changed = false;
     bool birthdaysChanged = false;
-    eventsDiff_.reset();
+    std::optional<EventsDiff> eventsDiff;
     if (auto bytes = eventsFile_.ChangedOnDisk()) {
         const bool first = !eventsRead_.Read;
-        TakeEvents(std::move(*bytes), !first);
+        eventsDiff = TakeEvents(std::move(*bytes), !first);
         if (first && started_)
             MissedEventsPass(clock_.Now());
         changed = true;
@@ -276,19 +277,18 @@ bool TReminders::FilesChanged()
         return again;
     RecomputeNextDue();
     if (view_) {
-        if (eventsDiff_ && !birthdaysChanged) {
-            for (const std::string& name : eventsDiff_->Removed)
+        if (eventsDiff && !birthdaysChanged) {
+            for (const std::string& name : eventsDiff->Removed)
                 view_->EventRemoved(name);
-            for (const std::string& name : eventsDiff_->Changed)
+            for (const std::string& name : eventsDiff->Changed)
                 view_->EventChanged(name, *events_.Find(name));
-            for (const std::string& name : eventsDiff_->Added)
+            for (const std::string& name : eventsDiff->Added)
                 view_->EventAdded(*events_.Find(name));
         } else {
             view_->ListsReloaded();
         }
         view_->RemindersChanged();
     }
-    eventsDiff_.reset();
     UpdateFilesState();
     return again;
 }

@@ -261,7 +261,15 @@ private:
         double Since = 0;    // when it could first not be read
         bool Told = false;   // the user was told it cannot be read
     };
-    void TakeEvents(std::string bytes, bool merge);
+    // The records a reload of events.ini removed, added and changed, by
+    // name, for the view to follow row by row.
+    struct EventsDiff {
+        std::vector<std::string> Removed, Added, Changed;
+    };
+    static constexpr std::size_t kRowByRowLimit = 64;
+    // Takes the file's records; with merge, the runs recorded here win, and
+    // the result says what changed (nothing: too much to show row by row).
+    std::optional<EventsDiff> TakeEvents(std::string bytes, bool merge);
     void TakeBirthdays(std::string bytes, bool merge);
     void InitRunTime(TEvent& e) const;
     void UpdateFilesState();
@@ -299,11 +307,4 @@ private:
     double retryPause_ = 0;      // 0: no file in trouble
     double nextFileRetry_ = 0;
     double pendingSince_ = 0;    // when changes were first kept, 0: none
-    // The records a reload of events.ini removed, added and changed, by
-    // name; none when it changed too many to show row by row.
-    struct EventsDiff {
-        std::vector<std::string> Removed, Added, Changed;
-    };
-    static constexpr std::size_t kRowByRowLimit = 64;
-    std::optional<EventsDiff> eventsDiff_;
 };

@@ -12,15 +12,6 @@ std::string ExchangeError::Text() const
 
 namespace {
 
-std::string Upper(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 bool IsValidUtf8(std::string_view s)
 {
     for (std::size_t i = 0; i < s.size();) {
@@ -67,7 +58,7 @@ bool IsQuotedPrintable(std::string_view logical)
 {
     // Only the part before the value: the parameters.
     const std::size_t colon = logical.find(':');
-    return Upper(logical.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
+    return AsciiUpper(logical.substr(0, colon)).find("QUOTED-PRINTABLE") != std::string::npos;
 }
 
 struct PhysicalLine {
@@ -101,7 +92,7 @@ ContentLine ParseLogical(const std::string& logical, int number)
     std::size_t i = 0;
     while (i < logical.size() && logical[i] != ';' && logical[i] != ':')
         ++i;
-    std::string name = Upper(logical.substr(0, i));
+    std::string name = AsciiUpper(logical.substr(0, i));
     if (const std::size_t dot = name.find('.'); dot != std::string::npos)
         name = name.substr(dot + 1);
     if (name.empty() || i == logical.size())
@@ -116,7 +107,7 @@ ContentLine ParseLogical(const std::string& logical, int number)
         while (i < logical.size() && logical[i] != '=' && logical[i] != ';' && logical[i] != ':')
             ++i;
         ContentParam param;
-        param.Name = Upper(logical.substr(nameStart, i - nameStart));
+        param.Name = AsciiUpper(logical.substr(nameStart, i - nameStart));
         if (i < logical.size() && logical[i] == '=') {
             ++i;
             bool quoted = false;
@@ -135,11 +126,11 @@ ContentLine ParseLogical(const std::string& logical, int number)
     if (i == logical.size() || logical[i] != ':')
         throw ExchangeError(number, "expected \":\" after the parameters of " + line.Name);
     line.Value = logical.substr(i + 1);
-    if (Upper(line.Param("ENCODING")) == "QUOTED-PRINTABLE" || line.HasType("QUOTED-PRINTABLE")) {
+    if (AsciiUpper(line.Param("ENCODING")) == "QUOTED-PRINTABLE" || line.HasType("QUOTED-PRINTABLE")) {
         // The bytes it stands for are in its CHARSET: UTF-8 as phones write
         // it, or the code page of an old mail program.
         const std::string bytes = DecodeQuotedPrintable(line.Value);
-        const std::string charset = Upper(line.Param("CHARSET"));
+        const std::string charset = AsciiUpper(line.Param("CHARSET"));
         line.Value.clear();
         if (!charset.empty() && charset != "UTF-8" && !IsValidUtf8(bytes))
             AppendAnsiAsUtf8(line.Value, bytes);
@@ -173,7 +164,7 @@ bool ContentLine::HasType(std::string_view type) const
         if (p.Value.empty() && p.Name == type)
             return true;
         if (p.Name == "TYPE")
-            for (const std::string& t : SplitValue(Upper(p.Value), ','))
+            for (const std::string& t : SplitValue(AsciiUpper(p.Value), ','))
                 if (t == type)
                     return true;
     }
@@ -329,7 +320,7 @@ std::vector<Component> ParseComponents(std::string_view bytes)
     for (ContentLine& line : ParseContentLines(bytes)) {
         if (line.Name == "BEGIN") {
             Component c;
-            c.Name = Upper(line.Value);
+            c.Name = AsciiUpper(line.Value);
             c.Line = line.Line;
             if (c.Name.empty())
                 throw ExchangeError(line.Line, "BEGIN without a component name");
@@ -337,7 +328,7 @@ std::vector<Component> ParseComponents(std::string_view bytes)
         } else if (line.Name == "END") {
             if (open.empty())
                 throw ExchangeError(line.Line, "END:" + line.Value + " without a BEGIN");
-            if (Upper(line.Value) != open.back().Name)
+            if (AsciiUpper(line.Value) != open.back().Name)
                 throw ExchangeError(line.Line, "END:" + line.Value + " where END:" + open.back().Name +
                                                    " (for the BEGIN on line " + std::to_string(open.back().Line) +
                                                    ") was expected");
@@ -354,4 +345,35 @@ std::vector<Component> ParseComponents(std::string_view bytes)
         throw ExchangeError(open.back().Line, "BEGIN:" + open.back().Name + " is never closed with END:" +
                                                   open.back().Name);
     return top;
+}
+
+std::string AsciiUpper(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return out;
+}
+
+std::string AsciiLower(std::string_view s)
+{
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return out;
+}
+
+bool ParseDigits(std::string_view s, int& out)
+{
+    out = 0;
+    if (s.empty())
+        return false;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            return false;
+        out = out * 10 + (c - '0');
+    }
+    return true;
 }

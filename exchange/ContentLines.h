@@ -76,3 +76,11 @@ std::vector<std::string> SplitValue(std::string_view value, char sep);
 // octets, never inside a UTF-8 sequence, continuation lines starting with a
 // blank, each line ending with CR LF.
 std::string FoldLine(std::string_view line);
+
+// Property names, parameters and rule words compare in ASCII without regard
+// to case; these turn them to one case.
+std::string AsciiUpper(std::string_view s);
+std::string AsciiLower(std::string_view s);
+// A run of ASCII digits as a number; false for an empty run or any other
+// character.
+bool ParseDigits(std::string_view s, int& out);

@@ -19,34 +19,12 @@ namespace {
 // would wake nobody, and the day itself is what such an entry is about.
 constexpr int kAllDayHour = 9;
 
-std::string Upper(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 // A date or date-time value as the file writes it.
 struct IcalTime {
     TDateTime Wall = 0;  // as written, in its own zone
     bool DateOnly = false;
     bool Utc = false;
 };
-
-bool Digits(std::string_view s, int& out)
-{
-    out = 0;
-    if (s.empty())
-        return false;
-    for (char c : s) {
-        if (c < '0' || c > '9')
-            return false;
-        out = out * 10 + (c - '0');
-    }
-    return true;
-}
 
 std::optional<IcalTime> ParseTime(std::string_view text)
 {
@@ -61,8 +39,8 @@ std::optional<IcalTime> ParseTime(std::string_view text)
         v.pop_back();
     }
     int year = 0, month = 0, day = 0;
-    if (v.size() < 8 || !Digits(v.substr(0, 4), year) || !Digits(v.substr(4, 2), month) ||
-        !Digits(v.substr(6, 2), day))
+    if (v.size() < 8 || !ParseDigits(v.substr(0, 4), year) || !ParseDigits(v.substr(4, 2), month) ||
+        !ParseDigits(v.substr(6, 2), day))
         return std::nullopt;
     TDateTime date = 0;
     if (!TryEncodeDate(year, month, day, date))
@@ -74,7 +52,7 @@ std::optional<IcalTime> ParseTime(std::string_view text)
     }
     int hour = 0, minute = 0, second = 0;
     if ((v.size() != 15 && !(v.size() > 15 && v[15] == '.')) || (v[8] != 'T' && v[8] != 't') ||
-        !Digits(v.substr(9, 2), hour) || !Digits(v.substr(11, 2), minute) || !Digits(v.substr(13, 2), second) ||
+        !ParseDigits(v.substr(9, 2), hour) || !ParseDigits(v.substr(11, 2), minute) || !ParseDigits(v.substr(13, 2), second) ||
         hour > 23 || minute > 59 || second > 60)
         return std::nullopt;
     t.Wall = date + EncodeTime(hour, minute, std::min(second, 59));
@@ -97,7 +75,7 @@ std::optional<int> ParseOffset(std::string_view v)
     if (v.size() < 5 || (v[0] != '+' && v[0] != '-'))
         return std::nullopt;
     int h = 0, m = 0, s = 0;
-    if (!Digits(v.substr(1, 2), h) || !Digits(v.substr(3, 2), m) || (v.size() == 7 && !Digits(v.substr(5, 2), s)))
+    if (!ParseDigits(v.substr(1, 2), h) || !ParseDigits(v.substr(3, 2), m) || (v.size() == 7 && !ParseDigits(v.substr(5, 2), s)))
         return std::nullopt;
     const int minutes = h * 60 + m;
     return v[0] == '-' ? -minutes : minutes;
@@ -209,7 +187,7 @@ TDateTime LocalTime(const Context& ctx, const ContentLine& prop, const IcalTime&
         return t.Wall;  // floating: the same wall-clock time wherever one is
     const auto zone = ctx.Zones.find(tzid);
     if (zone == ctx.Zones.end()) {
-        const std::string upper = Upper(tzid);
+        const std::string upper = AsciiUpper(tzid);
         if (upper == "UTC" || upper == "GMT" || upper == "ETC/UTC" || upper == "Z")
             return ctx.Clock.LocalOf(t.Wall);
         note = "time zone \"" + tzid + "\" is not described in the file: taken as local time";
@@ -320,7 +298,7 @@ ImportEntry ReadEvent(const Context& ctx, const Component& c)
     if (c.Find("RECURRENCE-ID"))
         return skip("a change to one time of a repeating event");
     const ContentLine* status = c.Find("STATUS");
-    const std::string state = status ? Upper(status->Value) : "";
+    const std::string state = status ? AsciiUpper(status->Value) : "";
     if (todo && (state == "COMPLETED" || c.Find("COMPLETED")))
         return skip("the task is completed");
     const ContentLine* when = c.Find(todo ? "DUE" : "DTSTART");
@@ -535,7 +513,7 @@ std::vector<ImportEntry> ReadExchangeFile(std::string_view bytes, const IClock& 
 {
     const std::vector<ContentLine> lines = ParseContentLines(bytes);
     if (!lines.empty() && lines.front().Name == "BEGIN") {
-        const std::string what = Upper(lines.front().Value);
+        const std::string what = AsciiUpper(lines.front().Value);
         if (what == "VCALENDAR")
             return ReadICalendar(bytes, clock);
         if (what == "VCARD")

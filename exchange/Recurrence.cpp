@@ -42,15 +42,6 @@ std::vector<std::string_view> Split(std::string_view s, char sep)
     return parts;
 }
 
-std::string Upper(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
 // The days of a month that the rule's BYMONTHDAY and BYDAY pick (the start's
 // own day when it has neither), in order.
 std::vector<int> DaysInMonthPicked(const RecurrenceRule& rule, int year, int month, int startDay)
@@ -172,8 +163,8 @@ RecurrenceRule ParseRecurrenceRule(std::string_view value, int line,
         const std::size_t eq = part.find('=');
         if (eq == std::string_view::npos)
             throw bad(part);
-        const std::string key = Upper(part.substr(0, eq));
-        const std::string val = Upper(part.substr(eq + 1));
+        const std::string key = AsciiUpper(part.substr(0, eq));
+        const std::string val = AsciiUpper(part.substr(eq + 1));
         if (key == "FREQ") {
             static const std::pair<const char*, F> kFreqs[] = {
                 {"SECONDLY", F::Secondly}, {"MINUTELY", F::Minutely}, {"HOURLY", F::Hourly}, {"DAILY", F::Daily},

@@ -8,28 +8,6 @@
 
 namespace {
 
-bool Digits(std::string_view s, int& out)
-{
-    out = 0;
-    if (s.empty())
-        return false;
-    for (char c : s) {
-        if (c < '0' || c > '9')
-            return false;
-        out = out * 10 + (c - '0');
-    }
-    return true;
-}
-
-std::string Lower(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 // A BDAY value as a day: "1980-05-10", "19800510", a date and time (its day
 // counts), or without a year ("--05-10", "--0510") in kUnknownBirthYear.
 // Apple writes a year it means to be left out as X-APPLE-OMIT-YEAR.
@@ -45,14 +23,14 @@ std::optional<TDateTime> ReadBirthday(const ContentLine& bday)
             digits += c;
     int year = kUnknownBirthYear, month = 0, day = 0;
     if (yearless) {
-        if (digits.size() != 4 || !Digits(digits.substr(0, 2), month) || !Digits(digits.substr(2, 2), day))
+        if (digits.size() != 4 || !ParseDigits(digits.substr(0, 2), month) || !ParseDigits(digits.substr(2, 2), day))
             return std::nullopt;
     } else {
-        if (digits.size() != 8 || !Digits(digits.substr(0, 4), year) || !Digits(digits.substr(4, 2), month) ||
-            !Digits(digits.substr(6, 2), day))
+        if (digits.size() != 8 || !ParseDigits(digits.substr(0, 4), year) || !ParseDigits(digits.substr(4, 2), month) ||
+            !ParseDigits(digits.substr(6, 2), day))
             return std::nullopt;
         int omitted = 0;
-        if (Digits(bday.Param("X-APPLE-OMIT-YEAR"), omitted) && omitted == year)
+        if (ParseDigits(bday.Param("X-APPLE-OMIT-YEAR"), omitted) && omitted == year)
             year = kUnknownBirthYear;
     }
     TDateTime date = 0;
@@ -119,7 +97,7 @@ ImportEntry ReadCard(const Component& card, TDateTime today)
     const ContentLine* bday = card.Find("BDAY");
     if (!bday)
         return skip("no birthday");
-    if (Lower(bday->Param("VALUE")) == "text")
+    if (AsciiLower(bday->Param("VALUE")) == "text")
         return skip("the birthday is text, not a date: \"" + UnescapeText(bday->Value) + "\"");
     const auto date = ReadBirthday(*bday);
     if (!date)

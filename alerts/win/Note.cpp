@@ -105,8 +105,6 @@ TfrmNote::TfrmNote(const NoteServices& services)
 
     LoadArt();
     dpi_ = ScreenDpi();
-    textFont_ = MakeFont(Scaled(13, dpi_), FW_NORMAL);
-    statusFont_ = MakeFont(Scaled(11, dpi_), FW_BOLD);
     paperBrush_.Reset(::CreateSolidBrush(kPaper));
     footerBrush_.Reset(::CreateSolidBrush(kFooter));
     BuildMenu();
@@ -128,8 +126,8 @@ TfrmNote::TfrmNote(const NoteServices& services)
         const SIZE frame = FrameSizeForDpi(kStyle, kExStyle, false, dpi_);
         ::SetWindowPos(Hwnd(), nullptr, 0, 0, Scaled(kClientWidth, dpi_) + frame.cx,
                        Scaled(kClientHeight, dpi_) + frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        ApplyScale();
     }
+    ApplyScale();
 }
 
 RECT TfrmNote::Px(const RECT& card) const noexcept
@@ -142,7 +140,8 @@ POINT TfrmNote::CardPoint(POINT client) const noexcept
     return POINT{::MulDiv(client.x, USER_DEFAULT_SCREEN_DPI, dpi_), ::MulDiv(client.y, USER_DEFAULT_SCREEN_DPI, dpi_)};
 }
 
-// Fonts, the text, the status line and the buttons' hint areas at dpi_.
+// Fonts, the text, the status line and the buttons' hint areas at dpi_;
+// once when made, again on each change of scale.
 void TfrmNote::ApplyScale()
 {
     textFont_ = MakeFont(Scaled(13, dpi_), FW_NORMAL);
@@ -154,7 +153,7 @@ void TfrmNote::ApplyScale()
         ::SendMessageW(child, WM_SETFONT,
                        reinterpret_cast<WPARAM>(child == mmoNote_ ? textFont_.Get() : statusFont_.Get()), TRUE);
     }
-    if (mmoNote_)
+    if (mmoNote_)  // a little air between the card's margin line and the writing
         ::SendMessageW(mmoNote_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
                        MAKELPARAM(Scaled(4, dpi_), Scaled(2, dpi_)));
     if (tooltip_) {
@@ -229,43 +228,33 @@ void TfrmNote::CreateControls()
     mmoNote_ = ::CreateWindowExW(0, L"EDIT", L"",
                                  WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL |
                                      WS_VSCROLL,
-                                 Px(kTextRect).left, Px(kTextRect).top, Px(kTextRect).right - Px(kTextRect).left,
-                                 Px(kTextRect).bottom - Px(kTextRect).top, self,
+                                 0, 0, 0, 0, self,
                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_NOTE_TEXT)), Instance(),
                                  nullptr);
     if (mmoNote_) {
-        ::SendMessageW(mmoNote_, WM_SETFONT, reinterpret_cast<WPARAM>(textFont_.Get()), FALSE);
-        // A little air between the card's margin line and the writing.
-        ::SendMessageW(mmoNote_, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
-                       MAKELPARAM(Scaled(4, dpi_), Scaled(2, dpi_)));
         ::ShowScrollBar(mmoNote_, SB_VERT, FALSE);
         // Keys pressed while the text has the focus are the note's keys too.
         ::SetWindowSubclass(mmoNote_, &TfrmNote::TextProc, kTextSubclassId, reinterpret_cast<DWORD_PTR>(this));
     }
 
-    lblStatus_ = ::CreateWindowExW(0, L"STATIC", L"Status...", WS_CHILD | SS_LEFT | SS_NOPREFIX,
-                                   Px(kStatusRect).left, Px(kStatusRect).top,
-                                   Px(kStatusRect).right - Px(kStatusRect).left,
-                                   Px(kStatusRect).bottom - Px(kStatusRect).top, self, nullptr, Instance(), nullptr);
-    if (lblStatus_) ::SendMessageW(lblStatus_, WM_SETFONT, reinterpret_cast<WPARAM>(statusFont_.Get()), FALSE);
+    lblStatus_ = ::CreateWindowExW(0, L"STATIC", L"Status...", WS_CHILD | SS_LEFT | SS_NOPREFIX, 0, 0, 0, 0, self,
+                                   nullptr, Instance(), nullptr);
 
     tooltip_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
                                  WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                                  CW_USEDEFAULT, CW_USEDEFAULT, self, nullptr, Instance(), nullptr);
     if (tooltip_) {
+        // Their areas are set with the rest of the layout.
         struct Tool {
             UINT_PTR id;
-            RECT rect;
             const wchar_t* text;
-        } tools[] = {{kToolClose, kCloseRect, L"Close this window"},
-                     {kToolArrow, kArrowRect, L"Click and choose the action"}};
+        } tools[] = {{kToolClose, L"Close this window"}, {kToolArrow, L"Click and choose the action"}};
         for (const Tool& t : tools) {
             TTTOOLINFOW ti{};
             ti.cbSize = sizeof ti;
             ti.uFlags = TTF_SUBCLASS;
             ti.hwnd = self;
             ti.uId = t.id;
-            ti.rect = Px(t.rect);
             ti.lpszText = const_cast<wchar_t*>(t.text);
             ::SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
         }

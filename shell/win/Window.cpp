@@ -165,18 +165,27 @@ LRESULT CALLBACK TWindow::StaticProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     }
 
     if (self->waitsForUser_) {
-        // The user has chosen the window: from now on it activates and takes
-        // the keyboard like any other.
-        const bool clicked = msg == WM_MOUSEACTIVATE;
+        // Windows does not ask a no-activate window about a click
+        // (WM_MOUSEACTIVATE comes only from hover activation), so the button
+        // press itself, on the window or a child (WM_PARENTNOTIFY), is the
+        // user choosing it; so is an activation from the task bar or Alt+Tab.
+        auto isButtonDown = [](UINT m) {
+            return m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN || m == WM_NCLBUTTONDOWN ||
+                   m == WM_NCRBUTTONDOWN || m == WM_NCMBUTTONDOWN;
+        };
+        if (msg == WM_MOUSEACTIVATE && HIWORD(lParam) == WM_MOUSEMOVE)
+            return MA_NOACTIVATE;  // the pointer passing over it is no choice
+        const bool clicked = msg == WM_MOUSEACTIVATE || isButtonDown(msg) ||
+                             (msg == WM_PARENTNOTIFY && isButtonDown(LOWORD(wParam)));
         if (clicked || (msg == WM_ACTIVATE && LOWORD(wParam) != WA_INACTIVE)) {
             self->waitsForUser_ = false;
             ::SetWindowLongPtrW(hwnd, GWL_EXSTYLE, ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE) & ~WS_EX_NOACTIVATE);
-            if (clicked) {
-                // The click is the user's input, so the program may come to
-                // the foreground; the style alone would not let it.
+            // A click is the user's input, so the program may come to the
+            // foreground; the style alone would not let it.
+            if (clicked)
                 ::SetForegroundWindow(hwnd);
+            if (msg == WM_MOUSEACTIVATE)
                 return MA_ACTIVATE;
-            }
         }
     }
 

@@ -118,8 +118,14 @@ TEST_F(NoteMomentTest, ANoteNeverTakesTheKeyboardUntilTheUserChoosesIt)
     EXPECT_EQ(host.snoozes, 0);
     EXPECT_TRUE(::IsWindow(note));
 
-    // Clicked, it is an ordinary window: active, its keys its own.
-    ::SendMessageW(note, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(note), MAKELPARAM(HTCAPTION, WM_LBUTTONDOWN));
+    // The pointer passing over it (hover activation) leaves it alone.
+    EXPECT_EQ(::SendMessageW(note, WM_MOUSEACTIVATE, reinterpret_cast<WPARAM>(note), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)),
+              MA_NOACTIVATE);
+    EXPECT_EQ(::GetForegroundWindow(), typing);
+
+    // Clicked in its text (the press reaches the note as WM_PARENTNOTIFY),
+    // it is an ordinary window: active, its keys its own.
+    ::SendMessageW(note, WM_PARENTNOTIFY, MAKEWPARAM(WM_LBUTTONDOWN, 0), MAKELPARAM(150, 80));
     EXPECT_TRUE(PumpUntil([&] { return ::GetForegroundWindow() == note; }));
     EXPECT_FALSE(::GetWindowLongPtrW(note, GWL_EXSTYLE) & WS_EX_NOACTIVATE);
     Press({VK_SHIFT, '1'});
